@@ -1,0 +1,129 @@
+// The connection to data.Mdb.
+#include "data/connection.h"
+
+#include "data/errors.h"
+#include "data/sqlite.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace {
+const QString sourceKey = QStringLiteral("Data Source=");
+}
+
+Connection::Connection(QString folder) : m_folder(std::move(folder))
+{
+}
+
+Connection::~Connection()
+{
+    disconnect();
+}
+
+QString Connection::defaultConnectionString() const
+{
+    QString folder = QDir::cleanPath(m_folder);
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return sourceKey + folder + fileName();
+}
+
+void Connection::setConnectionString(const QString& text)
+{
+    if (connected())
+        disconnect();
+    m_connectionString = text;
+}
+
+QString Connection::filePath() const
+{
+    const QString& text = m_connectionString.isEmpty() ? defaultConnectionString() : m_connectionString;
+    return text.startsWith(sourceKey, Qt::CaseInsensitive) ? text.mid(sourceKey.size()) : text;
+}
+
+void Connection::openDatabase()
+{
+    if (!m_connectionString.isEmpty()) {
+        disconnect();
+        m_connectionString.clear();
+    }
+    m_connectionString = defaultConnectionString();
+    connect();
+}
+
+void Connection::connect()
+{
+    if (connected())
+        return;
+    if (m_connectionString.isEmpty())
+        m_connectionString = defaultConnectionString();
+    const QString path = filePath();
+    const QFileInfo info(path);
+    // Checked first so that the user reads what is wrong rather than the engine's generic "cannot open".
+    if (!info.exists())
+        throw DataError(QStringLiteral("找不到数据库文件“%1”").arg(path), SQLITE_CANTOPEN, SQLITE_CANTOPEN);
+    if (info.isDir())
+        throw DataError(QStringLiteral("“%1”是一个文件夹，不是数据库文件").arg(path), SQLITE_CANTOPEN, SQLITE_CANTOPEN);
+
+    sqlite3* db = nullptr;
+    // Never SQLITE_OPEN_CREATE: a missing file must stay missing rather than become an empty database.
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString engineText = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
+        sqlite3_close_v2(db);
+        throw DataError(sqlite::describe(rc, engineText, path), rc & 0xff, rc);
+    }
+    try {
+        sqlite3_busy_timeout(db, busyTimeoutMs);
+        sqlite3_extended_result_codes(db, 1);
+        sqlite::exec(db, QStringLiteral("PRAGMA trusted_schema=OFF"), path);
+        sqlite::exec(db, QStringLiteral("PRAGMA cell_size_check=ON"), path);
+        // Reading the schema is what tells a database from any other file.
+        sqlite::exec(db, QStringLiteral("SELECT count(*) FROM sqlite_master"), path);
+        sqlite::exec(db, QStringLiteral("PRAGMA journal_mode=DELETE"), path);
+        sqlite::exec(db, QStringLiteral("PRAGMA synchronous=FULL"), path);
+    } catch (...) {
+        sqlite3_close_v2(db);
+        throw;
+    }
+    m_db = db;
+}
+
+bool Connection::durable() const
+{
+    if (!m_db)
+        return false;
+    const QString path = filePath();
+    sqlite::Statement journal(m_db, QStringLiteral("PRAGMA journal_mode"), path);
+    sqlite::Statement sync(m_db, QStringLiteral("PRAGMA synchronous"), path);
+    return journal.step() && journal.value(0).toString().compare(QStringLiteral("delete"), Qt::CaseInsensitive) == 0
+        && sync.step() && sync.value(0).toInt() == 2;
+}
+
+void Connection::disconnect()
+{
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+Transaction::Transaction(Connection& connection) : m_connection(connection)
+{
+    m_connection.connect();
+    sqlite::exec(m_connection.handle(), QStringLiteral("BEGIN IMMEDIATE"), m_connection.filePath());
+    m_open = true;
+}
+
+Transaction::~Transaction()
+{
+    if (m_open && m_connection.handle())
+        sqlite3_exec(m_connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Transaction::commit()
+{
+    sqlite::exec(m_connection.handle(), QStringLiteral("COMMIT"), m_connection.filePath());
+    m_open = false;
+}

@@ -1,0 +1,54 @@
+// The connection to data.Mdb: one SQLite handle that never creates the file.
+#pragma once
+
+#include <QString>
+
+struct sqlite3;
+
+class Connection {
+public:
+    // folder: the folder that holds data.Mdb (the executable's folder in the program).
+    explicit Connection(QString folder);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    static QString fileName() { return QStringLiteral("data.Mdb"); }
+    // "Data Source=<folder>/data.Mdb"
+    QString defaultConnectionString() const;
+    const QString& connectionString() const { return m_connectionString; }
+    void setConnectionString(const QString& text);
+    QString filePath() const;
+
+    // Disconnects if a connection text is set, sets the default text and connects.
+    void openDatabase();
+    void connect();
+    void disconnect();
+    bool connected() const { return m_db != nullptr; }
+    // True when the file is set up to keep every posted row across a crash or power cut.
+    bool durable() const;
+
+    sqlite3* handle() const { return m_db; }
+
+    // Milliseconds that a statement waits for another program's lock before it gives up.
+    static constexpr int busyTimeoutMs = 5000;
+
+private:
+    QString m_folder;
+    QString m_connectionString;
+    sqlite3* m_db = nullptr;
+};
+
+// Writes several rows as one: rolled back unless committed.
+class Transaction {
+public:
+    explicit Transaction(Connection& connection);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    Connection& m_connection;
+    bool m_open = false;
+};

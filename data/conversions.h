@@ -1,0 +1,32 @@
+// Field conversions between stored values and the texts that the user reads and types.
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <optional>
+
+namespace conversions {
+
+// The locale captured when the program started (or set by a test).
+QLocale locale();
+void setLocale(const QLocale& locale);
+
+// Short date, a space, the long time without milliseconds or zone; the time left out at midnight.
+QString dateTimeToText(const QDateTime& value, const QLocale& locale = conversions::locale());
+// Shortest general form with up to 15 significant digits and the locale's decimal separator.
+QString numberToText(double value, const QLocale& locale = conversions::locale());
+// Strict: trimmed, optional sign, digits with the locale's decimal separator, optional exponent.
+std::optional<double> textToNumber(const QString& text, const QLocale& locale = conversions::locale());
+// Like textToNumber but throws DataError "'<text>' is not a valid floating point value".
+double textToNumberOrThrow(const QString& text, const QLocale& locale = conversions::locale());
+
+// OLE Automation date: days since 1899-12-30, the time of day as the fraction.
+double toOleDate(const QDateTime& value);
+QDateTime fromOleDate(double value);
+
+// Storage form of a date-time: local ISO 8601 with milliseconds ("2026-12-07 08:30:15.123").
+QString toStorageText(const QDateTime& value);
+std::optional<QDateTime> fromStorageText(const QString& text);
+
+} // namespace conversions

@@ -1,0 +1,106 @@
+// A client-side cursor over the rows of one command text, written back one row at a time.
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class Connection;
+
+enum class FieldKind { Text, Number, DateTime };
+
+class Dataset {
+public:
+    enum class State { Closed, Browsing, Editing, Adding };
+    enum class Position { First, Last };
+
+    Dataset(QString name, Connection& connection);
+    Dataset(const Dataset&) = delete;
+    Dataset& operator=(const Dataset&) = delete;
+
+    const QString& name() const { return m_name; }
+    State state() const { return m_state; }
+    bool active() const { return m_state != State::Closed; }
+    Connection& connection() const { return m_connection; }
+
+    void close();
+    void setCommandText(const QString& text);
+    const QString& commandText() const { return m_commandText; }
+    void open();
+
+    void first();
+    void last();
+    void next();
+    void prior();
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    // Rows of the result; a row being added and not yet posted is not counted.
+    int recordCount() const;
+    // Index of the current row, -1 on an empty result.
+    int recNo() const;
+    // Moves to a row by index, with the same pending-change rule as the other moves.
+    void moveTo(int row);
+
+    bool hasField(const QString& field) const;
+    QStringList fieldNames() const { return m_fieldNames; }
+    FieldKind fieldKind(const QString& field) const;
+    QString asText(const QString& field) const;
+    double asNumber(const QString& field) const;
+    bool isNull(const QString& field) const;
+
+    void edit();
+    void append();
+    void setText(const QString& field, const QString& value);
+    void setNumber(const QString& field, double value);
+    void setDateTime(const QString& field, const QDateTime& value);
+    void post();
+    void updateBatch();
+
+    // Called after every Open and before every Close (so a bound chart can refill or empty itself).
+    using Listener = std::function<void(Dataset&, bool opened)>;
+    int addListener(Listener listener);
+    void removeListener(int id);
+
+private:
+    struct Row {
+        qint64 rowid = 0; // 0 for rows without a key (read-only results)
+        std::vector<QVariant> values;
+    };
+
+    [[noreturn]] void fail(const QString& text) const;
+    void requireActive() const;
+    int fieldIndex(const QString& field) const;
+    const QVariant* currentValue(const QString& field) const;
+    void setValue(const QString& field, const QVariant& value);
+    void settlePending();
+    void writeRow(const Row& row, bool insert);
+    void notify(bool opened);
+
+    QString m_name;
+    Connection& m_connection;
+    QString m_commandText;
+    QString m_table; // set when the command text is a whole-table select
+    State m_state = State::Closed;
+
+    QStringList m_fieldNames;
+    std::vector<FieldKind> m_kinds;
+    std::vector<Row> m_rows;
+    int m_current = -1;
+    bool m_eof = true;
+    bool m_bof = true;
+
+    Row m_pending;
+    std::vector<bool> m_changed;
+    bool m_anyChanged = false;
+
+    std::vector<std::pair<int, Listener>> m_listeners;
+    int m_nextListenerId = 1;
+};
+
+// Close, set the command text, open, then move to the first or last row.
+void load(Dataset& dataset, const QString& commandText, Dataset::Position position = Dataset::Position::First);

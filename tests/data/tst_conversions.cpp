@@ -1,0 +1,155 @@
+// The field conversions in several locales.
+#include "data/conversions.h"
+#include "data/errors.h"
+
+#include <QtTest>
+#include <cmath>
+
+class TestConversions : public QObject {
+    Q_OBJECT
+
+private slots:
+    void dateTimeToText_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QDateTime>("value");
+        QTest::addColumn<QString>("expected");
+        const QDateTime morning(QDate(2026, 3, 4), QTime(7, 8, 9, 999));
+        const QDateTime midnight(QDate(2026, 3, 4), QTime(0, 0, 0, 500));
+        const QDateTime evening(QDate(2026, 12, 31), QTime(21, 0, 0));
+        QTest::newRow("zh morning") << "zh_CN" << morning << "2026/3/4 07:08:09";
+        QTest::newRow("zh midnight keeps the date only") << "zh_CN" << midnight << "2026/3/4";
+        QTest::newRow("zh evening") << "zh_CN" << evening << "2026/12/31 21:00:00";
+        QTest::newRow("en morning") << "en_US" << morning << "3/4/26 7:08:09 AM";
+        QTest::newRow("en evening") << "en_US" << evening << "12/31/26 9:00:00 PM";
+        QTest::newRow("de morning") << "de_DE" << morning << "04.03.26 07:08:09";
+        QTest::newRow("de midnight") << "de_DE" << midnight << "04.03.26";
+        QTest::newRow("invalid") << "zh_CN" << QDateTime() << "";
+    }
+
+    void dateTimeToText()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QDateTime, value);
+        QFETCH(QString, expected);
+        QCOMPARE(conversions::dateTimeToText(value, QLocale(locale)), expected);
+    }
+
+    void numberToText_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("whole") << "zh_CN" << 125.0 << "125";
+        QTest::newRow("half") << "zh_CN" << 120.5 << "120.5";
+        QTest::newRow("thousands without separator") << "en_US" << 1234.5 << "1234.5";
+        QTest::newRow("decimal comma") << "de_DE" << 120.5 << "120,5";
+        QTest::newRow("tenth") << "en_US" << 0.1 << "0.1";
+        QTest::newRow("float noise trimmed at 15 digits") << "en_US" << 0.1 + 0.2 << "0.3";
+        QTest::newRow("single precision shows its digits") << "en_US" << static_cast<double>(120.3f)
+                                                            << "120.300003051758";
+        QTest::newRow("negative") << "en_US" << -3.25 << "-3.25";
+        QTest::newRow("zero") << "en_US" << 0.0 << "0";
+    }
+
+    void numberToText()
+    {
+        QFETCH(QString, locale);
+        QFETCH(double, value);
+        QFETCH(QString, expected);
+        QCOMPARE(conversions::numberToText(value, QLocale(locale)), expected);
+    }
+
+    void textToNumber_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("plain") << "zh_CN" << "125" << true << 125.0;
+        QTest::newRow("decimal") << "zh_CN" << "125.5" << true << 125.5;
+        QTest::newRow("spaces around") << "zh_CN" << "  120 " << true << 120.0;
+        QTest::newRow("sign") << "zh_CN" << "+7" << true << 7.0;
+        QTest::newRow("minus") << "zh_CN" << "-7.5" << true << -7.5;
+        QTest::newRow("exponent") << "zh_CN" << "1.2e2" << true << 120.0;
+        QTest::newRow("exponent sign") << "zh_CN" << "12E-1" << true << 1.2;
+        QTest::newRow("leading point") << "zh_CN" << ".5" << true << 0.5;
+        QTest::newRow("trailing point") << "zh_CN" << "5." << true << 5.0;
+        QTest::newRow("thousands separator") << "zh_CN" << "1,200" << false << 0.0;
+        QTest::newRow("empty") << "zh_CN" << "" << false << 0.0;
+        QTest::newRow("blank") << "zh_CN" << "   " << false << 0.0;
+        QTest::newRow("lone sign") << "zh_CN" << "-" << false << 0.0;
+        QTest::newRow("letters") << "zh_CN" << "12kg" << false << 0.0;
+        QTest::newRow("inner space") << "zh_CN" << "1 2" << false << 0.0;
+        QTest::newRow("bare exponent") << "zh_CN" << "1e" << false << 0.0;
+        QTest::newRow("overflow") << "zh_CN" << "1e999" << false << 0.0;
+        QTest::newRow("nan") << "zh_CN" << "nan" << false << 0.0;
+        QTest::newRow("inf") << "zh_CN" << "inf" << false << 0.0;
+        QTest::newRow("full-width digits") << "zh_CN" << "１２５" << false << 0.0;
+        QTest::newRow("comma locale") << "de_DE" << "125,5" << true << 125.5;
+        QTest::newRow("comma locale rejects point") << "de_DE" << "125.5" << false << 0.0;
+        QTest::newRow("comma locale thousands") << "de_DE" << "1.200" << false << 0.0;
+    }
+
+    void textToNumber()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QFETCH(double, expected);
+        const auto value = conversions::textToNumber(text, QLocale(locale));
+        QCOMPARE(value.has_value(), valid);
+        if (valid)
+            QCOMPARE(*value, expected);
+    }
+
+    void invalidNumberMessageQuotesTheTextAsTyped()
+    {
+        try {
+            conversions::textToNumberOrThrow(QStringLiteral(" 1,2 "), QLocale(QStringLiteral("zh_CN")));
+            QFAIL("no error");
+        } catch (const DataError& e) {
+            QCOMPARE(e.message(), QStringLiteral("' 1,2 ' is not a valid floating point value"));
+        }
+    }
+
+    void oleDates_data()
+    {
+        QTest::addColumn<QDateTime>("value");
+        QTest::addColumn<double>("ole");
+        QTest::newRow("epoch") << QDateTime(QDate(1899, 12, 30), QTime(0, 0)) << 0.0;
+        QTest::newRow("noon next day") << QDateTime(QDate(1899, 12, 31), QTime(12, 0)) << 1.5;
+        QTest::newRow("2000") << QDateTime(QDate(2000, 1, 1), QTime(6, 0)) << 36526.25;
+        QTest::newRow("before epoch") << QDateTime(QDate(1899, 12, 29), QTime(6, 0)) << -1.25;
+    }
+
+    void oleDates()
+    {
+        QFETCH(QDateTime, value);
+        QFETCH(double, ole);
+        QCOMPARE(conversions::toOleDate(value), ole);
+        QCOMPARE(conversions::fromOleDate(ole), value);
+    }
+
+    void oleDatesKeepMilliseconds()
+    {
+        const QDateTime value(QDate(2026, 12, 7), QTime(23, 59, 59, 999));
+        QCOMPARE(conversions::fromOleDate(conversions::toOleDate(value)), value);
+        QVERIFY(!conversions::fromOleDate(std::nan("")).isValid());
+    }
+
+    void storageTextRoundTrips()
+    {
+        const QDateTime value(QDate(2026, 12, 7), QTime(8, 30, 15, 123));
+        QCOMPARE(conversions::toStorageText(value), QStringLiteral("2026-12-07 08:30:15.123"));
+        QCOMPARE(conversions::fromStorageText(QStringLiteral("2026-12-07 08:30:15.123")), value);
+        QCOMPARE(conversions::fromStorageText(QStringLiteral("2026-12-07T08:30:15.12")),
+                 QDateTime(QDate(2026, 12, 7), QTime(8, 30, 15, 120)));
+        QCOMPARE(conversions::fromStorageText(QStringLiteral("2026-12-07")), QDateTime(QDate(2026, 12, 7), QTime(0, 0)));
+        QVERIFY(!conversions::fromStorageText(QStringLiteral("2026-13-07")).has_value());
+        QVERIFY(!conversions::fromStorageText(QStringLiteral("yesterday")).has_value());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConversions)
+#include "tst_conversions.moc"
