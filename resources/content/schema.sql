@@ -1,0 +1,42 @@
+-- Tables of data.Mdb. make-data runs this file, then fills the tables in source order (the program reads
+-- them with "SELECT rowid,* ... ORDER BY rowid"). Names are quoted because two of them start with a digit.
+
+-- Food categories, in the order the food tree shows them.
+CREATE TABLE "02" (
+    Name TEXT
+);
+
+-- Foods: Name is the category (equal to a Name of "02"), sz the kcal per 100 g edible portion.
+CREATE TABLE "01" (
+    Name  TEXT,
+    Title TEXT,
+    sz    TEXT
+);
+
+-- Recipes, exercises and tips: title and body.
+CREATE TABLE sp (
+    Name TEXT,
+    demo TEXT
+);
+
+CREATE TABLE yd (
+    Name TEXT,
+    demo TEXT
+);
+
+CREATE TABLE xd (
+    Name TEXT,
+    demo TEXT
+);
+
+-- The user's diary; shipped empty.
+CREATE TABLE rj (
+    time DATETIME,
+    demo TEXT,
+    lb   REAL
+);
+
+-- The week plan, seven rows, Monday first.
+CREATE TABLE plan (
+    foodsport TEXT
+);
