@@ -423,17 +423,24 @@ void Dataset::post()
     m_bof = m_eof = false;
 }
 
+void Dataset::cancel()
+{
+    if (m_state != State::Editing && m_state != State::Adding)
+        return;
+    m_pending = Row();
+    m_changed.clear();
+    m_anyChanged = false;
+    m_state = State::Browsing;
+}
+
 void Dataset::settlePending()
 {
     if (m_state != State::Editing && m_state != State::Adding)
         return;
-    if (m_anyChanged) {
+    if (m_anyChanged)
         post();
-        return;
-    }
-    m_pending = Row();
-    m_changed.clear();
-    m_state = State::Browsing;
+    else
+        cancel();
 }
 
 void Dataset::updateBatch()

@@ -59,6 +59,8 @@ public:
     void setNumber(const QString& field, double value);
     void setDateTime(const QString& field, const QDateTime& value);
     void post();
+    // Drops the pending change, if any, and goes back to browsing.
+    void cancel();
     void updateBatch();
 
     // Called after every Open and before every Close (so a bound chart can refill or empty itself).

@@ -1,0 +1,44 @@
+// The application frame.
+#include "app/application.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+#include <QMessageBox>
+
+void MessageBoxReporter::report(const QString& message)
+{
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf16(application::title), withFullStop(message),
+                    QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+namespace application {
+
+void installFontSubstitutes()
+{
+    const QStringList latin{QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+                            QStringLiteral("Noto Sans CJK SC")};
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), latin);
+    QFont::insertSubstitutions(QStringLiteral("Arial"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
+                                QStringLiteral("Noto Sans CJK SC")});
+    QFont::insertSubstitutions(QStringLiteral("幼圆"), {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("DejaVu Sans")});
+}
+
+void setUp(QApplication& app)
+{
+    app.setApplicationName(QString::fromUtf16(title));
+    app.setApplicationDisplayName(QString::fromUtf16(title));
+    app.setWindowIcon(QIcon(QStringLiteral(":/images/tevu.ico")));
+    installFontSubstitutes();
+}
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+} // namespace application

@@ -1,0 +1,485 @@
+// A line chart widget for the weight curve: title, date-time and number axes, one line series and a value legend.
+#include "chart/dbchart.h"
+
+#include "chart/axis.h"
+#include "chart/lineseries.h"
+
+#include <QFontMetrics>
+#include <QLineF>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace {
+
+constexpr int titleGap = 5;
+constexpr int axisThickness = 2;
+constexpr int tickLength = 4;
+constexpr int minorTickLength = 2;
+constexpr int labelGap = 2;
+constexpr int legendShadow = 3;
+constexpr int legendPadding = 3;
+constexpr int legendSymbolWidth = 16;
+constexpr int legendSymbolGap = 4;
+
+const QColor titleColor(0, 0, 255);
+const QColor gridColor(128, 128, 128);
+const QColor legendBackground(0, 64, 0);
+const QColor edgeDark(128, 128, 128);
+const QColor edgeLight(255, 255, 255);
+
+// Keeps only the part of a segment inside a rectangle (Liang-Barsky), so that far-off points of a zoomed view
+// never reach the rasterizer with coordinates it cannot hold.
+bool clipSegment(QPointF& a, QPointF& b, const QRectF& box)
+{
+    double t0 = 0;
+    double t1 = 1;
+    const double dx = b.x() - a.x();
+    const double dy = b.y() - a.y();
+    const double p[] = {-dx, dx, -dy, dy};
+    const double q[] = {a.x() - box.left(), box.right() - a.x(), a.y() - box.top(), box.bottom() - a.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    const QPointF start = a;
+    a = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
+    b = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
+    return true;
+}
+
+QFontMetrics metricsFor(const QFont& font, const QPaintDevice* device)
+{
+    return device ? QFontMetrics(font, device) : QFontMetrics(font);
+}
+
+} // namespace
+
+double ChartLayout::xToPixel(double value, const QRect& plane) const
+{
+    const double span = plane.width() - 1;
+    if (x.degenerate())
+        return plane.left() + span / 2;
+    return plane.left() + (value - x.min) / (x.max - x.min) * span;
+}
+
+double ChartLayout::yToPixel(double value, const QRect& plane) const
+{
+    const double span = plane.height() - 1;
+    if (y.degenerate())
+        return plane.top() + span / 2;
+    return plane.bottom() - (value - y.min) / (y.max - y.min) * span;
+}
+
+double ChartLayout::pixelToX(double pixel, const QRect& plane) const
+{
+    const double span = plane.width() - 1;
+    if (x.degenerate() || span <= 0)
+        return x.min;
+    return x.min + (pixel - plane.left()) / span * (x.max - x.min);
+}
+
+double ChartLayout::pixelToY(double pixel, const QRect& plane) const
+{
+    const double span = plane.height() - 1;
+    if (y.degenerate() || span <= 0)
+        return y.min;
+    return y.min + (plane.bottom() - pixel) / span * (y.max - y.min);
+}
+
+DbChart::DbChart(QWidget* parent)
+    : QWidget(parent)
+    , m_series(new LineSeries(this))
+    , m_title(QStringLiteral("瘦身曲线"))
+    , m_dateFormat(QStringLiteral("yyyy-MM-dd"))
+    , m_titleFont(QStringLiteral("Arial"), 8)
+    , m_labelFont(QStringLiteral("Arial"), 8)
+    , m_legendFont(QStringLiteral("Arial"), 8)
+{
+    m_series->setObjectName(QStringLiteral("Series1"));
+    connect(m_series, &LineSeries::changed, this, qOverload<>(&QWidget::update));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+DbChart::~DbChart() = default;
+
+QSize DbChart::sizeHint() const
+{
+    return {681, 250};
+}
+
+void DbChart::setTitle(const QString& title)
+{
+    m_title = title;
+    update();
+}
+
+void DbChart::setDateFormat(const QString& format)
+{
+    m_dateFormat = format;
+    update();
+}
+
+void DbChart::setLegendVisible(bool visible)
+{
+    m_legendVisible = visible;
+    update();
+}
+
+void DbChart::dataRanges(Range& x, Range& y) const
+{
+    const auto& points = m_series->points();
+    x = {};
+    y = {};
+    if (points.empty())
+        return;
+    // Points are kept in ascending x.
+    x = {points.front().x, points.back().x};
+    const auto [low, high] = std::minmax_element(points.begin(), points.end(),
+        [](const LineSeries::Point& a, const LineSeries::Point& b) { return a.y < b.y; });
+    y = {low->y, high->y};
+}
+
+QString DbChart::legendText(int index) const
+{
+    const LineSeries::Point& point = m_series->points().at(static_cast<std::size_t>(index));
+    const QString value = point.yNull ? QStringLiteral("未记录") : axis::formatNumber(point.y);
+    return axis::formatDate(point.x, m_dateFormat) + QStringLiteral("  ") + value;
+}
+
+ChartLayout DbChart::layout(const QRect& bounds, const QPaintDevice* device) const
+{
+    ChartLayout l;
+    l.bounds = bounds;
+    const int width = bounds.width();
+    const int height = bounds.height();
+    l.depth = qRound(width * 15 * 0.001);
+    const int marginX = qRound(width * 0.03);
+    const int marginY = qRound(height * 0.04);
+    const QRect inner = bounds.adjusted(marginX, marginY, -marginX, -marginY);
+
+    int top = inner.top();
+    if (!m_title.isEmpty()) {
+        l.title = QRect(bounds.left(), inner.top(), width, metricsFor(m_titleFont, device).height());
+        top = l.title.bottom() + 1 + titleGap;
+    }
+
+    const QFontMetrics labels = metricsFor(m_labelFont, device);
+    const int labelHeight = labels.height();
+    const int frontTop = top + l.depth;
+    const int frontBottom = inner.bottom() - (axisThickness + tickLength + 1 + labelHeight);
+
+    Range xRange;
+    Range yRange;
+    if (m_manual) {
+        xRange = m_viewX;
+        yRange = m_viewY;
+    } else {
+        dataRanges(xRange, yRange);
+    }
+
+    l.y.min = yRange.min;
+    l.y.max = yRange.max;
+    if (l.y.degenerate()) {
+        l.y.labels = {l.y.min};
+    } else {
+        l.y.step = axis::numberStep(l.y.min, l.y.max, frontBottom - frontTop + 1, labelHeight);
+        l.y.labels = axis::labelValues(l.y.min, l.y.max, l.y.step);
+    }
+    int numberWidth = 0;
+    for (double value : l.y.labels)
+        numberWidth = std::max(numberWidth, labels.horizontalAdvance(axis::formatNumber(value)));
+
+    const int frontLeft = inner.left() + numberWidth + labelGap + tickLength + axisThickness;
+    const int frontRight = std::max(frontLeft + 1, inner.right() - l.depth);
+    l.front = QRect(QPoint(frontLeft, frontTop), QPoint(frontRight, std::max(frontTop + 1, frontBottom)));
+    l.back = l.front.translated(l.depth, -l.depth);
+
+    l.x.min = xRange.min;
+    l.x.max = xRange.max;
+    if (l.x.degenerate()) {
+        l.x.labels = {l.x.min};
+    } else {
+        const int dateWidth = std::max(labels.horizontalAdvance(axis::formatDate(l.x.min, m_dateFormat)),
+                                       labels.horizontalAdvance(axis::formatDate(l.x.max, m_dateFormat)));
+        l.x.step = axis::dateStep(l.x.min, l.x.max, l.front.width(), dateWidth);
+        l.x.labels = axis::labelValues(l.x.min, l.x.max, l.x.step);
+    }
+
+    if (m_legendVisible && !m_series->isEmpty()) {
+        const QFontMetrics legend = metricsFor(m_legendFont, device);
+        l.legendRowHeight = legend.height();
+        const int legendTop = bounds.top() + qRound(height * 0.10);
+        const int available = inner.bottom() - legendShadow - legendTop + 1 - 2 * (legendPadding + 1);
+        const int rows = std::min(m_series->count(), std::max(0, available / l.legendRowHeight));
+        int textWidth = 0;
+        for (int i = 0; i < rows; ++i) {
+            l.legendRows << legendText(i);
+            textWidth = std::max(textWidth, legend.horizontalAdvance(l.legendRows.back()));
+        }
+        if (rows > 0) {
+            const int legendWidth = 2 + 2 * legendPadding + legendSymbolWidth + legendSymbolGap + textWidth;
+            const int legendHeight = 2 + 2 * legendPadding + rows * l.legendRowHeight;
+            const int right = inner.right() - legendShadow;
+            l.legend = QRect(right - legendWidth + 1, legendTop, legendWidth, legendHeight);
+        }
+    }
+    return l;
+}
+
+void DbChart::paint(QPainter& painter, const QRect& bounds) const
+{
+    const ChartLayout l = layout(bounds, painter.device());
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    paintPanel(painter, l);
+    // The plot is not made smaller for the legend: whatever meets it is drawn over it.
+    paintLegend(painter, l);
+    paintGrid(painter, l);
+    paintSeries(painter, l);
+    paintAxes(painter, l);
+    painter.restore();
+}
+
+void DbChart::paintPanel(QPainter& painter, const ChartLayout& l) const
+{
+    const QRect& r = l.bounds;
+    painter.fillRect(r, Qt::white);
+    painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), edgeDark);
+    painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), edgeDark);
+    painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), edgeLight);
+    painter.fillRect(QRect(r.right(), r.top() + 1, 1, r.height() - 1), edgeLight);
+    if (!l.title.isEmpty()) {
+        painter.setFont(m_titleFont);
+        painter.setPen(titleColor);
+        painter.drawText(l.title, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, m_title);
+    }
+}
+
+void DbChart::paintLegend(QPainter& painter, const ChartLayout& l) const
+{
+    if (l.legend.isEmpty())
+        return;
+    painter.fillRect(l.legend.translated(legendShadow, legendShadow), Qt::black);
+    painter.fillRect(l.legend, legendBackground);
+    painter.setPen(QPen(Qt::black, 0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(l.legend.adjusted(0, 0, -1, -1));
+
+    painter.setFont(m_legendFont);
+    const int left = l.legend.left() + 1 + legendPadding;
+    int top = l.legend.top() + 1 + legendPadding;
+    for (const QString& row : l.legendRows) {
+        const int middle = top + l.legendRowHeight / 2;
+        painter.setPen(QPen(m_series->color(), 0));
+        painter.drawLine(left, middle, left + legendSymbolWidth - 1, middle);
+        painter.setPen(Qt::white);
+        const QRect text(left + legendSymbolWidth + legendSymbolGap, top,
+                         l.legend.right() - legendPadding - (left + legendSymbolWidth + legendSymbolGap), l.legendRowHeight);
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, row);
+        top += l.legendRowHeight;
+    }
+}
+
+void DbChart::paintGrid(QPainter& painter, const ChartLayout& l) const
+{
+    QPen pen(gridColor, 0);
+    pen.setDashPattern({1, 1});
+    painter.setPen(pen);
+    for (double value : l.x.labels) {
+        const int x = qRound(l.xToPixel(value, l.back));
+        painter.drawLine(x, l.back.top(), x, l.back.bottom());
+    }
+    for (double value : l.y.labels) {
+        const int y = qRound(l.yToPixel(value, l.back));
+        painter.drawLine(l.back.left(), y, l.back.right(), y);
+    }
+}
+
+void DbChart::paintSeries(QPainter& painter, const ChartLayout& l) const
+{
+    const auto& points = m_series->points();
+    if (points.size() < 2)
+        return;
+    const QRectF box = QRectF(l.back).adjusted(-0.5, -0.5, 0.5, 0.5);
+    QVector<QLineF> lines;
+    lines.reserve(static_cast<qsizetype>(std::min<std::size_t>(points.size(), 1 << 20)));
+    QPointF previous;
+    bool first = true;
+    for (const LineSeries::Point& point : points) {
+        const QPointF current(std::round(l.xToPixel(point.x, l.back)), std::round(l.yToPixel(point.y, l.back)));
+        if (!first && current != previous) {
+            QPointF a = previous;
+            QPointF b = current;
+            if (clipSegment(a, b, box))
+                lines.append(QLineF(a, b));
+        }
+        previous = current;
+        first = false;
+    }
+    painter.save();
+    painter.setClipRect(l.back);
+    painter.setPen(QPen(m_series->color(), 0, Qt::SolidLine));
+    painter.drawLines(lines);
+    painter.restore();
+}
+
+void DbChart::paintAxes(QPainter& painter, const ChartLayout& l) const
+{
+    const QRect& f = l.front;
+    const QColor black(Qt::black);
+    painter.fillRect(QRect(f.left() - axisThickness, f.top(), axisThickness, f.height() + axisThickness), black);
+    painter.fillRect(QRect(f.left() - axisThickness, f.bottom() + 1, f.width() + axisThickness, axisThickness), black);
+
+    const int leftTickEnd = f.left() - axisThickness;
+    const int bottomTickStart = f.bottom() + 1 + axisThickness;
+    if (!l.y.degenerate()) {
+        for (double value : axis::minorTickValues(l.y.min, l.y.max, l.y.step))
+            painter.fillRect(QRect(leftTickEnd - minorTickLength, qRound(l.yToPixel(value, f)), minorTickLength, 1), black);
+    }
+    if (!l.x.degenerate()) {
+        for (double value : axis::minorTickValues(l.x.min, l.x.max, l.x.step))
+            painter.fillRect(QRect(qRound(l.xToPixel(value, f)), bottomTickStart, 1, minorTickLength), black);
+    }
+
+    painter.setFont(m_labelFont);
+    painter.setPen(black);
+    const QFontMetrics metrics = metricsFor(m_labelFont, painter.device());
+    const int height = metrics.height();
+
+    // Labels come from the largest down; one that would come closer to the last one drawn than a tenth of its
+    // size is left out.
+    int lastBottom = INT_MIN;
+    for (double value : l.y.labels) {
+        const int y = qRound(l.yToPixel(value, f));
+        painter.fillRect(QRect(leftTickEnd - tickLength, y, tickLength, 1), black);
+        const QRect text(l.bounds.left(), y - height / 2, leftTickEnd - tickLength - labelGap - l.bounds.left(), height);
+        if (lastBottom != INT_MIN && text.top() - (height + 9) / 10 <= lastBottom)
+            continue;
+        painter.drawText(text, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, axis::formatNumber(value));
+        lastBottom = text.bottom();
+    }
+    int lastLeft = INT_MAX;
+    for (double value : l.x.labels) {
+        const int x = qRound(l.xToPixel(value, f));
+        painter.fillRect(QRect(x, bottomTickStart, 1, tickLength), black);
+        const QString label = axis::formatDate(value, m_dateFormat);
+        const int width = metrics.horizontalAdvance(label);
+        const QRect text(x - width / 2, bottomTickStart + tickLength + 1, width, height);
+        if (lastLeft != INT_MAX && text.right() + (width + 9) / 10 >= lastLeft)
+            continue;
+        painter.drawText(text, Qt::AlignCenter | Qt::TextSingleLine, label);
+        lastLeft = text.left();
+    }
+}
+
+void DbChart::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    paint(painter, rect());
+    if (!m_rubberBand.isNull()) {
+        painter.setPen(QPen(Qt::black, 0, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(m_rubberBand);
+    }
+}
+
+void DbChart::zoomToPixels(const QRect& area)
+{
+    const ChartLayout l = layout();
+    const QRect r = area.normalized();
+    m_viewX = {l.x.min, l.x.max};
+    m_viewY = {l.y.min, l.y.max};
+    // A single value stays one: there is no scale to zoom into.
+    if (!l.x.degenerate())
+        m_viewX = {l.pixelToX(r.left(), l.back), l.pixelToX(r.right(), l.back)};
+    if (!l.y.degenerate())
+        m_viewY = {l.pixelToY(r.bottom(), l.back), l.pixelToY(r.top(), l.back)};
+    m_manual = true;
+    update();
+}
+
+void DbChart::scrollByPixels(const QPoint& delta)
+{
+    const ChartLayout l = layout();
+    m_viewX = {l.x.min, l.x.max};
+    m_viewY = {l.y.min, l.y.max};
+    if (!l.x.degenerate() && l.back.width() > 1) {
+        const double shift = -delta.x() * (l.x.max - l.x.min) / (l.back.width() - 1);
+        m_viewX = {l.x.min + shift, l.x.max + shift};
+    }
+    if (!l.y.degenerate() && l.back.height() > 1) {
+        const double shift = delta.y() * (l.y.max - l.y.min) / (l.back.height() - 1);
+        m_viewY = {l.y.min + shift, l.y.max + shift};
+    }
+    m_manual = true;
+    update();
+}
+
+void DbChart::undoZoom()
+{
+    m_manual = false;
+    update();
+}
+
+void DbChart::mousePressEvent(QMouseEvent* event)
+{
+    if (m_dragButton != Qt::NoButton || (event->button() != Qt::LeftButton && event->button() != Qt::RightButton)) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_dragButton = event->button();
+    m_dragStart = event->position().toPoint();
+    m_dragLast = m_dragStart;
+    event->accept();
+}
+
+void DbChart::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    if (m_dragButton == Qt::LeftButton) {
+        m_rubberBand = QRect(m_dragStart, at).normalized();
+        update();
+    } else if (m_dragButton == Qt::RightButton) {
+        if (at != m_dragLast)
+            scrollByPixels(at - m_dragLast);
+        m_dragLast = at;
+    } else {
+        QWidget::mouseMoveEvent(event);
+    }
+}
+
+void DbChart::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != m_dragButton || m_dragButton == Qt::NoButton) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    if (m_dragButton == Qt::LeftButton) {
+        m_rubberBand = QRect();
+        const QPoint drag = at - m_dragStart;
+        if (drag.x() > minimumDragPixels && drag.y() > minimumDragPixels)
+            zoomToPixels(QRect(m_dragStart, at));
+        else if (std::abs(drag.x()) > minimumDragPixels && std::abs(drag.y()) > minimumDragPixels)
+            undoZoom();
+        update();
+    } else if (at != m_dragLast) {
+        scrollByPixels(at - m_dragLast);
+    }
+    m_dragButton = Qt::NoButton;
+    event->accept();
+}

@@ -1,0 +1,118 @@
+// A line chart widget for the weight curve: title, date-time and number axes, one line series and a value legend.
+#pragma once
+
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <vector>
+
+class LineSeries;
+class QPaintDevice;
+class QPainter;
+
+// One axis as laid out for painting: its visible range and labels.
+struct ChartScale {
+    double min = 0;
+    double max = 0;
+    double step = 0;            // 0 when the range is a single value
+    std::vector<double> labels; // from the largest down
+    bool degenerate() const { return !(max > min); }
+};
+
+// Everything that painting needs, computed from the chart's state and a rectangle.
+struct ChartLayout {
+    QRect bounds;
+    int depth = 0;    // the 3D offset of the back plane, right and up
+    QRect title;      // empty without a title
+    QRect front;      // where the axes run
+    QRect back;       // front shifted by depth: grid and series
+    ChartScale x;
+    ChartScale y;
+    QRect legend;     // empty when the legend is hidden or has no rows
+    QStringList legendRows;
+    int legendRowHeight = 0;
+
+    // Pixel position of a value on a plane (front or back), and back.
+    double xToPixel(double value, const QRect& plane) const;
+    double yToPixel(double value, const QRect& plane) const;
+    double pixelToX(double pixel, const QRect& plane) const;
+    double pixelToY(double pixel, const QRect& plane) const;
+};
+
+class DbChart : public QWidget {
+    Q_OBJECT
+public:
+    // Drags shorter than this in either direction are taken for a click.
+    static constexpr int minimumDragPixels = 16;
+
+    explicit DbChart(QWidget* parent = nullptr);
+    ~DbChart() override;
+
+    QSize sizeHint() const override;
+
+    LineSeries* series() const { return m_series; }
+
+    const QString& title() const { return m_title; }
+    void setTitle(const QString& title);
+    // A Qt date-time format for the bottom axis and the legend ("yyyy-MM-dd").
+    const QString& dateFormat() const { return m_dateFormat; }
+    void setDateFormat(const QString& format);
+    bool legendVisible() const { return m_legendVisible; }
+    void setLegendVisible(bool visible);
+
+    // Zoom and scroll: the visible ranges stay as set, through later fills, until undoZoom.
+    bool isZoomed() const { return m_manual; }
+    // Zooms to the values under a rectangle of widget pixels.
+    void zoomToPixels(const QRect& area);
+    // Moves the visible ranges so that the drawing follows the pointer by this many pixels.
+    void scrollByPixels(const QPoint& delta);
+    void undoZoom();
+
+    ChartLayout layout(const QRect& bounds, const QPaintDevice* device) const;
+    ChartLayout layout() const { return layout(rect(), this); }
+    // The legend as it would be shown at the widget's present size (the oldest points when not all fit).
+    QStringList legendRows() const { return layout().legendRows; }
+
+    // Paints the whole chart into bounds; the device's resolution decides the font sizes.
+    void paint(QPainter& painter, const QRect& bounds) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    struct Range {
+        double min = 0;
+        double max = 0;
+    };
+
+    void dataRanges(Range& x, Range& y) const;
+    QString legendText(int index) const;
+    void paintPanel(QPainter& painter, const ChartLayout& layout) const;
+    void paintLegend(QPainter& painter, const ChartLayout& layout) const;
+    void paintGrid(QPainter& painter, const ChartLayout& layout) const;
+    void paintSeries(QPainter& painter, const ChartLayout& layout) const;
+    void paintAxes(QPainter& painter, const ChartLayout& layout) const;
+
+    LineSeries* m_series;
+    QString m_title;
+    QString m_dateFormat;
+    bool m_legendVisible = false;
+    QFont m_titleFont;
+    QFont m_labelFont;
+    QFont m_legendFont;
+
+    bool m_manual = false;
+    Range m_viewX;
+    Range m_viewY;
+
+    Qt::MouseButton m_dragButton = Qt::NoButton;
+    QPoint m_dragStart;
+    QPoint m_dragLast;
+    QRect m_rubberBand;
+};

@@ -1,0 +1,44 @@
+// The handler guard and the reporter in use.
+#include "forms/guard.h"
+
+#include "data/errors.h"
+
+#include <QDebug>
+
+namespace {
+Reporter* currentReporter = nullptr;
+}
+
+void setReporter(Reporter* reporter)
+{
+    currentReporter = reporter;
+}
+
+Reporter* reporter()
+{
+    return currentReporter;
+}
+
+void reportError(const QString& message)
+{
+    if (currentReporter)
+        currentReporter->report(message);
+    else
+        qWarning().noquote() << withFullStop(message);
+}
+
+QString withFullStop(const QString& message)
+{
+    if (!message.isEmpty() && message.back().unicode() > u'.')
+        return message + u'.';
+    return message;
+}
+
+QString describeException(const std::exception& e)
+{
+    if (const auto* data = dynamic_cast<const DataError*>(&e))
+        return data->message();
+    if (dynamic_cast<const std::bad_alloc*>(&e))
+        return QStringLiteral("内存不足，操作没有完成");
+    return QString::fromUtf8(e.what());
+}

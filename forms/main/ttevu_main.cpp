@@ -1,0 +1,124 @@
+// The main window: creation, first show, close, and the buttons that belong to no view.
+#include "forms/main/ttevu_main.h"
+
+#include "forms/about/ttevu_about.h"
+#include "forms/curve/ttevu_curve.h"
+#include "forms/guard.h"
+#include "forms/placement.h"
+#include "forms/plan/ttevu_plan.h"
+#include "ui_ttevu_main.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QTreeWidget>
+
+Ttevu_main* tevu_main = nullptr;
+
+// The pictures are compiled into this library; a static library needs its resources registered by hand.
+static void initResources()
+{
+    Q_INIT_RESOURCE(tevu);
+}
+
+Ttevu_main::Ttevu_main(const QString& dataFolder, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      ADOCN(dataFolder),
+      ADODataSet_tevu(QStringLiteral("ADODataSet_tevu"), ADOCN),
+      ADODataSet(QStringLiteral("ADODataSet"), ADOCN),
+      ADODataSetPlan(QStringLiteral("ADODataSetPlan"), ADOCN),
+      ADODataSetcurve(QStringLiteral("ADODataSetcurve"), ADOCN),
+      m_ui(std::make_unique<Ui::Ttevu_main>())
+{
+    initResources();
+    m_ui->setupUi(this);
+    setFixedSize(600, 335);
+
+    wire(m_ui->Image3, &Ttevu_main::Image3MouseUp);
+    wire(m_ui->Image4, &Ttevu_main::Image4MouseUp);
+    wire(m_ui->Image5, &Ttevu_main::Image5MouseUp);
+    wire(m_ui->Image6, &Ttevu_main::Image6MouseUp);
+    wire(m_ui->Image7, &Ttevu_main::Image7MouseUp);
+    wire(m_ui->Image8, &Ttevu_main::Image8MouseUp);
+    wire(m_ui->Image9, &Ttevu_main::Image9MouseUp);
+    wire(m_ui->Image10, &Ttevu_main::Image10MouseUp);
+    wire(m_ui->Image11, &Ttevu_main::Image11MouseUp);
+    wire(m_ui->Image2, &Ttevu_main::Image2MouseUp);
+    wire(m_ui->Image12, &Ttevu_main::Image12MouseUp);
+    wire(m_ui->Image13, &Ttevu_main::Image13MouseUp);
+    wire(m_ui->Image15, &Ttevu_main::Image15MouseUp);
+    connect(m_ui->Image9, &ImageButton::pressed, this, [this] { guarded([this] { Image9MouseDown(); }); });
+    connect(m_ui->Shape1, &HotArea::pressed, this, [this] { guarded([this] { Shape1MouseDown(); }); });
+    connect(m_ui->TreeView1, &QTreeWidget::clicked, this, [this] { guarded([this] { TreeView1Click(); }); });
+
+    guarded([this] { FormCreate(); });
+}
+
+Ttevu_main::~Ttevu_main() = default;
+
+void Ttevu_main::wire(ImageButton* button, void (Ttevu_main::*onRelease)())
+{
+    connect(button, &ImageButton::released, this, [this, onRelease] { guarded([this, onRelease] { (this->*onRelease)(); }); });
+}
+
+void Ttevu_main::FormCreate()
+{
+    ADOCN.openDatabase();
+    m_ui->Label1->setText(QString());
+    m_ui->Image13->hide();
+    m_ui->Image15->hide();
+}
+
+void Ttevu_main::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_placed) {
+        m_placed = true;
+        centreOnScreen(this);
+    }
+    if (!m_shown) {
+        m_shown = true;
+        guarded([this] { FormShow(); });
+    }
+}
+
+void Ttevu_main::FormShow()
+{
+    buildFoodTree();
+}
+
+void Ttevu_main::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void Ttevu_main::FormClose()
+{
+    QCoreApplication::exit(0);
+}
+
+void Ttevu_main::Image3MouseUp()
+{
+    showMinimized();
+}
+
+void Ttevu_main::Image4MouseUp()
+{
+    // A posted request: the loop ends when it reaches it, and no close event runs on this path.
+    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+void Ttevu_main::Image10MouseUp()
+{
+    tevu_plan->exec();
+}
+
+void Ttevu_main::Image11MouseUp()
+{
+    tevu_curve->exec();
+}
+
+void Ttevu_main::Shape1MouseDown()
+{
+    tevu_about->exec();
+}

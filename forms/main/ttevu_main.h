@@ -1,0 +1,77 @@
+// The skinned main window: its picture buttons, the three views of its centre area, and the data it owns.
+#pragma once
+
+#include "data/connection.h"
+#include "data/dataset.h"
+
+#include <QWidget>
+#include <memory>
+
+namespace Ui {
+class Ttevu_main;
+}
+class ImageButton;
+
+class Ttevu_main : public QWidget {
+    Q_OBJECT
+
+public:
+    // dataFolder: the folder that holds data.Mdb (the executable's folder in the program).
+    explicit Ttevu_main(const QString& dataFolder, QWidget* parent = nullptr);
+    ~Ttevu_main() override;
+
+    // The connection and the four datasets live as long as the window; the other windows use them.
+    Connection ADOCN;
+    Dataset ADODataSet_tevu;
+    Dataset ADODataSet;
+    Dataset ADODataSetPlan;
+    Dataset ADODataSetcurve;
+
+    Ui::Ttevu_main* ui() const { return m_ui.get(); }
+    // True between a new diary entry and the OK that saves it.
+    bool writingDiary() const { return m_writingDiary; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void wire(ImageButton* button, void (Ttevu_main::*onRelease)());
+
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+
+    void Image3MouseUp();
+    void Image4MouseUp();
+    void Image10MouseUp();
+    void Image11MouseUp();
+    void Shape1MouseDown();
+
+    // Article browser (article_view.cpp)
+    void Image5MouseUp();
+    void Image6MouseUp();
+    void Image7MouseUp();
+    void Image2MouseUp();
+    void Image12MouseUp();
+    void enterArticles(const QString& commandText);
+    void showArticle();
+
+    // Slimming diary (diary_view.cpp)
+    void Image8MouseUp();
+    void Image13MouseUp();
+    void Image15MouseUp();
+
+    // Calorie lookup (calorie_view.cpp)
+    void buildFoodTree();
+    void Image9MouseDown();
+    void Image9MouseUp();
+    void TreeView1Click();
+
+    const std::unique_ptr<Ui::Ttevu_main> m_ui;
+    bool m_shown = false;
+    bool m_placed = false;
+    bool m_writingDiary = false;
+};
+
+extern Ttevu_main* tevu_main;

@@ -1,0 +1,94 @@
+// The weekly plan window.
+#include "forms/plan/ttevu_plan.h"
+
+#include "forms/guard.h"
+#include "forms/main/ttevu_main.h"
+#include "forms/placement.h"
+#include "ui_ttevu_plan.h"
+
+#include <QShowEvent>
+
+Ttevu_plan* tevu_plan = nullptr;
+
+namespace {
+constexpr int days = 7;
+const QString planText = QStringLiteral("select * from plan");
+const QString field = QStringLiteral("foodsport");
+} // namespace
+
+Ttevu_plan::Ttevu_plan(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      m_ui(std::make_unique<Ui::Ttevu_plan>())
+{
+    m_ui->setupUi(this);
+    connect(m_ui->Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+    connect(m_ui->Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
+}
+
+Ttevu_plan::~Ttevu_plan() = default;
+
+QPlainTextEdit* Ttevu_plan::dayBox(int day) const
+{
+    QPlainTextEdit* const boxes[days] = {m_ui->Memo1, m_ui->Memo2, m_ui->Memo3, m_ui->Memo4,
+                                         m_ui->Memo5, m_ui->Memo6, m_ui->Memo7};
+    return boxes[day];
+}
+
+void Ttevu_plan::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (!m_placed) {
+        m_placed = true;
+        centreOnScreen(this);
+    }
+    guarded([this] { FormShow(); });
+}
+
+void Ttevu_plan::FormShow()
+{
+    Dataset& plan = tevu_main->ADODataSetPlan;
+    load(plan, planText);
+    const int rows = plan.recordCount();
+    for (int day = 0; day < days; ++day) {
+        // A day without its own row shows empty rather than another day's text.
+        dayBox(day)->setPlainText(day < rows ? plan.asText(field) : QString());
+        if (day < days - 1)
+            plan.next();
+    }
+}
+
+void Ttevu_plan::Button1Click()
+{
+    Dataset& plan = tevu_main->ADODataSetPlan;
+    // All seven days are written or none: a failure part-way leaves the table as it was.
+    Transaction transaction(tevu_main->ADOCN);
+    try {
+        load(plan, planText);
+        const int rows = plan.recordCount();
+        for (int day = 0; day < days; ++day) {
+            // Missing days get rows of their own, in day order.
+            if (day < rows)
+                plan.edit();
+            else
+                plan.append();
+            plan.setText(field, dayBox(day)->toPlainText());
+            if (day < days - 1 && day + 1 < rows)
+                plan.next();
+        }
+        plan.updateBatch();
+        transaction.commit();
+    } catch (...) {
+        // What the dataset holds may no longer match the file; the boxes keep the user's texts.
+        plan.close();
+        throw;
+    }
+    plan.close();
+}
+
+void Ttevu_plan::Button2Click()
+{
+    close();
+}

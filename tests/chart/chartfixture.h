@@ -1,0 +1,79 @@
+// Helpers of the chart tests: diary rows for a temporary data.Mdb, rendering a chart, counting pixels.
+#pragma once
+
+#include "chart/dbchart.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <functional>
+
+namespace chartfixture {
+
+// An INSERT into the diary; an empty time or weight is stored as NULL.
+inline QString diaryRow(const QString& time, const QString& weight)
+{
+    const QString timeValue = time.isEmpty() ? QStringLiteral("NULL") : QStringLiteral("'%1'").arg(time);
+    const QString weightValue = weight.isEmpty() ? QStringLiteral("NULL") : weight;
+    return QStringLiteral("INSERT INTO rj(time, demo, lb) VALUES(%1, '', %2);").arg(timeValue, weightValue);
+}
+
+// An image with the widget's resolution, so that fonts measure the same as on the screen.
+inline QImage blankImage(const DbChart& chart, const QSize& size = QSize(681, 250))
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(chart.logicalDpiX() / 0.0254));
+    image.setDotsPerMeterY(qRound(chart.logicalDpiY() / 0.0254));
+    image.fill(Qt::magenta);
+    return image;
+}
+
+inline QImage render(const DbChart& chart, const QSize& size = QSize(681, 250))
+{
+    QImage image = blankImage(chart, size);
+    QPainter painter(&image);
+    chart.paint(painter, image.rect());
+    return image;
+}
+
+inline ChartLayout layoutOf(const DbChart& chart, const QImage& image)
+{
+    return chart.layout(image.rect(), &image);
+}
+
+inline int countPixels(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& wanted)
+{
+    int count = 0;
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            count += wanted(image.pixel(x, y)) ? 1 : 0;
+    return count;
+}
+
+inline bool isRed(QRgb c)
+{
+    return qRed(c) == 255 && qGreen(c) == 0 && qBlue(c) == 0;
+}
+
+inline bool isLegendGreen(QRgb c)
+{
+    return qRed(c) == 0 && qGreen(c) == 64 && qBlue(c) == 0;
+}
+
+inline bool isTitleBlue(QRgb c)
+{
+    return qBlue(c) >= 200 && qRed(c) <= 80 && qGreen(c) <= 80;
+}
+
+inline bool isBlack(QRgb c)
+{
+    return qRed(c) == 0 && qGreen(c) == 0 && qBlue(c) == 0;
+}
+
+inline bool isGrid(QRgb c)
+{
+    return qRed(c) == 128 && qGreen(c) == 128 && qBlue(c) == 128;
+}
+
+} // namespace chartfixture

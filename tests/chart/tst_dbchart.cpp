@@ -1,0 +1,410 @@
+// The chart widget: what it draws for empty, single and several points, its legend, and zooming with the mouse.
+#include "chart/axis.h"
+#include "chart/dbchart.h"
+#include "chart/lineseries.h"
+#include "chartfixture.h"
+#include "data/connection.h"
+#include "data/conversions.h"
+#include "data/dataset.h"
+#include "support/tempdb.h"
+
+#include <QtTest>
+#include <cmath>
+
+using namespace chartfixture;
+
+namespace {
+
+double ole(int year, int month, int day, int hour = 0)
+{
+    return conversions::toOleDate(QDateTime(QDate(year, month, day), QTime(hour, 0)));
+}
+
+// Weights of three weeks with a few gaps, as a diary would hold them.
+void fillThreeWeeks(LineSeries& series)
+{
+    const double weights[] = {74.2, 74.0, 73.6, 73.9, 73.1, 72.8, 72.9, 72.4, 72.0, 71.6,
+                              71.9, 71.3, 71.0, 70.8, 70.9, 70.4, 70.1, 69.8, 69.9, 69.5};
+    int day = 0;
+    for (double weight : weights) {
+        series.addXY(ole(2024, 3, 1 + day, 7), weight);
+        day += day % 4 == 3 ? 2 : 1;
+    }
+}
+
+bool near(double a, double b)
+{
+    return std::abs(a - b) <= 1e-9 * std::max(1.0, std::abs(b));
+}
+
+struct Diary {
+    explicit Diary(const QString& rows)
+        : db(TempDatabase::standardSchema() + rows)
+        , connection(db.folder())
+        , dataset(QStringLiteral("ADODataSetcurve"), connection)
+    {
+        connection.openDatabase();
+    }
+    TempDatabase db;
+    Connection connection;
+    Dataset dataset;
+};
+
+void bind(LineSeries& series, Dataset& dataset)
+{
+    series.setDataSource(&dataset);
+    series.setXField(QStringLiteral("time"));
+    series.setYField(QStringLiteral("lb"));
+}
+
+void drag(QWidget& widget, Qt::MouseButton button, QPoint from, QPoint to)
+{
+    QTest::mousePress(&widget, button, {}, from);
+    QTest::mouseMove(&widget, (from + to) / 2);
+    QTest::mouseMove(&widget, to);
+    QTest::mouseRelease(&widget, button, {}, to);
+}
+
+} // namespace
+
+class DbChartTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void emptySeries();
+    void legendAndLine_data();
+    void legendAndLine();
+    void layoutOfTheCurveWindow();
+    void emptyWeightDrawnAtZero();
+    void legendShowsTheOldestRows_data();
+    void legendShowsTheOldestRows();
+    void lineOnTheBackPlane();
+    void mouseDrags_data();
+    void mouseDrags();
+    void zoomedRanges();
+    void rightDragScrolls();
+    void rubberBandWhileDragging();
+    void zoomSurvivesRefill();
+};
+
+void DbChartTest::emptySeries()
+{
+    DbChart chart;
+    chart.setLegendVisible(true);
+    const QImage image = render(chart);
+    const ChartLayout l = layoutOf(chart, image);
+
+    QVERIFY(!l.title.isEmpty());
+    QVERIFY2(countPixels(image, l.title, isTitleBlue) > 10, "the title is drawn in blue");
+    QCOMPARE(countPixels(image, image.rect(), isRed), 0);
+    QCOMPARE(countPixels(image, image.rect(), isLegendGreen), 0);
+    QVERIFY(chart.legendRows().isEmpty());
+
+    // One label at the middle of each axis: day 0 and weight 0.
+    QCOMPARE(l.x.labels, std::vector<double>{0.0});
+    QCOMPARE(l.y.labels, std::vector<double>{0.0});
+    QCOMPARE(axis::formatDate(l.x.labels.front(), chart.dateFormat()), QStringLiteral("1899-12-30"));
+    QVERIFY(std::abs(l.xToPixel(0, l.front) - (l.front.left() + l.front.right()) / 2.0) < 0.01);
+    QVERIFY(std::abs(l.yToPixel(0, l.front) - (l.front.top() + l.front.bottom()) / 2.0) < 0.01);
+}
+
+void DbChartTest::legendAndLine_data()
+{
+    QTest::addColumn<QList<QPointF>>("points");
+    QTest::addColumn<bool>("legend");
+
+    const QList<QPointF> one{{ole(2024, 3, 1), 72.5}};
+    const QList<QPointF> several{{ole(2024, 3, 1), 72.5}, {ole(2024, 3, 8), 71.0}, {ole(2024, 3, 15), 71.8},
+                                 {ole(2024, 3, 22), 70.2}};
+    QTest::newRow("one point, legend shown") << one << true;
+    QTest::newRow("one point, legend hidden") << one << false;
+    QTest::newRow("several points, legend shown") << several << true;
+    QTest::newRow("several points, legend hidden") << several << false;
+}
+
+void DbChartTest::legendAndLine()
+{
+    QFETCH(QList<QPointF>, points);
+    QFETCH(bool, legend);
+    DbChart chart;
+    chart.setLegendVisible(legend);
+    for (const QPointF& p : points)
+        chart.series()->addXY(p.x(), p.y());
+    const QImage image = render(chart);
+    const ChartLayout l = layoutOf(chart, image);
+
+    QCOMPARE(l.legendRows.size(), legend ? points.size() : 0);
+    const int green = countPixels(image, image.rect(), isLegendGreen);
+    if (legend) {
+        QVERIFY(l.legend.left() > image.width() / 2);
+        QVERIFY(green > 0);
+        QCOMPARE(countPixels(image, QRect(0, 0, image.width() / 2, image.height()), isLegendGreen), 0);
+        QVERIFY2(countPixels(image, l.legend, isRed) > 0, "the legend shows the line's colour");
+    } else {
+        QCOMPARE(green, 0);
+    }
+
+    QImage outsideLegend = image;
+    {
+        QPainter painter(&outsideLegend);
+        painter.fillRect(l.legend, Qt::white);
+    }
+    const int lineRed = countPixels(outsideLegend, outsideLegend.rect(), isRed);
+    if (points.size() == 1) {
+        QCOMPARE(lineRed, 0);
+        return;
+    }
+    // Red between each pair of neighbours, near the straight line joining them.
+    for (qsizetype i = 1; i < points.size(); ++i) {
+        const double x0 = l.xToPixel(points[i - 1].x(), l.back);
+        const double x1 = l.xToPixel(points[i].x(), l.back);
+        const double y0 = l.yToPixel(points[i - 1].y(), l.back);
+        const double y1 = l.yToPixel(points[i].y(), l.back);
+        const int x = qRound((x0 + x1) / 2);
+        const int y = qRound((y0 + y1) / 2);
+        QVERIFY2(countPixels(image, QRect(x, y - 3, 1, 7), isRed) > 0, qPrintable(QStringLiteral("segment %1").arg(i)));
+    }
+}
+
+void DbChartTest::layoutOfTheCurveWindow()
+{
+    DbChart chart;
+    fillThreeWeeks(*chart.series());
+    const QImage image = render(chart);
+    const ChartLayout l = layoutOf(chart, image);
+
+    QCOMPARE(l.depth, 10);
+    QCOMPARE(l.back, l.front.translated(10, -10));
+    // Margins: 3 % of 681 and 4 % of 250; the title at the top, five pixels above the plot's back plane.
+    QCOMPARE(l.title.top(), 10);
+    QCOMPARE(l.back.top(), l.title.bottom() + 1 + 5);
+    QVERIFY(l.back.right() <= 681 - 20 - 1);
+    QVERIFY(l.front.bottom() < 250 - 10);
+    // Each axis runs from the smallest value to the largest.
+    QCOMPARE(l.x.min, ole(2024, 3, 1, 7));
+    QCOMPARE(l.x.max, chart.series()->points().back().x);
+    QCOMPARE(l.y.min, 69.5);
+    QCOMPARE(l.y.max, 74.2);
+    QVERIFY(!l.x.labels.empty());
+    QVERIFY(!l.y.labels.empty());
+
+    // The axes are black and two pixels wide; the grid is dotted grey on the back plane.
+    const QRect axisColumn(l.front.left() - 1, l.front.top(), 1, l.front.height());
+    QCOMPARE(countPixels(image, axisColumn, isBlack), l.front.height());
+    QCOMPARE(countPixels(image, axisColumn.translated(-1, 0), isBlack), l.front.height());
+    QVERIFY2(countPixels(image, axisColumn.translated(-2, 0), isBlack) < l.front.height() / 2, "only ticks beside it");
+    QCOMPARE(countPixels(image, QRect(l.front.left(), l.front.bottom() + 1, l.front.width(), 2), isBlack),
+             2 * l.front.width());
+    const int gridY = qRound(l.yToPixel(l.y.labels.front(), l.back));
+    const int dots = countPixels(image, QRect(l.back.left(), gridY, l.back.width() / 2, 1), isGrid);
+    QVERIFY2(dots > l.back.width() / 8 && dots < l.back.width() * 3 / 8, qPrintable(QString::number(dots)));
+}
+
+void DbChartTest::emptyWeightDrawnAtZero()
+{
+    Diary diary(diaryRow("2024-03-01 07:00:00.000", "72.5") + diaryRow("2024-03-02 07:00:00.000", "")
+                + diaryRow("2024-03-03 07:00:00.000", "71.8"));
+    DbChart chart;
+    chart.setLegendVisible(true);
+    bind(*chart.series(), diary.dataset);
+    load(diary.dataset, QStringLiteral("select * from rj"));
+    const QImage image = render(chart);
+    const ChartLayout l = layoutOf(chart, image);
+
+    QCOMPARE(l.y.min, 0.0);
+    QCOMPARE(l.y.labels.back(), 0.0);
+    const int x = qRound(l.xToPixel(ole(2024, 3, 2, 7), l.back));
+    QCOMPARE(qRound(l.yToPixel(0, l.back)), l.back.bottom());
+    QVERIFY(countPixels(image, QRect(x - 1, l.back.bottom() - 1, 3, 3), isRed) > 0);
+    QCOMPARE(l.legendRows,
+             (QStringList{"2024-03-01  72.5", QStringLiteral("2024-03-02  未记录"), "2024-03-03  71.8"}));
+}
+
+void DbChartTest::legendShowsTheOldestRows_data()
+{
+    QTest::addColumn<int>("height");
+    QTest::newRow("the curve window's size") << 250;
+    QTest::newRow("a taller chart") << 500;
+}
+
+void DbChartTest::legendShowsTheOldestRows()
+{
+    QFETCH(int, height);
+    DbChart chart;
+    chart.resize(681, height);
+    chart.setLegendVisible(true);
+    // Newest first, so that the oldest must be found rather than taken as they came.
+    for (int i = 59; i >= 0; --i)
+        chart.series()->addXY(ole(2024, 1, 1) + i, 70 + i / 10.0);
+    const QStringList rows = chart.legendRows();
+    QVERIFY(rows.size() >= 5);
+    QVERIFY(rows.size() < 60);
+    for (int i = 0; i < rows.size(); ++i)
+        QCOMPARE(rows[i], axis::formatDate(ole(2024, 1, 1) + i, chart.dateFormat()) + "  " + axis::formatNumber(70 + i / 10.0));
+
+    const QImage image = render(chart, chart.size());
+    const ChartLayout l = layoutOf(chart, image);
+    QCOMPARE(l.legendRows, rows);
+    QCOMPARE(l.legend.top(), qRound(height * 0.10));
+    // The legend and its shadow stay inside the bottom margin; one more row would not.
+    const int bottomLimit = height - qRound(height * 0.04) - 1;
+    QVERIFY(l.legend.bottom() + 3 <= bottomLimit);
+    QVERIFY(l.legend.bottom() + 3 + l.legendRowHeight > bottomLimit);
+    QVERIFY(isBlack(image.pixel(l.legend.right() + 2, l.legend.bottom() + 2)));
+}
+
+void DbChartTest::lineOnTheBackPlane()
+{
+    DbChart chart;
+    chart.series()->addXY(ole(2024, 3, 1), 70);
+    chart.series()->addXY(ole(2024, 3, 10), 70);
+    chart.series()->addXY(ole(2024, 3, 20), 74);
+    const QImage image = render(chart);
+    const ChartLayout l = layoutOf(chart, image);
+    // The flat first segment lies on the back plane's bottom edge, ten pixels above the bottom axis.
+    const int x = qRound(l.xToPixel(ole(2024, 3, 5), l.back));
+    QVERIFY(isRed(image.pixel(x, l.back.bottom())));
+    QCOMPARE(countPixels(image, QRect(x, l.front.bottom() - 3, 1, 7), isRed), 0);
+}
+
+void DbChartTest::mouseDrags_data()
+{
+    QTest::addColumn<bool>("zoomFirst");
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<bool>("zoomed");
+
+    QTest::newRow("down-right zooms") << false << QPoint(200, 60) << QPoint(400, 150) << true;
+    QTest::newRow("17 pixels each way zoom") << false << QPoint(200, 60) << QPoint(217, 77) << true;
+    QTest::newRow("16 pixels down are too few") << false << QPoint(200, 60) << QPoint(400, 76) << false;
+    QTest::newRow("16 pixels right are too few") << false << QPoint(200, 60) << QPoint(216, 150) << false;
+    QTest::newRow("up-left unzooms") << true << QPoint(400, 150) << QPoint(200, 60) << false;
+    QTest::newRow("up-right unzooms") << true << QPoint(200, 150) << QPoint(400, 60) << false;
+    QTest::newRow("down-left unzooms") << true << QPoint(400, 60) << QPoint(200, 150) << false;
+    QTest::newRow("a short drag up-left keeps the zoom") << true << QPoint(400, 150) << QPoint(390, 60) << true;
+}
+
+void DbChartTest::mouseDrags()
+{
+    QFETCH(bool, zoomFirst);
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    QFETCH(bool, zoomed);
+    DbChart chart;
+    chart.resize(681, 250);
+    fillThreeWeeks(*chart.series());
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    if (zoomFirst) {
+        drag(chart, Qt::LeftButton, QPoint(150, 50), QPoint(450, 170));
+        QVERIFY(chart.isZoomed());
+    }
+    drag(chart, Qt::LeftButton, from, to);
+    QCOMPARE(chart.isZoomed(), zoomed);
+    if (!zoomed) {
+        const ChartLayout l = chart.layout();
+        QCOMPARE(l.x.min, chart.series()->points().front().x);
+        QCOMPARE(l.x.max, chart.series()->points().back().x);
+        QCOMPARE(l.y.min, 69.5);
+        QCOMPARE(l.y.max, 74.2);
+    }
+}
+
+void DbChartTest::zoomedRanges()
+{
+    DbChart chart;
+    chart.resize(681, 250);
+    fillThreeWeeks(*chart.series());
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    const ChartLayout before = chart.layout();
+    drag(chart, Qt::LeftButton, QPoint(200, 60), QPoint(400, 150));
+    const ChartLayout after = chart.layout();
+    QVERIFY(near(after.x.min, before.pixelToX(200, before.back)));
+    QVERIFY(near(after.x.max, before.pixelToX(400, before.back)));
+    QVERIFY(near(after.y.max, before.pixelToY(60, before.back)));
+    QVERIFY(near(after.y.min, before.pixelToY(150, before.back)));
+    QVERIFY(after.x.max - after.x.min < before.x.max - before.x.min);
+    QVERIFY(after.y.max - after.y.min < before.y.max - before.y.min);
+}
+
+void DbChartTest::rightDragScrolls()
+{
+    DbChart chart;
+    chart.resize(681, 250);
+    fillThreeWeeks(*chart.series());
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    const ChartLayout before = chart.layout();
+    drag(chart, Qt::RightButton, QPoint(300, 120), QPoint(350, 100));
+    QVERIFY(chart.isZoomed());
+    const ChartLayout after = chart.layout();
+    // The drawing follows the pointer 50 pixels right and 20 up: earlier dates and larger weights come into view.
+    const double dayPerPixel = (before.x.max - before.x.min) / (before.back.width() - 1);
+    const double kgPerPixel = (before.y.max - before.y.min) / (before.back.height() - 1);
+    QVERIFY(near(after.x.min, before.x.min - 50 * dayPerPixel));
+    QVERIFY(near(after.x.max, before.x.max - 50 * dayPerPixel));
+    QVERIFY(near(after.y.min, before.y.min - 20 * kgPerPixel));
+    QVERIFY(near(after.y.max, before.y.max - 20 * kgPerPixel));
+
+    // A left drag up-left brings the automatic scales back.
+    drag(chart, Qt::LeftButton, QPoint(400, 150), QPoint(200, 60));
+    QVERIFY(!chart.isZoomed());
+    QCOMPARE(chart.layout().x.min, before.x.min);
+}
+
+void DbChartTest::rubberBandWhileDragging()
+{
+    DbChart chart;
+    chart.resize(681, 250);
+    fillThreeWeeks(*chart.series());
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    const QRect band(QPoint(200, 70), QPoint(400, 150));
+    const auto blackOnTopEdge = [&] {
+        const QImage image = chart.grab().toImage();
+        return countPixels(image, QRect(band.left() + 5, band.top(), band.width() - 10, 1), isBlack);
+    };
+    QCOMPARE(blackOnTopEdge(), 0);
+    QTest::mousePress(&chart, Qt::LeftButton, {}, band.topLeft());
+    QTest::mouseMove(&chart, band.bottomRight());
+    QVERIFY2(blackOnTopEdge() > band.width() / 4, "a rectangle follows the pointer");
+    QTest::mouseRelease(&chart, Qt::LeftButton, {}, band.bottomRight());
+    QCOMPARE(blackOnTopEdge(), 0);
+}
+
+void DbChartTest::zoomSurvivesRefill()
+{
+    Diary diary(diaryRow("2024-03-01 07:00:00.000", "72.5") + diaryRow("2024-03-08 07:00:00.000", "71.9")
+                + diaryRow("2024-03-15 07:00:00.000", "71.2") + diaryRow("2024-03-22 07:00:00.000", "70.6"));
+    DbChart chart;
+    chart.resize(681, 250);
+    bind(*chart.series(), diary.dataset);
+    load(diary.dataset, QStringLiteral("select * from rj"));
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+
+    drag(chart, Qt::LeftButton, QPoint(200, 60), QPoint(400, 150));
+    QVERIFY(chart.isZoomed());
+    const ChartLayout zoomed = chart.layout();
+
+    diary.db.exec(diaryRow("2024-03-29 07:00:00.000", "69.9"));
+    diary.dataset.close();
+    diary.dataset.open();
+    chart.hide();
+    chart.show();
+    QCOMPARE(chart.series()->count(), 5);
+    QVERIFY(chart.isZoomed());
+    const ChartLayout refilled = chart.layout();
+    QCOMPARE(refilled.x.min, zoomed.x.min);
+    QCOMPARE(refilled.x.max, zoomed.x.max);
+    QCOMPARE(refilled.y.min, zoomed.y.min);
+    QCOMPARE(refilled.y.max, zoomed.y.max);
+
+    drag(chart, Qt::LeftButton, QPoint(400, 150), QPoint(200, 60));
+    QCOMPARE(chart.layout().x.max, ole(2024, 3, 29, 7));
+    QCOMPARE(chart.layout().y.min, 69.9);
+}
+
+QTEST_MAIN(DbChartTest)
+#include "tst_dbchart.moc"

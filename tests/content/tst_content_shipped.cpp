@@ -1,0 +1,274 @@
+// Checks the content shipped in resources/content/ once compiled: enough of it, consistent, and fit for the screens.
+#include "content/content_test_db.h"
+#include "content_compiler.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <sys/stat.h>
+
+class ContentShippedTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void rowCounts_data();
+    void rowCounts();
+    void columns_data();
+    void columns();
+    void noBlankText_data();
+    void noBlankText();
+    void textFitsItsPlace_data();
+    void textFitsItsPlace();
+    void articleTitlesUnique_data();
+    void articleTitlesUnique();
+    void foodsBelongToCategories();
+    void everyCategoryHasFoodsAndItsBasis();
+    void foodTitlesUnique();
+    void energiesArePlausible();
+    void referenceEnergies_data();
+    void referenceEnergies();
+    void planIsAWeekThatFits();
+    void diaryShippedEmpty();
+    void fileIsOwnerOnly();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    std::unique_ptr<ContentTestDatabase> m_db;
+};
+
+void ContentShippedTest::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    m_path = m_dir.filePath(QStringLiteral("data.Mdb"));
+    const tevu::content::CompileResult result =
+        tevu::content::compileContent(QStringLiteral(TEVU_SOURCE_DIR "/resources/content"), m_path);
+    QVERIFY2(result.outcome == tevu::content::Outcome::Built, qPrintable(result.error.toString()));
+    m_db = std::make_unique<ContentTestDatabase>(m_path);
+    QVERIFY2(m_db->isOpen(), qPrintable(m_db->error()));
+}
+
+void ContentShippedTest::rowCounts_data() {
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<int>("atLeast");
+
+    QTest::newRow("recipes") << "sp" << 30;
+    QTest::newRow("exercises") << "yd" << 25;
+    QTest::newRow("tips") << "xd" << 40;
+    QTest::newRow("categories") << "\"02\"" << 15;
+    QTest::newRow("foods") << "\"01\"" << 300;
+}
+
+void ContentShippedTest::rowCounts() {
+    QFETCH(QString, table);
+    QFETCH(int, atLeast);
+
+    const qint64 count = m_db->scalar(QStringLiteral("SELECT count(*) FROM %1").arg(table)).toLongLong();
+    QVERIFY2(count >= atLeast, qPrintable(QStringLiteral("%1 has %2 rows").arg(table).arg(count)));
+}
+
+void ContentShippedTest::columns_data() {
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("categories") << "02"
+                                << "Name TEXT";
+    QTest::newRow("foods") << "01"
+                           << "Name TEXT, Title TEXT, sz TEXT";
+    QTest::newRow("recipes") << "sp"
+                             << "Name TEXT, demo TEXT";
+    QTest::newRow("exercises") << "yd"
+                               << "Name TEXT, demo TEXT";
+    QTest::newRow("tips") << "xd"
+                          << "Name TEXT, demo TEXT";
+    QTest::newRow("diary") << "rj"
+                           << "time DATETIME, demo TEXT, lb REAL";
+    QTest::newRow("plan") << "plan"
+                          << "foodsport TEXT";
+}
+
+void ContentShippedTest::columns() {
+    QFETCH(QString, table);
+    QFETCH(QString, expected);
+
+    const QStringList columns =
+        m_db->column(QStringLiteral("SELECT name || ' ' || type FROM pragma_table_info('%1') ORDER BY cid").arg(table));
+    QCOMPARE(columns.join(QStringLiteral(", ")), expected);
+}
+
+void ContentShippedTest::noBlankText_data() {
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("column");
+
+    QTest::newRow("category name") << "\"02\""
+                                   << "Name";
+    QTest::newRow("food title") << "\"01\""
+                                << "Title";
+    QTest::newRow("recipe title") << "sp"
+                                  << "Name";
+    QTest::newRow("recipe body") << "sp"
+                                 << "demo";
+    QTest::newRow("exercise title") << "yd"
+                                    << "Name";
+    QTest::newRow("exercise body") << "yd"
+                                   << "demo";
+    QTest::newRow("tip title") << "xd"
+                               << "Name";
+    QTest::newRow("tip body") << "xd"
+                              << "demo";
+    QTest::newRow("plan day") << "plan"
+                              << "foodsport";
+}
+
+void ContentShippedTest::noBlankText() {
+    QFETCH(QString, table);
+    QFETCH(QString, column);
+
+    const QStringList values = m_db->column(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(column, table));
+    QVERIFY(!values.isEmpty());
+    for (qsizetype i = 0; i < values.size(); ++i)
+        QVERIFY2(!values.at(i).trimmed().isEmpty(), qPrintable(QStringLiteral("row %1 is blank").arg(i + 1)));
+}
+
+void ContentShippedTest::textFitsItsPlace_data() {
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<int>("maxChars");
+
+    QTest::newRow("recipe title") << "sp"
+                                  << "Name" << 16;
+    QTest::newRow("exercise title") << "yd"
+                                    << "Name" << 16;
+    QTest::newRow("tip title") << "xd"
+                               << "Name" << 16;
+    QTest::newRow("food title") << "\"01\""
+                                << "Title" << 12;
+    QTest::newRow("category name in the food tree") << "\"02\""
+                                                    << "Name" << 14;
+}
+
+void ContentShippedTest::textFitsItsPlace() {
+    QFETCH(QString, table);
+    QFETCH(QString, column);
+    QFETCH(int, maxChars);
+
+    QStringList tooLong;
+    for (const QString& value : m_db->column(QStringLiteral("SELECT %1 FROM %2").arg(column, table))) {
+        if (value.toUcs4().size() > maxChars)
+            tooLong.append(value);
+    }
+    QVERIFY2(tooLong.isEmpty(), qPrintable(tooLong.join(QStringLiteral("、"))));
+}
+
+void ContentShippedTest::articleTitlesUnique_data() {
+    QTest::addColumn<QString>("table");
+
+    QTest::newRow("recipes") << "sp";
+    QTest::newRow("exercises") << "yd";
+    QTest::newRow("tips") << "xd";
+}
+
+void ContentShippedTest::articleTitlesUnique() {
+    QFETCH(QString, table);
+
+    const QStringList repeated =
+        m_db->column(QStringLiteral("SELECT Name FROM %1 GROUP BY Name HAVING count(*) > 1").arg(table));
+    QVERIFY2(repeated.isEmpty(), qPrintable(repeated.join(QStringLiteral("、"))));
+}
+
+void ContentShippedTest::foodsBelongToCategories() {
+    // Byte for byte: the food tree matches foods to categories with a plain string comparison.
+    const QStringList orphans = m_db->column(
+        QStringLiteral("SELECT Title || ' → ' || Name FROM \"01\" WHERE Name NOT IN (SELECT Name FROM \"02\")"));
+    QVERIFY2(orphans.isEmpty(), qPrintable(orphans.join(QStringLiteral("；"))));
+}
+
+void ContentShippedTest::everyCategoryHasFoodsAndItsBasis() {
+    const QList<QVariantList> rows = m_db->rows(QStringLiteral(
+        "SELECT c.Name, (SELECT count(*) FROM \"01\" f WHERE f.Name = c.Name) FROM \"02\" c ORDER BY c.rowid"));
+    QVERIFY(!rows.isEmpty());
+    for (const QVariantList& row : rows) {
+        const QString name = row.at(0).toString();
+        QVERIFY2(name.contains(QStringLiteral("每100克")), qPrintable(name + QStringLiteral(" names no basis")));
+        QVERIFY2(row.at(1).toLongLong() >= 5, qPrintable(name + QStringLiteral(" has too few foods")));
+    }
+}
+
+void ContentShippedTest::foodTitlesUnique() {
+    const QStringList repeated =
+        m_db->column(QStringLiteral("SELECT Title FROM \"01\" GROUP BY Title HAVING count(*) > 1"));
+    QVERIFY2(repeated.isEmpty(), qPrintable(repeated.join(QStringLiteral("、"))));
+}
+
+void ContentShippedTest::energiesArePlausible() {
+    const QRegularExpression plain(QStringLiteral("^[0-9]+(\\.[0-9]+)?$"));
+    const QList<QVariantList> rows = m_db->rows(QStringLiteral("SELECT Title, sz, typeof(sz) FROM \"01\""));
+    QVERIFY(!rows.isEmpty());
+    for (const QVariantList& row : rows) {
+        const QString title = row.at(0).toString();
+        const QString energy = row.at(1).toString();
+        QCOMPARE(row.at(2).toString(), QStringLiteral("text"));
+        bool ok = false;
+        const double kcal = energy.toDouble(&ok);
+        QVERIFY2(ok && plain.match(energy).hasMatch(), qPrintable(title + QStringLiteral(": ") + energy));
+        QVERIFY2(kcal >= 0.0 && kcal <= 900.0, qPrintable(title + QStringLiteral(": ") + energy));
+    }
+}
+
+void ContentShippedTest::referenceEnergies_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<double>("kcal");
+
+    // Well-known values of the Chinese food composition tables; a wholesale slip such as kJ for kcal shows here.
+    QTest::newRow("rice") << "稻米" << 346.0;
+    QTest::newRow("steamed rice") << "米饭（蒸）" << 116.0;
+    QTest::newRow("steamed bun") << "馒头" << 223.0;
+    QTest::newRow("egg") << "鸡蛋" << 144.0;
+    QTest::newRow("apple") << "苹果" << 53.0;
+    QTest::newRow("pork") << "猪肉（肥瘦）" << 395.0;
+    QTest::newRow("milk") << "牛奶" << 54.0;
+    QTest::newRow("cucumber") << "黄瓜" << 16.0;
+    QTest::newRow("peanut oil") << "花生油" << 899.0;
+}
+
+void ContentShippedTest::referenceEnergies() {
+    QFETCH(QString, title);
+    QFETCH(double, kcal);
+
+    const QStringList found = m_db->column(QStringLiteral("SELECT sz FROM \"01\" WHERE Title = '%1'").arg(title));
+    QCOMPARE(found.size(), 1);
+    const double shipped = found.first().toDouble();
+    QVERIFY2(qAbs(shipped - kcal) <= kcal * 0.08, qPrintable(QStringLiteral("%1: %2").arg(title, found.first())));
+}
+
+void ContentShippedTest::planIsAWeekThatFits() {
+    const QStringList days = m_db->column(QStringLiteral("SELECT foodsport FROM plan ORDER BY rowid"));
+    QCOMPARE(days.size(), 7);
+    for (qsizetype d = 0; d < days.size(); ++d) {
+        // The plan page shows each day in a box about 38 characters wide and a few lines high.
+        const QStringList lines = days.at(d).split(QLatin1Char('\n'));
+        QVERIFY2(lines.size() >= 2 && lines.size() <= 3, qPrintable(QStringLiteral("day %1").arg(d + 1)));
+        for (const QString& line : lines)
+            QVERIFY2(line.toUcs4().size() <= 38, qPrintable(line));
+    }
+}
+
+void ContentShippedTest::diaryShippedEmpty() {
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'rj'"))
+                 .toLongLong(),
+             1);
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM rj")).toLongLong(), 0);
+}
+
+void ContentShippedTest::fileIsOwnerOnly() {
+    struct stat info {};
+    QCOMPARE(::stat(QFile::encodeName(m_path).constData(), &info), 0);
+    QCOMPARE(info.st_mode & 07777, mode_t(0600));
+}
+
+QTEST_GUILESS_MAIN(ContentShippedTest)
+#include "tst_content_shipped.moc"

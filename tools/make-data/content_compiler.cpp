@@ -1,0 +1,533 @@
+// Parses and checks the content sources, then writes them into a fresh database file in one transaction.
+#include "content_compiler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStringDecoder>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tevu::content {
+
+QString SourceError::toString() const {
+    if (line > 0)
+        return QStringLiteral("%1:%2: %3").arg(file).arg(line).arg(message);
+    return QStringLiteral("%1: %2").arg(file, message);
+}
+
+namespace {
+
+// Thrown inside this file only; the public functions turn it into a SourceError.
+struct Failure {
+    SourceError error;
+};
+
+[[noreturn]] void fail(const QString& file, int line, const QString& message) {
+    throw Failure{SourceError{file, line, message}};
+}
+
+QString systemError(int code) {
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+struct SourceLine {
+    int number = 0;
+    QString text;
+};
+
+// Splits a source file into lines, accepting a UTF-8 byte order mark and CRLF endings since the files are
+// meant to be edited by hand on any system; anything that is not UTF-8 is refused with its line.
+QList<SourceLine> readLines(const QString& path) {
+    QFile file(path);
+    if (!file.exists())
+        fail(path, 0, QStringLiteral("找不到该文件"));
+    if (!file.open(QIODevice::ReadOnly))
+        fail(path, 0, QStringLiteral("无法读取该文件"));
+    QByteArray data = file.readAll();
+    if (data.startsWith("\xEF\xBB\xBF"))
+        data.remove(0, 3);
+
+    QList<QByteArray> raw = data.split('\n');
+    if (!raw.isEmpty() && raw.last().isEmpty())
+        raw.removeLast();
+
+    QList<SourceLine> lines;
+    lines.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        QByteArray bytes = raw.at(i);
+        if (bytes.endsWith('\r'))
+            bytes.chop(1);
+        const int number = static_cast<int>(i + 1);
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text = decoder.decode(bytes);
+        if (decoder.hasError())
+            fail(path, number, QStringLiteral("这一行不是有效的 UTF-8 文字，请以 UTF-8 编码保存文件"));
+        if (text.contains(QChar(0)))
+            fail(path, number, QStringLiteral("这一行含有空字符（NUL）"));
+        lines.append(SourceLine{number, text});
+    }
+    return lines;
+}
+
+bool isBlank(const QString& text) {
+    return text.trimmed().isEmpty();
+}
+
+// Articles: "# title" starts one, every following line up to the next title is its body, verbatim.
+QList<Article> parseArticles(const QString& path) {
+    const QList<SourceLine> lines = readLines(path);
+    QList<Article> articles;
+    QList<QString> body;
+
+    auto finish = [&]() {
+        if (articles.isEmpty())
+            return;
+        qsizetype first = 0;
+        qsizetype last = body.size();
+        while (first < last && isBlank(body.at(first)))
+            ++first;
+        while (last > first && isBlank(body.at(last - 1)))
+            --last;
+        Article& article = articles.last();
+        if (first == last)
+            fail(path, article.line, QStringLiteral("“%1”没有正文：标题下面至少要有一行文字").arg(article.title));
+        article.body = body.mid(first, last - first).join(QLatin1Char('\n'));
+        body.clear();
+    };
+
+    for (const SourceLine& line : lines) {
+        if (line.text.startsWith(QLatin1Char('#'))) {
+            finish();
+            const QString title = line.text.mid(1).trimmed();
+            if (title.isEmpty())
+                fail(path, line.number, QStringLiteral("标题为空：“#”后面要写上标题"));
+            articles.append(Article{title, QString(), line.number});
+        } else if (articles.isEmpty()) {
+            if (!isBlank(line.text))
+                fail(path, line.number, QStringLiteral("第一个标题之前不能有文字：每篇文章都要以“# 标题”一行开头"));
+        } else {
+            body.append(line.text);
+        }
+    }
+    finish();
+
+    if (articles.isEmpty())
+        fail(path, 0, QStringLiteral("文件里没有任何文章：每篇文章以“# 标题”一行开头"));
+    return articles;
+}
+
+QStringList parseCategories(const QString& path) {
+    QStringList categories;
+    QHash<QString, int> seenAt;
+    for (const SourceLine& line : readLines(path)) {
+        const QString name = line.text.trimmed();
+        if (name.isEmpty())
+            continue;
+        if (name.contains(QLatin1Char('\t')))
+            fail(path, line.number, QStringLiteral("类别名称里不能有制表符"));
+        if (const auto it = seenAt.constFind(name); it != seenAt.cend())
+            fail(path, line.number, QStringLiteral("类别“%1”重复，第 %2 行已有").arg(name).arg(it.value()));
+        seenAt.insert(name, line.number);
+        categories.append(name);
+    }
+    if (categories.isEmpty())
+        fail(path, 0, QStringLiteral("没有任何食物类别"));
+    return categories;
+}
+
+// Energy is written the way the food composition tables print it: digits with an optional decimal part.
+const QRegularExpression& plainNumber() {
+    static const QRegularExpression re(QStringLiteral("^[0-9]+(\\.[0-9]+)?$"));
+    return re;
+}
+
+// Pure fat is about 900 kcal per 100 g, so anything above is a typing slip (often kJ written for kcal).
+constexpr double kMaxEnergy = 900.0;
+
+QList<Food> parseFoods(const QString& path, const QStringList& categories) {
+    const QList<SourceLine> lines = readLines(path);
+    const QString header = QStringLiteral("Name\tTitle\tsz");
+    if (lines.isEmpty())
+        fail(path, 0, QStringLiteral("文件是空的：第一行应为表头 Name<Tab>Title<Tab>sz"));
+    if (lines.first().text.trimmed() != header)
+        fail(path, 1, QStringLiteral("第一行应为表头 Name<Tab>Title<Tab>sz（以制表符分隔）"));
+
+    const QSet<QString> knownCategories(categories.cbegin(), categories.cend());
+    const QString fieldNames[] = {QStringLiteral("类别"), QStringLiteral("食物名称"), QStringLiteral("热量")};
+    QHash<QString, int> titleSeenAt;
+    QList<Food> foods;
+
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const SourceLine& line = lines.at(i);
+        if (isBlank(line.text))
+            continue;
+        const QStringList fields = line.text.split(QLatin1Char('\t'));
+        if (fields.size() != 3)
+            fail(path, line.number,
+                 QStringLiteral("应有 3 个以制表符分隔的字段（类别、食物名称、热量），这一行有 %1 个")
+                     .arg(fields.size()));
+        Food food{fields.at(0).trimmed(), fields.at(1).trimmed(), fields.at(2).trimmed(), line.number};
+        const QString values[] = {food.category, food.title, food.energy};
+        for (int f = 0; f < 3; ++f) {
+            if (values[f].isEmpty())
+                fail(path, line.number, QStringLiteral("第 %1 个字段（%2）是空的").arg(f + 1).arg(fieldNames[f]));
+        }
+        if (!knownCategories.contains(food.category))
+            fail(path, line.number, QStringLiteral("类别“%1”不在 categories.txt 中").arg(food.category));
+        if (!plainNumber().match(food.energy).hasMatch())
+            fail(path, line.number,
+                 QStringLiteral("热量“%1”不是非负的数字（应写成 116 或 23.5 这样）").arg(food.energy));
+        if (food.energy.toDouble() > kMaxEnergy)
+            fail(
+                path, line.number,
+                QStringLiteral("热量 %1 千卡超过了 900：每100克食物不会高于纯油脂，是否误填了千焦？").arg(food.energy));
+        if (const auto it = titleSeenAt.constFind(food.title); it != titleSeenAt.cend())
+            fail(path, line.number,
+                 QStringLiteral("食物名称“%1”重复，第 %2 行已有同名食物").arg(food.title).arg(it.value()));
+        titleSeenAt.insert(food.title, line.number);
+        foods.append(food);
+    }
+    return foods;
+}
+
+QList<Article> parsePlan(const QString& path) {
+    static const QString days[] = {QStringLiteral("周一"), QStringLiteral("周二"), QStringLiteral("周三"),
+                                   QStringLiteral("周四"), QStringLiteral("周五"), QStringLiteral("周六"),
+                                   QStringLiteral("周日")};
+    constexpr qsizetype dayCount = 7;
+    const QList<Article> plan = parseArticles(path);
+    for (qsizetype i = 0; i < plan.size(); ++i) {
+        if (i >= dayCount)
+            fail(path, plan.at(i).line, QStringLiteral("多出了一天“%1”：计划只有周一到周日七天").arg(plan.at(i).title));
+        if (plan.at(i).title != days[i])
+            fail(path, plan.at(i).line,
+                 QStringLiteral("第 %1 天的标题应为“# %2”，这里是“%3”").arg(i + 1).arg(days[i], plan.at(i).title));
+    }
+    if (plan.size() < dayCount)
+        fail(path, 0, QStringLiteral("只有 %1 天，计划应写满周一到周日七天").arg(plan.size()));
+    return plan;
+}
+
+QString readSchema(const QString& path) {
+    QStringList text;
+    for (const SourceLine& line : readLines(path))
+        text.append(line.text);
+    return text.join(QLatin1Char('\n'));
+}
+
+// ---- SQLite --------------------------------------------------------------------------------------------
+
+struct DatabaseCloser {
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+};
+using DatabaseHandle = std::unique_ptr<sqlite3, DatabaseCloser>;
+using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+QString sqliteMessage(sqlite3* db) {
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+void execute(sqlite3* db, const char* sql, const QString& file) {
+    char* raw = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &raw) != SQLITE_OK) {
+        const QString message = raw ? QString::fromUtf8(raw) : sqliteMessage(db);
+        sqlite3_free(raw);
+        fail(file, 0, QStringLiteral("写入数据库失败（SQLite：%1）").arg(message));
+    }
+}
+
+// Runs schema.sql one statement at a time so a mistake in it is reported with its line.
+void runSchema(sqlite3* db, const QString& sql, const QString& schemaPath) {
+    const QByteArray utf8 = sql.toUtf8();
+    const char* const begin = utf8.constData();
+    const char* tail = begin;
+    const char* const end = begin + utf8.size();
+    auto lineAt = [begin](const char* at) { return 1 + static_cast<int>(std::count(begin, at, '\n')); };
+
+    while (tail < end) {
+        // Skip blanks and "--" comments so the line reported is that of the statement itself.
+        while (tail < end) {
+            if (*tail == ' ' || *tail == '\t' || *tail == '\n' || *tail == '\r') {
+                ++tail;
+            } else if (end - tail >= 2 && tail[0] == '-' && tail[1] == '-') {
+                while (tail < end && *tail != '\n')
+                    ++tail;
+            } else {
+                break;
+            }
+        }
+        if (tail >= end)
+            break;
+        sqlite3_stmt* raw = nullptr;
+        const char* next = nullptr;
+        const int line = lineAt(tail);
+        const int rc = sqlite3_prepare_v2(db, tail, static_cast<int>(end - tail), &raw, &next);
+        StatementHandle statement(raw);
+        if (rc != SQLITE_OK)
+            fail(schemaPath, line, QStringLiteral("SQL 语句有误（SQLite：%1）").arg(sqliteMessage(db)));
+        if (statement) {
+            int step = SQLITE_ROW;
+            while (step == SQLITE_ROW)
+                step = sqlite3_step(statement.get());
+            if (step != SQLITE_DONE)
+                fail(schemaPath, line, QStringLiteral("SQL 语句执行失败（SQLite：%1）").arg(sqliteMessage(db)));
+        }
+        if (next == tail)
+            break;
+        tail = next;
+    }
+}
+
+// The program reads every table with "SELECT rowid,*", so the columns must be exactly these, in this order.
+struct TableShape {
+    const char* name;
+    QStringList columns;
+};
+
+void checkSchema(sqlite3* db, const QString& schemaPath) {
+    const TableShape tables[] = {
+        {"02", {QStringLiteral("Name")}},
+        {"01", {QStringLiteral("Name"), QStringLiteral("Title"), QStringLiteral("sz")}},
+        {"sp", {QStringLiteral("Name"), QStringLiteral("demo")}},
+        {"yd", {QStringLiteral("Name"), QStringLiteral("demo")}},
+        {"xd", {QStringLiteral("Name"), QStringLiteral("demo")}},
+        {"rj", {QStringLiteral("time"), QStringLiteral("demo"), QStringLiteral("lb")}},
+        {"plan", {QStringLiteral("foodsport")}},
+    };
+    for (const TableShape& table : tables) {
+        sqlite3_stmt* raw = nullptr;
+        sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info(?1) ORDER BY cid", -1, &raw, nullptr);
+        StatementHandle statement(raw);
+        if (!statement)
+            fail(schemaPath, 0, QStringLiteral("无法检查表结构（SQLite：%1）").arg(sqliteMessage(db)));
+        sqlite3_bind_text(statement.get(), 1, table.name, -1, SQLITE_STATIC);
+        QStringList columns;
+        while (sqlite3_step(statement.get()) == SQLITE_ROW)
+            columns.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0))));
+        if (columns != table.columns)
+            fail(schemaPath, 0,
+                 QStringLiteral("表 \"%1\" 应有列 %2，实际是 %3")
+                     .arg(QString::fromLatin1(table.name), table.columns.join(QStringLiteral(", ")),
+                          columns.isEmpty() ? QStringLiteral("（没有这张表）") : columns.join(QStringLiteral(", "))));
+    }
+}
+
+struct Row {
+    QStringList values;
+    int line = 0; // where the row came from, for a constraint that schema.sql may add
+};
+
+void insertRows(sqlite3* db, const char* sql, const QList<Row>& rows, const QString& sourcePath,
+                const QString& schemaPath) {
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        fail(schemaPath, 0, QStringLiteral("无法写入数据（SQLite：%1）").arg(sqliteMessage(db)));
+    }
+    StatementHandle statement(raw);
+    for (const Row& row : rows) {
+        sqlite3_reset(statement.get());
+        sqlite3_clear_bindings(statement.get());
+        for (qsizetype i = 0; i < row.values.size(); ++i) {
+            const QByteArray utf8 = row.values.at(i).toUtf8();
+            sqlite3_bind_text(statement.get(), static_cast<int>(i + 1), utf8.constData(), static_cast<int>(utf8.size()),
+                              SQLITE_TRANSIENT);
+        }
+        if (sqlite3_step(statement.get()) != SQLITE_DONE)
+            fail(sourcePath, row.line, QStringLiteral("这一行无法写入数据库（SQLite：%1）").arg(sqliteMessage(db)));
+    }
+}
+
+QList<Row> articleRows(const QList<Article>& articles) {
+    QList<Row> rows;
+    for (const Article& article : articles)
+        rows.append(Row{{article.title, article.body}, article.line});
+    return rows;
+}
+
+// The half-built database: created owner-only before anything is written, removed unless handed over.
+class TemporaryDatabaseFile {
+public:
+    explicit TemporaryDatabaseFile(const QString& outputPath) : m_path(QFile::encodeName(outputPath) + ".tmp-XXXXXX") {
+        const int fd = ::mkstemp(m_path.data());
+        if (fd < 0) {
+            const int code = errno;
+            m_path.clear();
+            fail(outputPath, 0, QStringLiteral("无法在输出目录中创建临时文件（%1）").arg(systemError(code)));
+        }
+        // mkstemp already asks for 0600, but the umask could leave it narrower than the program needs.
+        const bool ok = ::fchmod(fd, S_IRUSR | S_IWUSR) == 0;
+        const int code = errno;
+        ::close(fd);
+        if (!ok) {
+            // The destructor does not run for a constructor that throws.
+            ::unlink(m_path.constData());
+            m_path.clear();
+            fail(outputPath, 0, QStringLiteral("无法设置临时文件的权限（%1）").arg(systemError(code)));
+        }
+    }
+    ~TemporaryDatabaseFile() {
+        if (m_path.isEmpty())
+            return;
+        (void)0;
+        ::unlink((m_path + "-journal").constData());
+    }
+    TemporaryDatabaseFile(const TemporaryDatabaseFile&) = delete;
+    TemporaryDatabaseFile& operator=(const TemporaryDatabaseFile&) = delete;
+
+    const QByteArray& path() const { return m_path; }
+    void release() { m_path.clear(); }
+
+private:
+    QByteArray m_path;
+};
+
+// Faults of the database itself are reported against outputPath: the temporary name means nothing to the user.
+void writeDatabase(const QByteArray& path, const QString& outputPath, const Content& content,
+                   const QString& contentDir) {
+    const QDir dir(contentDir);
+    const QString schemaPath = dir.filePath(QStringLiteral("schema.sql"));
+
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(path.constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    DatabaseHandle db(raw);
+    if (rc != SQLITE_OK)
+        fail(outputPath, 0,
+             QStringLiteral("无法打开新建的临时数据库（SQLite：%1）").arg(raw ? sqliteMessage(raw) : QString()));
+
+    // The program opens the file with plain rollback journaling; a WAL file beside it would be left behind.
+    execute(db.get(), "PRAGMA journal_mode=DELETE", outputPath);
+    execute(db.get(), "BEGIN IMMEDIATE", outputPath);
+    runSchema(db.get(), content.schemaSql, schemaPath);
+    checkSchema(db.get(), schemaPath);
+
+    QList<Row> categoryRows;
+    for (const QString& name : content.categories)
+        categoryRows.append(Row{{name}, 0});
+    insertRows(db.get(), "INSERT INTO \"02\"(Name) VALUES(?1)", categoryRows,
+               dir.filePath(QStringLiteral("categories.txt")), schemaPath);
+
+    QList<Row> foodRows;
+    for (const Food& food : content.foods)
+        foodRows.append(Row{{food.category, food.title, food.energy}, food.line});
+    insertRows(db.get(), "INSERT INTO \"01\"(Name, Title, sz) VALUES(?1, ?2, ?3)", foodRows,
+               dir.filePath(QStringLiteral("foods.tsv")), schemaPath);
+
+    insertRows(db.get(), "INSERT INTO sp(Name, demo) VALUES(?1, ?2)", articleRows(content.recipes),
+               dir.filePath(QStringLiteral("sp.txt")), schemaPath);
+    insertRows(db.get(), "INSERT INTO yd(Name, demo) VALUES(?1, ?2)", articleRows(content.exercises),
+               dir.filePath(QStringLiteral("yd.txt")), schemaPath);
+    insertRows(db.get(), "INSERT INTO xd(Name, demo) VALUES(?1, ?2)", articleRows(content.tips),
+               dir.filePath(QStringLiteral("xd.txt")), schemaPath);
+
+    QList<Row> planRows;
+    for (const Article& day : content.plan)
+        planRows.append(Row{{day.body}, day.line});
+    insertRows(db.get(), "INSERT INTO plan(foodsport) VALUES(?1)", planRows, dir.filePath(QStringLiteral("plan.txt")),
+               schemaPath);
+
+    execute(db.get(), "PRAGMA user_version=1", outputPath);
+    execute(db.get(), "COMMIT", outputPath);
+
+    if (sqlite3_close(db.release()) != SQLITE_OK)
+        fail(outputPath, 0, QStringLiteral("关闭临时数据库失败"));
+}
+
+bool pathExists(const QString& path) {
+    struct stat info {};
+    // lstat, so that even a dangling link at the output path counts as something not to replace.
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+enum class Placed { Renamed, Linked, SomethingThere };
+
+// Moves the finished file into place without ever replacing what may have appeared there meanwhile.
+Placed placeWithoutReplacing(const QByteArray& from, const QString& outputPath) {
+    const QByteArray to = QFile::encodeName(outputPath);
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return Placed::Renamed;
+    if (errno == EEXIST)
+        return Placed::SomethingThere;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        fail(outputPath, 0, QStringLiteral("无法把临时文件改名为输出文件（%1）").arg(systemError(errno)));
+    // Filesystems without RENAME_NOREPLACE: a hard link fails just as safely if the name is taken.
+    if (::link(from.constData(), to.constData()) == 0)
+        return Placed::Linked;
+    if (errno == EEXIST)
+        return Placed::SomethingThere;
+    fail(outputPath, 0, QStringLiteral("无法把临时文件改名为输出文件（%1）").arg(systemError(errno)));
+}
+
+} // namespace
+
+bool loadContent(const QString& contentDir, Content& content, SourceError& error) {
+    const QDir dir(contentDir);
+    try {
+        Content loaded;
+        loaded.schemaSql = readSchema(dir.filePath(QStringLiteral("schema.sql")));
+        loaded.categories = parseCategories(dir.filePath(QStringLiteral("categories.txt")));
+        loaded.foods = parseFoods(dir.filePath(QStringLiteral("foods.tsv")), loaded.categories);
+        loaded.recipes = parseArticles(dir.filePath(QStringLiteral("sp.txt")));
+        loaded.exercises = parseArticles(dir.filePath(QStringLiteral("yd.txt")));
+        loaded.tips = parseArticles(dir.filePath(QStringLiteral("xd.txt")));
+        loaded.plan = parsePlan(dir.filePath(QStringLiteral("plan.txt")));
+        content = std::move(loaded);
+        return true;
+    } catch (const Failure& failure) {
+        error = failure.error;
+        return false;
+    }
+}
+
+CompileResult compileContent(const QString& contentDir, const QString& outputPath) {
+    CompileResult result;
+    if (pathExists(outputPath)) {
+        result.outcome = Outcome::LeftUntouched;
+        return result;
+    }
+    if (!loadContent(contentDir, result.content, result.error)) {
+        result.outcome = Outcome::Failed;
+        return result;
+    }
+    try {
+        TemporaryDatabaseFile temporary(outputPath);
+        writeDatabase(temporary.path(), outputPath, result.content, contentDir);
+        switch (placeWithoutReplacing(temporary.path(), outputPath)) {
+        case Placed::Renamed:
+            temporary.release();
+            result.outcome = Outcome::Built;
+            break;
+        case Placed::Linked:
+            // The temporary name still points at the file and goes away with `temporary`.
+            result.outcome = Outcome::Built;
+            break;
+        case Placed::SomethingThere:
+            result.outcome = Outcome::LeftUntouched;
+            break;
+        }
+    } catch (const Failure& failure) {
+        result.outcome = Outcome::Failed;
+        result.error = failure.error;
+        result.content = Content();
+    }
+    return result;
+}
+
+} // namespace tevu::content

@@ -1,0 +1,61 @@
+// Compiles the editable sources in resources/content/ into the SQLite database the program ships with.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace tevu::content {
+
+// Where a source is wrong, in the form compilers use so editors can jump to it.
+struct SourceError {
+    QString file; // the path as it was handed to us, so the user sees the file they named
+    int line = 0; // 1-based; 0 when the fault concerns the file as a whole
+    QString message;
+
+    QString toString() const;
+};
+
+struct Article {
+    QString title;
+    QString body;
+    int line = 0;
+};
+
+struct Food {
+    QString category;
+    QString title;
+    QString energy; // kcal per 100 g edible portion, kept as the text written in the source
+    int line = 0;
+};
+
+struct Content {
+    QString schemaSql;
+    QStringList categories;
+    QList<Food> foods;
+    QList<Article> recipes;
+    QList<Article> exercises;
+    QList<Article> tips;
+    QList<Article> plan; // Monday first
+};
+
+enum class Outcome {
+    Built,
+    LeftUntouched, // the output already existed; it may hold a user's diary, so it was not opened
+    Failed,
+};
+
+struct CompileResult {
+    Outcome outcome = Outcome::Failed;
+    SourceError error; // set when outcome is Failed
+    Content content;   // set when outcome is Built
+};
+
+// Reads and checks every source file in contentDir; on the first fault returns false and fills error.
+bool loadContent(const QString& contentDir, Content& content, SourceError& error);
+
+// Builds outputPath from contentDir unless outputPath already exists. Nothing is ever left at outputPath
+// on failure, and an existing file there is never opened.
+CompileResult compileContent(const QString& contentDir, const QString& outputPath);
+
+} // namespace tevu::content
