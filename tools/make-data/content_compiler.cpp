@@ -386,7 +386,7 @@ public:
     ~TemporaryDatabaseFile() {
         if (m_path.isEmpty())
             return;
-        (void)0;
+        ::unlink(m_path.constData());
         ::unlink((m_path + "-journal").constData());
     }
     TemporaryDatabaseFile(const TemporaryDatabaseFile&) = delete;
