@@ -24,8 +24,9 @@ void Ttevu_main::Image8MouseUp()
     lines.reserve(2 * count);
     for (int i = 0; i < count; ++i) {
         lines << ADODataSet_tevu.asText(QStringLiteral("time"));
+        // An entry without a weight lists it as 0.
         lines << ADODataSet_tevu.asText(QStringLiteral("demo")) + QStringLiteral("  这天") +
-                     ADODataSet_tevu.asText(QStringLiteral("lb")) + QStringLiteral("斤");
+                     conversions::numberToText(ADODataSet_tevu.asNumber(QStringLiteral("lb"))) + QStringLiteral("斤");
         ADODataSet_tevu.prior();
     }
     if (!lines.isEmpty())

@@ -1,0 +1,396 @@
+// The main window's views: article browser, slimming diary and calorie lookup, on real files.
+#include "data/conversions.h"
+#include "support/tempdb.h"
+#include "support/windows.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+const QString articles = TempDatabase::standardSchema() + QStringLiteral(
+    "INSERT INTO sp VALUES('第一篇','甲'),('第二篇','乙\n第二行'),('第三篇','丙');"
+    "INSERT INTO yd VALUES('快走','每天');");
+
+const QString foods = TempDatabase::standardSchema() + QStringLiteral(
+    "INSERT INTO \"02\" VALUES('谷类'),('蔬菜'),('空类');"
+    "INSERT INTO \"01\" VALUES"
+    "('蔬菜','黄瓜','16'),('谷类','米饭','116'),('谷类','馒头','223'),('无此类','孤儿','50'),"
+    "('蔬菜','重名','10'),('谷类','重名','20'),('谷类 ','带空格','1'),('蔬菜','空类','77');");
+
+QStringList childTexts(const QTreeWidgetItem* node)
+{
+    QStringList texts;
+    for (int i = 0; i < node->childCount(); ++i)
+        texts << node->child(i)->text(0);
+    return texts;
+}
+
+} // namespace
+
+class TestViews : public QObject {
+    Q_OBJECT
+
+    QString label(Windows& w) { return w.find<QLabel>("Label1")->text(); }
+    QString memo(Windows& w) { return w.find<QPlainTextEdit>("Memo1")->toPlainText(); }
+    QLineEdit* weightBox(Windows& w) { return w.find<QLineEdit>("Edit1"); }
+
+    // New entry, the text and the weight typed, then OK.
+    void writeEntry(Windows& w, const QString& text, const QString& weight)
+    {
+        Windows::click(w.button("Image13"));
+        w.find<QPlainTextEdit>("Memo1")->setPlainText(text);
+        weightBox(w)->clear();
+        // The test keyboard types ASCII only; other characters are inserted as an input method would.
+        bool ascii = true;
+        for (const QChar c : weight)
+            ascii = ascii && c.unicode() < 128;
+        if (ascii)
+            QTest::keyClicks(weightBox(w), weight);
+        else
+            weightBox(w)->insert(weight);
+        Windows::click(w.button("Image15"));
+    }
+
+    // Clicks a node of the food tree as a user would.
+    void clickNode(Windows& w, QTreeWidgetItem* item)
+    {
+        auto* tree = w.find<QTreeWidget>("TreeView1");
+        if (item->parent())
+            item->parent()->setExpanded(true);
+        const QRect r = tree->visualItemRect(item);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, r.center());
+    }
+
+private slots:
+    void initTestCase() { conversions::setLocale(QLocale(QLocale::Chinese, QLocale::China)); }
+
+    // Article browser
+
+    void articlesPageAndStayAtTheEnds()
+    {
+        TempDatabase db(articles);
+        Windows w(db.folder());
+        Windows::click(w.button("Image5"));
+        QCOMPARE(label(w), QStringLiteral("第一篇"));
+        QCOMPARE(memo(w), QStringLiteral("甲"));
+        QVERIFY(w.find("Image2")->isVisible() && w.find("Image12")->isVisible());
+        Windows::click(w.button("Image2"));
+        QCOMPARE(label(w), QStringLiteral("第一篇"));
+        Windows::click(w.button("Image12"));
+        QCOMPARE(memo(w), QStringLiteral("乙\n第二行"));
+        Windows::click(w.button("Image12"));
+        Windows::click(w.button("Image12"));
+        QCOMPARE(label(w), QStringLiteral("第三篇"));
+        Windows::click(w.button("Image2"));
+        QCOMPARE(label(w), QStringLiteral("第二篇"));
+        // Re-entering starts at the first article again.
+        Windows::click(w.button("Image5"));
+        QCOMPARE(label(w), QStringLiteral("第一篇"));
+        Windows::click(w.button("Image6"));
+        QCOMPARE(label(w), QStringLiteral("快走"));
+        QVERIFY(w.reporter.messages.isEmpty());
+    }
+
+    void anEmptyTableShowsNothingAndPagingChangesNothing()
+    {
+        TempDatabase db(articles);
+        Windows w(db.folder());
+        Windows::click(w.button("Image7"));
+        QCOMPARE(label(w), QString());
+        QCOMPARE(memo(w), QString());
+        Windows::click(w.button("Image12"));
+        Windows::click(w.button("Image2"));
+        QCOMPARE(label(w), QString());
+        QCOMPARE(memo(w), QString());
+        QVERIFY(w.reporter.messages.isEmpty());
+    }
+
+    void aLongBodyShowsFromItsStart()
+    {
+        QStringList lines;
+        for (int i = 0; i < 200; ++i)
+            lines << QStringLiteral("第%1行").arg(i);
+        TempDatabase db(articles);
+        db.exec(QStringLiteral("INSERT INTO xd VALUES('长','%1')").arg(lines.join(u'\n')));
+        Windows w(db.folder());
+        auto* box = w.find<QPlainTextEdit>("Memo1");
+        box->verticalScrollBar()->setValue(50);
+        Windows::click(w.button("Image7"));
+        QCOMPARE(box->toPlainText(), lines.join(u'\n'));
+        QCOMPARE(box->textCursor().position(), 0);
+        QVERIFY(!box->textCursor().hasSelection());
+        QCOMPARE(box->verticalScrollBar()->value(), 0);
+        QVERIFY(box->verticalScrollBar()->maximum() > 0);
+    }
+
+    void aTableWithoutNameReportsTheFieldAndLeavesTheBoxCleared()
+    {
+        TempDatabase db(QStringLiteral("CREATE TABLE \"02\"(Name TEXT); CREATE TABLE yd(title TEXT, demo TEXT);"
+                                       "INSERT INTO yd VALUES('a','b');"));
+        Windows w(db.folder());
+        w.find<QPlainTextEdit>("Memo1")->setPlainText(QStringLiteral("旧"));
+        Windows::click(w.button("Image6"));
+        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("ADODataSet_tevu: Field 'Name' not found")});
+        QCOMPARE(memo(w), QString());
+    }
+
+    void enteringAnArticleViewKeepsTheBoxEditableWhileWriting()
+    {
+        TempDatabase db(articles);
+        Windows w(db.folder());
+        Windows::click(w.button("Image8"));
+        Windows::click(w.button("Image13"));
+        Windows::click(w.button("Image5"));
+        QVERIFY(!w.find<QPlainTextEdit>("Memo1")->isReadOnly());
+        for (const char* name : {"Image13", "Image15", "Edit1"})
+            QVERIFY2(!w.find(name)->isVisible(), name);
+    }
+
+    // Slimming diary
+
+    void theDiaryListsEntriesNewestFirst()
+    {
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO rj VALUES('2026-03-01 07:00:00.000','第一天',130),"
+                               "('2026-03-02 00:00:00.000','第二天',NULL),"
+                               "('2026-03-03 21:15:30.500','第三天',128.5)"));
+        Windows w(db.folder());
+        Windows::click(w.button("Image8"));
+        QCOMPARE(label(w), QStringLiteral("一定要坚持做日记哦！"));
+        const QString expected = QStringLiteral(
+            "2026/3/3 21:15:30\n第三天  这天128.5斤\n2026/3/2\n第二天  这天0斤\n2026/3/1 07:00:00\n第一天  这天130斤");
+        QCOMPARE(memo(w), expected);
+        QCOMPARE(w.find<QPlainTextEdit>("Memo1")->textCursor().position(), 0);
+        // Entering again lists the same entries, not twice over.
+        Windows::click(w.button("Image8"));
+        QCOMPARE(memo(w), expected);
+        QVERIFY(w.find("Image13")->isVisible() && w.find("Image15")->isVisible());
+        QVERIFY(!w.find("Image2")->isVisible() && !w.find("Image12")->isVisible());
+        QVERIFY(!weightBox(w)->isVisible());
+    }
+
+    void anEmptyDiaryListsNothing()
+    {
+        TempDatabase db;
+        Windows w(db.folder());
+        w.find<QPlainTextEdit>("Memo1")->setPlainText(QStringLiteral("旧"));
+        Windows::click(w.button("Image8"));
+        QCOMPARE(memo(w), QString());
+        QVERIFY(w.reporter.messages.isEmpty());
+    }
+
+    void newEntryOpensTheBoxAndKeepsTheLastWeight()
+    {
+        TempDatabase db;
+        Windows w(db.folder());
+        Windows::click(w.button("Image8"));
+        Windows::click(w.button("Image13"));
+        QCOMPARE(label(w), QStringLiteral("输入你的体重(斤)："));
+        QCOMPARE(memo(w), QString());
+        QVERIFY(!w.find<QPlainTextEdit>("Memo1")->isReadOnly());
+        QVERIFY(weightBox(w)->isVisible());
+        QCOMPARE(weightBox(w)->text(), QStringLiteral("125"));
+        writeEntry(w, QStringLiteral("跑步"), QStringLiteral("118"));
+        Windows::click(w.button("Image13"));
+        QCOMPARE(weightBox(w)->text(), QStringLiteral("118"));
+    }
+
+    void okStoresOneEntryWithTheTimeTextAndWeight_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("listed");
+        QTest::newRow("decimal") << "125.5" << "125.5" << "125.5";
+        QTest::newRow("spaces around") << " 120 " << "120.0" << "120";
+        QTest::newRow("exponent") << "1.2e2" << "120.0" << "120";
+    }
+
+    void okStoresOneEntryWithTheTimeTextAndWeight()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QString, listed);
+        TempDatabase db;
+        Windows w(db.folder());
+        Windows::click(w.button("Image8"));
+        const QDateTime before = QDateTime::currentDateTime();
+        writeEntry(w, QStringLiteral("今天吃得清淡\n走了一万步"), typed);
+        const QDateTime after = QDateTime::currentDateTime();
+        QVERIFY(w.reporter.messages.isEmpty());
+        const QStringList rows = db.rows(QStringLiteral("select time, demo, lb from rj"));
+        QCOMPARE(rows.size(), 1);
+        const QStringList cells = rows.first().split(u'|');
+        const auto when = conversions::fromStorageText(cells[0]);
+        QVERIFY(when.has_value());
+        QVERIFY(*when >= before.addMSecs(-1) && *when <= after);
+        QCOMPARE(cells[0].size(), 23); // milliseconds are kept
+        QCOMPARE(cells[1], QStringLiteral("今天吃得清淡\n走了一万步"));
+        QCOMPARE(cells[2], stored);
+        // After OK: locked, weight box hidden, prompt and text still there.
+        QVERIFY(w.find<QPlainTextEdit>("Memo1")->isReadOnly());
+        QVERIFY(!weightBox(w)->isVisible());
+        QCOMPARE(label(w), QStringLiteral("输入你的体重(斤)："));
+        QCOMPARE(memo(w), QStringLiteral("今天吃得清淡\n走了一万步"));
+        Windows::click(w.button("Image8"));
+        QVERIFY2(memo(w).endsWith(QStringLiteral("走了一万步  这天%1斤").arg(listed)), qPrintable(memo(w)));
+    }
+
+    void aBadWeightIsReportedStoresNothingAndACorrectedOkStoresOnce_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("thousands separator") << "1,200";
+        QTest::newRow("empty") << "";
+        QTest::newRow("lone sign") << "-";
+        QTest::newRow("unit") << "120斤";
+    }
+
+    void aBadWeightIsReportedStoresNothingAndACorrectedOkStoresOnce()
+    {
+        QFETCH(QString, typed);
+        TempDatabase db;
+        Windows w(db.folder());
+        Windows::click(w.button("Image8"));
+        writeEntry(w, QStringLiteral("日记"), typed);
+        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("'%1' is not a valid floating point value").arg(typed)});
+        QCOMPARE(db.scalar(QStringLiteral("select count(*) from rj")).toInt(), 0);
+        QVERIFY(!w.find<QPlainTextEdit>("Memo1")->isReadOnly());
+        QVERIFY(weightBox(w)->isVisible());
+        QCOMPARE(memo(w), QStringLiteral("日记"));
+        weightBox(w)->setText(QStringLiteral("120"));
+        Windows::click(w.button("Image15"));
+        QCOMPARE(db.rows(QStringLiteral("select demo, lb from rj")), QStringList{QStringLiteral("日记|120.0")});
+        Windows::click(w.button("Image15")); // a second OK after saving stores nothing more
+        QCOMPARE(db.scalar(QStringLiteral("select count(*) from rj")).toInt(), 1);
+    }
+
+    void okSavesNothingWithAnEmptyBoxOrOutsideWriting()
+    {
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO rj VALUES('2026-03-01 07:00:00.000','旧日记',130)"));
+        Windows w(db.folder());
+        Windows::click(w.button("Image8"));
+        // Right after entering the view the box holds the listing: OK must not store it as an entry.
+        Windows::click(w.button("Image15"));
+        QCOMPARE(db.scalar(QStringLiteral("select count(*) from rj")).toInt(), 1);
+        Windows::click(w.button("Image13"));
+        weightBox(w)->setText(QStringLiteral("120"));
+        Windows::click(w.button("Image15"));
+        QCOMPARE(db.scalar(QStringLiteral("select count(*) from rj")).toInt(), 1);
+        QVERIFY(w.reporter.messages.isEmpty());
+    }
+
+    void aFailedSaveKeepsTheTextAndARetryStoresOnce()
+    {
+        TempDatabase db;
+        db.exec(QStringLiteral("CREATE TRIGGER stop BEFORE INSERT ON rj BEGIN SELECT RAISE(ABORT, 'disk'); END;"));
+        Windows w(db.folder());
+        Windows::click(w.button("Image8"));
+        writeEntry(w, QStringLiteral("重要的一天"), QStringLiteral("119"));
+        QCOMPARE(w.reporter.messages.size(), 1);
+        QCOMPARE(memo(w), QStringLiteral("重要的一天"));
+        QVERIFY(!w.find<QPlainTextEdit>("Memo1")->isReadOnly());
+        db.exec(QStringLiteral("DROP TRIGGER stop"));
+        Windows::click(w.button("Image15"));
+        QCOMPARE(db.rows(QStringLiteral("select demo, lb from rj")), QStringList{QStringLiteral("重要的一天|119.0")});
+    }
+
+    // Calorie lookup
+
+    void theTreeHoldsCategoriesInOrderWithTheirFoods()
+    {
+        TempDatabase db(foods);
+        Windows w(db.folder());
+        auto* tree = w.find<QTreeWidget>("TreeView1");
+        QCOMPARE(tree->topLevelItemCount(), 3);
+        QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("谷类"));
+        QCOMPARE(tree->topLevelItem(1)->text(0), QStringLiteral("蔬菜"));
+        QCOMPARE(tree->topLevelItem(2)->text(0), QStringLiteral("空类"));
+        // Exact names: "谷类 " with a trailing space is another category.
+        QCOMPARE(childTexts(tree->topLevelItem(0)), (QStringList{"米饭", "馒头", "重名"}));
+        QCOMPARE(childTexts(tree->topLevelItem(1)), (QStringList{"黄瓜", "重名", "空类"}));
+        QCOMPARE(tree->topLevelItem(2)->childCount(), 0);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!tree->topLevelItem(i)->isExpanded());
+        QVERIFY(!tree->isVisible());
+    }
+
+    void caseMattersWhenPlacingFoods()
+    {
+        TempDatabase db(TempDatabase::standardSchema() + QStringLiteral(
+            "INSERT INTO \"02\" VALUES('Fruit');INSERT INTO \"01\" VALUES('fruit','apple','52'),('Fruit','pear','50');"));
+        Windows w(db.folder());
+        auto* tree = w.find<QTreeWidget>("TreeView1");
+        QCOMPARE(childTexts(tree->topLevelItem(0)), QStringList{"pear"});
+    }
+
+    void clickingAFoodShowsItsEnergy()
+    {
+        TempDatabase db(foods);
+        Windows w(db.folder());
+        Windows::click(w.button("Image5"));
+        Windows::click(w.button("Image9"));
+        auto* tree = w.find<QTreeWidget>("TreeView1");
+        QVERIFY(tree->isVisible());
+        QCOMPARE(label(w), QString());
+        // A click where nothing is selected yet does nothing.
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(200, 160));
+        QCOMPARE(label(w), QString());
+
+        clickNode(w, tree->topLevelItem(0)->child(1));
+        QCOMPARE(label(w), QStringLiteral("所含热量：223大卡"));
+        // The first of two equal titles in the foods table wins, whichever node is clicked.
+        clickNode(w, tree->topLevelItem(0)->child(2));
+        QCOMPARE(label(w), QStringLiteral("所含热量：10大卡"));
+        // A category node is looked up as a food of that name: "空类" is also a food.
+        clickNode(w, tree->topLevelItem(2));
+        QCOMPARE(label(w), QStringLiteral("所含热量：77大卡"));
+        // No match keeps the line as it was.
+        clickNode(w, tree->topLevelItem(0));
+        QCOMPARE(label(w), QStringLiteral("所含热量：77大卡"));
+        QVERIFY(w.reporter.messages.isEmpty());
+    }
+
+    void aRenamedNodeIsLookedUpByItsNewText()
+    {
+        TempDatabase db(foods);
+        Windows w(db.folder());
+        Windows::click(w.button("Image9"));
+        auto* tree = w.find<QTreeWidget>("TreeView1");
+        QTreeWidgetItem* node = tree->topLevelItem(0)->child(0);
+        QVERIFY(node->flags() & Qt::ItemIsEditable);
+        node->setText(0, QStringLiteral("孤儿")); // a food whose category is not in the tree
+        clickNode(w, node);
+        QCOMPARE(label(w), QStringLiteral("所含热量：50大卡"));
+    }
+
+    void theCalorieViewHidesTheOtherControls()
+    {
+        TempDatabase db(foods);
+        Windows w(db.folder());
+        Windows::click(w.button("Image8"));
+        Windows::click(w.button("Image13"));
+        Windows::click(w.button("Image9"));
+        for (const char* name : {"Memo1", "Image2", "Image12", "Image13", "Image15", "Edit1"})
+            QVERIFY2(!w.find(name)->isVisible(), name);
+        QCOMPARE(label(w), QString());
+    }
+
+    void anEmptyCategoryTableLeavesTheTreeEmpty()
+    {
+        TempDatabase db(articles);
+        Windows w(db.folder());
+        QCOMPARE(w.find<QTreeWidget>("TreeView1")->topLevelItemCount(), 0);
+        QVERIFY(!w.main->ADODataSet.active());
+        Windows::click(w.button("Image9"));
+        QTest::mouseClick(w.find<QTreeWidget>("TreeView1")->viewport(), Qt::LeftButton);
+        QVERIFY(w.reporter.messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestViews)
+#include "tst_views.moc"
