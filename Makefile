@@ -1,26 +1,47 @@
 # Thin wrappers over scripts/install-deps, CMake and CTest.
 BUILD    ?= build
+ASAN     ?= build-asan
+RELEASE  ?= build-release
 JOBS     ?= $(shell nproc)
-CMAKE_GEN = cmake -S . -B $(BUILD) -G Ninja
 
-.PHONY: deps build run test asan bench soak clean
+.PHONY: deps build run test test-main test-asan bench soak clean
 
 deps:
 	@scripts/install-deps
 
 build: deps
-	@[ -f $(BUILD)/build.ninja ] || $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
-	    echo "No display here: start Tevu on a virtual one with  xvfb-run -s '-screen 0 1024x768x24' $(BUILD)/tevu"; \
+	    echo "没有图形显示环境：可以用  xvfb-run -a -s '-screen 0 1024x768x24' $(BUILD)/tevu  在虚拟显示上运行 Tevu"; \
 	    exit 1; \
 	fi
 	cd $(BUILD) && ./tevu
 
-test: build
+# Every test in the normal build, then the whole suite again under AddressSanitizer and UBSan.
+test: test-main test-asan
+
+test-main: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+test-asan: deps
+	@[ -f $(ASAN)/build.ninja ] || cmake -S . -B $(ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTEVU_SANITIZE=ON -DTEVU_BENCH=OFF
+	cmake --build $(ASAN) -j $(JOBS)
+	cd $(ASAN) && QT_QPA_PLATFORM=offscreen \
+	    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan.supp:print_suppressions=0 \
+	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$(CURDIR)/tests/sanitizer/ubsan.supp \
+	    ctest --output-on-failure -j $(JOBS) -LE long
+
+bench: deps
+	@[ -f $(RELEASE)/build.ninja ] || cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(RELEASE) -j $(JOBS)
+	bench/run $(RELEASE)
+
+soak: build
+	tests/reliability/soak $(BUILD)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN) $(RELEASE)
