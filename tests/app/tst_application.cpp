@@ -1,0 +1,124 @@
+// The application frame: the full-stop rule, the error box, the font stand-ins and the guard.
+#include "app/application.h"
+#include "data/errors.h"
+#include "support/windows.h"
+
+#include <QFontInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+class TestApplication : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fullStopRule_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("letter") << "File not found" << "File not found.";
+        QTest::newRow("digit") << "Error 5" << "Error 5.";
+        QTest::newRow("colon") << "Reason:" << "Reason:.";
+        QTest::newRow("chinese") << "找不到数据库文件" << "找不到数据库文件.";
+        QTest::newRow("closing chinese quote") << "文件“a”" << "文件“a”.";
+        QTest::newRow("space") << "trailing " << "trailing ";
+        QTest::newRow("quote") << "say \"x\"" << "say \"x\"";
+        QTest::newRow("apostrophe") << "'12kg' is not a valid floating point value'"
+                                    << "'12kg' is not a valid floating point value'";
+        QTest::newRow("closing parenthesis") << "(x)" << "(x)";
+        QTest::newRow("exclamation") << "Stop!" << "Stop!";
+        QTest::newRow("full stop") << "Done." << "Done.";
+        QTest::newRow("comma") << "a," << "a,";
+        QTest::newRow("hyphen") << "a-" << "a-";
+        QTest::newRow("empty") << "" << "";
+    }
+
+    void fullStopRule()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        QCOMPARE(withFullStop(message), shown);
+    }
+
+    void theErrorBoxIsModalWithTitleStopIconAndOneButton()
+    {
+        MessageBoxReporter reporter;
+        QString caption, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        qsizetype buttons = 0;
+        const bool shown = whileModal([&] { reporter.report(QStringLiteral("找不到数据库文件“/x/data.Mdb”")); },
+                                      [&](QWidget* modal) {
+                                          auto* box = qobject_cast<QMessageBox*>(modal);
+                                          QVERIFY(box);
+                                          caption = box->windowTitle();
+                                          text = box->text();
+                                          icon = box->icon();
+                                          buttons = box->buttons().size();
+                                          box->button(QMessageBox::Ok)->click();
+                                      });
+        QVERIFY(shown);
+        QCOMPARE(caption, QStringLiteral("Tevu"));
+        QCOMPARE(text, QStringLiteral("找不到数据库文件“/x/data.Mdb”."));
+        QCOMPARE(icon, QMessageBox::Critical);
+        QCOMPARE(buttons, 1);
+    }
+
+    void theGuardReportsEveryKindOfErrorOnce_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("data error") << 0 << "ADODataSet: Field 'x' not found";
+        QTest::newRow("std exception") << 1 << "boom";
+        QTest::newRow("out of memory") << 2 << "内存不足，操作没有完成";
+        QTest::newRow("anything else") << 3 << "发生未知错误";
+    }
+
+    void theGuardReportsEveryKindOfErrorOnce()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, expected);
+        RecordingReporter recorder;
+        setReporter(&recorder);
+        bool after = false;
+        guarded([&] {
+            switch (kind) {
+            case 0:
+                throw DataError(QStringLiteral("ADODataSet: Field 'x' not found"));
+            case 1:
+                throw std::runtime_error("boom");
+            case 2:
+                throw std::bad_alloc();
+            default:
+                throw 42;
+            }
+            after = true;
+        });
+        setReporter(nullptr);
+        QVERIFY(!after);
+        QCOMPARE(recorder.messages, QStringList{expected});
+    }
+
+    void designedFontsMapToInstalledFaces_data()
+    {
+        QTest::addColumn<QString>("designed");
+        QTest::newRow("MS Sans Serif") << "MS Sans Serif";
+        QTest::newRow("Arial") << "Arial";
+        QTest::newRow("幼圆") << "幼圆";
+    }
+
+    void designedFontsMapToInstalledFaces()
+    {
+        QFETCH(QString, designed);
+        application::installFontSubstitutes();
+        QFont font(designed);
+        font.setPixelSize(15);
+        const QString family = QFontInfo(font).family();
+        QVERIFY2(!QFont::substitutes(designed).isEmpty(), qPrintable(designed));
+        QVERIFY2(QFont::substitutes(designed).contains(family, Qt::CaseInsensitive), qPrintable(family));
+        // Every face shows Chinese: the captions and messages are Chinese.
+        QVERIFY(QFontMetrics(font).inFont(QChar(0x7626))); // 瘦
+    }
+};
+
+QTEST_MAIN(TestApplication)
+#include "tst_application.moc"
