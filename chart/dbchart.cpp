@@ -155,11 +155,11 @@ void DbChart::dataRanges(Range& x, Range& y) const
 QString DbChart::legendText(int index) const
 {
     const LineSeries::Point& point = m_series->points().at(static_cast<std::size_t>(index));
-    const QString value = point.yNull ? QStringLiteral("未记录") : axis::formatNumber(point.y);
-    return axis::formatDate(point.x, m_dateFormat) + QStringLiteral("  ") + value;
+    // The weight and a space; an entry without a weight reads as the 0 it is drawn at.
+    return axis::formatNumber(point.y) + u' ';
 }
 
-ChartLayout DbChart::layout(const QRect& bounds, const QPaintDevice* device) const
+ChartLayout DbChart::chartLayout(const QRect& bounds, const QPaintDevice* device) const
 {
     ChartLayout l;
     l.bounds = bounds;
@@ -183,12 +183,11 @@ ChartLayout DbChart::layout(const QRect& bounds, const QPaintDevice* device) con
 
     Range xRange;
     Range yRange;
-    if (m_manual) {
+    dataRanges(xRange, yRange);
+    if (m_manualX)
         xRange = m_viewX;
+    if (m_manualY)
         yRange = m_viewY;
-    } else {
-        dataRanges(xRange, yRange);
-    }
 
     l.y.min = yRange.min;
     l.y.max = yRange.max;
@@ -241,7 +240,7 @@ ChartLayout DbChart::layout(const QRect& bounds, const QPaintDevice* device) con
 
 void DbChart::paint(QPainter& painter, const QRect& bounds) const
 {
-    const ChartLayout l = layout(bounds, painter.device());
+    const ChartLayout l = chartLayout(bounds, painter.device());
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
@@ -282,13 +281,17 @@ void DbChart::paintLegend(QPainter& painter, const ChartLayout& l) const
     painter.setFont(m_legendFont);
     const int left = l.legend.left() + 1 + legendPadding;
     int top = l.legend.top() + 1 + legendPadding;
-    for (const QString& row : l.legendRows) {
+    for (int i = 0; i < l.legendRows.size(); ++i) {
+        const QString& row = l.legendRows[i];
         const int middle = top + l.legendRowHeight / 2;
-        painter.setPen(QPen(m_series->color(), 0));
-        painter.drawLine(left, middle, left + legendSymbolWidth - 1, middle);
+        // No stroke for a point whose weight was empty.
+        if (!m_series->points().at(static_cast<std::size_t>(i)).yNull) {
+            painter.setPen(QPen(m_series->color(), 0));
+            painter.drawLine(left, middle, left + legendSymbolWidth - 1, middle);
+        }
         painter.setPen(Qt::white);
-        const QRect text(left + legendSymbolWidth + legendSymbolGap, top,
-                         l.legend.right() - legendPadding - (left + legendSymbolWidth + legendSymbolGap), l.legendRowHeight);
+        const int textLeft = left + legendSymbolWidth + legendSymbolGap;
+        const QRect text(textLeft, top, l.legend.right() - legendPadding - textLeft, l.legendRowHeight);
         painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, row);
         top += l.legendRowHeight;
     }
@@ -347,8 +350,10 @@ void DbChart::paintAxes(QPainter& painter, const ChartLayout& l) const
     const int leftTickEnd = f.left() - axisThickness;
     const int bottomTickStart = f.bottom() + 1 + axisThickness;
     if (!l.y.degenerate()) {
-        for (double value : axis::minorTickValues(l.y.min, l.y.max, l.y.step))
-            painter.fillRect(QRect(leftTickEnd - minorTickLength, qRound(l.yToPixel(value, f)), minorTickLength, 1), black);
+        for (double value : axis::minorTickValues(l.y.min, l.y.max, l.y.step)) {
+            const int y = qRound(l.yToPixel(value, f));
+            painter.fillRect(QRect(leftTickEnd - minorTickLength, y, minorTickLength, 1), black);
+        }
     }
     if (!l.x.degenerate()) {
         for (double value : axis::minorTickValues(l.x.min, l.x.max, l.x.step))
@@ -366,7 +371,8 @@ void DbChart::paintAxes(QPainter& painter, const ChartLayout& l) const
     for (double value : l.y.labels) {
         const int y = qRound(l.yToPixel(value, f));
         painter.fillRect(QRect(leftTickEnd - tickLength, y, tickLength, 1), black);
-        const QRect text(l.bounds.left(), y - height / 2, leftTickEnd - tickLength - labelGap - l.bounds.left(), height);
+        const int textWidth = leftTickEnd - tickLength - labelGap - l.bounds.left();
+        const QRect text(l.bounds.left(), y - height / 2, textWidth, height);
         if (lastBottom != INT_MIN && text.top() - (height + 9) / 10 <= lastBottom)
             continue;
         painter.drawText(text, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, axis::formatNumber(value));
@@ -399,39 +405,39 @@ void DbChart::paintEvent(QPaintEvent*)
 
 void DbChart::zoomToPixels(const QRect& area)
 {
-    const ChartLayout l = layout();
+    const ChartLayout l = chartLayout();
     const QRect r = area.normalized();
-    m_viewX = {l.x.min, l.x.max};
-    m_viewY = {l.y.min, l.y.max};
-    // A single value stays one: there is no scale to zoom into.
-    if (!l.x.degenerate())
+    if (!l.x.degenerate()) {
         m_viewX = {l.pixelToX(r.left(), l.back), l.pixelToX(r.right(), l.back)};
-    if (!l.y.degenerate())
+        m_manualX = true;
+    }
+    if (!l.y.degenerate()) {
         m_viewY = {l.pixelToY(r.bottom(), l.back), l.pixelToY(r.top(), l.back)};
-    m_manual = true;
+        m_manualY = true;
+    }
     update();
 }
 
 void DbChart::scrollByPixels(const QPoint& delta)
 {
-    const ChartLayout l = layout();
-    m_viewX = {l.x.min, l.x.max};
-    m_viewY = {l.y.min, l.y.max};
+    const ChartLayout l = chartLayout();
     if (!l.x.degenerate() && l.back.width() > 1) {
         const double shift = -delta.x() * (l.x.max - l.x.min) / (l.back.width() - 1);
         m_viewX = {l.x.min + shift, l.x.max + shift};
+        m_manualX = true;
     }
     if (!l.y.degenerate() && l.back.height() > 1) {
         const double shift = delta.y() * (l.y.max - l.y.min) / (l.back.height() - 1);
         m_viewY = {l.y.min + shift, l.y.max + shift};
+        m_manualY = true;
     }
-    m_manual = true;
     update();
 }
 
 void DbChart::undoZoom()
 {
-    m_manual = false;
+    m_manualX = false;
+    m_manualY = false;
     update();
 }
 

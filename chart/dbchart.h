@@ -64,17 +64,17 @@ public:
     void setLegendVisible(bool visible);
 
     // Zoom and scroll: the visible ranges stay as set, through later fills, until undoZoom.
-    bool isZoomed() const { return m_manual; }
+    bool isZoomed() const { return m_manualX || m_manualY; }
     // Zooms to the values under a rectangle of widget pixels.
     void zoomToPixels(const QRect& area);
     // Moves the visible ranges so that the drawing follows the pointer by this many pixels.
     void scrollByPixels(const QPoint& delta);
     void undoZoom();
 
-    ChartLayout layout(const QRect& bounds, const QPaintDevice* device) const;
-    ChartLayout layout() const { return layout(rect(), this); }
+    ChartLayout chartLayout(const QRect& bounds, const QPaintDevice* device) const;
+    ChartLayout chartLayout() const { return chartLayout(rect(), this); }
     // The legend as it would be shown at the widget's present size (the oldest points when not all fit).
-    QStringList legendRows() const { return layout().legendRows; }
+    QStringList legendRows() const { return chartLayout().legendRows; }
 
     // Paints the whole chart into bounds; the device's resolution decides the font sizes.
     void paint(QPainter& painter, const QRect& bounds) const;
@@ -107,7 +107,9 @@ private:
     QFont m_labelFont;
     QFont m_legendFont;
 
-    bool m_manual = false;
+    // Set per axis: an axis showing a single value has nothing to zoom and keeps following the data.
+    bool m_manualX = false;
+    bool m_manualY = false;
     Range m_viewX;
     Range m_viewY;
 

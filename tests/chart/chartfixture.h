@@ -38,7 +38,7 @@ inline QImage render(const DbChart& chart, const QSize& size = QSize(681, 250))
 
 inline ChartLayout layoutOf(const DbChart& chart, const QImage& image)
 {
-    return chart.layout(image.rect(), &image);
+    return chart.chartLayout(image.rect(), &image);
 }
 
 inline int countPixels(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& wanted)

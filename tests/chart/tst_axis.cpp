@@ -150,9 +150,11 @@ void AxisTest::labelValues()
     const std::vector<double> got = axis::labelValues(min, max, step);
     QCOMPARE(static_cast<qsizetype>(got.size()), values.size());
     QCOMPARE(axis::labelCount(min, max, step), values.size());
-    for (qsizetype i = 0; i < values.size(); ++i)
-        QVERIFY2(std::abs(got[static_cast<std::size_t>(i)] - values[i]) < 1e-9,
-                 qPrintable(QStringLiteral("label %1: %2 instead of %3").arg(i).arg(got[static_cast<std::size_t>(i)], 0, 'f', 12).arg(values[i])));
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const double value = got[static_cast<std::size_t>(i)];
+        QVERIFY2(std::abs(value - values[i]) < 1e-9,
+                 qPrintable(QStringLiteral("label %1: %2 instead of %3").arg(i).arg(value, 0, 'f', 12).arg(values[i])));
+    }
 }
 
 void AxisTest::numberStep_data()

@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QtTest>
+#include <algorithm>
 #include <memory>
 
 using chartfixture::diaryRow;
@@ -290,18 +291,17 @@ void LineSeriesTest::manyRowsOutOfOrder()
     // 100,000 rows, newest first, two rows per minute; the weight numbers the rows in file order.
     Diary diary(QStringLiteral(
         "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 99999) "
-        "INSERT INTO rj(time, demo, lb) SELECT strftime('%Y-%m-%d %H:%M:%f', '2024-06-01', '-' || (i / 2) || ' minutes'), "
-        "'', i FROM n;"));
+        "INSERT INTO rj(time, demo, lb) "
+        "SELECT strftime('%Y-%m-%d %H:%M:%f', '2024-06-01', '-' || (i / 2) || ' minutes'), '', i FROM n;"));
     LineSeries series;
     bind(series, diary.dataset);
     load(diary.dataset, selectAll);
     QCOMPARE(series.count(), 100000);
     const auto& points = series.points();
-    for (std::size_t i = 1; i < points.size(); ++i) {
-        const LineSeries::Point& a = points[i - 1];
-        const LineSeries::Point& b = points[i];
-        QVERIFY2(a.x < b.x || (a.x == b.x && a.y < b.y), qPrintable(QStringLiteral("points %1 and %2").arg(i - 1).arg(i)));
-    }
+    const auto misplaced = std::adjacent_find(points.begin(), points.end(), [](const auto& a, const auto& b) {
+        return !(a.x < b.x || (a.x == b.x && a.y < b.y));
+    });
+    QCOMPARE(misplaced - points.begin(), static_cast<std::ptrdiff_t>(points.size()));
     QCOMPARE(points.front().y, 99998.0);
     QCOMPARE(points.back().y, 1.0);
 }

@@ -1,0 +1,129 @@
+// The slimming curve window: the diary's weights read afresh at every showing.
+#include "chart/dbchart.h"
+#include "chart/lineseries.h"
+#include "data/conversions.h"
+#include "support/tempdb.h"
+#include "support/windows.h"
+
+#include <QtTest>
+
+namespace {
+
+const QString entries = TempDatabase::standardSchema() + QStringLiteral(
+    "INSERT INTO rj VALUES('2026-03-03 07:00:00.000','c',128),('2026-03-01 07:00:00.000','a',130),"
+    "('2026-03-02 07:00:00.000','b',NULL);");
+
+} // namespace
+
+class TestCurve : public QObject {
+    Q_OBJECT
+
+    DbChart* chart(Windows& w) { return w.curve->findChild<DbChart*>("DBChart1"); }
+
+    void showCurve(Windows& w)
+    {
+        w.curve->show();
+        w.curve->hide();
+    }
+
+private slots:
+    void theCurveButtonOpensTheChartOfTheDiaryModally()
+    {
+        TempDatabase db(entries);
+        Windows w(db.folder());
+        int points = -1;
+        const bool modal = whileModal([&] { Windows::click(w.button("Image11")); },
+                                      [&](QWidget* m) {
+                                          QCOMPARE(m, static_cast<QWidget*>(w.curve.get()));
+                                          points = chart(w)->series()->count();
+                                      });
+        QVERIFY(modal);
+        QCOMPARE(points, 3);
+        QCOMPARE(w.curve->windowTitle(), QStringLiteral("瘦身曲线"));
+        QCOMPARE(w.curve->size(), QSize(681, 250));
+        QCOMPARE(chart(w)->geometry(), QRect(0, 0, 681, 250));
+        QCOMPARE(chart(w)->series()->objectName(), QStringLiteral("Series1"));
+        QCOMPARE(chart(w)->title(), QStringLiteral("瘦身曲线"));
+        QVERIFY(chart(w)->legendVisible());
+        QCOMPARE(chart(w)->dateFormat(), QStringLiteral("yyyy-MM-dd"));
+        QVERIFY(w.reporter.messages.isEmpty());
+    }
+
+    void pointsAreTheEntriesInTimeOrderWithAnEmptyWeightAtZero()
+    {
+        TempDatabase db(entries);
+        Windows w(db.folder());
+        showCurve(w);
+        const auto& points = chart(w)->series()->points();
+        QCOMPARE(points.size(), size_t(3));
+        const double first = conversions::toOleDate(QDateTime(QDate(2026, 3, 1), QTime(7, 0)));
+        QCOMPARE(points[0].x, first);
+        QCOMPARE(points[0].y, 130.0);
+        QCOMPARE(points[1].y, 0.0);
+        QVERIFY(points[1].yNull);
+        QCOMPARE(points[2].y, 128.0);
+        QCOMPARE(chart(w)->legendRows(), (QStringList{"130 ", "0 ", "128 "}));
+    }
+
+    void anEmptyDiaryShowsAnEmptyChart()
+    {
+        TempDatabase db;
+        Windows w(db.folder());
+        showCurve(w);
+        QVERIFY(chart(w)->series()->isEmpty());
+        QVERIFY(chart(w)->legendRows().isEmpty());
+        QVERIFY(w.reporter.messages.isEmpty());
+    }
+
+    void anEntrySavedWhileClosedIsDrawnAtTheNextShowing()
+    {
+        TempDatabase db(entries);
+        Windows w(db.folder());
+        showCurve(w);
+        QCOMPARE(chart(w)->series()->count(), 3);
+        db.exec(QStringLiteral("INSERT INTO rj VALUES('2026-03-04 07:00:00.000','d',127.5)"));
+        QCOMPARE(chart(w)->series()->count(), 3); // nothing refreshes while the window is closed
+        showCurve(w);
+        QCOMPARE(chart(w)->series()->count(), 4);
+        QCOMPARE(chart(w)->series()->points().back().y, 127.5);
+    }
+
+    void aMissingWeightFieldIsReportedAtEveryShowingAndTheWindowStillOpens()
+    {
+        TempDatabase db(QStringLiteral("CREATE TABLE \"02\"(Name TEXT); CREATE TABLE rj(time DATETIME, demo TEXT);"
+                                       "INSERT INTO rj VALUES('2026-03-01 07:00:00.000','a');"));
+        Windows w(db.folder());
+        bool opened = false;
+        whileModal([&] { Windows::click(w.button("Image11")); }, [&](QWidget* m) { opened = m->isVisible(); });
+        QVERIFY(opened);
+        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("ADODataSetcurve: Field 'lb' not found")});
+        QVERIFY(chart(w)->series()->isEmpty());
+        showCurve(w);
+        QCOMPARE(w.reporter.messages.size(), 2);
+        QCOMPARE(w.reporter.messages.last(), QStringLiteral("ADODataSetcurve: Field 'lb' not found"));
+    }
+
+    void aZoomStaysAcrossShowingsUntilUndone()
+    {
+        TempDatabase db(entries);
+        Windows w(db.folder());
+        w.curve->show();
+        DbChart* c = chart(w);
+        QTest::mousePress(c, Qt::LeftButton, {}, QPoint(150, 60));
+        QTest::mouseMove(c, QPoint(300, 180));
+        QTest::mouseRelease(c, Qt::LeftButton, {}, QPoint(300, 180));
+        QVERIFY(c->isZoomed());
+        w.curve->hide();
+        showCurve(w);
+        QVERIFY(c->isZoomed());
+        w.curve->show();
+        QTest::mousePress(c, Qt::LeftButton, {}, QPoint(300, 180));
+        QTest::mouseMove(c, QPoint(150, 60));
+        QTest::mouseRelease(c, Qt::LeftButton, {}, QPoint(150, 60));
+        QVERIFY(!c->isZoomed());
+        w.curve->hide();
+    }
+};
+
+QTEST_MAIN(TestCurve)
+#include "tst_curve.moc"
