@@ -1,0 +1,89 @@
+// The shipped content as the program shows it: every food under its category in the tree, every article readable.
+#include "support/windows.h"
+#include "tools/make-data/content_compiler.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+class TestShippedContent : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    tevu::content::Content m_content;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        const auto result = tevu::content::compileContent(QStringLiteral(TEVU_SOURCE_DIR "/resources/content"),
+                                                          m_dir.filePath(QStringLiteral("data.Mdb")));
+        QVERIFY2(result.outcome == tevu::content::Outcome::Built, qPrintable(result.error.toString()));
+        m_content = result.content;
+    }
+
+    void theTreeHoldsEveryShippedFoodUnderItsCategory()
+    {
+        Windows w(m_dir.path());
+        QCOMPARE(w.reporter.messages, QStringList());
+        auto* tree = w.find<QTreeWidget>("TreeView1");
+        QCOMPARE(tree->topLevelItemCount(), m_content.categories.size());
+        int foods = 0;
+        for (int c = 0; c < tree->topLevelItemCount(); ++c) {
+            QTreeWidgetItem* category = tree->topLevelItem(c);
+            QCOMPARE(category->text(0), m_content.categories[c]);
+            QVERIFY2(category->childCount() > 0, qPrintable(category->text(0)));
+            foods += category->childCount();
+        }
+        QCOMPARE(foods, m_content.foods.size());
+    }
+
+    void clickingAShippedFoodShowsItsEnergy()
+    {
+        Windows w(m_dir.path());
+        Windows::click(w.button("Image9"));
+        auto* tree = w.find<QTreeWidget>("TreeView1");
+        QTreeWidgetItem* category = tree->topLevelItem(1);
+        category->setExpanded(true);
+        QTreeWidgetItem* food = category->child(0);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(food).center());
+        QString energy;
+        for (const auto& f : m_content.foods)
+            if (f.title == food->text(0) && energy.isEmpty())
+                energy = f.energy;
+        QCOMPARE(w.find<QLabel>("Label1")->text(), QStringLiteral("所含热量：%1大卡").arg(energy));
+    }
+
+    void everyArticleViewPagesThroughItsWholeTable_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("table");
+        QTest::newRow("recipes") << "Image5" << 0;
+        QTest::newRow("exercises") << "Image6" << 1;
+        QTest::newRow("tips") << "Image7" << 2;
+    }
+
+    void everyArticleViewPagesThroughItsWholeTable()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, table);
+        const QList<tevu::content::Article>& articles =
+            table == 0 ? m_content.recipes : table == 1 ? m_content.exercises : m_content.tips;
+        Windows w(m_dir.path());
+        Windows::click(w.button(button));
+        for (int i = 0; i < articles.size(); ++i) {
+            QCOMPARE(w.find<QLabel>("Label1")->text(), articles[i].title);
+            QCOMPARE(w.find<QPlainTextEdit>("Memo1")->toPlainText(), articles[i].body);
+            // The title fits the message line.
+            QVERIFY2(w.find<QLabel>("Label1")->fontMetrics().horizontalAdvance(articles[i].title) <= 257,
+                     qPrintable(articles[i].title));
+            Windows::click(w.button("Image12"));
+        }
+        QCOMPARE(w.reporter.messages, QStringList());
+    }
+};
+
+QTEST_MAIN(TestShippedContent)
+#include "tst_shipped_content.moc"
