@@ -2,7 +2,6 @@
 #include "forms/about/ttevu_about.h"
 
 #include "forms/guard.h"
-#include "forms/placement.h"
 #include "ui_ttevu_about.h"
 
 #include <QMouseEvent>
@@ -10,7 +9,7 @@
 Ttevu_about* tevu_about = nullptr;
 
 Ttevu_about::Ttevu_about(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : TevuDialog(parent, false),
       m_ui(std::make_unique<Ui::Ttevu_about>())
 {
     m_ui->setupUi(this);
@@ -29,16 +28,7 @@ bool Ttevu_about::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    return QDialog::eventFilter(watched, event);
-}
-
-void Ttevu_about::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!m_placed) {
-        m_placed = true;
-        centreOnScreen(this);
-    }
+    return TevuDialog::eventFilter(watched, event);
 }
 
 void Ttevu_about::Image1Click()

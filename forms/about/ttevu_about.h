@@ -1,14 +1,14 @@
 // The About window: the program's title over a picture; a click on the picture closes it.
 #pragma once
 
-#include <QDialog>
+#include "forms/dialog.h"
 #include <memory>
 
 namespace Ui {
 class Ttevu_about;
 }
 
-class Ttevu_about : public QDialog {
+class Ttevu_about : public TevuDialog {
     Q_OBJECT
 
 public:
@@ -19,13 +19,11 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void Image1Click();
 
     const std::unique_ptr<Ui::Ttevu_about> m_ui;
-    bool m_placed = false;
 };
 
 extern Ttevu_about* tevu_about;

@@ -4,16 +4,13 @@
 #include "chart/lineseries.h"
 #include "forms/guard.h"
 #include "forms/main/ttevu_main.h"
-#include "forms/placement.h"
 #include "ui_ttevu_curve.h"
 
-#include <QShowEvent>
 
 Ttevu_curve* tevu_curve = nullptr;
 
 Ttevu_curve::Ttevu_curve(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : TevuDialog(parent, true),
       m_ui(std::make_unique<Ui::Ttevu_curve>())
 {
     m_ui->setupUi(this);
@@ -25,18 +22,6 @@ Ttevu_curve::~Ttevu_curve()
 {
     // The series listens to a dataset of the main window: stop listening while both still exist.
     m_ui->DBChart1->series()->setDataSource(nullptr);
-}
-
-void Ttevu_curve::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    if (!m_placed) {
-        m_placed = true;
-        centreOnScreen(this);
-    }
-    guarded([this] { FormShow(); });
 }
 
 void Ttevu_curve::FormShow()

@@ -1,14 +1,14 @@
 // The slimming curve window: the diary's weights drawn over time.
 #pragma once
 
-#include <QDialog>
+#include "forms/dialog.h"
 #include <memory>
 
 namespace Ui {
 class Ttevu_curve;
 }
 
-class Ttevu_curve : public QDialog {
+class Ttevu_curve : public TevuDialog {
     Q_OBJECT
 
 public:
@@ -18,13 +18,12 @@ public:
     Ui::Ttevu_curve* ui() const { return m_ui.get(); }
 
 protected:
-    void showEvent(QShowEvent* event) override;
+
+    void FormShow() override;
 
 private:
-    void FormShow();
 
     const std::unique_ptr<Ui::Ttevu_curve> m_ui;
-    bool m_placed = false;
 };
 
 extern Ttevu_curve* tevu_curve;

@@ -3,10 +3,8 @@
 
 #include "forms/guard.h"
 #include "forms/main/ttevu_main.h"
-#include "forms/placement.h"
 #include "ui_ttevu_plan.h"
 
-#include <QShowEvent>
 
 Ttevu_plan* tevu_plan = nullptr;
 
@@ -17,8 +15,7 @@ const QString field = QStringLiteral("foodsport");
 } // namespace
 
 Ttevu_plan::Ttevu_plan(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : TevuDialog(parent, true),
       m_ui(std::make_unique<Ui::Ttevu_plan>())
 {
     m_ui->setupUi(this);
@@ -33,18 +30,6 @@ QPlainTextEdit* Ttevu_plan::dayBox(int day) const
     QPlainTextEdit* const boxes[days] = {m_ui->Memo1, m_ui->Memo2, m_ui->Memo3, m_ui->Memo4,
                                          m_ui->Memo5, m_ui->Memo6, m_ui->Memo7};
     return boxes[day];
-}
-
-void Ttevu_plan::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    if (!m_placed) {
-        m_placed = true;
-        centreOnScreen(this);
-    }
-    guarded([this] { FormShow(); });
 }
 
 void Ttevu_plan::FormShow()

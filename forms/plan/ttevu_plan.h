@@ -1,7 +1,7 @@
 // The weekly plan window: one text of food and exercise for each day, kept in table plan.
 #pragma once
 
-#include <QDialog>
+#include "forms/dialog.h"
 #include <memory>
 
 namespace Ui {
@@ -9,7 +9,7 @@ class Ttevu_plan;
 }
 class QPlainTextEdit;
 
-class Ttevu_plan : public QDialog {
+class Ttevu_plan : public TevuDialog {
     Q_OBJECT
 
 public:
@@ -23,14 +23,13 @@ public:
     void Button1Click();
 
 protected:
-    void showEvent(QShowEvent* event) override;
+
+    void FormShow() override;
 
 private:
-    void FormShow();
     void Button2Click();
 
     const std::unique_ptr<Ui::Ttevu_plan> m_ui;
-    bool m_placed = false;
 };
 
 extern Ttevu_plan* tevu_plan;

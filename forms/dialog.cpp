@@ -1,0 +1,35 @@
+// The secondary windows' common frame.
+#include "forms/dialog.h"
+
+#include "forms/guard.h"
+#include "forms/placement.h"
+
+#include <QShowEvent>
+
+namespace {
+
+Qt::WindowFlags frameFlags(bool withMinimise)
+{
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    if (withMinimise)
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint;
+    return flags;
+}
+
+} // namespace
+
+TevuDialog::TevuDialog(QWidget* parent, bool withMinimise) : QDialog(parent, frameFlags(withMinimise))
+{
+}
+
+void TevuDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (!m_placed) {
+        m_placed = true;
+        centreOnScreen(this);
+    }
+    guarded([this] { FormShow(); });
+}

@@ -1,0 +1,20 @@
+// The secondary windows' common frame: centred at the first showing, FormShow at every showing.
+#pragma once
+
+#include <QDialog>
+
+class TevuDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    // A fixed-border window; withMinimise adds the system menu and the minimise box.
+    TevuDialog(QWidget* parent, bool withMinimise);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // Runs every time the window is shown (not on a restore from the taskbar); errors are reported.
+    virtual void FormShow() {}
+
+private:
+    bool m_placed = false;
+};
