@@ -18,7 +18,6 @@ public:
     Ui::Ttevu_curve* ui() const { return m_ui.get(); }
 
 protected:
-
     void FormShow() override;
 
 private:

@@ -23,7 +23,6 @@ public:
     void Button1Click();
 
 protected:
-
     void FormShow() override;
 
 private:
