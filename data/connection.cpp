@@ -82,7 +82,9 @@ void Connection::connect()
         // Reading the schema is what tells a database from any other file.
         sqlite::exec(db, QStringLiteral("SELECT count(*) FROM sqlite_master"), path);
         sqlite::exec(db, QStringLiteral("PRAGMA journal_mode=DELETE"), path);
-        sqlite::exec(db, QStringLiteral("PRAGMA synchronous=FULL"), path);
+        // EXTRA, not FULL: FULL leaves the deletion of the journal unsynced, and a journal that comes back after a
+        // power cut rolls back the entry that was just reported saved.
+        sqlite::exec(db, QStringLiteral("PRAGMA synchronous=EXTRA"), path);
     } catch (...) {
         sqlite3_close_v2(db);
         throw;
@@ -98,7 +100,7 @@ bool Connection::durable() const
     sqlite::Statement journal(m_db, QStringLiteral("PRAGMA journal_mode"), path);
     sqlite::Statement sync(m_db, QStringLiteral("PRAGMA synchronous"), path);
     return journal.step() && journal.value(0).toString().compare(QStringLiteral("delete"), Qt::CaseInsensitive) == 0
-        && sync.step() && sync.value(0).toInt() == 2;
+        && sync.step() && sync.value(0).toInt() == 3;
 }
 
 void Connection::disconnect()

@@ -4,7 +4,13 @@
 #include "data/errors.h"
 
 #include <QRegularExpression>
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <vector>
 
 namespace conversions {
 
@@ -17,6 +23,7 @@ QLocale& currentLocale()
 }
 
 const QDate oleEpoch(1899, 12, 30);
+const qint64 unixEpochJulianDay = QDate(1970, 1, 1).toJulianDay();
 constexpr qint64 msPerDay = 86400000;
 
 // The locale's long time format without time zone or milliseconds.
@@ -41,6 +48,240 @@ QString timeFormat(const QLocale& locale)
     return out.isEmpty() ? QStringLiteral("HH:mm:ss") : out;
 }
 
+// A date or time format that holds only numeric fields and literal text, formatted without QLocale: a diary
+// listing formats every row, and QLocale's formatting (a system-locale query per call) dominated it.
+class NumericPattern {
+public:
+    // Nothing when the format holds names, AM/PM, quotes or anything else that is left to QLocale.
+    static std::optional<NumericPattern> compile(const QString& format)
+    {
+        NumericPattern pattern;
+        for (qsizetype i = 0; i < format.size();) {
+            const char16_t c = format[i].unicode();
+            qsizetype run = 1;
+            while (i + run < format.size() && format[i + run].unicode() == c)
+                ++run;
+            Kind kind = Kind::Text;
+            switch (c) {
+            case u'y':
+                if (run != 2 && run != 4)
+                    return std::nullopt;
+                kind = run == 4 ? Kind::Year4 : Kind::Year2;
+                break;
+            case u'M':
+                kind = Kind::Month;
+                break;
+            case u'd':
+                kind = Kind::Day;
+                break;
+            case u'H':
+                kind = Kind::Hour;
+                break;
+            case u'm':
+                kind = Kind::Minute;
+                break;
+            case u's':
+                kind = Kind::Second;
+                break;
+            default:
+                if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'\'')
+                    return std::nullopt;
+                pattern.m_parts.push_back({Kind::Text, 0, format.mid(i, run)});
+                i += run;
+                continue;
+            }
+            if (kind != Kind::Year4 && kind != Kind::Year2 && run > 2)
+                return std::nullopt;
+            pattern.m_parts.push_back({kind, static_cast<int>(run), QString()});
+            i += run;
+        }
+        return pattern;
+    }
+
+    // Appends the text of a date and time; false (and nothing appended) for a year outside 1..9999 or a text
+    // longer than the buffer.
+    bool appendTo(QString& out, QDate date, QTime time) const
+    {
+        int year = 0;
+        int month = 0;
+        int day = 0;
+        date.getDate(&year, &month, &day);
+        if (year < 1 || year > 9999)
+            return false;
+        std::array<char16_t, 64> buffer{};
+        size_t used = 0;
+        for (const Part& part : m_parts) {
+            if (part.kind == Kind::Text) {
+                if (used + static_cast<size_t>(part.text.size()) > buffer.size())
+                    return false;
+                for (const QChar c : part.text)
+                    buffer[used++] = c.unicode();
+                continue;
+            }
+            if (used + 4 > buffer.size())
+                return false;
+            int value = 0;
+            int width = part.width;
+            switch (part.kind) {
+            case Kind::Text:
+                break;
+            case Kind::Year4:
+                value = year;
+                width = 4;
+                break;
+            case Kind::Year2:
+                value = year % 100;
+                width = 2;
+                break;
+            case Kind::Month:
+                value = month;
+                break;
+            case Kind::Day:
+                value = day;
+                break;
+            case Kind::Hour:
+                value = time.hour();
+                break;
+            case Kind::Minute:
+                value = time.minute();
+                break;
+            case Kind::Second:
+                value = time.second();
+                break;
+            }
+            used += writeNumber(buffer.data() + used, value, width);
+        }
+        out.append(QStringView(buffer.data(), static_cast<qsizetype>(used)));
+        return true;
+    }
+
+private:
+    enum class Kind { Text, Year4, Year2, Month, Day, Hour, Minute, Second };
+    struct Part {
+        Kind kind;
+        int width;
+        QString text;
+    };
+
+    // Writes 0..9999 with leading zeros up to `width`; returns the characters written (at most 4).
+    static size_t writeNumber(char16_t* at, int value, int width)
+    {
+        const int digits = value >= 1000 ? 4 : value >= 100 ? 3 : value >= 10 ? 2 : 1;
+        const int length = std::max(digits, width);
+        for (int i = length - 1; i >= 0; --i) {
+            at[i] = static_cast<char16_t>(u'0' + value % 10);
+            value /= 10;
+        }
+        return static_cast<size_t>(length);
+    }
+
+    std::vector<Part> m_parts;
+};
+
+// What dateTimeToText needs of one locale, worked out once rather than per row.
+struct DateTimeFormats {
+    QLocale locale;
+    QString time;                           // timeFormat(locale)
+    std::optional<NumericPattern> fastDate; // set only where it gives exactly the locale's own text
+    std::optional<NumericPattern> fastTime;
+};
+
+QString localeDateText(const QLocale& locale, QDate date)
+{
+    return locale.toString(date, QLocale::ShortFormat);
+}
+
+DateTimeFormats makeFormats(const QLocale& locale)
+{
+    DateTimeFormats formats{locale, timeFormat(locale),
+                            NumericPattern::compile(locale.dateFormat(QLocale::ShortFormat)),
+                            NumericPattern::compile(timeFormat(locale))};
+    // Checked against the locale itself, so that native digits or a system locale that formats differently from
+    // its own patterns keep QLocale's text.
+    const std::array<QDateTime, 3> samples{QDateTime(QDate(2026, 12, 31), QTime(21, 5, 9)),
+                                           QDateTime(QDate(2001, 2, 3), QTime(4, 0, 7)),
+                                           QDateTime(QDate(1999, 10, 11), QTime(12, 34, 56))};
+    for (const QDateTime& sample : samples) {
+        QString text;
+        if (formats.fastDate && (!formats.fastDate->appendTo(text, sample.date(), sample.time()) ||
+                                 text != localeDateText(locale, sample.date())))
+            formats.fastDate.reset();
+        text.clear();
+        if (formats.fastTime && (!formats.fastTime->appendTo(text, sample.date(), sample.time()) ||
+                                 text != locale.toString(sample.time(), formats.time)))
+            formats.fastTime.reset();
+    }
+    return formats;
+}
+
+const DateTimeFormats& dateTimeFormats(const QLocale& locale)
+{
+    thread_local std::optional<DateTimeFormats> cache;
+    if (!cache || cache->locale != locale)
+        cache = makeFormats(locale);
+    return *cache;
+}
+
+// The texts of recent numbers in one locale: a diary's weights repeat, and QLocale's formatting is costly.
+struct NumberTexts {
+    QLocale locale;
+    QLocale plain; // the locale without group separators
+    struct Entry {
+        quint64 bits = 0;
+        QString text; // null while unused
+    };
+    std::array<Entry, 1024> recent;
+};
+
+NumberTexts& numberTexts(const QLocale& locale)
+{
+    thread_local std::unique_ptr<NumberTexts> cache;
+    if (!cache || cache->locale != locale) {
+        cache = std::make_unique<NumberTexts>();
+        cache->locale = locale;
+        cache->plain = locale;
+        cache->plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    }
+    return *cache;
+}
+
+// One code unit as a number; any byte of a multi-byte UTF-8 sequence is above ASCII, as its character would be.
+char16_t unit(QStringView text, qsizetype at)
+{
+    return text[at].unicode();
+}
+
+char16_t unit(QByteArrayView text, qsizetype at)
+{
+    return static_cast<unsigned char>(text[at]);
+}
+
+bool isStorageSpace(char16_t c)
+{
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+bool isAsciiDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Reads `count` ASCII digits at `at`, moving past them.
+template <class Text> bool readDigits(const Text& text, qsizetype& at, qsizetype count, int& value)
+{
+    if (at + count > text.size())
+        return false;
+    value = 0;
+    for (qsizetype i = 0; i < count; ++i) {
+        const char16_t c = unit(text, at + i);
+        if (!isAsciiDigit(c))
+            return false;
+        value = value * 10 + (c - u'0');
+    }
+    at += count;
+    return true;
+}
+
 } // namespace
 
 QLocale locale()
@@ -53,32 +294,69 @@ void setLocale(const QLocale& locale)
     currentLocale() = locale;
 }
 
+namespace {
+
+QString dateTimeText(QDate date, QTime time, const QLocale& locale)
+{
+    const DateTimeFormats& formats = dateTimeFormats(locale);
+    const bool withTime = time.hour() != 0 || time.minute() != 0 || time.second() != 0;
+    QString text;
+    text.reserve(24);
+    if (!formats.fastDate || !formats.fastDate->appendTo(text, date, time))
+        text = localeDateText(locale, date);
+    if (!withTime)
+        return text;
+    text += u' ';
+    if (!formats.fastTime || !formats.fastTime->appendTo(text, date, time))
+        text += locale.toString(time, formats.time);
+    return text;
+}
+
+double oleDate(QDate date, QTime time)
+{
+    const qint64 days = oleEpoch.daysTo(date);
+    const double fraction = static_cast<double>(time.msecsSinceStartOfDay()) / msPerDay;
+    // Before the epoch the whole days are negative but the time of day still counts forwards.
+    return days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction;
+}
+
+} // namespace
+
 QString dateTimeToText(const QDateTime& value, const QLocale& locale)
 {
     if (!value.isValid())
         return QString();
-    const QString date = locale.toString(value.date(), QLocale::ShortFormat);
-    const QTime time = value.time();
-    if (time.hour() == 0 && time.minute() == 0 && time.second() == 0)
-        return date;
-    return date + u' ' + locale.toString(time, timeFormat(locale));
+    return dateTimeText(value.date(), value.time(), locale);
 }
 
 QString numberToText(double value, const QLocale& locale)
 {
-    QLocale plain = locale;
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    // 'g' with 15 digits gives the shortest form that round-trips at that precision.
-    return plain.toString(value, 'g', 15);
+    NumberTexts& texts = numberTexts(locale);
+    quint64 bits = 0;
+    static_assert(sizeof bits == sizeof value);
+    std::memcpy(&bits, &value, sizeof bits);
+    const quint64 slot = (bits ^ (bits >> 29) ^ (bits >> 41)) % texts.recent.size();
+    NumberTexts::Entry& entry = texts.recent[static_cast<size_t>(slot)];
+    if (entry.text.isNull() || entry.bits != bits) {
+        // 'g' with 15 digits gives the shortest form that round-trips at that precision.
+        entry.text = texts.plain.toString(value, 'g', 15);
+        entry.bits = bits;
+    }
+    return entry.text;
 }
 
 std::optional<double> textToNumber(const QString& text, const QLocale& locale)
 {
     const QString trimmed = text.trimmed();
     const QString separator = locale.decimalPoint();
-    const QString pattern = QStringLiteral("^[+-]?(?:[0-9]+(?:%1[0-9]*)?|%1[0-9]+)(?:[eE][+-]?[0-9]+)?$")
-                                .arg(QRegularExpression::escape(separator));
-    const QRegularExpression number(pattern);
+    // Compiled once per decimal separator rather than on every call.
+    thread_local QString compiledFor;
+    thread_local QRegularExpression number;
+    if (number.pattern().isEmpty() || compiledFor != separator) {
+        number.setPattern(QStringLiteral("^[+-]?(?:[0-9]+(?:%1[0-9]*)?|%1[0-9]+)(?:[eE][+-]?[0-9]+)?$")
+                              .arg(QRegularExpression::escape(separator)));
+        compiledFor = separator;
+    }
     if (!number.match(trimmed).hasMatch())
         return std::nullopt;
     QString plain = trimmed;
@@ -99,10 +377,7 @@ double textToNumberOrThrow(const QString& text, const QLocale& locale)
 
 double toOleDate(const QDateTime& value)
 {
-    const qint64 days = oleEpoch.daysTo(value.date());
-    const double fraction = static_cast<double>(value.time().msecsSinceStartOfDay()) / msPerDay;
-    // Before the epoch the whole days are negative but the time of day still counts forwards.
-    return days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction;
+    return oleDate(value.date(), value.time());
 }
 
 QDateTime fromOleDate(double value)
@@ -113,8 +388,9 @@ QDateTime fromOleDate(double value)
     qint64 ms = std::llround(std::fabs(value - whole) * msPerDay);
     qint64 days = static_cast<qint64>(whole);
     if (ms >= msPerDay) {
+        // The time of day counts forwards from its day even before the epoch: a rounded-up day is the next one.
         ms -= msPerDay;
-        days += value >= 0 ? 1 : -1;
+        ++days;
     }
     return QDateTime(oleEpoch.addDays(days), QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)));
 }
@@ -124,21 +400,136 @@ QString toStorageText(const QDateTime& value)
     return value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
 }
 
-std::optional<QDateTime> fromStorageText(const QString& text)
+namespace {
+
+// A stored date-time as written, before the local zone has had its say.
+struct WallClock {
+    QDate date;
+    QTime time;
+};
+
+// Read by hand rather than by a regular expression, since it runs for every date-time read: optional spaces,
+// yyyy-MM-dd, then optionally " HH:mm" (or "THH:mm"), ":ss" and ".fraction" (milliseconds from its first three
+// digits), optional spaces. Digits and spaces are ASCII only.
+template <class Text> std::optional<WallClock> parseStorageText(const Text& view)
 {
-    static const QRegularExpression form(QStringLiteral(
-        "^\\s*(\\d{4})-(\\d{2})-(\\d{2})(?:[ T](\\d{2}):(\\d{2})(?::(\\d{2})(?:\\.(\\d{1,3})\\d*)?)?)?\\s*$"));
-    const auto m = form.match(text);
-    if (!m.hasMatch())
+    qsizetype at = 0;
+    while (at < view.size() && isStorageSpace(unit(view, at)))
+        ++at;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    if (!readDigits(view, at, 4, year) || at >= view.size() || unit(view, at) != u'-' ||
+        !readDigits(view, ++at, 2, month) || at >= view.size() || unit(view, at) != u'-' ||
+        !readDigits(view, ++at, 2, day))
         return std::nullopt;
-    const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-    QString msText = m.captured(7);
-    while (!msText.isEmpty() && msText.size() < 3)
-        msText += u'0';
-    const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt(), msText.toInt());
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int ms = 0;
+    // Each optional part is taken only when it is complete; what is left must be spaces.
+    qsizetype next = at;
+    int h = 0;
+    int m = 0;
+    if (next < view.size() && (unit(view, next) == u' ' || unit(view, next) == u'T') &&
+        readDigits(view, ++next, 2, h) && next < view.size() && unit(view, next) == u':' &&
+        readDigits(view, ++next, 2, m)) {
+        hour = h;
+        minute = m;
+        at = next;
+        int s = 0;
+        if (next < view.size() && unit(view, next) == u':' && readDigits(view, ++next, 2, s)) {
+            second = s;
+            at = next;
+            if (next + 1 < view.size() && unit(view, next) == u'.' && isAsciiDigit(unit(view, next + 1))) {
+                ++next;
+                int digits = 0;
+                for (; next < view.size() && isAsciiDigit(unit(view, next)); ++next) {
+                    if (digits < 3) {
+                        ms = ms * 10 + (unit(view, next) - u'0');
+                        ++digits;
+                    }
+                }
+                for (; digits < 3; ++digits)
+                    ms *= 10;
+                at = next;
+            }
+        }
+    }
+    while (at < view.size() && isStorageSpace(unit(view, at)))
+        ++at;
+    if (at != view.size())
+        return std::nullopt;
+    const QDate date(year, month, day);
+    const QTime time(hour, minute, second, ms);
     if (!date.isValid() || !time.isValid())
         return std::nullopt;
-    return QDateTime(date, time);
+    return WallClock{date, time};
+}
+
+// True when some instant shows this wall-clock time in the local zone; QDateTime then keeps the date and time as
+// given, and only a time that the clocks skipped is moved. Asked of localtime_r because making the QDateTime asks
+// mktime, which looks the zone file up again on every call: per row of a long diary, that was most of the time.
+bool wallClockExists(const WallClock& value)
+{
+    // The zone's offset at the previous row: rows in order mostly share it, so one look-up usually settles it.
+    thread_local long offset = 0;
+    thread_local bool haveOffset = false;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    value.date.getDate(&year, &month, &day);
+    const qint64 wall =
+        (value.date.toJulianDay() - unixEpochJulianDay) * 86400 + value.time.msecsSinceStartOfDay() / 1000;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!haveOffset) {
+            const time_t asUtc = static_cast<time_t>(wall);
+            tm probe{};
+            if (!localtime_r(&asUtc, &probe))
+                return false;
+            offset = probe.tm_gmtoff;
+            haveOffset = true;
+        }
+        const time_t instant = static_cast<time_t>(wall - offset);
+        tm local{};
+        if (!localtime_r(&instant, &local))
+            return false;
+        offset = local.tm_gmtoff;
+        if (local.tm_year + 1900 == year && local.tm_mon + 1 == month && local.tm_mday == day &&
+            local.tm_hour == value.time.hour() && local.tm_min == value.time.minute() &&
+            local.tm_sec == value.time.second())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::optional<QDateTime> fromStorageText(const QString& text)
+{
+    if (const auto value = parseStorageText(QStringView(text)))
+        return QDateTime(value->date, value->time);
+    return std::nullopt;
+}
+
+std::optional<QString> storageUtf8ToText(QByteArrayView utf8, const QLocale& locale)
+{
+    const auto value = parseStorageText(utf8);
+    if (!value)
+        return std::nullopt;
+    if (wallClockExists(*value))
+        return dateTimeText(value->date, value->time, locale);
+    return dateTimeToText(QDateTime(value->date, value->time), locale);
+}
+
+std::optional<double> storageUtf8ToOleDate(QByteArrayView utf8)
+{
+    const auto value = parseStorageText(utf8);
+    if (!value)
+        return std::nullopt;
+    if (wallClockExists(*value))
+        return oleDate(value->date, value->time);
+    return toOleDate(QDateTime(value->date, value->time));
 }
 
 } // namespace conversions

@@ -1,6 +1,7 @@
 // Field conversions between stored values and the texts that the user reads and types.
 #pragma once
 
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
@@ -28,5 +29,10 @@ QDateTime fromOleDate(double value);
 // Storage form of a date-time: local ISO 8601 with milliseconds ("2026-12-07 08:30:15.123").
 QString toStorageText(const QDateTime& value);
 std::optional<QDateTime> fromStorageText(const QString& text);
+// dateTimeToText and toOleDate of what fromStorageText reads from the UTF-8 bytes of a stored text; nothing when it
+// reads nothing. For reading every row: no string is made of the bytes, and no QDateTime where the local zone plainly
+// has that wall-clock time.
+std::optional<QString> storageUtf8ToText(QByteArrayView utf8, const QLocale& locale = conversions::locale());
+std::optional<double> storageUtf8ToOleDate(QByteArrayView utf8);
 
 } // namespace conversions

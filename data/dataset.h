@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 class Connection;
@@ -74,12 +75,36 @@ private:
         std::vector<QVariant> values;
     };
 
+    // One value of a row read from the file. A text stays UTF-8 in m_text until it is read: most values of a large
+    // result are never read (the food tree reads one field of each row), and one buffer costs far less, in time and
+    // memory, than a string per value.
+    struct Cell {
+        enum class Type : quint8 { Null, Number, Text, Variant };
+        Type type = Type::Null;
+        quint32 size = 0; // the bytes of a text
+        union {
+            double number = 0;
+            quint64 offset; // into m_text for a text, into m_variants for a variant
+        };
+    };
+
     [[noreturn]] void fail(const QString& text) const;
     void requireActive() const;
     int fieldIndex(const QString& field) const;
-    const QVariant* currentValue(const QString& field) const;
+    // The index of a field, failing when there is none.
+    int requireField(const QString& field) const;
+    // A field of the current row (of the pending row while editing); a null QVariant when there is no row.
+    QVariant valueAt(int index) const;
+    // A field of the current row while browsing, as stored; nullptr while editing or without a row.
+    const Cell* browsingCell(int index) const;
+    QVariant cellValue(const Cell& cell) const;
+    QByteArrayView cellBytes(const Cell& cell) const;
+    size_t rowCount() const { return m_rowids.size(); }
+    Row rowAt(size_t row) const;
+    void storeRow(size_t row, const Row& values);
     void setValue(const QString& field, const QVariant& value);
     void settlePending();
+    void clearRows();
     void writeRow(const Row& row, bool insert);
     void notify(bool opened);
 
@@ -91,7 +116,13 @@ private:
 
     QStringList m_fieldNames;
     std::vector<FieldKind> m_kinds;
-    std::vector<Row> m_rows;
+    // Names already looked up, as the caller spelled them: handlers read the same few fields on every row.
+    mutable std::vector<std::pair<QString, int>> m_lookups;
+    size_t m_columns = 0;
+    std::vector<qint64> m_rowids;     // one per row; 0 for rows without a key (read-only results)
+    std::vector<Cell> m_cells;        // the rows' values, row after row
+    std::string m_text;               // the bytes of the texts read
+    std::vector<QVariant> m_variants; // values posted or read back by updateBatch, kept exactly as they were
     int m_current = -1;
     bool m_eof = true;
     bool m_bof = true;

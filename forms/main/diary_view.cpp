@@ -20,17 +20,23 @@ void Ttevu_main::Image8MouseUp()
     load(ADODataSet_tevu, QStringLiteral("select * from rj"), Dataset::Position::Last);
 
     const int count = ADODataSet_tevu.recordCount();
-    QStringList lines;
-    lines.reserve(2 * count);
+    // Two lines per entry, appended to one text: a long diary has hundreds of thousands of lines.
+    QString listing;
+    listing.reserve(static_cast<qsizetype>(count) * 48);
     for (int i = 0; i < count; ++i) {
-        lines << ADODataSet_tevu.asText(QStringLiteral("time"));
+        if (i > 0)
+            listing += u'\n';
+        listing += ADODataSet_tevu.asText(QStringLiteral("time"));
+        listing += u'\n';
+        listing += ADODataSet_tevu.asText(QStringLiteral("demo"));
+        listing += QStringLiteral("  这天");
         // An entry without a weight lists it as 0.
-        lines << ADODataSet_tevu.asText(QStringLiteral("demo")) + QStringLiteral("  这天") +
-                     conversions::numberToText(ADODataSet_tevu.asNumber(QStringLiteral("lb"))) + QStringLiteral("斤");
+        listing += conversions::numberToText(ADODataSet_tevu.asNumber(QStringLiteral("lb")));
+        listing += u'斤';
         ADODataSet_tevu.prior();
     }
-    if (!lines.isEmpty())
-        m_ui->Memo1->setPlainText(lines.join(u'\n'));
+    if (!listing.isEmpty())
+        m_ui->Memo1->setPlainText(listing);
     m_ui->Memo1->moveCursor(QTextCursor::Start);
     m_ui->Memo1->ensureCursorVisible();
 }
@@ -42,7 +48,21 @@ void Ttevu_main::Image13MouseUp()
     m_ui->Label1->setText(QStringLiteral("输入你的体重(斤)："));
     m_ui->Edit1->show();
     m_writingDiary = true;
+    // A new entry is never merged into one whose save went wrong.
+    m_unconfirmed.reset();
     m_ui->Memo1->setFocus();
+}
+
+bool Ttevu_main::findUnconfirmedEntry()
+{
+    load(ADODataSet_tevu, QStringLiteral("select * from rj"), Dataset::Position::Last);
+    for (int row = ADODataSet_tevu.recordCount() - 1; row >= 0; --row) {
+        ADODataSet_tevu.moveTo(row);
+        if (ADODataSet_tevu.asText(QStringLiteral("time")) == m_unconfirmed->time &&
+            m_unconfirmed->texts.contains(ADODataSet_tevu.asText(QStringLiteral("demo"))))
+            return true;
+    }
+    return false;
 }
 
 void Ttevu_main::Image15MouseUp()
@@ -52,17 +72,30 @@ void Ttevu_main::Image15MouseUp()
         return;
     // Converted before the row is begun, so a bad weight leaves nothing pending.
     const double weight = conversions::textToNumberOrThrow(m_ui->Edit1->text());
-    ADODataSet_tevu.append();
+    const QString text = m_ui->Memo1->toPlainText();
+    // A save can fail after its row reached the file (the folder's sync after the commit failed); then the retry
+    // writes that row again, durably, instead of adding a second one.
+    const bool rewrite = m_unconfirmed && findUnconfirmedEntry();
+    const QDateTime now = QDateTime::currentDateTime();
+    if (rewrite)
+        ADODataSet_tevu.edit();
+    else
+        ADODataSet_tevu.append();
     try {
-        ADODataSet_tevu.setDateTime(QStringLiteral("Time"), QDateTime::currentDateTime());
-        ADODataSet_tevu.setText(QStringLiteral("demo"), m_ui->Memo1->toPlainText());
+        if (!rewrite)
+            ADODataSet_tevu.setDateTime(QStringLiteral("Time"), now);
+        ADODataSet_tevu.setText(QStringLiteral("demo"), text);
         ADODataSet_tevu.setNumber(QStringLiteral("lb"), weight);
         ADODataSet_tevu.post();
     } catch (...) {
         // The user still has the text on screen; a retry must store the entry once, not twice.
         ADODataSet_tevu.cancel();
+        if (!rewrite)
+            m_unconfirmed = UnconfirmedEntry{conversions::dateTimeToText(now), {}};
+        m_unconfirmed->texts << text;
         throw;
     }
+    m_unconfirmed.reset();
     m_ui->Memo1->setReadOnly(true);
     m_ui->Edit1->hide();
     m_writingDiary = false;

@@ -4,8 +4,10 @@
 #include "data/connection.h"
 #include "data/dataset.h"
 
+#include <QStringList>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class Ttevu_main;
@@ -61,6 +63,8 @@ private:
     void Image8MouseUp();
     void Image13MouseUp();
     void Image15MouseUp();
+    // Reloads the diary and moves to the row of m_unconfirmed; false when that save never reached the file.
+    bool findUnconfirmedEntry();
 
     // Calorie lookup (calorie_view.cpp)
     void buildFoodTree();
@@ -72,6 +76,14 @@ private:
     bool m_shown = false;
     bool m_placed = false;
     bool m_writingDiary = false;
+
+    // An entry whose save failed, identified by its listed time and the texts it was saved with: the failure may
+    // have come after the row was already in the file.
+    struct UnconfirmedEntry {
+        QString time;
+        QStringList texts;
+    };
+    std::optional<UnconfirmedEntry> m_unconfirmed;
 };
 
 extern Ttevu_main* tevu_main;

@@ -1,0 +1,400 @@
+// The benchmark driver: makes the data, runs every scenario in a process of its own and prints one table.
+#include "app/application.h"
+#include "bench/datagen.h"
+#include "bench/measure.h"
+#include "bench/scenarios.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMap>
+#include <QProcess>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <stdexcept>
+
+namespace {
+
+using bench::median;
+
+struct Samples {
+    QMap<QString, std::vector<double>> series;
+    QMap<QString, QString> info;
+    QString error;
+
+    const std::vector<double>& of(const char* name) const
+    {
+        static const std::vector<double> none;
+        const auto it = series.constFind(QString::fromLatin1(name));
+        return it == series.constEnd() ? none : *it;
+    }
+    double medianOf(const char* name) const { return median(of(name)); }
+};
+
+void progress(const QString& text)
+{
+    std::fprintf(stderr, "bench: %s\n", text.toUtf8().constData());
+}
+
+// Starts a program with the start time in its environment and collects the samples that it prints.
+Samples runProcess(const QString& program, const QStringList& arguments, int timeoutSeconds, Samples into = {})
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // The program's users read Simplified Chinese: dates and numbers are formatted as they see them.
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("zh_CN.UTF-8"));
+    environment.insert(QStringLiteral("LANG"), QStringLiteral("zh_CN.UTF-8"));
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    environment.insert(QString::fromLatin1(bench::spawnVariable), QString::number(bench::nowNs()));
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForStarted(30000)) {
+        into.error = QStringLiteral("%1 did not start").arg(QFileInfo(program).fileName());
+        return into;
+    }
+    if (!process.waitForFinished(timeoutSeconds * 1000)) {
+        process.kill();
+        process.waitForFinished(5000);
+        into.error = QStringLiteral("%1 %2 ran longer than %3 s").arg(QFileInfo(program).fileName(),
+                                                                    arguments.value(0)).arg(timeoutSeconds);
+        return into;
+    }
+    const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
+    for (const QByteArray& line : lines) {
+        if (line.startsWith("sample ")) {
+            const QList<QByteArray> fields = line.split(' ');
+            into.series[QString::fromUtf8(fields.value(1))].push_back(fields.value(2).toDouble());
+        } else if (line.startsWith("info ")) {
+            const QByteArray key = line.split(' ').value(1);
+            into.info[QString::fromUtf8(key)] = QString::fromUtf8(line.mid(6 + key.size())).trimmed();
+        } else if (line.startsWith("error ")) {
+            into.error = QString::fromUtf8(line.mid(6));
+        }
+    }
+    if (into.error.isEmpty() && (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)) {
+        const QString errors = QString::fromUtf8(process.readAllStandardError()).trimmed();
+        into.error = QStringLiteral("%1 %2 failed: %3").arg(QFileInfo(program).fileName(), arguments.value(0),
+                                                             errors.right(200));
+    }
+    return into;
+}
+
+QString size(qint64 count)
+{
+    return QLocale(QLocale::English).toString(count);
+}
+
+QString ms(double value)
+{
+    if (value >= 100)
+        return QString::number(value, 'f', 0) + QStringLiteral(" ms");
+    if (value >= 10)
+        return QString::number(value, 'f', 1) + QStringLiteral(" ms");
+    return QString::number(value, 'f', 2) + QStringLiteral(" ms");
+}
+
+QString mib(double kib)
+{
+    return QString::number(kib / 1024, 'f', 1) + QStringLiteral(" MiB");
+}
+
+QString times(double ratio)
+{
+    return QString::number(ratio, 'f', ratio >= 100 ? 0 : 2) + u'x';
+}
+
+struct Row {
+    QString number;
+    QString scenario;
+    QString size;
+    QString value;
+    QString floor;
+    QString ratio;
+    QString target;
+    QString met;
+};
+
+class Table {
+public:
+    void add(Row row) { m_rows.push_back(std::move(row)); }
+
+    // A row judged by its target; a failed scenario counts as missed.
+    void judged(Row row, const QString& error, bool met)
+    {
+        if (!error.isEmpty()) {
+            row.value = row.floor = row.ratio = QStringLiteral("—");
+            row.met = QStringLiteral("error: ") + error;
+            m_missed = true;
+        } else {
+            row.met = met ? QStringLiteral("yes") : QStringLiteral("NO");
+            m_missed = m_missed || !met;
+        }
+        add(std::move(row));
+    }
+
+    bool missed() const { return m_missed; }
+
+    void print() const
+    {
+        const QStringList head{QStringLiteral("#"), QStringLiteral("scenario"), QStringLiteral("size"),
+                               QStringLiteral("median"), QStringLiteral("floor median"), QStringLiteral("ratio"),
+                               QStringLiteral("target"), QStringLiteral("met")};
+        std::vector<QStringList> cells{head};
+        for (const Row& r : m_rows)
+            cells.push_back({r.number, r.scenario, r.size, r.value, r.floor, r.ratio, r.target, r.met});
+        std::vector<qsizetype> widths(head.size(), 0);
+        for (const QStringList& line : cells)
+            for (int i = 0; i < line.size(); ++i)
+                widths[static_cast<size_t>(i)] = std::max(widths[static_cast<size_t>(i)], line[i].size());
+        const auto printLine = [&widths](const QStringList& line) {
+            QString text = QStringLiteral("|");
+            for (int i = 0; i < line.size(); ++i)
+                text += u' ' + line[i].leftJustified(widths[static_cast<size_t>(i)]) + QStringLiteral(" |");
+            std::printf("%s\n", text.toUtf8().constData());
+        };
+        printLine(cells.front());
+        QStringList rule;
+        for (const qsizetype w : widths)
+            rule << QString(w, u'-');
+        printLine(rule);
+        for (size_t i = 1; i < cells.size(); ++i)
+            printLine(cells[i]);
+        std::fflush(stdout);
+    }
+
+private:
+    std::vector<Row> m_rows;
+    bool m_missed = false;
+};
+
+QString ratioText(double value, double floor)
+{
+    return floor > 0 ? times(value / floor) : QStringLiteral("—");
+}
+
+int runTable(const QString& shipped, const QString& work)
+{
+    if (!QFileInfo::exists(shipped))
+        throw std::runtime_error("no shipped database at " + shipped.toStdString());
+    const QString here = QCoreApplication::applicationDirPath();
+    const QString self = QCoreApplication::applicationFilePath();
+    const auto copyProgram = [&here](const QString& name, const QString& folder) {
+        QDir().mkpath(folder);
+        const QString target = folder + u'/' + name;
+        if (!QFile::copy(here + u'/' + name, target))
+            throw std::runtime_error("cannot copy " + name.toStdString());
+        return target;
+    };
+    Table table;
+
+    // 1 and 6: start-up. The program finds data.Mdb beside itself, so each program runs from its own folder.
+    progress(QStringLiteral("start-up"));
+    const QString startFolder = work + QStringLiteral("/start");
+    bench::copyShipped(shipped, startFolder);
+    const QString startup = copyProgram(QStringLiteral("tevu_bench_startup"), startFolder);
+    const QString window = copyProgram(QStringLiteral("tevu_bench_window"), work + QStringLiteral("/window"));
+    Samples program;
+    Samples empty;
+    Samples text;
+    for (int round = 0; round < 16 && program.error.isEmpty() && empty.error.isEmpty(); ++round) {
+        // Alternated, so that a busy moment on the machine falls on all of them.
+        empty = runProcess(window, {}, 60, empty);
+        text = runProcess(window, {QStringLiteral("--text")}, 60, text);
+        program = runProcess(startup, {}, 60, program);
+        // The first round only warms the file cache.
+        if (round == 0) {
+            empty.series.clear();
+            text.series.clear();
+            program.series.clear();
+        }
+    }
+    const double startMs = program.medianOf("first-paint-ms");
+    const double emptyMs = empty.medianOf("first-paint-ms");
+    const QString startError = !program.error.isEmpty() ? program.error : empty.error;
+    table.judged({QStringLiteral("1"), QStringLiteral("start-up to first paint"), QStringLiteral("shipped data.Mdb"),
+                  ms(startMs), ms(emptyMs), ratioText(startMs, emptyMs), QStringLiteral("≤ 1.5x"), {}},
+                 startError, startMs <= 1.5 * emptyMs);
+    const double textMs = text.medianOf("first-paint-ms");
+    table.add({QStringLiteral("1"), QStringLiteral("reference: the empty window with one line of Chinese text"),
+               QStringLiteral("—"), ms(textMs), ms(emptyMs), ratioText(textMs, emptyMs), QStringLiteral("—"),
+               QStringLiteral("—")});
+
+    // 2: the diary view.
+    const std::vector<std::pair<int, int>> diaries{{1000, 21}, {10000, 11}, {100000, 7}};
+    std::map<int, Samples> diary;
+    for (const auto& [entries, repetitions] : diaries) {
+        progress(QStringLiteral("diary view, %1 entries").arg(size(entries)));
+        const QString folder = work + QStringLiteral("/diary-%1").arg(entries);
+        bench::fillDiary(bench::copyShipped(shipped, folder), entries);
+        diary[entries] = runProcess(self, {QStringLiteral("diary"), folder, QString::number(repetitions)}, 1800);
+        const Samples& s = diary[entries];
+        const double view = s.medianOf("view");
+        const double floor = s.medianOf("floor");
+        const bool judgedHere = entries == 100000;
+        Row row{QStringLiteral("2"), QStringLiteral("entering the diary view"),
+                QStringLiteral("%1 entries").arg(size(entries)), ms(view), ms(floor), ratioText(view, floor),
+                judgedHere ? QStringLiteral("≤ 1 s") : QStringLiteral("—"), {}};
+        if (judgedHere || !s.error.isEmpty()) {
+            table.judged(row, s.error, view <= 1000);
+        } else {
+            row.met = QStringLiteral("—");
+            table.add(row);
+        }
+    }
+    {
+        const Samples& small = diary[10000];
+        const Samples& large = diary[100000];
+        const double growth = large.medianOf("view") / small.medianOf("view");
+        const double floorGrowth = large.medianOf("floor") / small.medianOf("floor");
+        const QString error = !small.error.isEmpty() ? small.error : large.error;
+        table.judged({QStringLiteral("2"), QStringLiteral("diary view growth"), QStringLiteral("10,000 → 100,000"),
+                      times(growth), times(floorGrowth), QStringLiteral("—"), QStringLiteral("≤ 12x"), {}},
+                     error, growth <= 12);
+    }
+
+    // 3: the food tree.
+    progress(QStringLiteral("food tree"));
+    {
+        const QString folder = work + QStringLiteral("/foods-shipped");
+        const QString copy = bench::copyShipped(shipped, folder);
+        const qint64 categories = bench::scalar(copy, QStringLiteral("SELECT count(*) FROM \"02\""));
+        const qint64 foods = bench::scalar(copy, QStringLiteral("SELECT count(*) FROM \"01\""));
+        const Samples s = runProcess(self, {QStringLiteral("foodtree"), folder, QStringLiteral("21")}, 600);
+        const double tree = s.medianOf("tree");
+        const double floor = s.medianOf("floor");
+        table.judged({QStringLiteral("3"), QStringLiteral("building the food tree"),
+                      QStringLiteral("shipped: %1 categories, %2 foods").arg(categories).arg(foods), ms(tree),
+                      ms(floor),
+                      ratioText(tree, floor), QStringLiteral("≤ 50 ms"), {}},
+                     s.error, tree <= 50);
+    }
+    {
+        progress(QStringLiteral("food tree, 100 categories, 10,000 foods"));
+        const QString folder = work + QStringLiteral("/foods-large");
+        bench::fillFoods(bench::copyShipped(shipped, folder), 100, 10000);
+        const Samples s = runProcess(self, {QStringLiteral("foodtree"), folder, QStringLiteral("7")}, 1800);
+        const double tree = s.medianOf("tree");
+        const double floor = s.medianOf("floor");
+        table.judged({QStringLiteral("3"), QStringLiteral("building the food tree"),
+                      QStringLiteral("100 categories, 10,000 foods"), ms(tree), ms(floor), ratioText(tree, floor),
+                      QStringLiteral("≤ 3 s"), {}},
+                     s.error, tree <= 3000);
+    }
+
+    // 4: the curve window, on the largest diary.
+    progress(QStringLiteral("curve window, 100,000 entries"));
+    const QString largeDiary = work + QStringLiteral("/diary-100000");
+    {
+        const Samples s = runProcess(self, {QStringLiteral("curve"), largeDiary, QStringLiteral("7")}, 1800);
+        const double curve = s.medianOf("curve");
+        const double floor = s.medianOf("floor");
+        table.judged({QStringLiteral("4"), QStringLiteral("curve window: fill and first paint"),
+                      QStringLiteral("100,000 entries"), ms(curve), ms(floor), ratioText(curve, floor),
+                      QStringLiteral("≤ 300 ms"), {}},
+                     s.error, curve <= 300);
+    }
+
+    // 5: diary saves, each synced to disk.
+    progress(QStringLiteral("diary saves"));
+    {
+        const QString folder = work + QStringLiteral("/save");
+        const QString floorFolder = work + QStringLiteral("/save-floor");
+        bench::copyShipped(shipped, folder);
+        bench::copyShipped(shipped, floorFolder);
+        const Samples s = runProcess(self, {QStringLiteral("save"), folder, floorFolder, QStringLiteral("200")}, 1800);
+        const double save = s.medianOf("save");
+        const double floor = s.medianOf("floor");
+        table.judged({QStringLiteral("5"), QStringLiteral("one diary save (OK to posted row)"),
+                      QStringLiteral("200 saves, %1").arg(s.info.value(QStringLiteral("durability"))), ms(save),
+                      ms(floor), ratioText(save, floor),
+                      QStringLiteral("≤ 1.3x"), {}},
+                     s.error, save <= 1.3 * floor);
+    }
+
+    // 6: peak memory.
+    progress(QStringLiteral("peak memory"));
+    {
+        const double peak = program.medianOf("peak-kib");
+        const double floor = empty.medianOf("peak-kib");
+        table.judged({QStringLiteral("6"), QStringLiteral("peak memory after start-up"),
+                      QStringLiteral("shipped data.Mdb"), mib(peak), mib(floor), ratioText(peak, floor),
+                      QStringLiteral("≤ 1.5x"), {}},
+                     startError, peak <= 1.5 * floor);
+        const double textPeak = text.medianOf("peak-kib");
+        table.add({QStringLiteral("6"), QStringLiteral("reference: the empty window with one line of Chinese text"),
+                   QStringLiteral("—"), mib(textPeak), mib(floor), ratioText(textPeak, floor), QStringLiteral("—"),
+                   QStringLiteral("—")});
+        Samples s;
+        for (int round = 0; round < 5 && s.error.isEmpty(); ++round)
+            s = runProcess(self, {QStringLiteral("diary-memory"), largeDiary}, 600, s);
+        const double listed = s.medianOf("peak-kib");
+        table.judged({QStringLiteral("6"), QStringLiteral("peak memory after listing the diary"),
+                      QStringLiteral("100,000 entries"), mib(listed), mib(floor), ratioText(listed, floor),
+                      QStringLiteral("≤ 200 MiB"), {}},
+                     s.error, listed <= 200 * 1024);
+    }
+
+    std::printf("Locale of the program: %s. Medians of separate runs; the floor is measured in the same run.\n\n",
+                qPrintable(diary[1000].info.value(QStringLiteral("locale"), QStringLiteral("?"))));
+    table.print();
+    return table.missed() ? 1 : 0;
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: tevu_bench table <shipped data.Mdb> <work folder>\n"
+                         "       tevu_bench diary|foodtree|curve|diary-memory <folder> [repetitions]\n"
+                         "       tevu_bench save <folder> <floor folder> <repetitions>\n"
+                         "       tevu_bench make-diary <shipped data.Mdb> <folder> <entries>\n"
+                         "       tevu_bench make-foods <shipped data.Mdb> <folder> <categories> <foods>\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const auto argument = [argc, argv](int index) {
+        return index < argc ? QString::fromLocal8Bit(argv[index]) : QString();
+    };
+    try {
+        if (command == QStringLiteral("table")) {
+            if (argc != 4)
+                return usage();
+            QCoreApplication app(argc, argv);
+            return runTable(argument(2), argument(3));
+        }
+        // For profiling one scenario by hand: the same data as the table's.
+        if (command == QStringLiteral("make-diary") && argc == 5) {
+            bench::fillDiary(bench::copyShipped(argument(2), argument(3)), argument(4).toInt());
+            return 0;
+        }
+        if (command == QStringLiteral("make-foods") && argc == 6) {
+            bench::fillFoods(bench::copyShipped(argument(2), argument(3)), argument(4).toInt(), argument(5).toInt());
+            return 0;
+        }
+        const std::map<QString, std::function<int()>> scenarios{
+            {QStringLiteral("diary"), [&] { return bench::runDiary(argument(2), argument(3).toInt()); }},
+            {QStringLiteral("foodtree"), [&] { return bench::runFoodTree(argument(2), argument(3).toInt()); }},
+            {QStringLiteral("curve"), [&] { return bench::runCurve(argument(2), argument(3).toInt()); }},
+            {QStringLiteral("save"), [&] { return bench::runSave(argument(2), argument(3), argument(4).toInt()); }},
+            {QStringLiteral("diary-memory"), [&] { return bench::runDiaryMemory(argument(2)); }},
+        };
+        const auto scenario = scenarios.find(command);
+        if (scenario == scenarios.end() || argc < 3)
+            return usage();
+        // The same application frame as the program's, so texts are laid out with the same fonts.
+        QApplication app(argc, argv);
+        application::setUp(app);
+        return scenario->second();
+    } catch (const std::exception& e) {
+        std::printf("error %s\n", e.what());
+        std::fflush(stdout);
+        return 1;
+    }
+}

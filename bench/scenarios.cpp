@@ -1,0 +1,333 @@
+// The measured scenarios: the program's windows driven through their buttons, against bare SQLite floors.
+#include "bench/scenarios.h"
+
+#include "bench/datagen.h"
+#include "bench/measure.h"
+#include "chart/dbchart.h"
+#include "chart/lineseries.h"
+#include "data/conversions.h"
+#include "forms/about/ttevu_about.h"
+#include "forms/curve/ttevu_curve.h"
+#include "forms/guard.h"
+#include "forms/main/imagebutton.h"
+#include "forms/main/ttevu_main.h"
+#include "forms/plan/ttevu_plan.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdio>
+#include <memory>
+
+namespace bench {
+
+namespace {
+
+class RecordingReporter : public Reporter {
+public:
+    void report(const QString& message) override { messages << message; }
+    QStringList messages;
+};
+
+// The four windows created and destroyed in the program's order (app/main.cpp); errors are recorded, since a
+// message box would stop the run.
+class ProgramWindows {
+public:
+    explicit ProgramWindows(const QString& folder)
+    {
+        setReporter(&reporter);
+        main = std::make_unique<Ttevu_main>(folder);
+        tevu_main = main.get();
+        about = std::make_unique<Ttevu_about>();
+        tevu_about = about.get();
+        plan = std::make_unique<Ttevu_plan>();
+        tevu_plan = plan.get();
+        curve = std::make_unique<Ttevu_curve>();
+        tevu_curve = curve.get();
+    }
+
+    ~ProgramWindows()
+    {
+        curve.reset();
+        plan.reset();
+        about.reset();
+        main.reset();
+        tevu_curve = nullptr;
+        tevu_plan = nullptr;
+        tevu_about = nullptr;
+        tevu_main = nullptr;
+        setReporter(nullptr);
+    }
+
+    ProgramWindows(const ProgramWindows&) = delete;
+    ProgramWindows& operator=(const ProgramWindows&) = delete;
+
+    void showMain()
+    {
+        main->show();
+        (void)QTest::qWaitForWindowExposed(main.get());
+        QCoreApplication::processEvents();
+    }
+
+    template <class T = QWidget> T* find(const char* name) const
+    {
+        T* widget = main->findChild<T*>(QString::fromLatin1(name));
+        if (!widget)
+            throw std::runtime_error(std::string("no widget ") + name);
+        return widget;
+    }
+
+    // Press and release at the picture's centre, as a user's click.
+    void click(const char* name) const
+    {
+        auto* button = find<ImageButton>(name);
+        QTest::mousePress(button, Qt::LeftButton);
+        QTest::mouseRelease(button, Qt::LeftButton);
+    }
+
+    RecordingReporter reporter;
+    std::unique_ptr<Ttevu_main> main;
+    std::unique_ptr<Ttevu_about> about;
+    std::unique_ptr<Ttevu_plan> plan;
+    std::unique_ptr<Ttevu_curve> curve;
+};
+
+void sample(const char* series, double value)
+{
+    std::printf("sample %s %.4f\n", series, value);
+}
+
+int failed(const QString& text)
+{
+    std::printf("error %s\n", text.toUtf8().constData());
+    return 1;
+}
+
+// Notes when a modal window has been painted for the first time, and closes it from inside its own loop.
+class DialogPaintWatch : public QObject {
+public:
+    explicit DialogPaintWatch(QDialog* dialog) : m_dialog(dialog) {}
+
+    void rearm() { m_paintedAt = 0; }
+    qint64 paintedAt() const { return m_paintedAt; }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // The chart may cover the whole window, so a paint of any of its widgets counts.
+        if (m_paintedAt == 0 && event->type() == QEvent::Paint && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window() == m_dialog) {
+            m_paintedAt = -1;
+            // Queued, so it runs once the whole window has been painted.
+            QMetaObject::invokeMethod(
+                m_dialog,
+                [this] {
+                    m_paintedAt = nowNs();
+                    m_dialog->accept();
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    QDialog* m_dialog;
+    qint64 m_paintedAt = 0;
+};
+
+bool reportedNothing(const ProgramWindows& windows)
+{
+    if (windows.reporter.messages.isEmpty())
+        return true;
+    failed(QStringLiteral("the program reported: ") + windows.reporter.messages.join(QStringLiteral(" / ")));
+    return false;
+}
+
+QString fileIn(const QString& folder)
+{
+    return folder + QStringLiteral("/data.Mdb");
+}
+
+} // namespace
+
+int runDiary(const QString& folder, int repetitions)
+{
+    const qint64 entries = scalar(fileIn(folder), QStringLiteral("SELECT count(*) FROM rj"));
+    std::printf("info locale %s\n", conversions::locale().name().toUtf8().constData());
+    BareReader bare(fileIn(folder));
+    ProgramWindows windows(folder);
+    windows.showMain();
+    auto* memo = windows.find<QPlainTextEdit>("Memo1");
+    // The first round warms caches and is not counted.
+    for (int round = -1; round < repetitions; ++round) {
+        qint64 start = nowNs();
+        const qint64 rows = bare.readAll("SELECT * FROM rj");
+        const double floor = msBetween(start, nowNs());
+        if (rows != entries)
+            return failed(QStringLiteral("the bare read saw %1 rows").arg(rows));
+
+        // Each round enters from a view that leaves little text behind, as the first entry does.
+        memo->clear();
+        QCoreApplication::processEvents();
+        start = nowNs();
+        windows.click("Image8");
+        QCoreApplication::processEvents();
+        windows.main->repaint();
+        const double view = msBetween(start, nowNs());
+        if (!reportedNothing(windows))
+            return 1;
+        if (memo->blockCount() != (entries ? 2 * entries : 1))
+            return failed(QStringLiteral("the listing has %1 lines").arg(memo->blockCount()));
+        if (round >= 0) {
+            sample("floor", floor);
+            sample("view", view);
+        }
+    }
+    return 0;
+}
+
+int runFoodTree(const QString& folder, int repetitions)
+{
+    const QString path = fileIn(folder);
+    const qint64 categories = scalar(path, QStringLiteral("SELECT count(*) FROM \"02\""));
+    const qint64 listed =
+        scalar(path, QStringLiteral("SELECT count(*) FROM \"02\" c JOIN \"01\" f ON f.Name = c.Name"));
+    BareReader bare(path);
+    for (int round = -1; round < repetitions; ++round) {
+        qint64 start = nowNs();
+        bare.readAll("SELECT * FROM \"02\"");
+        bare.readAll("SELECT * FROM \"01\"");
+        const double floor = msBetween(start, nowNs());
+
+        ProgramWindows windows(folder);
+        QCoreApplication::processEvents();
+        // The first show of the main window is what builds the tree.
+        start = nowNs();
+        windows.main->show();
+        const double tree = msBetween(start, nowNs());
+        if (!reportedNothing(windows))
+            return 1;
+        auto* view = windows.find<QTreeWidget>("TreeView1");
+        qint64 foods = 0;
+        for (int c = 0; c < view->topLevelItemCount(); ++c)
+            foods += view->topLevelItem(c)->childCount();
+        if (view->topLevelItemCount() != categories || foods != listed)
+            return failed(QStringLiteral("the tree has %1 categories and %2 foods")
+                              .arg(view->topLevelItemCount())
+                              .arg(foods));
+        if (round >= 0) {
+            sample("floor", floor);
+            sample("tree", tree);
+        }
+    }
+    return 0;
+}
+
+int runCurve(const QString& folder, int repetitions)
+{
+    const qint64 entries = scalar(fileIn(folder), QStringLiteral("SELECT count(*) FROM rj"));
+    BareReader bare(fileIn(folder));
+    ProgramWindows windows(folder);
+    windows.showMain();
+    auto* chart = windows.curve->findChild<DbChart*>(QStringLiteral("DBChart1"));
+    if (!chart)
+        return failed(QStringLiteral("no chart in the curve window"));
+
+    DialogPaintWatch watch(windows.curve.get());
+    qApp->installEventFilter(&watch);
+
+    for (int round = -1; round < repetitions; ++round) {
+        qint64 start = nowNs();
+        const qint64 rows = bare.readAll("SELECT * FROM rj");
+        const double floor = msBetween(start, nowNs());
+        if (rows != entries)
+            return failed(QStringLiteral("the bare read saw %1 rows").arg(rows));
+
+        watch.rearm();
+        QTimer stuck;
+        stuck.setSingleShot(true);
+        QObject::connect(&stuck, &QTimer::timeout, windows.curve.get(), &QDialog::reject);
+        stuck.start(60000);
+        start = nowNs();
+        windows.click("Image11");
+        stuck.stop();
+        if (watch.paintedAt() <= 0)
+            return failed(QStringLiteral("the curve window was never painted"));
+        const double curve = msBetween(start, watch.paintedAt());
+        if (!reportedNothing(windows))
+            return 1;
+        if (chart->series()->count() != entries)
+            return failed(QStringLiteral("the curve has %1 points").arg(chart->series()->count()));
+        if (round >= 0) {
+            sample("floor", floor);
+            sample("curve", curve);
+        }
+        QCoreApplication::processEvents();
+    }
+    qApp->removeEventFilter(&watch);
+    return 0;
+}
+
+int runSave(const QString& folder, const QString& floorFolder, int repetitions)
+{
+    const qint64 before = scalar(fileIn(folder), QStringLiteral("SELECT count(*) FROM rj"));
+    ProgramWindows windows(folder);
+    // The floor writes with whatever durability the program's own connection has.
+    const QByteArray journal = pragma(windows.main->ADOCN.handle(), "PRAGMA journal_mode");
+    const int synchronous = pragma(windows.main->ADOCN.handle(), "PRAGMA synchronous").toInt();
+    static const char* const levels[] = {"OFF", "NORMAL", "FULL", "EXTRA"};
+    std::printf("info durability journal %s, synchronous %s\n", journal.toUpper().constData(),
+                synchronous >= 0 && synchronous <= 3 ? levels[synchronous] : "?");
+    BareWriter bare(fileIn(floorFolder), journal, synchronous);
+    windows.showMain();
+    windows.click("Image8");
+    auto* memo = windows.find<QPlainTextEdit>("Memo1");
+    auto* weight = windows.find<QLineEdit>("Edit1");
+    const QString text = QStringLiteral("早餐一杯豆浆，午饭米饭青菜，晚上快走四十分钟。");
+    for (int round = -1; round < repetitions; ++round) {
+        const QDateTime now = QDateTime::currentDateTime();
+        qint64 start = nowNs();
+        bare.insertEntry(now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8(), text.toUtf8(), 120.5);
+        const double floor = msBetween(start, nowNs());
+
+        windows.click("Image13");
+        memo->setPlainText(text);
+        weight->setText(QStringLiteral("120.5"));
+        QCoreApplication::processEvents();
+        start = nowNs();
+        windows.click("Image15");
+        const double save = msBetween(start, nowNs());
+        if (!reportedNothing(windows))
+            return 1;
+        if (!memo->isReadOnly())
+            return failed(QStringLiteral("OK did not finish the entry"));
+        if (round >= 0) {
+            sample("floor", floor);
+            sample("save", save);
+        }
+    }
+    const qint64 after = scalar(fileIn(folder), QStringLiteral("SELECT count(*) FROM rj"));
+    if (after != before + repetitions + 1)
+        return failed(QStringLiteral("%1 rows were saved").arg(after - before));
+    return 0;
+}
+
+int runDiaryMemory(const QString& folder)
+{
+    const qint64 entries = scalar(fileIn(folder), QStringLiteral("SELECT count(*) FROM rj"));
+    ProgramWindows windows(folder);
+    windows.showMain();
+    windows.click("Image8");
+    QCoreApplication::processEvents();
+    windows.main->repaint();
+    if (!reportedNothing(windows))
+        return 1;
+    if (windows.find<QPlainTextEdit>("Memo1")->blockCount() != 2 * entries)
+        return failed(QStringLiteral("the listing is incomplete"));
+    sample("peak-kib", static_cast<double>(peakResidentKiB()));
+    return 0;
+}
+
+} // namespace bench

@@ -1,0 +1,19 @@
+// The measured scenarios, each run in a process of its own; they print "sample <series> <value>" lines.
+#pragma once
+
+#include <QString>
+
+namespace bench {
+
+// Entering the diary view on <folder>/data.Mdb: "view" and the bare read "floor", in milliseconds.
+int runDiary(const QString& folder, int repetitions);
+// The main window's first show, which builds the food tree: "tree" and "floor".
+int runFoodTree(const QString& folder, int repetitions);
+// The curve window from its button to its first paint: "curve" and "floor".
+int runCurve(const QString& folder, int repetitions);
+// New entry, text, weight, OK: "save" (the OK) and "floor" (a bare insert into <floorFolder>/data.Mdb).
+int runSave(const QString& folder, const QString& floorFolder, int repetitions);
+// Peak memory after listing the diary: "peak-kib".
+int runDiaryMemory(const QString& folder);
+
+} // namespace bench

@@ -1,0 +1,331 @@
+// Entries, plan texts and independent checks for the reliability tests.
+#include "support.h"
+
+#include "data/conversions.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <cstring>
+#include <random>
+#include <sqlite3.h>
+#include <stdexcept>
+#include <sys/stat.h>
+
+namespace reliability {
+
+namespace {
+
+// A connection of the tests' own, through whatever file system is the default.
+struct Raw {
+    sqlite3* db = nullptr;
+    int rc = SQLITE_OK;
+    explicit Raw(const QString& path) {
+        rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        if (db)
+            sqlite3_busy_timeout(db, 10000);
+    }
+    ~Raw() { sqlite3_close_v2(db); }
+    QString error() const { return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory"); }
+};
+
+void execOrThrow(sqlite3* db, const char* sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string text = error ? error : "unknown";
+        sqlite3_free(error);
+        throw std::runtime_error("reliability fixture SQL failed: " + text);
+    }
+}
+
+// Pieces that would break any program gluing user text into SQL.
+const char16_t* const pieces[] = {
+    u"今天吃了一碗小米粥",
+    u"晚饭只吃了青菜豆腐",
+    u"跑步五公里，出了一身汗",
+    u"O'Brien's salad",
+    u"'); DROP TABLE rj; --",
+    u"\"双引号\"",
+    u"a;b;c;",
+    u"-- 这不是注释",
+    u"/* 也不是 */",
+    u"100% 坚持",
+    u"_下划线_",
+    u"反斜杠\\",
+    u"😀🍎",
+    u"\t",
+    u"\n",
+    u"‘中文单引号’",
+    u"“中文双引号”",
+    u"？！",
+    u"x'00'",
+    u"?1 ?2 :a @b $c",
+    u"NULL",
+    u"0x7FFFFFFF",
+    u"');",
+    u"\";--",
+};
+
+std::mt19937_64 generatorFor(std::uint64_t seed, int seq, std::uint64_t salt) {
+    std::seed_seq sequence{static_cast<std::uint32_t>(seed), static_cast<std::uint32_t>(seed >> 32),
+                           static_cast<std::uint32_t>(seq), static_cast<std::uint32_t>(salt)};
+    return std::mt19937_64(sequence);
+}
+
+QString randomText(std::mt19937_64& random, int minimum, int maximum) {
+    constexpr int pieceCount = static_cast<int>(sizeof pieces / sizeof pieces[0]);
+    const int target = std::uniform_int_distribution<int>(minimum, maximum)(random);
+    QString text;
+    while (text.size() < target)
+        text += QString::fromUtf16(pieces[std::uniform_int_distribution<int>(0, pieceCount - 1)(random)]);
+    return text;
+}
+
+} // namespace
+
+void useProgramLocale() {
+    conversions::setLocale(QLocale(QLocale::Chinese, QLocale::China));
+}
+
+Entry diaryEntry(std::uint64_t seed, int seq) {
+    auto random = generatorFor(seed, seq, 1);
+    Entry entry;
+    entry.seq = seq;
+    // Mostly a few lines; now and then a long one that spills over several pages of the file.
+    const bool longOne = std::uniform_int_distribution<int>(0, 7)(random) == 0;
+    entry.text =
+        QStringLiteral("#%1#").arg(seq) + (longOne ? randomText(random, 2000, 20000) : randomText(random, 1, 200));
+    const int whole = std::uniform_int_distribution<int>(80, 250)(random);
+    const int tenth = std::uniform_int_distribution<int>(0, 9)(random);
+    switch (std::uniform_int_distribution<int>(0, 4)(random)) {
+    case 0:
+        entry.weightText = QString::number(whole);
+        break;
+    case 1:
+        entry.weightText = QStringLiteral("%1.%2").arg(whole).arg(tenth);
+        break;
+    case 2:
+        entry.weightText = QStringLiteral(" %1.%2 ").arg(whole).arg(tenth);
+        break;
+    case 3:
+        entry.weightText = QStringLiteral("%1.%2e0").arg(whole).arg(tenth);
+        break;
+    default:
+        entry.weightText = QStringLiteral("+%1.%25").arg(whole).arg(tenth);
+        break;
+    }
+    const auto weight = conversions::textToNumber(entry.weightText, QLocale(QLocale::Chinese, QLocale::China));
+    if (!weight)
+        throw std::logic_error("reliability: a generated weight does not convert");
+    entry.weight = *weight;
+    return entry;
+}
+
+QStringList planTexts(std::uint64_t seed, int version) {
+    QStringList texts;
+    for (int day = 0; day < 7; ++day) {
+        auto random = generatorFor(seed, version * 7 + day, 2);
+        texts << QStringLiteral("版本%1 第%2天：").arg(version).arg(day + 1) + randomText(random, 0, 300);
+    }
+    return texts;
+}
+
+void seedDiary(const QString& path, std::uint64_t seed, int first, int count) {
+    Raw raw(path);
+    if (raw.rc != SQLITE_OK)
+        throw std::runtime_error("reliability: cannot open the diary to seed it");
+    execOrThrow(raw.db, "BEGIN");
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(raw.db, "INSERT INTO rj(time, demo, lb) VALUES(?, ?, ?)", -1, &insert, nullptr);
+    const QDateTime start(QDate(2020, 1, 1), QTime(7, 30));
+    for (int seq = first; seq < first + count; ++seq) {
+        const Entry entry = diaryEntry(seed, seq);
+        const QByteArray time = conversions::toStorageText(start.addSecs(3600LL * 24 * seq)).toUtf8();
+        const QByteArray text = entry.text.toUtf8();
+        sqlite3_bind_text(insert, 1, time.constData(), static_cast<int>(time.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 2, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_double(insert, 3, entry.weight);
+        if (sqlite3_step(insert) != SQLITE_DONE)
+            throw std::runtime_error("reliability: cannot seed the diary");
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    execOrThrow(raw.db, "COMMIT");
+}
+
+void seedPlan(const QString& path, const QStringList& texts) {
+    Raw raw(path);
+    if (raw.rc != SQLITE_OK)
+        throw std::runtime_error("reliability: cannot open the plan to seed it");
+    execOrThrow(raw.db, "BEGIN; DELETE FROM plan");
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(raw.db, "INSERT INTO plan(foodsport) VALUES(?)", -1, &insert, nullptr);
+    for (const QString& text : texts) {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(insert, 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(insert) != SQLITE_DONE)
+            throw std::runtime_error("reliability: cannot seed the plan");
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    execOrThrow(raw.db, "COMMIT");
+}
+
+QString integrity(const QString& path) {
+    Raw raw(path);
+    if (raw.rc != SQLITE_OK)
+        return QStringLiteral("cannot open: ") + raw.error();
+    sqlite3_stmt* check = nullptr;
+    if (sqlite3_prepare_v2(raw.db, "PRAGMA integrity_check", -1, &check, nullptr) != SQLITE_OK)
+        return raw.error();
+    QStringList lines;
+    int rc;
+    while ((rc = sqlite3_step(check)) == SQLITE_ROW)
+        lines << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)));
+    sqlite3_finalize(check);
+    if (rc != SQLITE_DONE)
+        return raw.error();
+    return lines.join(u'\n');
+}
+
+DiaryOutcome checkDiary(const QString& path, std::uint64_t seed, const QSet<int>& acknowledged,
+                        const QSet<int>& inFlight) {
+    DiaryOutcome outcome;
+    QStringList failures;
+    Raw raw(path);
+    if (raw.rc != SQLITE_OK) {
+        outcome.failure = QStringLiteral("cannot open: ") + raw.error();
+        return outcome;
+    }
+    sqlite3_stmt* rows = nullptr;
+    if (sqlite3_prepare_v2(raw.db, "SELECT rowid, time, demo, lb FROM rj ORDER BY rowid", -1, &rows, nullptr) !=
+        SQLITE_OK) {
+        outcome.failure = raw.error();
+        return outcome;
+    }
+    static const QRegularExpression number(QStringLiteral("^#(\\d+)#"));
+    int rc;
+    while ((rc = sqlite3_step(rows)) == SQLITE_ROW) {
+        ++outcome.rows;
+        const qint64 rowid = sqlite3_column_int64(rows, 0);
+        const QByteArray demo(static_cast<const char*>(sqlite3_column_blob(rows, 2)), sqlite3_column_bytes(rows, 2));
+        const auto m = number.match(QString::fromUtf8(demo.left(32)));
+        if (!m.hasMatch()) {
+            failures << QStringLiteral("row %1 holds a text that no entry starts with: %2")
+                            .arg(rowid)
+                            .arg(QString::fromUtf8(demo.left(60)));
+            continue;
+        }
+        const int seq = m.captured(1).toInt();
+        const Entry entry = diaryEntry(seed, seq);
+        if (outcome.present.contains(seq))
+            failures << QStringLiteral("entry %1 is stored twice (row %2)").arg(seq).arg(rowid);
+        outcome.present.insert(seq);
+        if (!acknowledged.contains(seq) && !inFlight.contains(seq))
+            failures << QStringLiteral("entry %1 was never being saved but is there (row %2)").arg(seq).arg(rowid);
+        if (sqlite3_column_type(rows, 2) != SQLITE_TEXT || demo != entry.text.toUtf8())
+            failures << QStringLiteral("entry %1 has a different text: %2 bytes instead of %3")
+                            .arg(seq)
+                            .arg(demo.size())
+                            .arg(entry.text.toUtf8().size());
+        const double lb = sqlite3_column_double(rows, 3);
+        if (sqlite3_column_type(rows, 3) != SQLITE_FLOAT || std::memcmp(&lb, &entry.weight, sizeof lb) != 0)
+            failures << QStringLiteral("entry %1 has weight %2 instead of %3")
+                            .arg(seq)
+                            .arg(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(rows, 3))))
+                            .arg(entry.weight);
+        const QString time = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(rows, 1)));
+        if (sqlite3_column_type(rows, 1) != SQLITE_TEXT || time.size() != 23 || !conversions::fromStorageText(time))
+            failures << QStringLiteral("entry %1 has time '%2'").arg(seq).arg(time);
+    }
+    sqlite3_finalize(rows);
+    if (rc != SQLITE_DONE)
+        failures << QStringLiteral("reading rj failed: ") + raw.error();
+    QList<int> lost;
+    for (int seq : acknowledged)
+        if (!outcome.present.contains(seq))
+            lost << seq;
+    std::sort(lost.begin(), lost.end());
+    for (int seq : lost)
+        failures << QStringLiteral("acknowledged entry %1 is lost").arg(seq);
+    outcome.failure = failures.join(u'\n');
+    return outcome;
+}
+
+QStringList planRows(const QString& path, QString* failure) {
+    QStringList texts;
+    Raw raw(path);
+    sqlite3_stmt* rows = nullptr;
+    if (raw.rc != SQLITE_OK ||
+        sqlite3_prepare_v2(raw.db, "SELECT foodsport FROM plan ORDER BY rowid", -1, &rows, nullptr) != SQLITE_OK) {
+        if (failure)
+            *failure = raw.error();
+        return {};
+    }
+    int rc;
+    while ((rc = sqlite3_step(rows)) == SQLITE_ROW)
+        texts << QString::fromUtf8(static_cast<const char*>(sqlite3_column_blob(rows, 0)),
+                                   sqlite3_column_bytes(rows, 0));
+    sqlite3_finalize(rows);
+    if (rc != SQLITE_DONE && failure)
+        *failure = raw.error();
+    return texts;
+}
+
+Snapshot snapshot(const QString& path) {
+    Snapshot shot;
+    const QFileInfo info(path);
+    shot.folder =
+        info.dir().entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    struct stat st {};
+    if (::lstat(path.toUtf8().constData(), &st) != 0)
+        return shot;
+    shot.exists = true;
+    shot.isDir = S_ISDIR(st.st_mode);
+    shot.mode = st.st_mode & 07777;
+    shot.mtimeNs = static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    if (!shot.isDir) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            shot.bytes = file.readAll();
+    }
+    return shot;
+}
+
+QString difference(const Snapshot& before, const Snapshot& after) {
+    QStringList parts;
+    if (before.exists != after.exists)
+        parts << QStringLiteral("exists %1 -> %2").arg(before.exists).arg(after.exists);
+    if (before.isDir != after.isDir)
+        parts << QStringLiteral("folder %1 -> %2").arg(before.isDir).arg(after.isDir);
+    if (before.bytes != after.bytes)
+        parts << QStringLiteral("content changed (%1 -> %2 bytes)").arg(before.bytes.size()).arg(after.bytes.size());
+    if (before.mtimeNs != after.mtimeNs)
+        parts << QStringLiteral("modification time changed");
+    if (before.mode != after.mode)
+        parts << QStringLiteral("mode %1 -> %2").arg(before.mode, 0, 8).arg(after.mode, 0, 8);
+    if (before.folder != after.folder)
+        parts << QStringLiteral("folder held [%1], now [%2]")
+                     .arg(before.folder.join(QStringLiteral(", ")), after.folder.join(QStringLiteral(", ")));
+    return parts.join(QStringLiteral("; "));
+}
+
+std::uint64_t runSeed(const char* testName) {
+    bool ok = false;
+    std::uint64_t seed = qEnvironmentVariable("TEVU_SEED").toULongLong(&ok);
+    if (!ok)
+        seed = static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()) * 2654435761ULL;
+    qInfo("%s: seed %llu (set TEVU_SEED=%llu to replay)", testName, static_cast<unsigned long long>(seed),
+          static_cast<unsigned long long>(seed));
+    return seed;
+}
+
+bool soak() {
+    return qEnvironmentVariableIntValue("TEVU_SOAK") == 1;
+}
+
+int runs(int shortForm, int longForm) {
+    return soak() ? longForm : shortForm;
+}
+
+} // namespace reliability
