@@ -117,8 +117,9 @@ class TestDamaged : public QObject {
 private slots:
     void initTestCase() { useProgramLocale(); }
     void cleanupTestCase() {
-        qInfo("damaged: %d damaged files opened, %d of them reported by the program, none written", m_variants,
-              m_reported);
+        qInfo("damaged: %d files opened (one of them the undamaged control), %d of them reported by the program, "
+              "none written",
+              m_variants, m_reported);
     }
 
     void theProgramSaysWhatIsWrongAndNeverWrites_data() {
