@@ -1,13 +1,9 @@
 // Tevu's start-up: application, title, the four windows in their order, the event loop.
 #include "app/application.h"
-#include "forms/about/ttevu_about.h"
-#include "forms/curve/ttevu_curve.h"
-#include "forms/main/ttevu_main.h"
-#include "forms/plan/ttevu_plan.h"
+#include "forms/windows.h"
 
 #include <QApplication>
 #include <cstdio>
-#include <memory>
 
 int main(int argc, char** argv)
 {
@@ -21,27 +17,12 @@ int main(int argc, char** argv)
     MessageBoxReporter reporter;
     setReporter(&reporter);
 
-    // Created in this order and destroyed in the reverse one.
-    auto mainWindow = std::make_unique<Ttevu_main>(QCoreApplication::applicationDirPath());
-    tevu_main = mainWindow.get();
-    auto about = std::make_unique<Ttevu_about>();
-    tevu_about = about.get();
-    auto plan = std::make_unique<Ttevu_plan>();
-    tevu_plan = plan.get();
-    auto curve = std::make_unique<Ttevu_curve>();
-    tevu_curve = curve.get();
-
-    mainWindow->show();
-    const int code = app.exec();
-
-    curve.reset();
-    plan.reset();
-    about.reset();
-    mainWindow.reset();
-    tevu_curve = nullptr;
-    tevu_plan = nullptr;
-    tevu_about = nullptr;
-    tevu_main = nullptr;
+    int code = 0;
+    {
+        const TevuWindows windows(QCoreApplication::applicationDirPath());
+        windows.main->show();
+        code = app.exec();
+    }
     setReporter(nullptr);
     return code;
 }

@@ -6,12 +6,9 @@
 #include "chart/dbchart.h"
 #include "chart/lineseries.h"
 #include "data/conversions.h"
-#include "forms/about/ttevu_about.h"
-#include "forms/curve/ttevu_curve.h"
 #include "forms/guard.h"
 #include "forms/main/imagebutton.h"
-#include "forms/main/ttevu_main.h"
-#include "forms/plan/ttevu_plan.h"
+#include "forms/windows.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -36,31 +33,7 @@ public:
 // message box would stop the run.
 class ProgramWindows {
 public:
-    explicit ProgramWindows(const QString& folder)
-    {
-        setReporter(&reporter);
-        main = std::make_unique<Ttevu_main>(folder);
-        tevu_main = main.get();
-        about = std::make_unique<Ttevu_about>();
-        tevu_about = about.get();
-        plan = std::make_unique<Ttevu_plan>();
-        tevu_plan = plan.get();
-        curve = std::make_unique<Ttevu_curve>();
-        tevu_curve = curve.get();
-    }
-
-    ~ProgramWindows()
-    {
-        curve.reset();
-        plan.reset();
-        about.reset();
-        main.reset();
-        tevu_curve = nullptr;
-        tevu_plan = nullptr;
-        tevu_about = nullptr;
-        tevu_main = nullptr;
-        setReporter(nullptr);
-    }
+    explicit ProgramWindows(const QString& folder) : m_windows(folder) {}
 
     ProgramWindows(const ProgramWindows&) = delete;
     ProgramWindows& operator=(const ProgramWindows&) = delete;
@@ -89,10 +62,14 @@ public:
     }
 
     RecordingReporter reporter;
-    std::unique_ptr<Ttevu_main> main;
-    std::unique_ptr<Ttevu_about> about;
-    std::unique_ptr<Ttevu_plan> plan;
-    std::unique_ptr<Ttevu_curve> curve;
+
+private:
+    ScopedReporter m_installed{&reporter};
+    TevuWindows m_windows;
+
+public:
+    std::unique_ptr<Ttevu_main>& main = m_windows.main;
+    std::unique_ptr<Ttevu_curve>& curve = m_windows.curve;
 };
 
 void sample(const char* series, double value)

@@ -17,6 +17,15 @@ void setReporter(Reporter* reporter);
 Reporter* reporter();
 void reportError(const QString& message);
 
+// Installs a reporter for as long as it lives.
+class ScopedReporter {
+public:
+    explicit ScopedReporter(Reporter* reporter) { setReporter(reporter); }
+    ~ScopedReporter() { setReporter(nullptr); }
+    ScopedReporter(const ScopedReporter&) = delete;
+    ScopedReporter& operator=(const ScopedReporter&) = delete;
+};
+
 // The message as the user reads it: a full stop added when the last character's code is above '.'.
 QString withFullStop(const QString& message);
 

@@ -1,12 +1,9 @@
 // The four windows created as the program creates them, on a test folder, with errors recorded.
 #pragma once
 
-#include "forms/about/ttevu_about.h"
-#include "forms/curve/ttevu_curve.h"
 #include "forms/guard.h"
 #include "forms/main/imagebutton.h"
-#include "forms/main/ttevu_main.h"
-#include "forms/plan/ttevu_plan.h"
+#include "forms/windows.h"
 
 #include <QApplication>
 #include <QTest>
@@ -22,35 +19,13 @@ public:
 
 class Windows {
 public:
-    // Creates main, About, plan and curve windows in that order on `folder`, and shows the main one.
-    explicit Windows(const QString& folder, bool show = true)
+    // Creates the four windows as the program does, on `folder`, and shows the main one.
+    explicit Windows(const QString& folder, bool show = true) : m_windows(folder)
     {
-        setReporter(&reporter);
-        main = std::make_unique<Ttevu_main>(folder);
-        tevu_main = main.get();
-        about = std::make_unique<Ttevu_about>();
-        tevu_about = about.get();
-        plan = std::make_unique<Ttevu_plan>();
-        tevu_plan = plan.get();
-        curve = std::make_unique<Ttevu_curve>();
-        tevu_curve = curve.get();
         if (show) {
             main->show();
             (void)QTest::qWaitForWindowExposed(main.get());
         }
-    }
-
-    ~Windows()
-    {
-        curve.reset();
-        plan.reset();
-        about.reset();
-        main.reset();
-        tevu_curve = nullptr;
-        tevu_plan = nullptr;
-        tevu_about = nullptr;
-        tevu_main = nullptr;
-        setReporter(nullptr);
     }
 
     template <class T = QWidget> T* find(const QString& name) const { return main->findChild<T*>(name); }
@@ -64,10 +39,16 @@ public:
     }
 
     RecordingReporter reporter;
-    std::unique_ptr<Ttevu_main> main;
-    std::unique_ptr<Ttevu_about> about;
-    std::unique_ptr<Ttevu_plan> plan;
-    std::unique_ptr<Ttevu_curve> curve;
+
+private:
+    ScopedReporter m_installed{&reporter};
+    TevuWindows m_windows;
+
+public:
+    std::unique_ptr<Ttevu_main>& main = m_windows.main;
+    std::unique_ptr<Ttevu_about>& about = m_windows.about;
+    std::unique_ptr<Ttevu_plan>& plan = m_windows.plan;
+    std::unique_ptr<Ttevu_curve>& curve = m_windows.curve;
 };
 
 // Runs `act`, which opens a modal window; `onModal` gets that window once it is up (and may close it;
