@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextDocumentFragment>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -166,6 +167,10 @@ private slots:
             "2026/3/3 21:15:30\n第三天  这天128.5斤\n2026/3/2\n第二天  这天0斤\n2026/3/1 07:00:00\n第一天  这天130斤");
         QCOMPARE(memo(w), expected);
         QCOMPARE(w.find<QPlainTextEdit>("Memo1")->textCursor().position(), 0);
+        // What a user copies is what the box lists, a line break between an entry's time and its text.
+        QTextCursor all(w.find<QPlainTextEdit>("Memo1")->document());
+        all.select(QTextCursor::Document);
+        QCOMPARE(all.selection().toPlainText(), expected);
         // Entering again lists the same entries, not twice over.
         Windows::click(w.button("Image8"));
         QCOMPARE(memo(w), expected);
