@@ -2,6 +2,7 @@
 #include "forms/about/ttevu_about.h"
 
 #include "forms/guard.h"
+#include "forms/look.h"
 #include "ui_ttevu_about.h"
 
 #include <QMouseEvent>
@@ -13,6 +14,8 @@ Ttevu_about::Ttevu_about(QWidget* parent)
       m_ui(std::make_unique<Ui::Ttevu_about>())
 {
     m_ui->setupUi(this);
+    look::setWindowFont(this, look::formFont, 11);
+    look::setCaption(m_ui->Label1, look::formFont, 13, QColor(0x00, 0x80, 0x00));
     m_ui->Image1->installEventFilter(this);
 }
 

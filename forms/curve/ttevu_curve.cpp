@@ -3,6 +3,7 @@
 
 #include "chart/lineseries.h"
 #include "forms/guard.h"
+#include "forms/look.h"
 #include "forms/main/ttevu_main.h"
 #include "ui_ttevu_curve.h"
 
@@ -14,6 +15,7 @@ Ttevu_curve::Ttevu_curve(QWidget* parent)
       m_ui(std::make_unique<Ui::Ttevu_curve>())
 {
     m_ui->setupUi(this);
+    look::setWindowFont(this, look::formFont, 11);
     m_ui->DBChart1->series()->setObjectName(QStringLiteral("Series1"));
     m_ui->DBChart1->setTitle(QStringLiteral("瘦身曲线"));
 }

@@ -4,6 +4,7 @@
 #include "forms/about/ttevu_about.h"
 #include "forms/curve/ttevu_curve.h"
 #include "forms/guard.h"
+#include "forms/look.h"
 #include "forms/placement.h"
 #include "forms/plan/ttevu_plan.h"
 #include "ui_ttevu_main.h"
@@ -32,6 +33,11 @@ Ttevu_main::Ttevu_main(const QString& dataFolder, QWidget* parent)
     initResources();
     m_ui->setupUi(this);
     setFixedSize(600, 335);
+    look::setWindowFont(this, look::formFont, 11);
+    for (QLabel* caption : {m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5, m_ui->Label6, m_ui->Label7,
+                            m_ui->Label8})
+        look::setCaption(caption, look::formFont, 11, QColor(0x80, 0x00, 0x80));
+    look::setCaption(m_ui->Label1, look::roundFont, 15, QColor(0x00, 0x80, 0x00));
 
     wire(m_ui->Image3, &Ttevu_main::Image3MouseUp);
     wire(m_ui->Image4, &Ttevu_main::Image4MouseUp);

@@ -2,6 +2,7 @@
 #include "forms/plan/ttevu_plan.h"
 
 #include "forms/guard.h"
+#include "forms/look.h"
 #include "forms/main/ttevu_main.h"
 #include "ui_ttevu_plan.h"
 
@@ -19,6 +20,10 @@ Ttevu_plan::Ttevu_plan(QWidget* parent)
       m_ui(std::make_unique<Ui::Ttevu_plan>())
 {
     m_ui->setupUi(this);
+    look::setWindowFont(this, look::formFont, 11);
+    for (QLabel* caption : {m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5, m_ui->Label6,
+                            m_ui->Label7})
+        look::setCaption(caption, look::formFont, 13, QColor(0x00, 0x00, 0xFF));
     connect(m_ui->Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
     connect(m_ui->Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
 }

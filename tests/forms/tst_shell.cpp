@@ -2,6 +2,7 @@
 #include "support/tempdb.h"
 #include "support/windows.h"
 
+#include <QColor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -336,6 +337,49 @@ private slots:
         b->show();
         QTest::mouseMove(b);
         QTRY_COMPARE_WITH_TIMEOUT(QToolTip::text(), hint, 2000);
+    }
+
+    // Captions keep their colour and pixel size on the skin; every other control takes its window's font.
+    void textsUseTheirWindowsFontsAndCaptionColours_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<int>("pixelSize");
+        QTest::addColumn<QColor>("colour"); // invalid: not a caption
+        const QString form = QStringLiteral("MS Sans Serif");
+        QTest::newRow("main caption") << "main" << "Label5" << form << 11 << QColor(0x80, 0x00, 0x80);
+        QTest::newRow("main prompt") << "main" << "Label1" << "幼圆" << 15 << QColor(0x00, 0x80, 0x00);
+        QTest::newRow("main box") << "main" << "Memo1" << form << 11 << QColor();
+        QTest::newRow("food tree") << "main" << "TreeView1" << form << 11 << QColor();
+        QTest::newRow("weight") << "main" << "Edit1" << form << 11 << QColor();
+        QTest::newRow("about caption") << "about" << "Label1" << form << 13 << QColor(0x00, 0x80, 0x00);
+        QTest::newRow("plan caption") << "plan" << "Label7" << form << 13 << QColor(0x00, 0x00, 0xFF);
+        QTest::newRow("plan box") << "plan" << "Memo7" << form << 11 << QColor();
+        QTest::newRow("plan button") << "plan" << "Button1" << form << 11 << QColor();
+    }
+
+    void textsUseTheirWindowsFontsAndCaptionColours()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, name);
+        QFETCH(QString, family);
+        QFETCH(int, pixelSize);
+        QFETCH(QColor, colour);
+        TempDatabase db(contentSql);
+        Windows w(db.folder());
+        QWidget* top = window == u"main" ? static_cast<QWidget*>(w.main.get())
+                       : window == u"about" ? static_cast<QWidget*>(w.about.get())
+                                            : static_cast<QWidget*>(w.plan.get());
+        auto* widget = top->findChild<QWidget*>(name);
+        QVERIFY(widget);
+        QCOMPARE(widget->font().family(), family);
+        QCOMPARE(widget->font().pixelSize(), pixelSize);
+        if (colour.isValid()) {
+            QCOMPARE(widget->palette().color(QPalette::Active, QPalette::WindowText), colour);
+            QCOMPARE(widget->palette().color(QPalette::Inactive, QPalette::WindowText), colour);
+            QVERIFY(!widget->autoFillBackground());
+        }
     }
 };
 
