@@ -6,9 +6,7 @@
 #include "chart/dbchart.h"
 #include "chart/lineseries.h"
 #include "data/conversions.h"
-#include "forms/guard.h"
-#include "forms/main/imagebutton.h"
-#include "forms/windows.h"
+#include "support/windows.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -23,20 +21,11 @@ namespace bench {
 
 namespace {
 
-class RecordingReporter : public Reporter {
+// The four windows created and destroyed in the program's order (app/main.cpp), as the tests make them: errors are
+// recorded, since a message box would stop the run. A missing widget ends the run with its name.
+class ProgramWindows : public Windows {
 public:
-    void report(const QString& message) override { messages << message; }
-    QStringList messages;
-};
-
-// The four windows created and destroyed in the program's order (app/main.cpp); errors are recorded, since a
-// message box would stop the run.
-class ProgramWindows {
-public:
-    explicit ProgramWindows(const QString& folder) : m_windows(folder) {}
-
-    ProgramWindows(const ProgramWindows&) = delete;
-    ProgramWindows& operator=(const ProgramWindows&) = delete;
+    explicit ProgramWindows(const QString& folder) : Windows(folder, false) {}
 
     void showMain()
     {
@@ -47,29 +36,14 @@ public:
 
     template <class T = QWidget> T* find(const char* name) const
     {
-        T* widget = main->findChild<T*>(QString::fromLatin1(name));
+        T* widget = Windows::find<T>(QString::fromLatin1(name));
         if (!widget)
             throw std::runtime_error(std::string("no widget ") + name);
         return widget;
     }
 
     // Press and release at the picture's centre, as a user's click.
-    void click(const char* name) const
-    {
-        auto* button = find<ImageButton>(name);
-        QTest::mousePress(button, Qt::LeftButton);
-        QTest::mouseRelease(button, Qt::LeftButton);
-    }
-
-    RecordingReporter reporter;
-
-private:
-    ScopedReporter m_installed{&reporter};
-    TevuWindows m_windows;
-
-public:
-    std::unique_ptr<Ttevu_main>& main = m_windows.main;
-    std::unique_ptr<Ttevu_curve>& curve = m_windows.curve;
+    void click(const char* name) const { Windows::click(find<ImageButton>(name)); }
 };
 
 void sample(const char* series, double value)
@@ -134,6 +108,20 @@ qint64 listedLines(const QPlainTextEdit* memo)
     return text.isEmpty() ? 0 : text.count(u'\n') + 1;
 }
 
+// The floor of a diary scenario: every diary row stepped by a bare query, in milliseconds; -1 (reported) when the
+// query saw other than `entries` rows.
+double timedDiaryRead(BareReader& bare, qint64 entries)
+{
+    const qint64 start = nowNs();
+    const qint64 rows = bare.readAll("SELECT * FROM rj");
+    const double ms = msBetween(start, nowNs());
+    if (rows != entries) {
+        failed(QStringLiteral("the bare read saw %1 rows").arg(rows));
+        return -1;
+    }
+    return ms;
+}
+
 } // namespace
 
 int runDiary(const QString& folder, int repetitions)
@@ -146,16 +134,14 @@ int runDiary(const QString& folder, int repetitions)
     auto* memo = windows.find<QPlainTextEdit>("Memo1");
     // The first round warms caches and is not counted.
     for (int round = -1; round < repetitions; ++round) {
-        qint64 start = nowNs();
-        const qint64 rows = bare.readAll("SELECT * FROM rj");
-        const double floor = msBetween(start, nowNs());
-        if (rows != entries)
-            return failed(QStringLiteral("the bare read saw %1 rows").arg(rows));
+        const double floor = timedDiaryRead(bare, entries);
+        if (floor < 0)
+            return 1;
 
         // Each round enters from a view that leaves little text behind, as the first entry does.
         memo->clear();
         QCoreApplication::processEvents();
-        start = nowNs();
+        const qint64 start = nowNs();
         windows.click("Image8");
         QCoreApplication::processEvents();
         windows.main->repaint();
@@ -223,18 +209,16 @@ int runCurve(const QString& folder, int repetitions)
     qApp->installEventFilter(&watch);
 
     for (int round = -1; round < repetitions; ++round) {
-        qint64 start = nowNs();
-        const qint64 rows = bare.readAll("SELECT * FROM rj");
-        const double floor = msBetween(start, nowNs());
-        if (rows != entries)
-            return failed(QStringLiteral("the bare read saw %1 rows").arg(rows));
+        const double floor = timedDiaryRead(bare, entries);
+        if (floor < 0)
+            return 1;
 
         watch.rearm();
         QTimer stuck;
         stuck.setSingleShot(true);
         QObject::connect(&stuck, &QTimer::timeout, windows.curve.get(), &QDialog::reject);
         stuck.start(60000);
-        start = nowNs();
+        const qint64 start = nowNs();
         windows.click("Image11");
         stuck.stop();
         if (watch.paintedAt() <= 0)

@@ -1,7 +1,11 @@
-// Helpers of the chart tests: diary rows for a temporary data.Mdb, rendering a chart, counting pixels.
+// Helpers of the chart tests: a temporary diary, rendering a chart, counting pixels.
 #pragma once
 
 #include "chart/dbchart.h"
+#include "chart/lineseries.h"
+#include "data/connection.h"
+#include "data/dataset.h"
+#include "support/tempdb.h"
 
 #include <QImage>
 #include <QPainter>
@@ -9,6 +13,28 @@
 #include <functional>
 
 namespace chartfixture {
+
+// A diary file, its connection and the curve window's dataset over it.
+struct Diary {
+    explicit Diary(const QString& rows)
+        : db(TempDatabase::standardSchema() + rows)
+        , connection(db.folder())
+        , dataset(QStringLiteral("ADODataSetcurve"), connection)
+    {
+        connection.openDatabase();
+    }
+    TempDatabase db;
+    Connection connection;
+    Dataset dataset;
+};
+
+// Binds the series to the diary's time and weight, as the curve window does.
+inline void bind(LineSeries& series, Dataset& dataset)
+{
+    series.setDataSource(&dataset);
+    series.setXField(QStringLiteral("time"));
+    series.setYField(QStringLiteral("lb"));
+}
 
 // An INSERT into the diary; an empty time or weight is stored as NULL.
 inline QString diaryRow(const QString& time, const QString& weight)

@@ -37,26 +37,6 @@ bool near(double a, double b)
     return std::abs(a - b) <= 1e-9 * std::max(1.0, std::abs(b));
 }
 
-struct Diary {
-    explicit Diary(const QString& rows)
-        : db(TempDatabase::standardSchema() + rows)
-        , connection(db.folder())
-        , dataset(QStringLiteral("ADODataSetcurve"), connection)
-    {
-        connection.openDatabase();
-    }
-    TempDatabase db;
-    Connection connection;
-    Dataset dataset;
-};
-
-void bind(LineSeries& series, Dataset& dataset)
-{
-    series.setDataSource(&dataset);
-    series.setXField(QStringLiteral("time"));
-    series.setYField(QStringLiteral("lb"));
-}
-
 void drag(QWidget& widget, Qt::MouseButton button, QPoint from, QPoint to)
 {
     QTest::mousePress(&widget, button, {}, from);

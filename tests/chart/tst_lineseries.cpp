@@ -15,11 +15,12 @@
 #include <algorithm>
 #include <memory>
 
+using chartfixture::bind;
+using chartfixture::Diary;
 using chartfixture::diaryRow;
 
 namespace {
 
-const QString curveName = QStringLiteral("ADODataSetcurve");
 const QString selectAll = QStringLiteral("select * from rj");
 
 // "date time|weight", with "|空" after the weight of a point whose weight was empty.
@@ -36,26 +37,6 @@ QStringList describe(const LineSeries& series)
     return out;
 }
 
-// A diary file, its connection and the curve window's dataset over it.
-struct Diary {
-    explicit Diary(const QString& rows)
-        : db(TempDatabase::standardSchema() + rows)
-        , connection(db.folder())
-        , dataset(curveName, connection)
-    {
-        connection.openDatabase();
-    }
-    TempDatabase db;
-    Connection connection;
-    Dataset dataset;
-};
-
-void bind(LineSeries& series, Dataset& dataset)
-{
-    series.setDataSource(&dataset);
-    series.setXField(QStringLiteral("time"));
-    series.setYField(QStringLiteral("lb"));
-}
 
 } // namespace
 

@@ -13,6 +13,7 @@
 //       "uid <n>", "rows <n>", "listed <n>" and one "message <text>" per message, with a "step <name>" line before
 //       each step.
 #include "forms/plan/ttevu_plan.h"
+#include "saving.h"
 #include "support.h"
 #include "support/windows.h"
 
@@ -24,6 +25,9 @@
 #include <cstdio>
 #include <sqlite3.h>
 #include <unistd.h>
+
+using reliability::saveEntry;
+using reliability::savePlan;
 
 namespace {
 
@@ -42,25 +46,6 @@ int usage() {
     std::fprintf(stderr, "usage: diary_writer write <folder> <seed> <first> [count] | hold <folder> <ms> | "
                          "readonly <folder>\n");
     return 2;
-}
-
-// Types an entry into the diary and presses OK; true when it was saved without a message.
-bool saveEntry(Windows& w, const reliability::Entry& entry) {
-    Windows::click(w.button(QStringLiteral("Image13")));
-    w.find<QPlainTextEdit>(QStringLiteral("Memo1"))->setPlainText(entry.text);
-    w.find<QLineEdit>(QStringLiteral("Edit1"))->setText(entry.weightText);
-    const qsizetype before = w.reporter.messages.size();
-    Windows::click(w.button(QStringLiteral("Image15")));
-    return w.reporter.messages.size() == before && w.find<QPlainTextEdit>(QStringLiteral("Memo1"))->isReadOnly();
-}
-
-bool savePlan(Windows& w, const QStringList& texts) {
-    for (int day = 0; day < 7; ++day)
-        w.plan->dayBox(day)->setPlainText(texts[day]);
-    const qsizetype before = w.reporter.messages.size();
-    // The button, not the handler: its click runs the handler inside the guard that reports errors.
-    w.plan->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
-    return w.reporter.messages.size() == before;
 }
 
 int write(const QStringList& args) {

@@ -1,5 +1,6 @@
 // Power cuts at random moments while the program saves: what it acknowledged survives, nothing is half-written.
 #include "faultvfs.h"
+#include "saving.h"
 #include "support.h"
 #include "support/tempdb.h"
 #include "support/windows.h"
@@ -16,24 +17,6 @@ using namespace reliability;
 namespace {
 
 constexpr int seeded = 10;
-
-bool saveEntry(Windows& w, const Entry& entry) {
-    Windows::click(w.button(QStringLiteral("Image13")));
-    w.find<QPlainTextEdit>(QStringLiteral("Memo1"))->setPlainText(entry.text);
-    w.find<QLineEdit>(QStringLiteral("Edit1"))->setText(entry.weightText);
-    const qsizetype before = w.reporter.messages.size();
-    Windows::click(w.button(QStringLiteral("Image15")));
-    return w.reporter.messages.size() == before;
-}
-
-bool savePlan(Windows& w, const QStringList& texts) {
-    for (int day = 0; day < 7; ++day)
-        w.plan->dayBox(day)->setPlainText(texts[day]);
-    const qsizetype before = w.reporter.messages.size();
-    // The button, not the handler: its click runs the handler inside the guard that reports errors.
-    w.plan->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
-    return w.reporter.messages.size() == before;
-}
 
 QSet<int> range(int first, int last) {
     QSet<int> set;
