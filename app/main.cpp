@@ -15,14 +15,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     application::setUp(app);
     MessageBoxReporter reporter;
-    setReporter(&reporter);
+    const ScopedReporter installed(&reporter);
 
-    int code = 0;
-    {
-        const TevuWindows windows(QCoreApplication::applicationDirPath());
-        windows.main->show();
-        code = app.exec();
-    }
-    setReporter(nullptr);
-    return code;
+    // Destroyed in the reverse order: the windows before the reporter that they report through.
+    const TevuWindows windows(QCoreApplication::applicationDirPath());
+    windows.main->show();
+    return app.exec();
 }

@@ -19,7 +19,6 @@ void setCaption(QLabel* caption, const QString& family, int pixelSize, const QCo
     QPalette palette = caption->palette();
     palette.setColor(QPalette::WindowText, color);
     caption->setPalette(palette);
-    caption->setAutoFillBackground(false);
 }
 
 } // namespace look
