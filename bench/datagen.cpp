@@ -1,6 +1,8 @@
 // Databases for the benchmarks: copies of the shipped data.Mdb with generated diaries or foods, and bare reads.
 #include "bench/datagen.h"
 
+#include "data/conversions.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -94,7 +96,7 @@ void fillDiary(const QString& path, int entries)
                             QStringLiteral("加班，晚饭吃了面条")};
     for (int i = 0; i < entries; ++i) {
         const QDateTime when = start.addSecs(static_cast<qint64>(i) * 3 * 3600 + (i % 7) * 61).addMSecs(i % 1000);
-        insert.text(1, when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8());
+        insert.text(1, conversions::toStorageText(when).toUtf8());
         insert.text(2, (texts[i % texts.size()] + QString::number(i)).toUtf8());
         // Now and then a day without a weight, as the diary allows.
         if (i % 50 == 49)

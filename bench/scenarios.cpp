@@ -257,7 +257,7 @@ int runSave(const QString& folder, const QString& floorFolder, int repetitions)
     for (int round = -1; round < repetitions; ++round) {
         const QDateTime now = QDateTime::currentDateTime();
         qint64 start = nowNs();
-        bare.insertEntry(now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8(), text.toUtf8(), 120.5);
+        bare.insertEntry(conversions::toStorageText(now).toUtf8(), text.toUtf8(), 120.5);
         const double floor = msBetween(start, nowNs());
 
         windows.click("Image13");
