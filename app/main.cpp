@@ -8,7 +8,8 @@
 int main(int argc, char** argv)
 {
     if (!application::hasDisplay()) {
-        std::fprintf(stderr, "Tevu 需要图形显示环境。没有显示器时可以这样运行：xvfb-run -s '-screen 0 1024x768x24' %s\n",
+        std::fprintf(stderr,
+                     "Tevu 需要图形显示环境。没有显示器时可以这样运行：xvfb-run -s '-screen 0 1024x768x24' %s\n",
                      argv[0]);
         return 1;
     }

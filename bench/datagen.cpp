@@ -54,8 +54,8 @@ public:
     Insert& operator=(const Insert&) = delete;
     void text(int index, const QByteArray& value)
     {
-        check(m_db, sqlite3_bind_text(m_stmt, index, value.constData(), static_cast<int>(value.size()),
-                                      SQLITE_TRANSIENT));
+        check(m_db,
+              sqlite3_bind_text(m_stmt, index, value.constData(), static_cast<int>(value.size()), SQLITE_TRANSIENT));
     }
     void number(int index, double value) { check(m_db, sqlite3_bind_double(m_stmt, index, value)); }
     void null(int index) { check(m_db, sqlite3_bind_null(m_stmt, index)); }
@@ -91,9 +91,9 @@ void fillDiary(const QString& path, int entries)
     exec(h.db, "DELETE FROM rj");
     Insert insert(h.db, "INSERT INTO rj(time, demo, lb) VALUES(?, ?, ?)");
     const QDateTime start(QDate(2000, 1, 1), QTime(7, 30));
-    const QStringList texts{QStringLiteral("早餐一杯豆浆，午饭米饭青菜，晚上快走四十分钟。"), QStringLiteral("今天有点嘴馋"),
-                            QStringLiteral("称重前没吃早饭，跑步五公里，感觉不错，要坚持下去！"),
-                            QStringLiteral("加班，晚饭吃了面条")};
+    const QStringList texts{
+        QStringLiteral("早餐一杯豆浆，午饭米饭青菜，晚上快走四十分钟。"), QStringLiteral("今天有点嘴馋"),
+        QStringLiteral("称重前没吃早饭，跑步五公里，感觉不错，要坚持下去！"), QStringLiteral("加班，晚饭吃了面条")};
     for (int i = 0; i < entries; ++i) {
         const QDateTime when = start.addSecs(static_cast<qint64>(i) * 3 * 3600 + (i % 7) * 61).addMSecs(i % 1000);
         insert.text(1, conversions::toStorageText(when).toUtf8());
@@ -152,9 +152,7 @@ QByteArray pragma(sqlite3* db, const char* sql)
     return value;
 }
 
-BareReader::BareReader(const QString& path) : m_db(openFile(path, SQLITE_OPEN_READONLY))
-{
-}
+BareReader::BareReader(const QString& path) : m_db(openFile(path, SQLITE_OPEN_READONLY)) {}
 
 BareReader::~BareReader()
 {

@@ -59,8 +59,9 @@ Samples runProcess(const QString& program, const QStringList& arguments, int tim
     if (!process.waitForFinished(timeoutSeconds * 1000)) {
         process.kill();
         process.waitForFinished(5000);
-        into.error = QStringLiteral("%1 %2 ran longer than %3 s").arg(QFileInfo(program).fileName(),
-                                                                    arguments.value(0)).arg(timeoutSeconds);
+        into.error = QStringLiteral("%1 %2 ran longer than %3 s")
+                         .arg(QFileInfo(program).fileName(), arguments.value(0))
+                         .arg(timeoutSeconds);
         return into;
     }
     const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
@@ -77,8 +78,8 @@ Samples runProcess(const QString& program, const QStringList& arguments, int tim
     }
     if (into.error.isEmpty() && (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)) {
         const QString errors = QString::fromUtf8(process.readAllStandardError()).trimmed();
-        into.error = QStringLiteral("%1 %2 failed: %3").arg(QFileInfo(program).fileName(), arguments.value(0),
-                                                             errors.right(200));
+        into.error = QStringLiteral("%1 %2 failed: %3")
+                         .arg(QFileInfo(program).fileName(), arguments.value(0), errors.right(200));
     }
     return into;
 }
@@ -140,7 +141,7 @@ public:
 
     void print() const
     {
-        const QStringList head{QStringLiteral("#"), QStringLiteral("scenario"), QStringLiteral("size"),
+        const QStringList head{QStringLiteral("#"),      QStringLiteral("scenario"),     QStringLiteral("size"),
                                QStringLiteral("median"), QStringLiteral("floor median"), QStringLiteral("ratio"),
                                QStringLiteral("target"), QStringLiteral("met")};
         std::vector<QStringList> cells{head};
@@ -215,8 +216,14 @@ int runTable(const QString& shipped, const QString& work)
     const double startMs = program.medianOf("first-paint-ms");
     const double emptyMs = empty.medianOf("first-paint-ms");
     const QString startError = !program.error.isEmpty() ? program.error : empty.error;
-    table.judged({QStringLiteral("1"), QStringLiteral("start-up to first paint"), QStringLiteral("shipped data.Mdb"),
-                  ms(startMs), ms(emptyMs), ratioText(startMs, emptyMs), QStringLiteral("≤ 1.5x"), {}},
+    table.judged({QStringLiteral("1"),
+                  QStringLiteral("start-up to first paint"),
+                  QStringLiteral("shipped data.Mdb"),
+                  ms(startMs),
+                  ms(emptyMs),
+                  ratioText(startMs, emptyMs),
+                  QStringLiteral("≤ 1.5x"),
+                  {}},
                  startError, startMs <= 1.5 * emptyMs);
     const double textMs = text.medianOf("first-paint-ms");
     table.add({QStringLiteral("1"), QStringLiteral("reference: the empty window with one line of Chinese text"),
@@ -235,9 +242,14 @@ int runTable(const QString& shipped, const QString& work)
         const double view = s.medianOf("view");
         const double floor = s.medianOf("floor");
         const bool judgedHere = entries == 100000;
-        Row row{QStringLiteral("2"), QStringLiteral("entering the diary view"),
-                QStringLiteral("%1 entries").arg(size(entries)), ms(view), ms(floor), ratioText(view, floor),
-                judgedHere ? QStringLiteral("≤ 1 s") : QStringLiteral("—"), {}};
+        Row row{QStringLiteral("2"),
+                QStringLiteral("entering the diary view"),
+                QStringLiteral("%1 entries").arg(size(entries)),
+                ms(view),
+                ms(floor),
+                ratioText(view, floor),
+                judgedHere ? QStringLiteral("≤ 1 s") : QStringLiteral("—"),
+                {}};
         if (judgedHere || !s.error.isEmpty()) {
             table.judged(row, s.error, view <= 1000);
         } else {
@@ -251,20 +263,32 @@ int runTable(const QString& shipped, const QString& work)
         const double growth = large.medianOf("view") / small.medianOf("view");
         const double floorGrowth = large.medianOf("floor") / small.medianOf("floor");
         const QString error = !small.error.isEmpty() ? small.error : large.error;
-        table.judged({QStringLiteral("2"), QStringLiteral("diary view growth"), QStringLiteral("10,000 → 100,000"),
-                      times(growth), times(floorGrowth), QStringLiteral("—"), QStringLiteral("≤ 12x"), {}},
+        table.judged({QStringLiteral("2"),
+                      QStringLiteral("diary view growth"),
+                      QStringLiteral("10,000 → 100,000"),
+                      times(growth),
+                      times(floorGrowth),
+                      QStringLiteral("—"),
+                      QStringLiteral("≤ 12x"),
+                      {}},
                      error, growth <= 12);
     }
 
     // 3: the food tree, on the shipped foods and on a large generated table.
     const auto foodTree = [&](const QString& folder, const QString& sizeText, int repetitions, int timeoutSeconds,
                               const QString& target, double limitMs) {
-        const Samples s = runProcess(self, {QStringLiteral("foodtree"), folder, QString::number(repetitions)},
-                                     timeoutSeconds);
+        const Samples s =
+            runProcess(self, {QStringLiteral("foodtree"), folder, QString::number(repetitions)}, timeoutSeconds);
         const double tree = s.medianOf("tree");
         const double floor = s.medianOf("floor");
-        table.judged({QStringLiteral("3"), QStringLiteral("building the food tree"), sizeText, ms(tree), ms(floor),
-                      ratioText(tree, floor), target, {}},
+        table.judged({QStringLiteral("3"),
+                      QStringLiteral("building the food tree"),
+                      sizeText,
+                      ms(tree),
+                      ms(floor),
+                      ratioText(tree, floor),
+                      target,
+                      {}},
                      s.error, tree <= limitMs);
     };
     progress(QStringLiteral("food tree"));
@@ -290,9 +314,14 @@ int runTable(const QString& shipped, const QString& work)
         const Samples s = runProcess(self, {QStringLiteral("curve"), largeDiary, QStringLiteral("7")}, 1800);
         const double curve = s.medianOf("curve");
         const double floor = s.medianOf("floor");
-        table.judged({QStringLiteral("4"), QStringLiteral("curve window: fill and first paint"),
-                      QStringLiteral("100,000 entries"), ms(curve), ms(floor), ratioText(curve, floor),
-                      QStringLiteral("≤ 300 ms"), {}},
+        table.judged({QStringLiteral("4"),
+                      QStringLiteral("curve window: fill and first paint"),
+                      QStringLiteral("100,000 entries"),
+                      ms(curve),
+                      ms(floor),
+                      ratioText(curve, floor),
+                      QStringLiteral("≤ 300 ms"),
+                      {}},
                      s.error, curve <= 300);
     }
 
@@ -306,10 +335,14 @@ int runTable(const QString& shipped, const QString& work)
         const Samples s = runProcess(self, {QStringLiteral("save"), folder, floorFolder, QStringLiteral("200")}, 1800);
         const double save = s.medianOf("save");
         const double floor = s.medianOf("floor");
-        table.judged({QStringLiteral("5"), QStringLiteral("one diary save (OK to posted row)"),
-                      QStringLiteral("200 saves, %1").arg(s.info.value(QStringLiteral("durability"))), ms(save),
-                      ms(floor), ratioText(save, floor),
-                      QStringLiteral("≤ 1.3x"), {}},
+        table.judged({QStringLiteral("5"),
+                      QStringLiteral("one diary save (OK to posted row)"),
+                      QStringLiteral("200 saves, %1").arg(s.info.value(QStringLiteral("durability"))),
+                      ms(save),
+                      ms(floor),
+                      ratioText(save, floor),
+                      QStringLiteral("≤ 1.3x"),
+                      {}},
                      s.error, save <= 1.3 * floor);
     }
 
@@ -318,9 +351,14 @@ int runTable(const QString& shipped, const QString& work)
     {
         const double peak = program.medianOf("peak-kib");
         const double floor = empty.medianOf("peak-kib");
-        table.judged({QStringLiteral("6"), QStringLiteral("peak memory after start-up"),
-                      QStringLiteral("shipped data.Mdb"), mib(peak), mib(floor), ratioText(peak, floor),
-                      QStringLiteral("≤ 1.5x"), {}},
+        table.judged({QStringLiteral("6"),
+                      QStringLiteral("peak memory after start-up"),
+                      QStringLiteral("shipped data.Mdb"),
+                      mib(peak),
+                      mib(floor),
+                      ratioText(peak, floor),
+                      QStringLiteral("≤ 1.5x"),
+                      {}},
                      startError, peak <= 1.5 * floor);
         const double textPeak = text.medianOf("peak-kib");
         table.add({QStringLiteral("6"), QStringLiteral("reference: the empty window with one line of Chinese text"),
@@ -330,9 +368,14 @@ int runTable(const QString& shipped, const QString& work)
         for (int round = 0; round < 5 && s.error.isEmpty(); ++round)
             s = runProcess(self, {QStringLiteral("diary-memory"), largeDiary}, 600, s);
         const double listed = s.medianOf("peak-kib");
-        table.judged({QStringLiteral("6"), QStringLiteral("peak memory after listing the diary"),
-                      QStringLiteral("100,000 entries"), mib(listed), mib(floor), ratioText(listed, floor),
-                      QStringLiteral("≤ 200 MiB"), {}},
+        table.judged({QStringLiteral("6"),
+                      QStringLiteral("peak memory after listing the diary"),
+                      QStringLiteral("100,000 entries"),
+                      mib(listed),
+                      mib(floor),
+                      ratioText(listed, floor),
+                      QStringLiteral("≤ 200 MiB"),
+                      {}},
                      s.error, listed <= 200 * 1024);
     }
 

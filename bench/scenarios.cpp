@@ -184,9 +184,8 @@ int runFoodTree(const QString& folder, int repetitions)
         for (int c = 0; c < view->topLevelItemCount(); ++c)
             foods += view->topLevelItem(c)->childCount();
         if (view->topLevelItemCount() != categories || foods != listed)
-            return failed(QStringLiteral("the tree has %1 categories and %2 foods")
-                              .arg(view->topLevelItemCount())
-                              .arg(foods));
+            return failed(
+                QStringLiteral("the tree has %1 categories and %2 foods").arg(view->topLevelItemCount()).arg(foods));
         if (round >= 0) {
             sample("floor", floor);
             sample("tree", tree);

@@ -32,8 +32,8 @@ qint64 firstMultiple(double min, double step)
 
 bool usable(double min, double max, double step)
 {
-    return std::isfinite(min) && std::isfinite(max) && std::isfinite(step) && step > 0 && min <= max
-        && std::abs(max / step) < 4e18 && std::abs(min / step) < 4e18;
+    return std::isfinite(min) && std::isfinite(max) && std::isfinite(step) && step > 0 && min <= max &&
+           std::abs(max / step) < 4e18 && std::abs(min / step) < 4e18;
 }
 
 } // namespace
@@ -74,10 +74,9 @@ std::vector<double> labelValues(double min, double max, double step)
 const std::vector<double>& dateSteps()
 {
     static const std::vector<double> steps = {
-        second, 5 * second, 10 * second, 15 * second, 30 * second,
-        minute, 5 * minute, 10 * minute, 15 * minute, 30 * minute,
-        hour, 2 * hour, 6 * hour, 12 * hour,
-        1, 2, 3, 7, 15, 30, 60, 90, 120, 182, 365,
+        second,      5 * second, 10 * second, 15 * second, 30 * second, minute, 5 * minute, 10 * minute, 15 * minute,
+        30 * minute, hour,       2 * hour,    6 * hour,    12 * hour,   1,      2,          3,           7,
+        15,          30,         60,          90,          120,         182,    365,
     };
     return steps;
 }

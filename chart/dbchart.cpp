@@ -100,13 +100,13 @@ double ChartLayout::pixelToY(double pixel, const QRect& plane) const
 }
 
 DbChart::DbChart(QWidget* parent)
-    : QWidget(parent)
-    , m_series(new LineSeries(this))
-    , m_title(QStringLiteral("瘦身曲线"))
-    , m_dateFormat(QStringLiteral("yyyy-MM-dd"))
-    , m_titleFont(QStringLiteral("Arial"), 8)
-    , m_labelFont(QStringLiteral("Arial"), 8)
-    , m_legendFont(QStringLiteral("Arial"), 8)
+    : QWidget(parent),
+      m_series(new LineSeries(this)),
+      m_title(QStringLiteral("瘦身曲线")),
+      m_dateFormat(QStringLiteral("yyyy-MM-dd")),
+      m_titleFont(QStringLiteral("Arial"), 8),
+      m_labelFont(QStringLiteral("Arial"), 8),
+      m_legendFont(QStringLiteral("Arial"), 8)
 {
     m_series->setObjectName(QStringLiteral("Series1"));
     connect(m_series, &LineSeries::changed, this, qOverload<>(&QWidget::update));
@@ -147,8 +147,8 @@ void DbChart::dataRanges(Range& x, Range& y) const
         return;
     // Points are kept in ascending x.
     x = {points.front().x, points.back().x};
-    const auto [low, high] = std::minmax_element(points.begin(), points.end(),
-        [](const LineSeries::Point& a, const LineSeries::Point& b) { return a.y < b.y; });
+    const auto [low, high] = std::minmax_element(
+        points.begin(), points.end(), [](const LineSeries::Point& a, const LineSeries::Point& b) { return a.y < b.y; });
     y = {low->y, high->y};
 }
 

@@ -25,13 +25,13 @@ struct ChartScale {
 // Everything that painting needs, computed from the chart's state and a rectangle.
 struct ChartLayout {
     QRect bounds;
-    int depth = 0;    // the 3D offset of the back plane, right and up
-    QRect title;      // empty without a title
-    QRect front;      // where the axes run
-    QRect back;       // front shifted by depth: grid and series
+    int depth = 0; // the 3D offset of the back plane, right and up
+    QRect title;   // empty without a title
+    QRect front;   // where the axes run
+    QRect back;    // front shifted by depth: grid and series
     ChartScale x;
     ChartScale y;
-    QRect legend;     // empty when the legend is hidden or has no rows
+    QRect legend; // empty when the legend is hidden or has no rows
     QStringList legendRows;
     int legendRowHeight = 0;
 

@@ -13,8 +13,7 @@ namespace {
 // The hourglass for as long as a fill runs, however it ends.
 class WaitCursor {
 public:
-    WaitCursor()
-        : m_set(qGuiApp != nullptr)
+    WaitCursor() : m_set(qGuiApp != nullptr)
     {
         if (m_set)
             QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
@@ -44,11 +43,7 @@ bool byX(const LineSeries::Point& a, const LineSeries::Point& b)
 
 } // namespace
 
-LineSeries::LineSeries(QObject* parent)
-    : QObject(parent)
-    , m_self(std::make_shared<LineSeries*>(this))
-{
-}
+LineSeries::LineSeries(QObject* parent) : QObject(parent), m_self(std::make_shared<LineSeries*>(this)) {}
 
 LineSeries::~LineSeries()
 {

@@ -12,9 +12,7 @@ namespace {
 const QString sourceKey = QStringLiteral("Data Source=");
 }
 
-Connection::Connection(QString folder) : m_folder(std::move(folder))
-{
-}
+Connection::Connection(QString folder) : m_folder(std::move(folder)) {}
 
 Connection::~Connection()
 {
@@ -68,7 +66,8 @@ void Connection::connect()
 
     sqlite3* db = nullptr;
     // Never SQLITE_OPEN_CREATE: a missing file must stay missing rather than become an empty database.
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc =
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString engineText = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
         sqlite3_close_v2(db);
@@ -99,8 +98,8 @@ bool Connection::durable() const
     const QString path = filePath();
     sqlite::Statement journal(m_db, QStringLiteral("PRAGMA journal_mode"), path);
     sqlite::Statement sync(m_db, QStringLiteral("PRAGMA synchronous"), path);
-    return journal.step() && journal.value(0).toString().compare(QStringLiteral("delete"), Qt::CaseInsensitive) == 0
-        && sync.step() && sync.value(0).toInt() == 3;
+    return journal.step() && journal.value(0).toString().compare(QStringLiteral("delete"), Qt::CaseInsensitive) == 0 &&
+           sync.step() && sync.value(0).toInt() == 3;
 }
 
 void Connection::disconnect()

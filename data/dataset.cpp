@@ -94,9 +94,7 @@ QString quoted(const QString& identifier)
 
 } // namespace
 
-Dataset::Dataset(QString name, Connection& connection) : m_name(std::move(name)), m_connection(connection)
-{
-}
+Dataset::Dataset(QString name, Connection& connection) : m_name(std::move(name)), m_connection(connection) {}
 
 void Dataset::fail(const QString& text) const
 {
@@ -534,7 +532,8 @@ void Dataset::writeRow(const Row& row, bool insert)
     if (!m_connection.connected())
         m_connection.connect();
     if (!m_connection.durable())
-        throw DataError(QStringLiteral("数据库文件“%1”的设置无法保证数据安全写入，已拒绝保存").arg(m_connection.filePath()));
+        throw DataError(
+            QStringLiteral("数据库文件“%1”的设置无法保证数据安全写入，已拒绝保存").arg(m_connection.filePath()));
     QStringList columns;
     std::vector<QVariant> values;
     for (size_t i = 0; i < row.values.size(); ++i) {

@@ -22,7 +22,8 @@ QString trimmedEnd(QString text)
 QString describe(int code, const QString& engineText, const QString& path)
 {
     static const QRegularExpression noTable(QStringLiteral("^no such table: (?:main\\.)?(.+)$"));
-    static const QRegularExpression noColumn(QStringLiteral("^(?:no such column|table \\S+ has no column named): ?(.+)$"));
+    static const QRegularExpression noColumn(
+        QStringLiteral("^(?:no such column|table \\S+ has no column named): ?(.+)$"));
     QString text;
     switch (code & 0xff) {
     case SQLITE_CANTOPEN:
@@ -68,7 +69,8 @@ QString describe(int code, const QString& engineText, const QString& path)
             text = QStringLiteral("数据库文件“%1”中没有字段“%2”").arg(path, column.captured(1));
             break;
         }
-        text = QStringLiteral("数据库操作失败（%1），文件“%2”").arg(engineText.isEmpty() ? QStringLiteral("错误代码 %1").arg(code) : engineText, path);
+        text = QStringLiteral("数据库操作失败（%1），文件“%2”")
+                   .arg(engineText.isEmpty() ? QStringLiteral("错误代码 %1").arg(code) : engineText, path);
     }
     }
     return trimmedEnd(text);

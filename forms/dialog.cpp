@@ -18,9 +18,7 @@ Qt::WindowFlags frameFlags(bool withMinimise)
 
 } // namespace
 
-TevuDialog::TevuDialog(QWidget* parent, bool withMinimise) : QDialog(parent, frameFlags(withMinimise))
-{
-}
+TevuDialog::TevuDialog(QWidget* parent, bool withMinimise) : QDialog(parent, frameFlags(withMinimise)) {}
 
 void TevuDialog::showEvent(QShowEvent* event)
 {

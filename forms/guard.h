@@ -45,4 +45,3 @@ template <class Handler> void guarded(Handler&& handler)
     }
     reportError(message);
 }
-

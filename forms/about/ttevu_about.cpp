@@ -9,9 +9,7 @@
 
 Ttevu_about* tevu_about = nullptr;
 
-Ttevu_about::Ttevu_about(QWidget* parent)
-    : TevuDialog(parent, false),
-      m_ui(std::make_unique<Ui::Ttevu_about>())
+Ttevu_about::Ttevu_about(QWidget* parent) : TevuDialog(parent, false), m_ui(std::make_unique<Ui::Ttevu_about>())
 {
     m_ui->setupUi(this);
     look::setWindowFont(this, look::formFont, 11);

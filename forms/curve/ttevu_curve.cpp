@@ -7,12 +7,9 @@
 #include "forms/main/ttevu_main.h"
 #include "ui_ttevu_curve.h"
 
-
 Ttevu_curve* tevu_curve = nullptr;
 
-Ttevu_curve::Ttevu_curve(QWidget* parent)
-    : TevuDialog(parent, true),
-      m_ui(std::make_unique<Ui::Ttevu_curve>())
+Ttevu_curve::Ttevu_curve(QWidget* parent) : TevuDialog(parent, true), m_ui(std::make_unique<Ui::Ttevu_curve>())
 {
     m_ui->setupUi(this);
     look::setWindowFont(this, look::formFont, 11);

@@ -21,7 +21,6 @@ protected:
     void FormShow() override;
 
 private:
-
     const std::unique_ptr<Ui::Ttevu_curve> m_ui;
 };
 

@@ -34,8 +34,8 @@ Ttevu_main::Ttevu_main(const QString& dataFolder, QWidget* parent)
     m_ui->setupUi(this);
     setFixedSize(600, 335);
     look::setWindowFont(this, look::formFont, 11);
-    for (QLabel* caption : {m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5, m_ui->Label6, m_ui->Label7,
-                            m_ui->Label8})
+    for (QLabel* caption :
+         {m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5, m_ui->Label6, m_ui->Label7, m_ui->Label8})
         look::setCaption(caption, look::formFont, 11, QColor(0x80, 0x00, 0x80));
     look::setCaption(m_ui->Label1, look::roundFont, 15, QColor(0x00, 0x80, 0x00));
 
@@ -63,7 +63,8 @@ Ttevu_main::~Ttevu_main() = default;
 
 void Ttevu_main::wire(ImageButton* button, void (Ttevu_main::*onRelease)())
 {
-    connect(button, &ImageButton::released, this, [this, onRelease] { guarded([this, onRelease] { (this->*onRelease)(); }); });
+    connect(button, &ImageButton::released, this,
+            [this, onRelease] { guarded([this, onRelease] { (this->*onRelease)(); }); });
 }
 
 void Ttevu_main::FormCreate()
@@ -111,7 +112,8 @@ void Ttevu_main::Image3MouseUp()
 void Ttevu_main::Image4MouseUp()
 {
     // A posted request: the loop ends when it reaches it, and no close event runs on this path.
-    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 void Ttevu_main::Image10MouseUp()

@@ -6,7 +6,6 @@
 #include "forms/main/ttevu_main.h"
 #include "ui_ttevu_plan.h"
 
-
 Ttevu_plan* tevu_plan = nullptr;
 
 namespace {
@@ -15,14 +14,12 @@ const QString planText = QStringLiteral("select * from plan");
 const QString field = QStringLiteral("foodsport");
 } // namespace
 
-Ttevu_plan::Ttevu_plan(QWidget* parent)
-    : TevuDialog(parent, true),
-      m_ui(std::make_unique<Ui::Ttevu_plan>())
+Ttevu_plan::Ttevu_plan(QWidget* parent) : TevuDialog(parent, true), m_ui(std::make_unique<Ui::Ttevu_plan>())
 {
     m_ui->setupUi(this);
     look::setWindowFont(this, look::formFont, 11);
-    for (QLabel* caption : {m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5, m_ui->Label6,
-                            m_ui->Label7})
+    for (QLabel* caption :
+         {m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5, m_ui->Label6, m_ui->Label7})
         look::setCaption(caption, look::formFont, 13, QColor(0x00, 0x00, 0xFF));
     connect(m_ui->Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
     connect(m_ui->Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });

@@ -16,21 +16,34 @@ private slots:
     {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letter") << "File not found" << "File not found.";
-        QTest::newRow("digit") << "Error 5" << "Error 5.";
-        QTest::newRow("colon") << "Reason:" << "Reason:.";
-        QTest::newRow("chinese") << "找不到数据库文件" << "找不到数据库文件.";
-        QTest::newRow("closing chinese quote") << "文件“a”" << "文件“a”.";
-        QTest::newRow("space") << "trailing " << "trailing ";
-        QTest::newRow("quote") << "say \"x\"" << "say \"x\"";
+        QTest::newRow("letter") << "File not found"
+                                << "File not found.";
+        QTest::newRow("digit") << "Error 5"
+                               << "Error 5.";
+        QTest::newRow("colon") << "Reason:"
+                               << "Reason:.";
+        QTest::newRow("chinese") << "找不到数据库文件"
+                                 << "找不到数据库文件.";
+        QTest::newRow("closing chinese quote") << "文件“a”"
+                                               << "文件“a”.";
+        QTest::newRow("space") << "trailing "
+                               << "trailing ";
+        QTest::newRow("quote") << "say \"x\""
+                               << "say \"x\"";
         QTest::newRow("apostrophe") << "'12kg' is not a valid floating point value'"
                                     << "'12kg' is not a valid floating point value'";
-        QTest::newRow("closing parenthesis") << "(x)" << "(x)";
-        QTest::newRow("exclamation") << "Stop!" << "Stop!";
-        QTest::newRow("full stop") << "Done." << "Done.";
-        QTest::newRow("comma") << "a," << "a,";
-        QTest::newRow("hyphen") << "a-" << "a-";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("closing parenthesis") << "(x)"
+                                             << "(x)";
+        QTest::newRow("exclamation") << "Stop!"
+                                     << "Stop!";
+        QTest::newRow("full stop") << "Done."
+                                   << "Done.";
+        QTest::newRow("comma") << "a,"
+                               << "a,";
+        QTest::newRow("hyphen") << "a-"
+                                << "a-";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void fullStopRule()

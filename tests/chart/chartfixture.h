@@ -17,9 +17,9 @@ namespace chartfixture {
 // A diary file, its connection and the curve window's dataset over it.
 struct Diary {
     explicit Diary(const QString& rows)
-        : db(TempDatabase::standardSchema() + rows)
-        , connection(db.folder())
-        , dataset(QStringLiteral("ADODataSetcurve"), connection)
+        : db(TempDatabase::standardSchema() + rows),
+          connection(db.folder()),
+          dataset(QStringLiteral("ADODataSetcurve"), connection)
     {
         connection.openDatabase();
     }

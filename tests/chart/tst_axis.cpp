@@ -93,18 +93,22 @@ void AxisTest::dateLabels_data()
     // 400 / 66 leaves room for 6 labels: 1 h and 2 h give 19 and 10, 6 h gives 4, all on one day.
     const double from = ole(2023, 3, 15);
     const double to = ole(2023, 3, 15, 18);
-    QTest::newRow("6 h: four labels on one date") << from << to << 400 << QStringLiteral("yyyy-MM-dd")
+    QTest::newRow("6 h: four labels on one date")
+        << from << to << 400 << QStringLiteral("yyyy-MM-dd")
         << QStringList{"2023-03-15", "2023-03-15", "2023-03-15", "2023-03-15"};
-    QTest::newRow("6 h: the same with the time shown") << from << to << 400 << QStringLiteral("yyyy-MM-dd HH:mm")
+    QTest::newRow("6 h: the same with the time shown")
+        << from << to << 400 << QStringLiteral("yyyy-MM-dd HH:mm")
         << QStringList{"2023-03-15 18:00", "2023-03-15 12:00", "2023-03-15 06:00", "2023-03-15 00:00"};
     // Weeks are counted from 1899-12-30, not from the first value: 45024 = 7 × 6432. 600 / 66 leaves room for
     // 9 labels, so 3 days (10 labels) are too many.
-    QTest::newRow("weeks counted from the epoch, downwards") << day45000 + 0.5 << day45000 + 30 << 600
-        << QStringLiteral("yyyy-MM-dd") << QStringList{"2023-04-08", "2023-04-01", "2023-03-25", "2023-03-18"};
-    QTest::newRow("days end on the last whole day") << ole(2023, 3, 15, 9) << ole(2023, 3, 18, 20) << 300
-        << QStringLiteral("yyyy-MM-dd") << QStringList{"2023-03-18", "2023-03-17", "2023-03-16"};
+    QTest::newRow("weeks counted from the epoch, downwards")
+        << day45000 + 0.5 << day45000 + 30 << 600 << QStringLiteral("yyyy-MM-dd")
+        << QStringList{"2023-04-08", "2023-04-01", "2023-03-25", "2023-03-18"};
+    QTest::newRow("days end on the last whole day")
+        << ole(2023, 3, 15, 9) << ole(2023, 3, 18, 20) << 300 << QStringLiteral("yyyy-MM-dd")
+        << QStringList{"2023-03-18", "2023-03-17", "2023-03-16"};
     QTest::newRow("doubled years") << 0.0 << 3650.0 << 132 << QStringLiteral("yyyy-MM-dd")
-        << QStringList{"1907-12-29", "1899-12-30"};
+                                   << QStringList{"1907-12-29", "1899-12-30"};
 }
 
 void AxisTest::dateLabels()
@@ -128,15 +132,16 @@ void AxisTest::labelValues_data()
     QTest::addColumn<double>("step");
     QTest::addColumn<QList<double>>("values");
 
-    QTest::newRow("days inside the range, from the top") << 45000.1 << 45003.9 << 1.0
-        << QList<double>{45003, 45002, 45001};
-    QTest::newRow("both ends on multiples are kept") << 45000.0 << 45003.0 << 1.0
-        << QList<double>{45003, 45002, 45001, 45000};
+    QTest::newRow("days inside the range, from the top")
+        << 45000.1 << 45003.9 << 1.0 << QList<double>{45003, 45002, 45001};
+    QTest::newRow("both ends on multiples are kept")
+        << 45000.0 << 45003.0 << 1.0 << QList<double>{45003, 45002, 45001, 45000};
     const double from = ole(2023, 3, 15);
-    QTest::newRow("hours from stored date-times") << from << ole(2023, 3, 15, 3) << axis::hour
+    QTest::newRow("hours from stored date-times")
+        << from << ole(2023, 3, 15, 3) << axis::hour
         << QList<double>{from + 3 * axis::hour, from + 2 * axis::hour, from + axis::hour, from};
-    QTest::newRow("tenths whose quotients are not whole in binary") << 70.1 << 70.5 << 0.1
-        << QList<double>{70.5, 70.4, 70.3, 70.2, 70.1};
+    QTest::newRow("tenths whose quotients are not whole in binary")
+        << 70.1 << 70.5 << 0.1 << QList<double>{70.5, 70.4, 70.3, 70.2, 70.1};
     QTest::newRow("across zero") << -1.5 << 1.5 << 1.0 << QList<double>{1, 0, -1};
     QTest::newRow("no multiple inside") << 0.2 << 0.8 << 1.0 << QList<double>{};
 }

@@ -96,8 +96,8 @@ void DbChartTest::legendAndLine_data()
     QTest::addColumn<bool>("legend");
 
     const QList<QPointF> one{{ole(2024, 3, 1), 72.5}};
-    const QList<QPointF> several{{ole(2024, 3, 1), 72.5}, {ole(2024, 3, 8), 71.0}, {ole(2024, 3, 15), 71.8},
-                                 {ole(2024, 3, 22), 70.2}};
+    const QList<QPointF> several{
+        {ole(2024, 3, 1), 72.5}, {ole(2024, 3, 8), 71.0}, {ole(2024, 3, 15), 71.8}, {ole(2024, 3, 22), 70.2}};
     QTest::newRow("one point, legend shown") << one << true;
     QTest::newRow("one point, legend hidden") << one << false;
     QTest::newRow("several points, legend shown") << several << true;
@@ -199,8 +199,8 @@ void DbChartTest::layoutOfTheCurveWindow()
 
 void DbChartTest::emptyWeightDrawnAtZero()
 {
-    Diary diary(diaryRow("2024-03-01 07:00:00.000", "72.5") + diaryRow("2024-03-02 07:00:00.000", "")
-                + diaryRow("2024-03-03 07:00:00.000", "71.8"));
+    Diary diary(diaryRow("2024-03-01 07:00:00.000", "72.5") + diaryRow("2024-03-02 07:00:00.000", "") +
+                diaryRow("2024-03-03 07:00:00.000", "71.8"));
     DbChart chart;
     chart.setLegendVisible(true);
     bind(*chart.series(), diary.dataset);
@@ -213,8 +213,7 @@ void DbChartTest::emptyWeightDrawnAtZero()
     const int x = qRound(l.xToPixel(ole(2024, 3, 2, 7), l.back));
     QCOMPARE(qRound(l.yToPixel(0, l.back)), l.back.bottom());
     QVERIFY(countPixels(image, QRect(x - 1, l.back.bottom() - 1, 3, 3), isRed) > 0);
-    QCOMPARE(l.legendRows,
-             (QStringList{"72.5 ", "0 ", "71.8 "}));
+    QCOMPARE(l.legendRows, (QStringList{"72.5 ", "0 ", "71.8 "}));
     // Two strokes for three rows: the entry without a weight has none. A stroke is a horizontal run at the
     // legend's left; the line, drawn over the legend, does not make such runs.
     int strokes = 0;
@@ -407,8 +406,8 @@ void DbChartTest::rubberBandWhileDragging()
 
 void DbChartTest::zoomSurvivesRefill()
 {
-    Diary diary(diaryRow("2024-03-01 07:00:00.000", "72.5") + diaryRow("2024-03-08 07:00:00.000", "71.9")
-                + diaryRow("2024-03-15 07:00:00.000", "71.2") + diaryRow("2024-03-22 07:00:00.000", "70.6"));
+    Diary diary(diaryRow("2024-03-01 07:00:00.000", "72.5") + diaryRow("2024-03-08 07:00:00.000", "71.9") +
+                diaryRow("2024-03-15 07:00:00.000", "71.2") + diaryRow("2024-03-22 07:00:00.000", "70.6"));
     DbChart chart;
     chart.resize(681, 250);
     bind(*chart.series(), diary.dataset);

@@ -28,15 +28,14 @@ QStringList describe(const LineSeries& series)
 {
     QStringList out;
     for (const LineSeries::Point& p : series.points()) {
-        QString text = conversions::fromOleDate(p.x).toString(QStringLiteral("yyyy-MM-dd HH:mm")) + u'|'
-            + axis::formatNumber(p.y);
+        QString text =
+            conversions::fromOleDate(p.x).toString(QStringLiteral("yyyy-MM-dd HH:mm")) + u'|' + axis::formatNumber(p.y);
         if (p.yNull)
             text += QStringLiteral("|空");
         out << text;
     }
     return out;
 }
-
 
 } // namespace
 
@@ -73,8 +72,8 @@ void LineSeriesTest::addXY_data()
 
     QTest::newRow("ascending") << QList<QPointF>{{1, 10}, {2, 20}, {3, 30}} << QList<double>{10, 20, 30};
     QTest::newRow("descending") << QList<QPointF>{{3, 30}, {2, 20}, {1, 10}} << QList<double>{10, 20, 30};
-    QTest::newRow("equal x keep the order added") << QList<QPointF>{{3, 1}, {1, 2}, {3, 3}, {2, 4}, {3, 5}, {1, 6}}
-        << QList<double>{2, 6, 4, 1, 3, 5};
+    QTest::newRow("equal x keep the order added")
+        << QList<QPointF>{{3, 1}, {1, 2}, {3, 3}, {2, 4}, {3, 5}, {1, 6}} << QList<double>{2, 6, 4, 1, 3, 5};
 }
 
 void LineSeriesTest::addXY()
@@ -95,19 +94,22 @@ void LineSeriesTest::fill_data()
     QTest::addColumn<QString>("rows");
     QTest::addColumn<QStringList>("points");
 
-    QTest::newRow("in date order") << diaryRow("2024-01-05 08:00:00.000", "72.5")
-            + diaryRow("2024-01-06 08:30:00.000", "72.1") + diaryRow("2024-01-09 07:45:00.000", "71.8")
-        << QStringList{"2024-01-05 08:00|72.5", "2024-01-06 08:30|72.1", "2024-01-09 07:45|71.8"};
-    QTest::newRow("out of order, equal dates in file order") << diaryRow("2024-01-09 08:00:00.000", "71")
-            + diaryRow("2024-01-05 08:00:00.000", "73") + diaryRow("2024-01-09 08:00:00.000", "70.5")
-            + diaryRow("2024-01-07 08:00:00.000", "72") + diaryRow("2024-01-05 08:00:00.000", "72.8")
-        << QStringList{"2024-01-05 08:00|73", "2024-01-05 08:00|72.8", "2024-01-07 08:00|72",
-                       "2024-01-09 08:00|71", "2024-01-09 08:00|70.5"};
-    QTest::newRow("empty weight is 0 and flagged") << diaryRow("2024-01-05 08:00:00.000", "72.5")
-            + diaryRow("2024-01-06 08:00:00.000", "")
+    QTest::newRow("in date order") << diaryRow("2024-01-05 08:00:00.000", "72.5") +
+                                          diaryRow("2024-01-06 08:30:00.000", "72.1") +
+                                          diaryRow("2024-01-09 07:45:00.000", "71.8")
+                                   << QStringList{"2024-01-05 08:00|72.5", "2024-01-06 08:30|72.1",
+                                                  "2024-01-09 07:45|71.8"};
+    QTest::newRow("out of order, equal dates in file order")
+        << diaryRow("2024-01-09 08:00:00.000", "71") + diaryRow("2024-01-05 08:00:00.000", "73") +
+               diaryRow("2024-01-09 08:00:00.000", "70.5") + diaryRow("2024-01-07 08:00:00.000", "72") +
+               diaryRow("2024-01-05 08:00:00.000", "72.8")
+        << QStringList{"2024-01-05 08:00|73", "2024-01-05 08:00|72.8", "2024-01-07 08:00|72", "2024-01-09 08:00|71",
+                       "2024-01-09 08:00|70.5"};
+    QTest::newRow("empty weight is 0 and flagged")
+        << diaryRow("2024-01-05 08:00:00.000", "72.5") + diaryRow("2024-01-06 08:00:00.000", "")
         << QStringList{"2024-01-05 08:00|72.5", "2024-01-06 08:00|0|空"};
     QTest::newRow("empty date is day 0") << diaryRow("2024-01-05 08:00:00.000", "72.5") + diaryRow("", "71")
-        << QStringList{"1899-12-30 00:00|71", "2024-01-05 08:00|72.5"};
+                                         << QStringList{"1899-12-30 00:00|71", "2024-01-05 08:00|72.5"};
     QTest::newRow("no rows") << QString() << QStringList{};
 }
 
@@ -136,8 +138,7 @@ void LineSeriesTest::closeEmptiesAndOpenRefills()
     // Written by another program while the dataset was closed.
     diary.db.exec(diaryRow("2024-01-06 08:00:00.000", "72.2"));
     diary.dataset.open();
-    QCOMPARE(describe(series),
-             (QStringList{"2024-01-05 08:00|72.5", "2024-01-06 08:00|72.2", "2024-01-07 08:00|72"}));
+    QCOMPARE(describe(series), (QStringList{"2024-01-05 08:00|72.5", "2024-01-06 08:00|72.2", "2024-01-07 08:00|72"}));
 }
 
 void LineSeriesTest::bindingChanges()
@@ -165,8 +166,7 @@ void LineSeriesTest::bindingChanges()
     diary.dataset.setNumber(QStringLiteral("lb"), 72.3);
     diary.dataset.post();
     series.setYField(QStringLiteral("LB"));
-    QCOMPARE(describe(series),
-             (QStringList{"2024-01-05 08:00|72.5", "2024-01-06 08:00|72.3", "2024-01-07 08:00|72"}));
+    QCOMPARE(describe(series), (QStringList{"2024-01-05 08:00|72.5", "2024-01-06 08:00|72.3", "2024-01-07 08:00|72"}));
 
     // Unbound, the dataset no longer reaches the series.
     series.setDataSource(nullptr);
@@ -178,8 +178,8 @@ void LineSeriesTest::bindingChanges()
 
 void LineSeriesTest::fillReturnsToTheCurrentRow()
 {
-    Diary diary(diaryRow("2024-01-09 08:00:00.000", "71") + diaryRow("2024-01-05 08:00:00.000", "73")
-                + diaryRow("2024-01-07 08:00:00.000", "72"));
+    Diary diary(diaryRow("2024-01-09 08:00:00.000", "71") + diaryRow("2024-01-05 08:00:00.000", "73") +
+                diaryRow("2024-01-07 08:00:00.000", "72"));
     load(diary.dataset, selectAll);
     diary.dataset.moveTo(2);
     LineSeries series;
@@ -195,12 +195,15 @@ void LineSeriesTest::missingField_data()
     QTest::addColumn<QString>("yField");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("opened without the weight") << "select time, demo from rj" << "lb"
-        << "ADODataSetcurve: Field 'lb' not found";
-    QTest::newRow("opened without the date") << "select demo, lb from rj" << "lb"
-        << "ADODataSetcurve: Field 'time' not found";
-    QTest::newRow("bound to a field that is not there") << "select * from rj" << "kg"
-        << "ADODataSetcurve: Field 'kg' not found";
+    QTest::newRow("opened without the weight") << "select time, demo from rj"
+                                               << "lb"
+                                               << "ADODataSetcurve: Field 'lb' not found";
+    QTest::newRow("opened without the date") << "select demo, lb from rj"
+                                             << "lb"
+                                             << "ADODataSetcurve: Field 'time' not found";
+    QTest::newRow("bound to a field that is not there") << "select * from rj"
+                                                        << "kg"
+                                                        << "ADODataSetcurve: Field 'kg' not found";
 }
 
 void LineSeriesTest::missingField()

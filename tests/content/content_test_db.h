@@ -9,7 +9,8 @@
 
 class ContentTestDatabase {
 public:
-    explicit ContentTestDatabase(const QString& path) {
+    explicit ContentTestDatabase(const QString& path)
+    {
         if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
             m_error = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
     }
@@ -21,7 +22,8 @@ public:
     QString error() const { return m_error; }
 
     // Every row of the result, each column as qint64, double, QString or a null QVariant.
-    QList<QVariantList> rows(const QString& sql) {
+    QList<QVariantList> rows(const QString& sql)
+    {
         QList<QVariantList> result;
         sqlite3_stmt* stmt = nullptr;
         if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
@@ -54,13 +56,15 @@ public:
         return result;
     }
 
-    QVariant scalar(const QString& sql) {
+    QVariant scalar(const QString& sql)
+    {
         const QList<QVariantList> result = rows(sql);
         return result.isEmpty() || result.first().isEmpty() ? QVariant() : result.first().first();
     }
 
     // The first column of every row, as text.
-    QStringList column(const QString& sql) {
+    QStringList column(const QString& sql)
+    {
         QStringList values;
         for (const QVariantList& row : rows(sql))
             values.append(row.value(0).toString());

@@ -40,7 +40,8 @@ const QByteArray kRecipes = QByteArrayLiteral("\n"
                                               "#杂粮粥\r\n"
                                               "小米、燕麦\r\n");
 
-QByteArray week() {
+QByteArray week()
+{
     QByteArray text;
     const char* const days[] = {"一", "二", "三", "四", "五", "六", "日"};
     for (const char* day : days)
@@ -48,13 +49,15 @@ QByteArray week() {
     return text;
 }
 
-QByteArray realSchema() {
+QByteArray realSchema()
+{
     QFile file(QStringLiteral(TEVU_SOURCE_DIR "/resources/content/schema.sql"));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A complete, valid content folder; `overrides` replaces a file's text, or removes it when the text is null.
-bool writeContent(const QString& dirPath, const Files& overrides = {}) {
+bool writeContent(const QString& dirPath, const Files& overrides = {})
+{
     Files files{
         {QStringLiteral("schema.sql"), realSchema()},
         {QStringLiteral("categories.txt"), kCategories},
@@ -78,16 +81,19 @@ bool writeContent(const QString& dirPath, const Files& overrides = {}) {
 }
 
 // Names in `dir` that the compiler may have left behind: the output itself or a temporary beside it.
-QStringList leftovers(const QString& dir) {
+QStringList leftovers(const QString& dir)
+{
     return QDir(dir).entryList({QStringLiteral("data.Mdb*")}, QDir::Files | QDir::Hidden | QDir::System);
 }
 
-QByteArray readAll(const QString& path) {
+QByteArray readAll(const QString& path)
+{
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-mode_t permissionBits(const QString& path) {
+mode_t permissionBits(const QString& path)
+{
     struct stat info {};
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
         return 07777;
@@ -114,7 +120,8 @@ private:
     QTemporaryDir m_built;
 };
 
-void ContentCompilerTest::writesSourcesInOrder_data() {
+void ContentCompilerTest::writesSourcesInOrder_data()
+{
     QTest::addColumn<QString>("query");
     QTest::addColumn<QString>("expected");
 
@@ -150,7 +157,8 @@ void ContentCompilerTest::writesSourcesInOrder_data() {
                                     << "1";
 }
 
-void ContentCompilerTest::writesSourcesInOrder() {
+void ContentCompilerTest::writesSourcesInOrder()
+{
     QFETCH(QString, query);
     QFETCH(QString, expected);
 
@@ -168,7 +176,8 @@ void ContentCompilerTest::writesSourcesInOrder() {
     QVERIFY2(db.error().isEmpty(), qPrintable(db.error()));
 }
 
-void ContentCompilerTest::fileIsOwnerOnlyWhateverTheUmask() {
+void ContentCompilerTest::fileIsOwnerOnlyWhateverTheUmask()
+{
     QTemporaryDir dir;
     QVERIFY(writeContent(dir.filePath(QStringLiteral("content"))));
     const QString output = dir.filePath(QStringLiteral("data.Mdb"));
@@ -183,7 +192,8 @@ void ContentCompilerTest::fileIsOwnerOnlyWhateverTheUmask() {
     QCOMPARE(leftovers(dir.path()), QStringList{QStringLiteral("data.Mdb")});
 }
 
-void ContentCompilerTest::sourceFaults_data() {
+void ContentCompilerTest::sourceFaults_data()
+{
     QTest::addColumn<Files>("files"); // replaced sources; a null text removes the file
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("line");
@@ -249,7 +259,8 @@ void ContentCompilerTest::sourceFaults_data() {
         << foods << 3 << "无法写入数据库";
 }
 
-void ContentCompilerTest::sourceFaults() {
+void ContentCompilerTest::sourceFaults()
+{
     QFETCH(Files, files);
     QFETCH(QString, file);
     QFETCH(int, line);
@@ -270,7 +281,8 @@ void ContentCompilerTest::sourceFaults() {
     QCOMPARE(leftovers(dir.path()), QStringList());
 }
 
-void ContentCompilerTest::existingOutputIsLeftAlone_data() {
+void ContentCompilerTest::existingOutputIsLeftAlone_data()
+{
     QTest::addColumn<bool>("validSources");
     QTest::addColumn<bool>("danglingLink");
 
@@ -279,7 +291,8 @@ void ContentCompilerTest::existingOutputIsLeftAlone_data() {
     QTest::newRow("dangling link at the output") << true << true;
 }
 
-void ContentCompilerTest::existingOutputIsLeftAlone() {
+void ContentCompilerTest::existingOutputIsLeftAlone()
+{
     QFETCH(bool, validSources);
     QFETCH(bool, danglingLink);
 
@@ -318,7 +331,8 @@ void ContentCompilerTest::existingOutputIsLeftAlone() {
     QCOMPARE(leftovers(dir.path()), QStringList{QStringLiteral("data.Mdb")});
 }
 
-void ContentCompilerTest::executable_data() {
+void ContentCompilerTest::executable_data()
+{
     QTest::addColumn<QByteArray>("foods");
     QTest::addColumn<bool>("outputExists");
     QTest::addColumn<int>("exitCode");
@@ -331,7 +345,8 @@ void ContentCompilerTest::executable_data() {
     QTest::newRow("output exists") << kFoods << true << 0 << "已存在" << QString();
 }
 
-void ContentCompilerTest::executable() {
+void ContentCompilerTest::executable()
+{
     QFETCH(QByteArray, foods);
     QFETCH(bool, outputExists);
     QFETCH(int, exitCode);

@@ -42,7 +42,8 @@ private:
     std::unique_ptr<ContentTestDatabase> m_db;
 };
 
-void ContentShippedTest::initTestCase() {
+void ContentShippedTest::initTestCase()
+{
     QVERIFY(m_dir.isValid());
     m_path = m_dir.filePath(QStringLiteral("data.Mdb"));
     const tevu::content::CompileResult result =
@@ -52,7 +53,8 @@ void ContentShippedTest::initTestCase() {
     QVERIFY2(m_db->isOpen(), qPrintable(m_db->error()));
 }
 
-void ContentShippedTest::rowCounts_data() {
+void ContentShippedTest::rowCounts_data()
+{
     QTest::addColumn<QString>("table");
     QTest::addColumn<int>("atLeast");
 
@@ -63,7 +65,8 @@ void ContentShippedTest::rowCounts_data() {
     QTest::newRow("foods") << "\"01\"" << 300;
 }
 
-void ContentShippedTest::rowCounts() {
+void ContentShippedTest::rowCounts()
+{
     QFETCH(QString, table);
     QFETCH(int, atLeast);
 
@@ -71,7 +74,8 @@ void ContentShippedTest::rowCounts() {
     QVERIFY2(count >= atLeast, qPrintable(QStringLiteral("%1 has %2 rows").arg(table).arg(count)));
 }
 
-void ContentShippedTest::columns_data() {
+void ContentShippedTest::columns_data()
+{
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("expected");
 
@@ -91,7 +95,8 @@ void ContentShippedTest::columns_data() {
                           << "foodsport TEXT";
 }
 
-void ContentShippedTest::columns() {
+void ContentShippedTest::columns()
+{
     QFETCH(QString, table);
     QFETCH(QString, expected);
 
@@ -100,7 +105,8 @@ void ContentShippedTest::columns() {
     QCOMPARE(columns.join(QStringLiteral(", ")), expected);
 }
 
-void ContentShippedTest::noBlankText_data() {
+void ContentShippedTest::noBlankText_data()
+{
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("column");
 
@@ -124,7 +130,8 @@ void ContentShippedTest::noBlankText_data() {
                               << "foodsport";
 }
 
-void ContentShippedTest::noBlankText() {
+void ContentShippedTest::noBlankText()
+{
     QFETCH(QString, table);
     QFETCH(QString, column);
 
@@ -134,7 +141,8 @@ void ContentShippedTest::noBlankText() {
         QVERIFY2(!values.at(i).trimmed().isEmpty(), qPrintable(QStringLiteral("row %1 is blank").arg(i + 1)));
 }
 
-void ContentShippedTest::textFitsItsPlace_data() {
+void ContentShippedTest::textFitsItsPlace_data()
+{
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("column");
     QTest::addColumn<int>("maxChars");
@@ -151,7 +159,8 @@ void ContentShippedTest::textFitsItsPlace_data() {
                                                     << "Name" << 14;
 }
 
-void ContentShippedTest::textFitsItsPlace() {
+void ContentShippedTest::textFitsItsPlace()
+{
     QFETCH(QString, table);
     QFETCH(QString, column);
     QFETCH(int, maxChars);
@@ -164,7 +173,8 @@ void ContentShippedTest::textFitsItsPlace() {
     QVERIFY2(tooLong.isEmpty(), qPrintable(tooLong.join(QStringLiteral("、"))));
 }
 
-void ContentShippedTest::articleTitlesUnique_data() {
+void ContentShippedTest::articleTitlesUnique_data()
+{
     QTest::addColumn<QString>("table");
 
     QTest::newRow("recipes") << "sp";
@@ -172,7 +182,8 @@ void ContentShippedTest::articleTitlesUnique_data() {
     QTest::newRow("tips") << "xd";
 }
 
-void ContentShippedTest::articleTitlesUnique() {
+void ContentShippedTest::articleTitlesUnique()
+{
     QFETCH(QString, table);
 
     const QStringList repeated =
@@ -180,14 +191,16 @@ void ContentShippedTest::articleTitlesUnique() {
     QVERIFY2(repeated.isEmpty(), qPrintable(repeated.join(QStringLiteral("、"))));
 }
 
-void ContentShippedTest::foodsBelongToCategories() {
+void ContentShippedTest::foodsBelongToCategories()
+{
     // Byte for byte: the food tree matches foods to categories with a plain string comparison.
     const QStringList orphans = m_db->column(
         QStringLiteral("SELECT Title || ' → ' || Name FROM \"01\" WHERE Name NOT IN (SELECT Name FROM \"02\")"));
     QVERIFY2(orphans.isEmpty(), qPrintable(orphans.join(QStringLiteral("；"))));
 }
 
-void ContentShippedTest::everyCategoryHasFoodsAndItsBasis() {
+void ContentShippedTest::everyCategoryHasFoodsAndItsBasis()
+{
     const QList<QVariantList> rows = m_db->rows(QStringLiteral(
         "SELECT c.Name, (SELECT count(*) FROM \"01\" f WHERE f.Name = c.Name) FROM \"02\" c ORDER BY c.rowid"));
     QVERIFY(!rows.isEmpty());
@@ -198,13 +211,15 @@ void ContentShippedTest::everyCategoryHasFoodsAndItsBasis() {
     }
 }
 
-void ContentShippedTest::foodTitlesUnique() {
+void ContentShippedTest::foodTitlesUnique()
+{
     const QStringList repeated =
         m_db->column(QStringLiteral("SELECT Title FROM \"01\" GROUP BY Title HAVING count(*) > 1"));
     QVERIFY2(repeated.isEmpty(), qPrintable(repeated.join(QStringLiteral("、"))));
 }
 
-void ContentShippedTest::energiesArePlausible() {
+void ContentShippedTest::energiesArePlausible()
+{
     const QRegularExpression plain(QStringLiteral("^[0-9]+(\\.[0-9]+)?$"));
     const QList<QVariantList> rows = m_db->rows(QStringLiteral("SELECT Title, sz, typeof(sz) FROM \"01\""));
     QVERIFY(!rows.isEmpty());
@@ -219,7 +234,8 @@ void ContentShippedTest::energiesArePlausible() {
     }
 }
 
-void ContentShippedTest::referenceEnergies_data() {
+void ContentShippedTest::referenceEnergies_data()
+{
     QTest::addColumn<QString>("title");
     QTest::addColumn<double>("kcal");
 
@@ -235,7 +251,8 @@ void ContentShippedTest::referenceEnergies_data() {
     QTest::newRow("peanut oil") << "花生油" << 899.0;
 }
 
-void ContentShippedTest::referenceEnergies() {
+void ContentShippedTest::referenceEnergies()
+{
     QFETCH(QString, title);
     QFETCH(double, kcal);
 
@@ -245,7 +262,8 @@ void ContentShippedTest::referenceEnergies() {
     QVERIFY2(qAbs(shipped - kcal) <= kcal * 0.08, qPrintable(QStringLiteral("%1: %2").arg(title, found.first())));
 }
 
-void ContentShippedTest::planIsAWeekThatFits() {
+void ContentShippedTest::planIsAWeekThatFits()
+{
     const QStringList days = m_db->column(QStringLiteral("SELECT foodsport FROM plan ORDER BY rowid"));
     QCOMPARE(days.size(), 7);
     for (qsizetype d = 0; d < days.size(); ++d) {
@@ -257,14 +275,16 @@ void ContentShippedTest::planIsAWeekThatFits() {
     }
 }
 
-void ContentShippedTest::diaryShippedEmpty() {
+void ContentShippedTest::diaryShippedEmpty()
+{
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'rj'"))
                  .toLongLong(),
              1);
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT count(*) FROM rj")).toLongLong(), 0);
 }
 
-void ContentShippedTest::fileIsOwnerOnly() {
+void ContentShippedTest::fileIsOwnerOnly()
+{
     struct stat info {};
     QCOMPARE(::stat(QFile::encodeName(m_path).constData(), &info), 0);
     QCOMPARE(info.st_mode & 07777, mode_t(0600));

@@ -46,8 +46,8 @@ private slots:
         QTest::newRow("decimal comma") << "de_DE" << 120.5 << "120,5";
         QTest::newRow("tenth") << "en_US" << 0.1 << "0.1";
         QTest::newRow("float noise trimmed at 15 digits") << "en_US" << 0.1 + 0.2 << "0.3";
-        QTest::newRow("single precision shows its digits") << "en_US" << static_cast<double>(120.3f)
-                                                            << "120.300003051758";
+        QTest::newRow("single precision shows its digits")
+            << "en_US" << static_cast<double>(120.3f) << "120.300003051758";
         QTest::newRow("negative") << "en_US" << -3.25 << "-3.25";
         QTest::newRow("zero") << "en_US" << 0.0 << "0";
     }
@@ -66,29 +66,52 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("valid");
         QTest::addColumn<double>("expected");
-        QTest::newRow("plain") << "zh_CN" << "125" << true << 125.0;
-        QTest::newRow("decimal") << "zh_CN" << "125.5" << true << 125.5;
-        QTest::newRow("spaces around") << "zh_CN" << "  120 " << true << 120.0;
-        QTest::newRow("sign") << "zh_CN" << "+7" << true << 7.0;
-        QTest::newRow("minus") << "zh_CN" << "-7.5" << true << -7.5;
-        QTest::newRow("exponent") << "zh_CN" << "1.2e2" << true << 120.0;
-        QTest::newRow("exponent sign") << "zh_CN" << "12E-1" << true << 1.2;
-        QTest::newRow("leading point") << "zh_CN" << ".5" << true << 0.5;
-        QTest::newRow("trailing point") << "zh_CN" << "5." << true << 5.0;
-        QTest::newRow("thousands separator") << "zh_CN" << "1,200" << false << 0.0;
-        QTest::newRow("empty") << "zh_CN" << "" << false << 0.0;
-        QTest::newRow("blank") << "zh_CN" << "   " << false << 0.0;
-        QTest::newRow("lone sign") << "zh_CN" << "-" << false << 0.0;
-        QTest::newRow("letters") << "zh_CN" << "12kg" << false << 0.0;
-        QTest::newRow("inner space") << "zh_CN" << "1 2" << false << 0.0;
-        QTest::newRow("bare exponent") << "zh_CN" << "1e" << false << 0.0;
-        QTest::newRow("overflow") << "zh_CN" << "1e999" << false << 0.0;
-        QTest::newRow("nan") << "zh_CN" << "nan" << false << 0.0;
-        QTest::newRow("inf") << "zh_CN" << "inf" << false << 0.0;
-        QTest::newRow("full-width digits") << "zh_CN" << "１２５" << false << 0.0;
-        QTest::newRow("comma locale") << "de_DE" << "125,5" << true << 125.5;
-        QTest::newRow("comma locale rejects point") << "de_DE" << "125.5" << false << 0.0;
-        QTest::newRow("comma locale thousands") << "de_DE" << "1.200" << false << 0.0;
+        QTest::newRow("plain") << "zh_CN"
+                               << "125" << true << 125.0;
+        QTest::newRow("decimal") << "zh_CN"
+                                 << "125.5" << true << 125.5;
+        QTest::newRow("spaces around") << "zh_CN"
+                                       << "  120 " << true << 120.0;
+        QTest::newRow("sign") << "zh_CN"
+                              << "+7" << true << 7.0;
+        QTest::newRow("minus") << "zh_CN"
+                               << "-7.5" << true << -7.5;
+        QTest::newRow("exponent") << "zh_CN"
+                                  << "1.2e2" << true << 120.0;
+        QTest::newRow("exponent sign") << "zh_CN"
+                                       << "12E-1" << true << 1.2;
+        QTest::newRow("leading point") << "zh_CN"
+                                       << ".5" << true << 0.5;
+        QTest::newRow("trailing point") << "zh_CN"
+                                        << "5." << true << 5.0;
+        QTest::newRow("thousands separator") << "zh_CN"
+                                             << "1,200" << false << 0.0;
+        QTest::newRow("empty") << "zh_CN"
+                               << "" << false << 0.0;
+        QTest::newRow("blank") << "zh_CN"
+                               << "   " << false << 0.0;
+        QTest::newRow("lone sign") << "zh_CN"
+                                   << "-" << false << 0.0;
+        QTest::newRow("letters") << "zh_CN"
+                                 << "12kg" << false << 0.0;
+        QTest::newRow("inner space") << "zh_CN"
+                                     << "1 2" << false << 0.0;
+        QTest::newRow("bare exponent") << "zh_CN"
+                                       << "1e" << false << 0.0;
+        QTest::newRow("overflow") << "zh_CN"
+                                  << "1e999" << false << 0.0;
+        QTest::newRow("nan") << "zh_CN"
+                             << "nan" << false << 0.0;
+        QTest::newRow("inf") << "zh_CN"
+                             << "inf" << false << 0.0;
+        QTest::newRow("full-width digits") << "zh_CN"
+                                           << "１２５" << false << 0.0;
+        QTest::newRow("comma locale") << "de_DE"
+                                      << "125,5" << true << 125.5;
+        QTest::newRow("comma locale rejects point") << "de_DE"
+                                                    << "125.5" << false << 0.0;
+        QTest::newRow("comma locale thousands") << "de_DE"
+                                                << "1.200" << false << 0.0;
     }
 
     void textToNumber()
@@ -145,7 +168,8 @@ private slots:
         QCOMPARE(conversions::fromStorageText(QStringLiteral("2026-12-07 08:30:15.123")), value);
         QCOMPARE(conversions::fromStorageText(QStringLiteral("2026-12-07T08:30:15.12")),
                  QDateTime(QDate(2026, 12, 7), QTime(8, 30, 15, 120)));
-        QCOMPARE(conversions::fromStorageText(QStringLiteral("2026-12-07")), QDateTime(QDate(2026, 12, 7), QTime(0, 0)));
+        QCOMPARE(conversions::fromStorageText(QStringLiteral("2026-12-07")),
+                 QDateTime(QDate(2026, 12, 7), QTime(0, 0)));
         QVERIFY(!conversions::fromStorageText(QStringLiteral("2026-13-07")).has_value());
         QVERIFY(!conversions::fromStorageText(QStringLiteral("yesterday")).has_value());
     }

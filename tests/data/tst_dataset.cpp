@@ -23,8 +23,8 @@ QString errorOf(const std::function<void()>& f)
     return QStringLiteral("<no error>");
 }
 
-const QString articles = TempDatabase::standardSchema() +
-                         QStringLiteral("INSERT INTO sp VALUES('一','甲'),('二','乙'),('三','丙');");
+const QString articles =
+    TempDatabase::standardSchema() + QStringLiteral("INSERT INTO sp VALUES('一','甲'),('二','乙'),('三','丙');");
 
 } // namespace
 
@@ -136,8 +136,8 @@ private slots:
     void commandTextsReturnRowsInStoredOrder()
     {
         QFETCH(QString, text);
-        TempDatabase db(TempDatabase::standardSchema() + QStringLiteral(
-            "INSERT INTO \"01\" VALUES('b','z','1'),('a','y','2'),('c','x','3');"));
+        TempDatabase db(TempDatabase::standardSchema() +
+                        QStringLiteral("INSERT INTO \"01\" VALUES('b','z','1'),('a','y','2'),('c','x','3');"));
         Connection c(db.folder());
         Dataset ds(QStringLiteral("ADODataSet"), c);
         load(ds, text);
@@ -331,7 +331,8 @@ private slots:
     void aFailedPostKeepsTheRowPendingForARetry()
     {
         TempDatabase db;
-        db.exec(QStringLiteral("CREATE TRIGGER no_insert BEFORE INSERT ON rj BEGIN SELECT RAISE(ABORT, 'blocked'); END;"));
+        db.exec(
+            QStringLiteral("CREATE TRIGGER no_insert BEFORE INSERT ON rj BEGIN SELECT RAISE(ABORT, 'blocked'); END;"));
         Connection c(db.folder());
         Dataset ds(QStringLiteral("ADODataSet_tevu"), c);
         load(ds, QStringLiteral("select * from rj"));

@@ -9,9 +9,10 @@
 
 namespace {
 
-const QString entries = TempDatabase::standardSchema() + QStringLiteral(
-    "INSERT INTO rj VALUES('2026-03-03 07:00:00.000','c',128),('2026-03-01 07:00:00.000','a',130),"
-    "('2026-03-02 07:00:00.000','b',NULL);");
+const QString entries =
+    TempDatabase::standardSchema() +
+    QStringLiteral("INSERT INTO rj VALUES('2026-03-03 07:00:00.000','c',128),('2026-03-01 07:00:00.000','a',130),"
+                   "('2026-03-02 07:00:00.000','b',NULL);");
 
 } // namespace
 

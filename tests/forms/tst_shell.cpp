@@ -13,10 +13,10 @@
 
 namespace {
 
-const QString contentSql = TempDatabase::standardSchema() + QStringLiteral(
-    "INSERT INTO sp VALUES('红豆薏米粥','早餐'),('番茄炒蛋','午餐');"
-    "INSERT INTO yd VALUES('快走','每天三十分钟');"
-    "INSERT INTO xd VALUES('多喝水','每天八杯');");
+const QString contentSql =
+    TempDatabase::standardSchema() + QStringLiteral("INSERT INTO sp VALUES('红豆薏米粥','早餐'),('番茄炒蛋','午餐');"
+                                                    "INSERT INTO yd VALUES('快走','每天三十分钟');"
+                                                    "INSERT INTO xd VALUES('多喝水','每天八杯');");
 
 } // namespace
 
@@ -121,11 +121,16 @@ private slots:
         QTest::addColumn<QString>("expectedLabel");
         QTest::addColumn<bool>("pressedStaysShifted");
         for (const auto& [tag, b] : {std::pair{"right", Qt::RightButton}, std::pair{"middle", Qt::MiddleButton}}) {
-            QTest::addRow("%s same picture", tag) << b << "Image5" << "红豆薏米粥" << false;
-            QTest::addRow("%s other picture", tag) << b << "Image6" << "快走" << true;
-            QTest::addRow("%s caption label", tag) << b << "Label3" << "" << true;
-            QTest::addRow("%s content box", tag) << b << "Memo1" << "" << true;
-            QTest::addRow("%s outside", tag) << b << "" << "" << true;
+            QTest::addRow("%s same picture", tag) << b << "Image5"
+                                                  << "红豆薏米粥" << false;
+            QTest::addRow("%s other picture", tag) << b << "Image6"
+                                                   << "快走" << true;
+            QTest::addRow("%s caption label", tag) << b << "Label3"
+                                                   << "" << true;
+            QTest::addRow("%s content box", tag) << b << "Memo1"
+                                                 << "" << true;
+            QTest::addRow("%s outside", tag) << b << ""
+                                             << "" << true;
         }
     }
 
@@ -316,10 +321,14 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("hint");
-        QTest::newRow("previous") << "Image2" << "上一条";
-        QTest::newRow("next") << "Image12" << "下一条";
-        QTest::newRow("ok") << "Image15" << "确定";
-        QTest::newRow("new entry") << "Image13" << "";
+        QTest::newRow("previous") << "Image2"
+                                  << "上一条";
+        QTest::newRow("next") << "Image12"
+                              << "下一条";
+        QTest::newRow("ok") << "Image15"
+                            << "确定";
+        QTest::newRow("new entry") << "Image13"
+                                   << "";
     }
 
     void hintsShowAfterTheyRestAndOnlyWhereDesigned()
@@ -348,15 +357,25 @@ private slots:
         QTest::addColumn<int>("pixelSize");
         QTest::addColumn<QColor>("colour"); // invalid: not a caption
         const QString form = QStringLiteral("MS Sans Serif");
-        QTest::newRow("main caption") << "main" << "Label5" << form << 11 << QColor(0x80, 0x00, 0x80);
-        QTest::newRow("main prompt") << "main" << "Label1" << "幼圆" << 15 << QColor(0x00, 0x80, 0x00);
-        QTest::newRow("main box") << "main" << "Memo1" << form << 11 << QColor();
-        QTest::newRow("food tree") << "main" << "TreeView1" << form << 11 << QColor();
-        QTest::newRow("weight") << "main" << "Edit1" << form << 11 << QColor();
-        QTest::newRow("about caption") << "about" << "Label1" << form << 13 << QColor(0x00, 0x80, 0x00);
-        QTest::newRow("plan caption") << "plan" << "Label7" << form << 13 << QColor(0x00, 0x00, 0xFF);
-        QTest::newRow("plan box") << "plan" << "Memo7" << form << 11 << QColor();
-        QTest::newRow("plan button") << "plan" << "Button1" << form << 11 << QColor();
+        QTest::newRow("main caption") << "main"
+                                      << "Label5" << form << 11 << QColor(0x80, 0x00, 0x80);
+        QTest::newRow("main prompt") << "main"
+                                     << "Label1"
+                                     << "幼圆" << 15 << QColor(0x00, 0x80, 0x00);
+        QTest::newRow("main box") << "main"
+                                  << "Memo1" << form << 11 << QColor();
+        QTest::newRow("food tree") << "main"
+                                   << "TreeView1" << form << 11 << QColor();
+        QTest::newRow("weight") << "main"
+                                << "Edit1" << form << 11 << QColor();
+        QTest::newRow("about caption") << "about"
+                                       << "Label1" << form << 13 << QColor(0x00, 0x80, 0x00);
+        QTest::newRow("plan caption") << "plan"
+                                      << "Label7" << form << 13 << QColor(0x00, 0x00, 0xFF);
+        QTest::newRow("plan box") << "plan"
+                                  << "Memo7" << form << 11 << QColor();
+        QTest::newRow("plan button") << "plan"
+                                     << "Button1" << form << 11 << QColor();
     }
 
     void textsUseTheirWindowsFontsAndCaptionColours()
@@ -368,7 +387,7 @@ private slots:
         QFETCH(QColor, colour);
         TempDatabase db(contentSql);
         Windows w(db.folder());
-        QWidget* top = window == u"main" ? static_cast<QWidget*>(w.main.get())
+        QWidget* top = window == u"main"    ? static_cast<QWidget*>(w.main.get())
                        : window == u"about" ? static_cast<QWidget*>(w.about.get())
                                             : static_cast<QWidget*>(w.plan.get());
         auto* widget = top->findChild<QWidget*>(name);

@@ -69,8 +69,9 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(int, table);
-        const QList<tevu::content::Article>& articles =
-            table == 0 ? m_content.recipes : table == 1 ? m_content.exercises : m_content.tips;
+        const QList<tevu::content::Article>& articles = table == 0   ? m_content.recipes
+                                                        : table == 1 ? m_content.exercises
+                                                                     : m_content.tips;
         Windows w(m_dir.path());
         Windows::click(w.button(button));
         for (int i = 0; i < articles.size(); ++i) {

@@ -13,15 +13,16 @@
 
 namespace {
 
-const QString articles = TempDatabase::standardSchema() + QStringLiteral(
-    "INSERT INTO sp VALUES('第一篇','甲'),('第二篇','乙\n第二行'),('第三篇','丙');"
-    "INSERT INTO yd VALUES('快走','每天');");
+const QString articles = TempDatabase::standardSchema() +
+                         QStringLiteral("INSERT INTO sp VALUES('第一篇','甲'),('第二篇','乙\n第二行'),('第三篇','丙');"
+                                        "INSERT INTO yd VALUES('快走','每天');");
 
-const QString foods = TempDatabase::standardSchema() + QStringLiteral(
-    "INSERT INTO \"02\" VALUES('谷类'),('蔬菜'),('空类');"
-    "INSERT INTO \"01\" VALUES"
-    "('蔬菜','黄瓜','16'),('谷类','米饭','116'),('谷类','馒头','223'),('无此类','孤儿','50'),"
-    "('蔬菜','重名','10'),('谷类','重名','20'),('谷类 ','带空格','1'),('蔬菜','空类','77');");
+const QString foods =
+    TempDatabase::standardSchema() +
+    QStringLiteral("INSERT INTO \"02\" VALUES('谷类'),('蔬菜'),('空类');"
+                   "INSERT INTO \"01\" VALUES"
+                   "('蔬菜','黄瓜','16'),('谷类','米饭','116'),('谷类','馒头','223'),('无此类','孤儿','50'),"
+                   "('蔬菜','重名','10'),('谷类','重名','20'),('谷类 ','带空格','1'),('蔬菜','空类','77');");
 
 QStringList childTexts(const QTreeWidgetItem* node)
 {
@@ -210,9 +211,15 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("listed");
-        QTest::newRow("decimal") << "125.5" << "125.5" << "125.5";
-        QTest::newRow("spaces around") << " 120 " << "120.0" << "120";
-        QTest::newRow("exponent") << "1.2e2" << "120.0" << "120";
+        QTest::newRow("decimal") << "125.5"
+                                 << "125.5"
+                                 << "125.5";
+        QTest::newRow("spaces around") << " 120 "
+                                       << "120.0"
+                                       << "120";
+        QTest::newRow("exponent") << "1.2e2"
+                                  << "120.0"
+                                  << "120";
     }
 
     void okStoresOneEntryWithTheTimeTextAndWeight()
@@ -261,7 +268,8 @@ private slots:
         Windows w(db.folder());
         Windows::click(w.button("Image8"));
         writeEntry(w, QStringLiteral("日记"), typed);
-        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("'%1' is not a valid floating point value").arg(typed)});
+        QCOMPARE(w.reporter.messages,
+                 QStringList{QStringLiteral("'%1' is not a valid floating point value").arg(typed)});
         QCOMPARE(db.scalar(QStringLiteral("select count(*) from rj")).toInt(), 0);
         QVERIFY(!w.find<QPlainTextEdit>("Memo1")->isReadOnly());
         QVERIFY(weightBox(w)->isVisible());
@@ -326,8 +334,9 @@ private slots:
 
     void caseMattersWhenPlacingFoods()
     {
-        TempDatabase db(TempDatabase::standardSchema() + QStringLiteral(
-            "INSERT INTO \"02\" VALUES('Fruit');INSERT INTO \"01\" VALUES('fruit','apple','52'),('Fruit','pear','50');"));
+        TempDatabase db(TempDatabase::standardSchema() +
+                        QStringLiteral("INSERT INTO \"02\" VALUES('Fruit');INSERT INTO \"01\" "
+                                       "VALUES('fruit','apple','52'),('Fruit','pear','50');"));
         Windows w(db.folder());
         auto* tree = w.find<QTreeWidget>("TreeView1");
         QCOMPARE(childTexts(tree->topLevelItem(0)), QStringList{"pear"});

@@ -10,7 +10,8 @@
 namespace {
 
 // A small data.Mdb with every kind of value a field can hold, made once per process.
-const QByteArray& original() {
+const QByteArray& original()
+{
     static const QByteArray bytes = [] {
         sqlite3* db = nullptr;
         const QByteArray path = fuzz::databasePath().toUtf8();
@@ -38,7 +39,8 @@ const QByteArray& original() {
     return bytes;
 }
 
-void readEverything(Dataset& dataset) {
+void readEverything(Dataset& dataset)
+{
     const int rows = dataset.recordCount();
     dataset.first();
     for (int row = 0; row < rows; ++row) {
@@ -60,7 +62,8 @@ void readEverything(Dataset& dataset) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     const QByteArray& before = original();
     const QString command = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     {

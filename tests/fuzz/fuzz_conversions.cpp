@@ -9,7 +9,8 @@
 
 namespace {
 
-const QLocale& localeFor(std::uint8_t selector) {
+const QLocale& localeFor(std::uint8_t selector)
+{
     static const QLocale locales[] = {QLocale(QLocale::Chinese, QLocale::China), QLocale::c(),
                                       QLocale(QLocale::English, QLocale::UnitedStates),
                                       QLocale(QLocale::German, QLocale::Germany)};
@@ -18,18 +19,21 @@ const QLocale& localeFor(std::uint8_t selector) {
 
 // An OLE date as days on one line: its whole days, then the time of day, which is the fraction's size whatever
 // the sign (-1.25 is 06:00 on the day before the epoch, and -0.25 is 06:00 on the epoch itself).
-double moment(double ole) {
+double moment(double ole)
+{
     const double whole = std::trunc(ole);
     return whole + std::fabs(ole - whole);
 }
 
-double doubleFrom(const std::uint8_t* data, std::size_t size) {
+double doubleFrom(const std::uint8_t* data, std::size_t size)
+{
     double value = 0;
     std::memcpy(&value, data, std::min(size, sizeof value));
     return value;
 }
 
-void checkDateTime(const QDateTime& value, const QLocale& locale, const QString& input) {
+void checkDateTime(const QDateTime& value, const QLocale& locale, const QString& input)
+{
     if (!value.isValid())
         fuzz::finding("an accepted date-time is not valid:", input);
     const QString shownAnyway = conversions::dateTimeToText(value, locale);
@@ -58,7 +62,8 @@ void checkDateTime(const QDateTime& value, const QLocale& locale, const QString&
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     if (size < 2)
         return 0;
     const QLocale& locale = localeFor(data[1]);

@@ -9,7 +9,8 @@
 
 namespace {
 
-const QLocale& localeFor(std::uint8_t selector) {
+const QLocale& localeFor(std::uint8_t selector)
+{
     // The program's own, the plain C one, and two that write a decimal comma.
     static const QLocale locales[] = {QLocale(QLocale::Chinese, QLocale::China), QLocale::c(),
                                       QLocale(QLocale::German, QLocale::Germany),
@@ -17,7 +18,8 @@ const QLocale& localeFor(std::uint8_t selector) {
     return locales[selector % 4];
 }
 
-bool onlyNumberCharacters(const QString& text, const QLocale& locale) {
+bool onlyNumberCharacters(const QString& text, const QLocale& locale)
+{
     const QString separator = locale.decimalPoint();
     const QString trimmed = text.trimmed();
     for (qsizetype i = 0; i < trimmed.size(); ++i) {
@@ -32,7 +34,8 @@ bool onlyNumberCharacters(const QString& text, const QLocale& locale) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     if (size == 0)
         return 0;
     const QLocale& locale = localeFor(data[0]);

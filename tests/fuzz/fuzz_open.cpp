@@ -14,7 +14,8 @@ const char* const commandTexts[] = {"select * from 02", "select * from 01", "sel
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     const QByteArray image(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     for (const QString& stray : fuzz::strays())
         QFile::remove(fuzz::scratchFolder() + u'/' + stray);

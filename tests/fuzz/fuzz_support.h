@@ -13,7 +13,8 @@
 namespace fuzz {
 
 // A folder of this process's own, removed when the process ends normally.
-inline const QString& scratchFolder() {
+inline const QString& scratchFolder()
+{
     static const QString folder = [] {
         QByteArray pattern = QDir::tempPath().toUtf8() + "/tevu-fuzz-XXXXXX";
         if (!::mkdtemp(pattern.data())) {
@@ -28,16 +29,19 @@ inline const QString& scratchFolder() {
     return folder;
 }
 
-inline QString databasePath() {
+inline QString databasePath()
+{
     return scratchFolder() + QStringLiteral("/data.Mdb");
 }
 
-inline QByteArray readAll(const QString& path) {
+inline QByteArray readAll(const QString& path)
+{
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-inline void writeAll(const QString& path, const QByteArray& bytes) {
+inline void writeAll(const QString& path, const QByteArray& bytes)
+{
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
         std::fprintf(stderr, "fuzz: cannot write %s\n", qPrintable(path));
@@ -46,20 +50,23 @@ inline void writeAll(const QString& path, const QByteArray& bytes) {
 }
 
 // The names in the scratch folder besides data.Mdb.
-inline QStringList strays() {
+inline QStringList strays()
+{
     QStringList names = QDir(scratchFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     names.removeAll(QStringLiteral("data.Mdb"));
     return names;
 }
 
-inline int& workDone() {
+inline int& workDone()
+{
     static int thousands = 0;
     return thousands;
 }
 
 // Stops the connection's statements after a budget of engine steps (two million per input) and refuses values
 // over 10 MB, so that an endless or enormous query ends as an error rather than a hang or an exhausted memory.
-inline void boundWork(sqlite3* db) {
+inline void boundWork(sqlite3* db)
+{
     workDone() = 0;
     if (!db)
         return;
@@ -68,7 +75,8 @@ inline void boundWork(sqlite3* db) {
     sqlite3_limit(db, SQLITE_LIMIT_LENGTH, 10 * 1000 * 1000);
 }
 
-[[noreturn]] inline void finding(const char* what, const QString& detail = QString()) {
+[[noreturn]] inline void finding(const char* what, const QString& detail = QString())
+{
     std::fprintf(stderr, "FINDING: %s %s\n", what, qPrintable(detail.left(2000)));
     std::abort();
 }

@@ -31,7 +31,8 @@ using reliability::savePlan;
 
 namespace {
 
-void say(const QString& line) {
+void say(const QString& line)
+{
     const QByteArray bytes = line.toUtf8() + '\n';
     qsizetype done = 0;
     while (done < bytes.size()) {
@@ -42,13 +43,15 @@ void say(const QString& line) {
     }
 }
 
-int usage() {
+int usage()
+{
     std::fprintf(stderr, "usage: diary_writer write <folder> <seed> <first> [count] | hold <folder> <ms> | "
                          "readonly <folder>\n");
     return 2;
 }
 
-int write(const QStringList& args) {
+int write(const QStringList& args)
+{
     if (args.size() < 5)
         return usage();
     const QString folder = args[2];
@@ -82,7 +85,8 @@ int write(const QStringList& args) {
     return 0;
 }
 
-int hold(const QStringList& args) {
+int hold(const QStringList& args)
+{
     if (args.size() < 4)
         return usage();
     const QByteArray path = (args[2] + QStringLiteral("/data.Mdb")).toUtf8();
@@ -113,7 +117,8 @@ int hold(const QStringList& args) {
     return 0;
 }
 
-int readonly(const QStringList& args) {
+int readonly(const QStringList& args)
+{
     if (args.size() < 3)
         return usage();
     say(QStringLiteral("uid %1").arg(::getuid()));
@@ -146,7 +151,8 @@ int readonly(const QStringList& args) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QApplication app(argc, argv);
     reliability::useProgramLocale();
     const QStringList args = app.arguments();

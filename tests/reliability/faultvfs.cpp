@@ -54,7 +54,8 @@ struct State {
     QList<Opened> opened;
 };
 
-State& state() {
+State& state()
+{
     static State s;
     return s;
 }
@@ -66,30 +67,36 @@ struct File {
     bool dirSyncPending;
 };
 
-File* asFile(sqlite3_file* f) {
+File* asFile(sqlite3_file* f)
+{
     return reinterpret_cast<File*>(f);
 }
 
-sqlite3_file* realOf(sqlite3_file* f) {
+sqlite3_file* realOf(sqlite3_file* f)
+{
     return asFile(f)->real;
 }
 
-bool isWatched(const char* path) {
+bool isWatched(const char* path)
+{
     const State& s = state();
     return path && !s.folder.empty() && std::strncmp(path, s.folder.c_str(), s.folder.size()) == 0;
 }
 
 // Whether the layer acts on this file now: a file opened before watch() began counts from then on.
-bool watchedFile(const File* file) {
+bool watchedFile(const File* file)
+{
     return file->path && isWatched(file->path->c_str());
 }
 
-std::string baseName(const std::string& path) {
+std::string baseName(const std::string& path)
+{
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool writeAll(int fd, const std::string& bytes, off_t offset) {
+bool writeAll(int fd, const std::string& bytes, off_t offset)
+{
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, offset + static_cast<off_t>(done));
@@ -100,7 +107,8 @@ bool writeAll(int fd, const std::string& bytes, off_t offset) {
     return true;
 }
 
-std::string readWholeFile(const std::string& path, mode_t* mode) {
+std::string readWholeFile(const std::string& path, mode_t* mode)
+{
     std::string bytes;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -116,7 +124,8 @@ std::string readWholeFile(const std::string& path, mode_t* mode) {
     return bytes;
 }
 
-void undo(const Volatile& op, QStringList& trace) {
+void undo(const Volatile& op, QStringList& trace)
+{
     const QString name = QString::fromStdString(baseName(op.path));
     switch (op.kind) {
     case Volatile::Write:
@@ -153,7 +162,8 @@ void undo(const Volatile& op, QStringList& trace) {
     }
 }
 
-void cutNow() {
+void cutNow()
+{
     State& s = state();
     if (s.cut)
         return;
@@ -170,7 +180,8 @@ void cutNow() {
 }
 
 // Called before a counted operation on a watched file: SQLITE_OK to go ahead, else the error to report instead.
-int counted(const char* what, const std::string& path, bool isWrite, int ioError) {
+int counted(const char* what, const std::string& path, bool isWrite, int ioError)
+{
     State& s = state();
     if (s.cut)
         return ioError;
@@ -199,7 +210,8 @@ int counted(const char* what, const std::string& path, bool isWrite, int ioError
     return SQLITE_OK;
 }
 
-void forget(const std::string& path, bool contents, bool directory) {
+void forget(const std::string& path, bool contents, bool directory)
+{
     auto& log = state().log;
     std::erase_if(log, [&](const Volatile& op) {
         const bool isContent = op.kind == Volatile::Write || op.kind == Volatile::Truncate;
@@ -207,7 +219,8 @@ void forget(const std::string& path, bool contents, bool directory) {
     });
 }
 
-bool syncDirectoryOf(const std::string& path) {
+bool syncDirectoryOf(const std::string& path)
+{
     const auto slash = path.rfind('/');
     const std::string directory = slash == std::string::npos || slash == 0 ? std::string("/") : path.substr(0, slash);
     const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -220,7 +233,8 @@ bool syncDirectoryOf(const std::string& path) {
 
 // ---- file methods ----
 
-int xClose(sqlite3_file* f) {
+int xClose(sqlite3_file* f)
+{
     File* file = asFile(f);
     const int rc = file->real->pMethods ? file->real->pMethods->xClose(file->real) : SQLITE_OK;
     delete file->path;
@@ -228,7 +242,8 @@ int xClose(sqlite3_file* f) {
     return rc;
 }
 
-int xRead(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
+int xRead(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset)
+{
     File* file = asFile(f);
     if (file->path) {
         std::lock_guard lock(state().mutex);
@@ -238,7 +253,8 @@ int xRead(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
     return file->real->pMethods->xRead(file->real, buffer, amount, offset);
 }
 
-int xWrite(sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 offset) {
+int xWrite(sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 offset)
+{
     File* file = asFile(f);
     State& s = state();
     std::lock_guard lock(s.mutex);
@@ -264,7 +280,8 @@ int xWrite(sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 offset
     return rc;
 }
 
-int xTruncate(sqlite3_file* f, sqlite3_int64 size) {
+int xTruncate(sqlite3_file* f, sqlite3_int64 size)
+{
     File* file = asFile(f);
     State& s = state();
     std::lock_guard lock(s.mutex);
@@ -289,7 +306,8 @@ int xTruncate(sqlite3_file* f, sqlite3_int64 size) {
     return rc;
 }
 
-int xSync(sqlite3_file* f, int flags) {
+int xSync(sqlite3_file* f, int flags)
+{
     File* file = asFile(f);
     State& s = state();
     std::lock_guard lock(s.mutex);
@@ -306,55 +324,68 @@ int xSync(sqlite3_file* f, int flags) {
     return rc;
 }
 
-int xFileSize(sqlite3_file* f, sqlite3_int64* size) {
+int xFileSize(sqlite3_file* f, sqlite3_int64* size)
+{
     return realOf(f)->pMethods->xFileSize(realOf(f), size);
 }
 
-int xLock(sqlite3_file* f, int level) {
+int xLock(sqlite3_file* f, int level)
+{
     return realOf(f)->pMethods->xLock(realOf(f), level);
 }
 
-int xUnlock(sqlite3_file* f, int level) {
+int xUnlock(sqlite3_file* f, int level)
+{
     return realOf(f)->pMethods->xUnlock(realOf(f), level);
 }
 
-int xCheckReservedLock(sqlite3_file* f, int* out) {
+int xCheckReservedLock(sqlite3_file* f, int* out)
+{
     return realOf(f)->pMethods->xCheckReservedLock(realOf(f), out);
 }
 
-int xFileControl(sqlite3_file* f, int op, void* arg) {
+int xFileControl(sqlite3_file* f, int op, void* arg)
+{
     return realOf(f)->pMethods->xFileControl(realOf(f), op, arg);
 }
 
-int xSectorSize(sqlite3_file* f) {
+int xSectorSize(sqlite3_file* f)
+{
     return realOf(f)->pMethods->xSectorSize(realOf(f));
 }
 
-int xDeviceCharacteristics(sqlite3_file* f) {
+int xDeviceCharacteristics(sqlite3_file* f)
+{
     return realOf(f)->pMethods->xDeviceCharacteristics(realOf(f));
 }
 
-int xShmMap(sqlite3_file* f, int region, int size, int extend, void volatile** out) {
+int xShmMap(sqlite3_file* f, int region, int size, int extend, void volatile** out)
+{
     return realOf(f)->pMethods->xShmMap(realOf(f), region, size, extend, out);
 }
 
-int xShmLock(sqlite3_file* f, int offset, int n, int flags) {
+int xShmLock(sqlite3_file* f, int offset, int n, int flags)
+{
     return realOf(f)->pMethods->xShmLock(realOf(f), offset, n, flags);
 }
 
-void xShmBarrier(sqlite3_file* f) {
+void xShmBarrier(sqlite3_file* f)
+{
     realOf(f)->pMethods->xShmBarrier(realOf(f));
 }
 
-int xShmUnmap(sqlite3_file* f, int deleteFlag) {
+int xShmUnmap(sqlite3_file* f, int deleteFlag)
+{
     return realOf(f)->pMethods->xShmUnmap(realOf(f), deleteFlag);
 }
 
-int xFetch(sqlite3_file* f, sqlite3_int64 offset, int amount, void** out) {
+int xFetch(sqlite3_file* f, sqlite3_int64 offset, int amount, void** out)
+{
     return realOf(f)->pMethods->xFetch(realOf(f), offset, amount, out);
 }
 
-int xUnfetch(sqlite3_file* f, sqlite3_int64 offset, void* p) {
+int xUnfetch(sqlite3_file* f, sqlite3_int64 offset, void* p)
+{
     return realOf(f)->pMethods->xUnfetch(realOf(f), offset, p);
 }
 
@@ -382,7 +413,8 @@ const sqlite3_io_methods ioMethods = {
 
 // ---- file-system methods ----
 
-int vOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* outFlags) {
+int vOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* outFlags)
+{
     State& s = state();
     File* file = asFile(f);
     file->base.pMethods = nullptr;
@@ -422,7 +454,8 @@ int vOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* outFl
     return rc;
 }
 
-int vDelete(sqlite3_vfs*, const char* name, int dirSync) {
+int vDelete(sqlite3_vfs*, const char* name, int dirSync)
+{
     State& s = state();
     std::lock_guard lock(s.mutex);
     if (!isWatched(name))
@@ -452,7 +485,8 @@ int vDelete(sqlite3_vfs*, const char* name, int dirSync) {
     return SQLITE_OK;
 }
 
-int vAccess(sqlite3_vfs*, const char* name, int flags, int* out) {
+int vAccess(sqlite3_vfs*, const char* name, int flags, int* out)
+{
     State& s = state();
     {
         std::lock_guard lock(s.mutex);
@@ -462,61 +496,75 @@ int vAccess(sqlite3_vfs*, const char* name, int flags, int* out) {
     return s.real->xAccess(s.real, name, flags, out);
 }
 
-int vFullPathname(sqlite3_vfs*, const char* name, int size, char* out) {
+int vFullPathname(sqlite3_vfs*, const char* name, int size, char* out)
+{
     return state().real->xFullPathname(state().real, name, size, out);
 }
 
-void* vDlOpen(sqlite3_vfs*, const char* name) {
+void* vDlOpen(sqlite3_vfs*, const char* name)
+{
     return state().real->xDlOpen(state().real, name);
 }
 
-void vDlError(sqlite3_vfs*, int size, char* out) {
+void vDlError(sqlite3_vfs*, int size, char* out)
+{
     state().real->xDlError(state().real, size, out);
 }
 
-void (*vDlSym(sqlite3_vfs*, void* handle, const char* symbol))(void) {
+void (*vDlSym(sqlite3_vfs*, void* handle, const char* symbol))(void)
+{
     return state().real->xDlSym(state().real, handle, symbol);
 }
 
-void vDlClose(sqlite3_vfs*, void* handle) {
+void vDlClose(sqlite3_vfs*, void* handle)
+{
     state().real->xDlClose(state().real, handle);
 }
 
-int vRandomness(sqlite3_vfs*, int size, char* out) {
+int vRandomness(sqlite3_vfs*, int size, char* out)
+{
     return state().real->xRandomness(state().real, size, out);
 }
 
-int vSleep(sqlite3_vfs*, int microseconds) {
+int vSleep(sqlite3_vfs*, int microseconds)
+{
     return state().real->xSleep(state().real, microseconds);
 }
 
-int vCurrentTime(sqlite3_vfs*, double* out) {
+int vCurrentTime(sqlite3_vfs*, double* out)
+{
     return state().real->xCurrentTime(state().real, out);
 }
 
-int vGetLastError(sqlite3_vfs*, int size, char* out) {
+int vGetLastError(sqlite3_vfs*, int size, char* out)
+{
     return state().real->xGetLastError(state().real, size, out);
 }
 
-int vCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out) {
+int vCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out)
+{
     return state().real->xCurrentTimeInt64(state().real, out);
 }
 
-int vSetSystemCall(sqlite3_vfs*, const char* name, sqlite3_syscall_ptr call) {
+int vSetSystemCall(sqlite3_vfs*, const char* name, sqlite3_syscall_ptr call)
+{
     return state().real->xSetSystemCall(state().real, name, call);
 }
 
-sqlite3_syscall_ptr vGetSystemCall(sqlite3_vfs*, const char* name) {
+sqlite3_syscall_ptr vGetSystemCall(sqlite3_vfs*, const char* name)
+{
     return state().real->xGetSystemCall(state().real, name);
 }
 
-const char* vNextSystemCall(sqlite3_vfs*, const char* name) {
+const char* vNextSystemCall(sqlite3_vfs*, const char* name)
+{
     return state().real->xNextSystemCall(state().real, name);
 }
 
 sqlite3_vfs shim;
 
-void resetCounters(State& s) {
+void resetCounters(State& s)
+{
     s.count = 0;
     s.writes = 0;
     s.trace.clear();
@@ -534,7 +582,8 @@ void resetCounters(State& s) {
 
 } // namespace
 
-void install() {
+void install()
+{
     State& s = state();
     std::lock_guard lock(s.mutex);
     if (s.real)
@@ -567,7 +616,8 @@ void install() {
         qFatal("faultvfs: cannot register the file system");
 }
 
-void watch(const QString& folder) {
+void watch(const QString& folder)
+{
     State& s = state();
     std::lock_guard lock(s.mutex);
     resetCounters(s);
@@ -577,29 +627,34 @@ void watch(const QString& folder) {
     s.folder = canonical.toStdString() + '/';
 }
 
-void stopWatching() {
+void stopWatching()
+{
     State& s = state();
     std::lock_guard lock(s.mutex);
     s.folder.clear();
     resetCounters(s);
 }
 
-int operationCount() {
+int operationCount()
+{
     std::lock_guard lock(state().mutex);
     return state().count;
 }
 
-int writeCount() {
+int writeCount()
+{
     std::lock_guard lock(state().mutex);
     return state().writes;
 }
 
-QStringList trace() {
+QStringList trace()
+{
     std::lock_guard lock(state().mutex);
     return state().trace;
 }
 
-void failAt(int n, Fault fault, bool persistent) {
+void failAt(int n, Fault fault, bool persistent)
+{
     State& s = state();
     std::lock_guard lock(s.mutex);
     s.failAt = n;
@@ -611,55 +666,64 @@ void failAt(int n, Fault fault, bool persistent) {
     s.writes = 0;
 }
 
-void clearFault() {
+void clearFault()
+{
     State& s = state();
     std::lock_guard lock(s.mutex);
     s.failAt = 0;
     s.firing = false;
 }
 
-int faultsDelivered() {
+int faultsDelivered()
+{
     std::lock_guard lock(state().mutex);
     return state().delivered;
 }
 
-void trackPower() {
+void trackPower()
+{
     State& s = state();
     std::lock_guard lock(s.mutex);
     s.tracking = true;
     s.log.clear();
 }
 
-void cutPowerAt(int n, std::uint64_t seed) {
+void cutPowerAt(int n, std::uint64_t seed)
+{
     State& s = state();
     std::lock_guard lock(s.mutex);
     s.cutAt = n;
     s.seed = seed;
 }
 
-void cutPowerNow(std::uint64_t seed) {
+void cutPowerNow(std::uint64_t seed)
+{
     State& s = state();
     std::lock_guard lock(s.mutex);
     s.seed = seed;
     cutNow();
 }
 
-bool powerIsCut() {
+bool powerIsCut()
+{
     std::lock_guard lock(state().mutex);
     return state().cut;
 }
 
-int keptAtCut() {
+int keptAtCut()
+{
     std::lock_guard lock(state().mutex);
     return state().kept;
 }
 
-int lostAtCut() {
+int lostAtCut()
+{
     std::lock_guard lock(state().mutex);
     return state().lost;
 }
 
-QList<Opened> opened() {
+QList<Opened> opened()
+{
     std::lock_guard lock(state().mutex);
     return state().opened;
 }

@@ -20,7 +20,8 @@ namespace {
 struct Raw {
     sqlite3* db = nullptr;
     int rc = SQLITE_OK;
-    explicit Raw(const QString& path) {
+    explicit Raw(const QString& path)
+    {
         rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
         if (db)
             sqlite3_busy_timeout(db, 10000);
@@ -29,7 +30,8 @@ struct Raw {
     QString error() const { return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory"); }
 };
 
-void execOrThrow(sqlite3* db, const char* sql) {
+void execOrThrow(sqlite3* db, const char* sql)
+{
     char* error = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
         const std::string text = error ? error : "unknown";
@@ -66,13 +68,15 @@ const char16_t* const pieces[] = {
     u"\";--",
 };
 
-std::mt19937_64 generatorFor(std::uint64_t seed, int seq, std::uint64_t salt) {
+std::mt19937_64 generatorFor(std::uint64_t seed, int seq, std::uint64_t salt)
+{
     std::seed_seq sequence{static_cast<std::uint32_t>(seed), static_cast<std::uint32_t>(seed >> 32),
                            static_cast<std::uint32_t>(seq), static_cast<std::uint32_t>(salt)};
     return std::mt19937_64(sequence);
 }
 
-QString randomText(std::mt19937_64& random, int minimum, int maximum) {
+QString randomText(std::mt19937_64& random, int minimum, int maximum)
+{
     constexpr int pieceCount = static_cast<int>(sizeof pieces / sizeof pieces[0]);
     const int target = std::uniform_int_distribution<int>(minimum, maximum)(random);
     QString text;
@@ -83,11 +87,13 @@ QString randomText(std::mt19937_64& random, int minimum, int maximum) {
 
 } // namespace
 
-void useProgramLocale() {
+void useProgramLocale()
+{
     conversions::setLocale(QLocale(QLocale::Chinese, QLocale::China));
 }
 
-Entry diaryEntry(std::uint64_t seed, int seq) {
+Entry diaryEntry(std::uint64_t seed, int seq)
+{
     auto random = generatorFor(seed, seq, 1);
     Entry entry;
     entry.seq = seq;
@@ -121,7 +127,8 @@ Entry diaryEntry(std::uint64_t seed, int seq) {
     return entry;
 }
 
-QStringList planTexts(std::uint64_t seed, int version) {
+QStringList planTexts(std::uint64_t seed, int version)
+{
     QStringList texts;
     for (int day = 0; day < 7; ++day) {
         auto random = generatorFor(seed, version * 7 + day, 2);
@@ -130,7 +137,8 @@ QStringList planTexts(std::uint64_t seed, int version) {
     return texts;
 }
 
-void seedDiary(const QString& path, std::uint64_t seed, int first, int count) {
+void seedDiary(const QString& path, std::uint64_t seed, int first, int count)
+{
     Raw raw(path);
     if (raw.rc != SQLITE_OK)
         throw std::runtime_error("reliability: cannot open the diary to seed it");
@@ -153,7 +161,8 @@ void seedDiary(const QString& path, std::uint64_t seed, int first, int count) {
     execOrThrow(raw.db, "COMMIT");
 }
 
-void seedPlan(const QString& path, const QStringList& texts) {
+void seedPlan(const QString& path, const QStringList& texts)
+{
     Raw raw(path);
     if (raw.rc != SQLITE_OK)
         throw std::runtime_error("reliability: cannot open the plan to seed it");
@@ -171,7 +180,8 @@ void seedPlan(const QString& path, const QStringList& texts) {
     execOrThrow(raw.db, "COMMIT");
 }
 
-QString integrity(const QString& path) {
+QString integrity(const QString& path)
+{
     Raw raw(path);
     if (raw.rc != SQLITE_OK)
         return QStringLiteral("cannot open: ") + raw.error();
@@ -189,7 +199,8 @@ QString integrity(const QString& path) {
 }
 
 DiaryOutcome checkDiary(const QString& path, std::uint64_t seed, const QSet<int>& acknowledged,
-                        const QSet<int>& inFlight) {
+                        const QSet<int>& inFlight)
+{
     DiaryOutcome outcome;
     QStringList failures;
     Raw raw(path);
@@ -252,7 +263,8 @@ DiaryOutcome checkDiary(const QString& path, std::uint64_t seed, const QSet<int>
     return outcome;
 }
 
-QStringList planRows(const QString& path, QString* failure) {
+QStringList planRows(const QString& path, QString* failure)
+{
     QStringList texts;
     Raw raw(path);
     sqlite3_stmt* rows = nullptr;
@@ -272,7 +284,8 @@ QStringList planRows(const QString& path, QString* failure) {
     return texts;
 }
 
-Snapshot snapshot(const QString& path) {
+Snapshot snapshot(const QString& path)
+{
     Snapshot shot;
     const QFileInfo info(path);
     shot.folder =
@@ -292,7 +305,8 @@ Snapshot snapshot(const QString& path) {
     return shot;
 }
 
-QString difference(const Snapshot& before, const Snapshot& after) {
+QString difference(const Snapshot& before, const Snapshot& after)
+{
     QStringList parts;
     if (before.exists != after.exists)
         parts << QStringLiteral("exists %1 -> %2").arg(before.exists).arg(after.exists);
@@ -310,7 +324,8 @@ QString difference(const Snapshot& before, const Snapshot& after) {
     return parts.join(QStringLiteral("; "));
 }
 
-std::uint64_t runSeed(const char* testName) {
+std::uint64_t runSeed(const char* testName)
+{
     bool ok = false;
     std::uint64_t seed = qEnvironmentVariable("TEVU_SEED").toULongLong(&ok);
     if (!ok)
@@ -320,11 +335,13 @@ std::uint64_t runSeed(const char* testName) {
     return seed;
 }
 
-bool soak() {
+bool soak()
+{
     return qEnvironmentVariableIntValue("TEVU_SOAK") == 1;
 }
 
-int runs(int shortForm, int longForm) {
+int runs(int shortForm, int longForm)
+{
     return soak() ? longForm : shortForm;
 }
 

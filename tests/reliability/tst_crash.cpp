@@ -20,7 +20,8 @@ struct ChildResult {
     QString error;
 };
 
-ChildResult parse(const QByteArray& output) {
+ChildResult parse(const QByteArray& output)
+{
     ChildResult result;
     for (const QByteArray& raw : output.split('\n')) {
         const QString line = QString::fromUtf8(raw);
@@ -47,7 +48,8 @@ class TestCrash : public QObject {
 private slots:
     void initTestCase() { useProgramLocale(); }
 
-    void killedAtRandomMomentsLosesNothingAcknowledged() {
+    void killedAtRandomMomentsLosesNothingAcknowledged()
+    {
         const std::uint64_t seed = runSeed("crash");
         std::mt19937_64 random(seed);
         const int kills = runs(100, 1000);
@@ -145,7 +147,8 @@ private slots:
     }
 
     // The checks above can fail: each kind of damage they look for is caught.
-    void theChecksCatchEveryKindOfDamage_data() {
+    void theChecksCatchEveryKindOfDamage_data()
+    {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("caught");
         QTest::newRow("lost") << "DELETE FROM rj WHERE demo LIKE '#3#%'"
@@ -166,7 +169,8 @@ private slots:
                                  << "holds a text that no entry starts with";
     }
 
-    void theChecksCatchEveryKindOfDamage() {
+    void theChecksCatchEveryKindOfDamage()
+    {
         QFETCH(QString, damage);
         QFETCH(QString, caught);
         TempDatabase db;
@@ -178,7 +182,8 @@ private slots:
         QVERIFY2(failure.contains(caught), qPrintable(failure));
     }
 
-    void theIntegrityCheckCatchesADamagedPage() {
+    void theIntegrityCheckCatchesADamagedPage()
+    {
         TempDatabase db;
         seedDiary(db.path(), 31, 1, 40);
         QCOMPARE(integrity(db.path()), QStringLiteral("ok"));

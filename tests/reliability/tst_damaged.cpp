@@ -24,7 +24,8 @@ struct Variant {
 };
 
 // A diary of some years with articles, foods and a plan: enough pages for damage to land on every kind.
-QByteArray healthyFile() {
+QByteArray healthyFile()
+{
     static const QByteArray bytes = [] {
         TempDatabase db;
         db.exec(QStringLiteral("INSERT INTO \"02\" VALUES('谷类'),('蔬菜'),('水果')"));
@@ -50,7 +51,8 @@ QByteArray healthyFile() {
     return bytes;
 }
 
-int pageSize(const QByteArray& file) {
+int pageSize(const QByteArray& file)
+{
     const int size = (static_cast<unsigned char>(file[16]) << 8) | static_cast<unsigned char>(file[17]);
     return size == 1 ? 65536 : size;
 }
@@ -61,7 +63,8 @@ struct Oracle {
     bool anythingFails = false;
 };
 
-Oracle consult(const Variant& variant) {
+Oracle consult(const Variant& variant)
+{
     Oracle oracle;
     if (variant.kind != Kind::File) {
         oracle.startUpFails = oracle.anythingFails = true;
@@ -98,7 +101,8 @@ Oracle consult(const Variant& variant) {
     return oracle;
 }
 
-void setOldTime(const QString& path) {
+void setOldTime(const QString& path)
+{
     // An old time stamp, so that any write shows however fast it comes.
     const timespec times[2] = {{1577836800, 0}, {1577836800, 0}};
     ::utimensat(AT_FDCWD, path.toUtf8().constData(), times, AT_SYMLINK_NOFOLLOW);
@@ -116,13 +120,15 @@ class TestDamaged : public QObject {
 
 private slots:
     void initTestCase() { useProgramLocale(); }
-    void cleanupTestCase() {
+    void cleanupTestCase()
+    {
         qInfo("damaged: %d files opened (one of them the undamaged control), %d of them reported by the program, "
               "none written",
               m_variants, m_reported);
     }
 
-    void theProgramSaysWhatIsWrongAndNeverWrites_data() {
+    void theProgramSaysWhatIsWrongAndNeverWrites_data()
+    {
         QTest::addColumn<Variant>("variant");
         const QByteArray healthy = healthyFile();
         const int page = pageSize(healthy);
@@ -168,7 +174,8 @@ private slots:
         QTest::newRow("no file at all") << Variant{Kind::Missing, QByteArray()};
     }
 
-    void theProgramSaysWhatIsWrongAndNeverWrites() {
+    void theProgramSaysWhatIsWrongAndNeverWrites()
+    {
         QFETCH(Variant, variant);
         ++m_variants;
         QTemporaryDir dir;

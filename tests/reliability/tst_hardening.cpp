@@ -17,7 +17,8 @@ using namespace reliability;
 
 namespace {
 
-QVariant pragma(sqlite3* db, const char* sql) {
+QVariant pragma(sqlite3* db, const char* sql)
+{
     sqlite3_stmt* statement = nullptr;
     QVariant value;
     if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
@@ -26,20 +27,23 @@ QVariant pragma(sqlite3* db, const char* sql) {
     return value;
 }
 
-void writeEntry(Windows& w, const QString& text, const QString& weight) {
+void writeEntry(Windows& w, const QString& text, const QString& weight)
+{
     Windows::click(w.button(QStringLiteral("Image13")));
     w.find<QPlainTextEdit>(QStringLiteral("Memo1"))->setPlainText(text);
     w.find<QLineEdit>(QStringLiteral("Edit1"))->setText(weight);
     Windows::click(w.button(QStringLiteral("Image15")));
 }
 
-void savePlan(Windows& w, const QStringList& texts) {
+void savePlan(Windows& w, const QStringList& texts)
+{
     for (int day = 0; day < 7; ++day)
         w.plan->dayBox(day)->setPlainText(texts[day]);
     w.plan->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
 }
 
-int traceStatement(unsigned, void* context, void* statement, void*) {
+int traceStatement(unsigned, void* context, void* statement, void*)
+{
     static_cast<QStringList*>(context)->append(QString::fromUtf8(sqlite3_sql(static_cast<sqlite3_stmt*>(statement))));
     return 0;
 }
@@ -50,12 +54,14 @@ class TestHardening : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
+    void initTestCase()
+    {
         useProgramLocale();
         faultvfs::install();
     }
 
-    void theFileIsOpenedForReadingAndWritingButNeverCreated() {
+    void theFileIsOpenedForReadingAndWritingButNeverCreated()
+    {
         TempDatabase db;
         faultvfs::watch(db.folder());
         {
@@ -91,7 +97,8 @@ private slots:
         QCOMPARE(QDir(empty.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
     }
 
-    void theConnectionDistrustsTheSchemaChecksCellsAndSyncsEverything() {
+    void theConnectionDistrustsTheSchemaChecksCellsAndSyncsEverything()
+    {
         TempDatabase db;
         Windows w(db.folder());
         sqlite3* handle = w.main->ADOCN.handle();
@@ -105,7 +112,8 @@ private slots:
 
     // Something changes the connection's settings behind the program's back: every save is refused in words,
     // nothing is written, and the next start puts the settings back.
-    void aConnectionThatCouldLoseEntriesRefusesToSave_data() {
+    void aConnectionThatCouldLoseEntriesRefusesToSave_data()
+    {
         QTest::addColumn<QByteArray>("change");
         for (const char* sync : {"OFF", "NORMAL", "FULL"})
             QTest::addRow("synchronous=%s", sync) << QByteArray("PRAGMA synchronous=") + sync;
@@ -113,7 +121,8 @@ private slots:
             QTest::addRow("journal_mode=%s", mode) << QByteArray("PRAGMA journal_mode=") + mode;
     }
 
-    void aConnectionThatCouldLoseEntriesRefusesToSave() {
+    void aConnectionThatCouldLoseEntriesRefusesToSave()
+    {
         QFETCH(QByteArray, change);
         TempDatabase db;
         seedDiary(db.path(), 5, 1, 3);
@@ -142,7 +151,8 @@ private slots:
         QCOMPARE(checkDiary(db.path(), 5, {1, 2, 3, 4}, {}).failure, QString());
     }
 
-    void userTextNeverBecomesSql() {
+    void userTextNeverBecomesSql()
+    {
         TempDatabase db;
         Windows w(db.folder());
         QStringList statements;
@@ -175,7 +185,8 @@ private slots:
         QCOMPARE(db.scalar(QStringLiteral("select count(*) from sqlite_master where type = 'table'")).toInt(), 7);
     }
 
-    void theJournalIsOwnerOnlyWhateverTheUmask() {
+    void theJournalIsOwnerOnlyWhateverTheUmask()
+    {
         TempDatabase db;
         QVERIFY(QFile::setPermissions(db.path(), QFile::ReadOwner | QFile::WriteOwner));
         const mode_t previous = ::umask(0);
@@ -204,7 +215,8 @@ private slots:
 
     // A data.Mdb that another tool switched to write-ahead logging, with entries still in its log: every entry is
     // read, the file comes back to the program's own journal, and nothing is left beside it.
-    void aFileInWriteAheadLogModeKeepsEveryEntryAndComesBack() {
+    void aFileInWriteAheadLogModeKeepsEveryEntryAndComesBack()
+    {
         TempDatabase db;
         seedDiary(db.path(), 9, 1, 3);
         {

@@ -15,11 +15,13 @@ using namespace reliability;
 
 namespace {
 
-QPlainTextEdit* memo(Windows& w) {
+QPlainTextEdit* memo(Windows& w)
+{
     return w.find<QPlainTextEdit>(QStringLiteral("Memo1"));
 }
 
-void writeEntry(Windows& w, const QString& text, const QString& weight) {
+void writeEntry(Windows& w, const QString& text, const QString& weight)
+{
     Windows::click(w.button(QStringLiteral("Image13")));
     memo(w)->setPlainText(text);
     w.find<QLineEdit>(QStringLiteral("Edit1"))->setText(weight);
@@ -27,7 +29,8 @@ void writeEntry(Windows& w, const QString& text, const QString& weight) {
 }
 
 // What the C library makes of a weight: the value, or nothing when it is no number or out of range.
-std::optional<double> strictValue(const QString& text) {
+std::optional<double> strictValue(const QString& text)
+{
     const QByteArray trimmed = text.trimmed().toLatin1();
     if (trimmed.isEmpty())
         return std::nullopt;
@@ -48,7 +51,8 @@ class TestHuge : public QObject {
 private slots:
     void initTestCase() { useProgramLocale(); }
 
-    void aFiveMegabyteEntryIsSavedAndListedExactly() {
+    void aFiveMegabyteEntryIsSavedAndListedExactly()
+    {
         TempDatabase db;
         QString text;
         for (int line = 0; text.toUtf8().size() < 5 * 1024 * 1024; ++line)
@@ -74,7 +78,8 @@ private slots:
         QVERIFY(w.reporter.messages.isEmpty());
     }
 
-    void longWeightTextsAreStoredExactlyOrRefusedBeforeTheFile_data() {
+    void longWeightTextsAreStoredExactlyOrRefusedBeforeTheFile_data()
+    {
         QTest::addColumn<QString>("weight");
         QTest::newRow("1,000 digits") << QString(1000, u'1');
         QTest::newRow("1,000 digits after the point") << QStringLiteral("1.") + QString(998, u'2');
@@ -87,7 +92,8 @@ private slots:
         QTest::newRow("zeros then a weight") << QString(997, u'0') + QStringLiteral("120");
     }
 
-    void longWeightTextsAreStoredExactlyOrRefusedBeforeTheFile() {
+    void longWeightTextsAreStoredExactlyOrRefusedBeforeTheFile()
+    {
         QFETCH(QString, weight);
         QCOMPARE(weight.size(), 1000);
         TempDatabase db;
@@ -110,7 +116,8 @@ private slots:
         }
     }
 
-    void aDiaryOfAHundredThousandEntriesIsListedExactly() {
+    void aDiaryOfAHundredThousandEntriesIsListedExactly()
+    {
         constexpr int entries = 100000;
         TempDatabase db;
         {

@@ -21,7 +21,8 @@ constexpr int seeded = 5;
 enum class Target { ShortEntry, LongEntry, Plan };
 
 // The first entry after the seeded ones that is short (a few lines), or long (over several pages of the file).
-Entry entryFor(Target target) {
+Entry entryFor(Target target)
+{
     for (int seq = seeded + 1;; ++seq) {
         const Entry entry = diaryEntry(series, seq);
         if ((target == Target::LongEntry) == (entry.text.size() > 8000))
@@ -29,7 +30,8 @@ Entry entryFor(Target target) {
     }
 }
 
-QSet<int> seededEntries() {
+QSet<int> seededEntries()
+{
     QSet<int> set;
     for (int i = 1; i <= seeded; ++i)
         set.insert(i);
@@ -38,7 +40,8 @@ QSet<int> seededEntries() {
 
 // A file as the program left it, copied with its journal so that checking it does not roll anything back under
 // the program's feet.
-QString copyAside(const QString& path, QTemporaryDir& aside) {
+QString copyAside(const QString& path, QTemporaryDir& aside)
+{
     const QString copy = aside.filePath(QStringLiteral("data.Mdb"));
     QFile::copy(path, copy);
     if (QFile::exists(path + QStringLiteral("-journal")))
@@ -50,7 +53,8 @@ struct Setup {
     TempDatabase db;
     std::unique_ptr<Windows> w;
 
-    explicit Setup(Target target) {
+    explicit Setup(Target target)
+    {
         seedDiary(db.path(), series, 1, seeded);
         seedPlan(db.path(), planTexts(series, 0));
         w = std::make_unique<Windows>(db.folder(), false);
@@ -70,7 +74,8 @@ struct Setup {
     QPlainTextEdit* memo() const { return w->find<QPlainTextEdit>(QStringLiteral("Memo1")); }
     QLineEdit* weight() const { return w->find<QLineEdit>(QStringLiteral("Edit1")); }
 
-    void save(Target target) const {
+    void save(Target target) const
+    {
         if (target == Target::Plan)
             w->plan->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
         else
@@ -84,7 +89,8 @@ struct Counts {
 };
 
 // The counted operations of one save that meets no fault.
-Counts measure(Target target) {
+Counts measure(Target target)
+{
     Setup setup(target);
     faultvfs::watch(setup.db.folder());
     setup.save(target);
@@ -95,7 +101,8 @@ Counts measure(Target target) {
     return counts;
 }
 
-const char* nameOf(Target target) {
+const char* nameOf(Target target)
+{
     switch (target) {
     case Target::ShortEntry:
         return "entry";
@@ -118,16 +125,19 @@ class TestIoErrors : public QObject {
     int m_runs = 0;
 
 private slots:
-    void initTestCase() {
+    void initTestCase()
+    {
         useProgramLocale();
         faultvfs::install();
     }
 
-    void cleanupTestCase() {
+    void cleanupTestCase()
+    {
         qInfo("ioerrors: %d faulty saves, each reported, none half-stored, each retry stored once", m_runs);
     }
 
-    void everyFailingOperationOfASave_data() {
+    void everyFailingOperationOfASave_data()
+    {
         QTest::addColumn<Target>("target");
         QTest::addColumn<faultvfs::Fault>("fault");
         QTest::addColumn<bool>("persistent");
@@ -147,7 +157,8 @@ private slots:
         }
     }
 
-    void everyFailingOperationOfASave() {
+    void everyFailingOperationOfASave()
+    {
         QFETCH(Target, target);
         QFETCH(faultvfs::Fault, fault);
         QFETCH(bool, persistent);
@@ -221,7 +232,8 @@ private slots:
 
     // The last operation of a diary save is the folder's sync after the journal is gone: when only that fails, the
     // entry is in the file although the user was told it was not. Edited and saved again, it is still one entry.
-    void aRetryAfterTheEntryReachedTheFileKeepsOneEntryWithTheNewText() {
+    void aRetryAfterTheEntryReachedTheFileKeepsOneEntryWithTheNewText()
+    {
         const Counts counts = measure(Target::ShortEntry);
         Setup setup(Target::ShortEntry);
         const Entry entry = entryFor(Target::ShortEntry);

@@ -20,25 +20,29 @@ constexpr int seeded = 5;
 class Holder {
 public:
     // ms < 0: until release() is called.
-    Holder(const QString& folder, int ms) {
+    Holder(const QString& folder, int ms)
+    {
         m_process.start(QStringLiteral(DIARY_WRITER), {QStringLiteral("hold"), folder, QString::number(ms)});
         QByteArray seen;
         while (!seen.contains("locked\n") && m_process.waitForReadyRead(60000))
             seen = m_process.peek(4096);
         m_locked = seen.contains("locked\n");
     }
-    ~Holder() {
+    ~Holder()
+    {
         if (m_process.state() != QProcess::NotRunning) {
             m_process.kill();
             m_process.waitForFinished(10000);
         }
     }
     bool locked() const { return m_locked; }
-    bool release() {
+    bool release()
+    {
         m_process.closeWriteChannel();
         return finished();
     }
-    bool finished() {
+    bool finished()
+    {
         return m_process.waitForFinished(60000) && m_process.exitCode() == 0 &&
                m_process.readAllStandardOutput().contains("released\n");
     }
@@ -51,7 +55,8 @@ private:
 // A diary kept for a while, with version 0 of the plan.
 struct Kept {
     TempDatabase db;
-    Kept() {
+    Kept()
+    {
         seedDiary(db.path(), series, 1, seeded);
         seedPlan(db.path(), planTexts(series, 0));
     }
@@ -62,7 +67,8 @@ struct Diary : Kept {
     Windows w;
     Entry entry = diaryEntry(series, seeded + 1);
 
-    Diary() : w(db.folder(), false) {
+    Diary() : w(db.folder(), false)
+    {
         Windows::click(w.button(QStringLiteral("Image8")));
         Windows::click(w.button(QStringLiteral("Image13")));
         memo()->setPlainText(entry.text);
@@ -74,7 +80,8 @@ struct Diary : Kept {
     QPlainTextEdit* memo() const { return w.find<QPlainTextEdit>(QStringLiteral("Memo1")); }
     void saveEntry() { Windows::click(w.button(QStringLiteral("Image15"))); }
     void savePlan() { w.plan->findChild<QPushButton*>(QStringLiteral("Button1"))->click(); }
-    QSet<int> seededEntries() const {
+    QSet<int> seededEntries() const
+    {
         QSet<int> set;
         for (int i = 1; i <= seeded; ++i)
             set.insert(i);
@@ -90,7 +97,8 @@ class TestLocks : public QObject {
 private slots:
     void initTestCase() { useProgramLocale(); }
 
-    void aLockShorterThanTheWaitIsWaitedOut() {
+    void aLockShorterThanTheWaitIsWaitedOut()
+    {
         Diary d;
         {
             Holder holder(d.db.folder(), 1500);
@@ -111,7 +119,8 @@ private slots:
         QCOMPARE(planRows(d.db.path()), planTexts(series, 1));
     }
 
-    void aLockLongerThanTheWaitIsReportedAndTheRetryStoresOnce() {
+    void aLockLongerThanTheWaitIsReportedAndTheRetryStoresOnce()
+    {
         Diary d;
         const QString busy = QStringLiteral("数据库文件“%1”正被其他程序使用，请稍后再试").arg(d.db.path());
         const Snapshot before = snapshot(d.db.path());

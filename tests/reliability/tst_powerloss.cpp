@@ -18,7 +18,8 @@ namespace {
 
 constexpr int seeded = 10;
 
-QSet<int> range(int first, int last) {
+QSet<int> range(int first, int last)
+{
     QSet<int> set;
     for (int i = first; i <= last; ++i)
         set.insert(i);
@@ -27,7 +28,8 @@ QSet<int> range(int first, int last) {
 
 // Saves entries through a connection of the test's own, set up like the program's except for `synchronous`,
 // until the power goes; returns the entries acknowledged.
-QSet<int> saveRaw(const QString& path, const char* synchronous, std::uint64_t series, int first, int count) {
+QSet<int> saveRaw(const QString& path, const char* synchronous, std::uint64_t series, int first, int count)
+{
     QSet<int> acknowledged;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
@@ -62,12 +64,14 @@ class TestPowerLoss : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
+    void initTestCase()
+    {
         useProgramLocale();
         faultvfs::install();
     }
 
-    void powerCutsLoseNothingAcknowledged() {
+    void powerCutsLoseNothingAcknowledged()
+    {
         const std::uint64_t seed = runSeed("powerloss");
         std::mt19937_64 random(seed);
         const int total = runs(100, 1000);
@@ -153,7 +157,8 @@ private slots:
 
     // The same cuts on a connection that syncs less than the program does must lose acknowledged entries;
     // otherwise the file system above could not tell a safe setting from an unsafe one.
-    void weakerSettingsLoseEntries_data() {
+    void weakerSettingsLoseEntries_data()
+    {
         QTest::addColumn<QByteArray>("synchronous");
         QTest::newRow("NORMAL") << QByteArray("NORMAL");
         // FULL does not sync the folder after deleting the journal, so the journal can come back and undo the
@@ -161,7 +166,8 @@ private slots:
         QTest::newRow("FULL") << QByteArray("FULL");
     }
 
-    void weakerSettingsLoseEntries() {
+    void weakerSettingsLoseEntries()
+    {
         QFETCH(QByteArray, synchronous);
         const std::uint64_t seed = runSeed("powerloss-control");
         std::mt19937_64 random(seed);

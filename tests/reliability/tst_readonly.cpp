@@ -25,7 +25,8 @@ struct Account {
     bool found = false;
 };
 
-Account nobody() {
+Account nobody()
+{
     Account account;
     const passwd* user = ::getpwnam("nobody");
     const group* team = ::getgrnam("nogroup");
@@ -47,7 +48,8 @@ struct Output {
     bool ended = false;
 };
 
-Output parse(const QByteArray& bytes) {
+Output parse(const QByteArray& bytes)
+{
     static const QStringList steps{QStringLiteral("start"), QStringLiteral("list"), QStringLiteral("diary"),
                                    QStringLiteral("plan"), QStringLiteral("end")};
     Output out;
@@ -84,7 +86,8 @@ class TestReadOnly : public QObject {
     Account m_nobody;
 
 private slots:
-    void initTestCase() {
+    void initTestCase()
+    {
         m_setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
         m_nobody = nobody();
         if (m_setpriv.isEmpty())
@@ -93,7 +96,8 @@ private slots:
             QSKIP("there is no user nobody or group nogroup to run the program as");
     }
 
-    void aReadOnlyFileOrFolderReadsButRefusesToSave_data() {
+    void aReadOnlyFileOrFolderReadsButRefusesToSave_data()
+    {
         QTest::addColumn<bool>("fileWritable");
         QTest::addColumn<bool>("folderWritable");
         QTest::newRow("file read-only") << false << true;
@@ -101,7 +105,8 @@ private slots:
         QTest::newRow("both read-only") << false << false;
     }
 
-    void aReadOnlyFileOrFolderReadsButRefusesToSave() {
+    void aReadOnlyFileOrFolderReadsButRefusesToSave()
+    {
         QFETCH(bool, fileWritable);
         QFETCH(bool, folderWritable);
         TempDatabase db;

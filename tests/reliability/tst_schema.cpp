@@ -20,7 +20,8 @@ struct Table {
     QString rows;
 };
 
-QList<Table> standardTables() {
+QList<Table> standardTables()
+{
     return {
         {QStringLiteral("\"02\""), QStringLiteral("Name TEXT"), QStringLiteral("('谷类'),('蔬菜')")},
         {QStringLiteral("\"01\""), QStringLiteral("Name TEXT, Title TEXT, sz TEXT"),
@@ -37,7 +38,8 @@ QList<Table> standardTables() {
 }
 
 // The schema with one table changed: given new columns and rows, or left out when `columns` is empty.
-QString schemaWith(const QString& table, const QString& columns, const QString& rows) {
+QString schemaWith(const QString& table, const QString& columns, const QString& rows)
+{
     QString sql;
     for (const Table& t : standardTables()) {
         const bool changed = t.name == table;
@@ -61,7 +63,8 @@ class TestSchema : public QObject {
 private slots:
     void initTestCase() { useProgramLocale(); }
 
-    void eachViewSaysWhatIsMissingAndFailedSavesWriteNothing_data() {
+    void eachViewSaysWhatIsMissingAndFailedSavesWriteNothing_data()
+    {
         QTest::addColumn<QString>("sql");
         // What every message of this file must say: the missing table, or the field in the dataset's own words.
         QTest::addColumn<QStringList>("fragments");
@@ -116,7 +119,8 @@ private slots:
             << QStringList{QStringLiteral("字段“time”的值“昨天早上”不是有效的日期时间")} << 0;
     }
 
-    void eachViewSaysWhatIsMissingAndFailedSavesWriteNothing() {
+    void eachViewSaysWhatIsMissingAndFailedSavesWriteNothing()
+    {
         QFETCH(QString, sql);
         QFETCH(QStringList, fragments);
         QFETCH(int, failingSaves);

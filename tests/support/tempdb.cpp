@@ -29,14 +29,13 @@ void check(sqlite3* db, int rc)
 
 QString TempDatabase::standardSchema()
 {
-    return QStringLiteral(
-        "CREATE TABLE \"02\"(Name TEXT);"
-        "CREATE TABLE \"01\"(Name TEXT, Title TEXT, sz TEXT);"
-        "CREATE TABLE sp(Name TEXT, demo TEXT);"
-        "CREATE TABLE yd(Name TEXT, demo TEXT);"
-        "CREATE TABLE xd(Name TEXT, demo TEXT);"
-        "CREATE TABLE rj(time DATETIME, demo TEXT, lb REAL);"
-        "CREATE TABLE plan(foodsport TEXT);");
+    return QStringLiteral("CREATE TABLE \"02\"(Name TEXT);"
+                          "CREATE TABLE \"01\"(Name TEXT, Title TEXT, sz TEXT);"
+                          "CREATE TABLE sp(Name TEXT, demo TEXT);"
+                          "CREATE TABLE yd(Name TEXT, demo TEXT);"
+                          "CREATE TABLE xd(Name TEXT, demo TEXT);"
+                          "CREATE TABLE rj(time DATETIME, demo TEXT, lb REAL);"
+                          "CREATE TABLE plan(foodsport TEXT);");
 }
 
 TempDatabase::TempDatabase(const QString& sql)
@@ -72,7 +71,8 @@ QStringList TempDatabase::rows(const QString& sql) const
             if (sqlite3_column_type(stmt, c) == SQLITE_NULL)
                 cells << QStringLiteral("<null>");
             else
-                cells << QString::fromUtf8(static_cast<const char*>(sqlite3_column_blob(stmt, c)), sqlite3_column_bytes(stmt, c));
+                cells << QString::fromUtf8(static_cast<const char*>(sqlite3_column_blob(stmt, c)),
+                                           sqlite3_column_bytes(stmt, c));
         }
         out << cells.join(u'|');
     }

@@ -167,8 +167,7 @@ std::vector<QRgb> reducePalette(const std::vector<QRgb>& pixels, int maxColours)
     return palette;
 }
 
-bool writeIndexedIco(const QImage& image, int bitsPerPixel, int alphaThreshold, const QString& path,
-                     QString* error)
+bool writeIndexedIco(const QImage& image, int bitsPerPixel, int alphaThreshold, const QString& path, QString* error)
 {
     if (bitsPerPixel != 4 && bitsPerPixel != 8) {
         *error = QStringLiteral("unsupported colour depth %1").arg(bitsPerPixel);

@@ -35,7 +35,8 @@ const std::array<IconJob, 7> featureIcons{{
     {"curve.ico", Pose::Curve},
 }};
 
-const std::array<const char*, 7> captions{"瘦身食谱", "瘦身运动", "瘦身秘笈", "瘦身日记", "热量计算", "瘦身计划", "瘦身曲线"};
+const std::array<const char*, 7> captions{"瘦身食谱", "瘦身运动", "瘦身秘笈", "瘦身日记",
+                                          "热量计算", "瘦身计划", "瘦身曲线"};
 
 struct RoundJob {
     const char* file;

@@ -176,10 +176,7 @@ public:
         pigFace(pig);
     }
 
-    void trotter(const QPointF& centre, qreal size = 6.5)
-    {
-        ellipse(centre, size, size * 0.85, skin, outlineColour);
-    }
+    void trotter(const QPointF& centre, qreal size = 6.5) { ellipse(centre, size, size * 0.85, skin, outlineColour); }
 
     void arm(const Pig& pig, qreal shoulderX, qreal shoulderY, const QPointF& hand)
     {

@@ -172,9 +172,9 @@ void paintFigure(QPainter& p)
         lp.setBrush(tint);
         lp.drawPath(figure);
     }
-    const QImage soft = layer.scaled(layer.width() / 2, layer.height() / 2, Qt::IgnoreAspectRatio,
-                                     Qt::SmoothTransformation)
-                            .scaled(layer.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage soft =
+        layer.scaled(layer.width() / 2, layer.height() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .scaled(layer.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     p.save();
     p.setOpacity(0.30);
     p.drawImage(0, 0, soft);

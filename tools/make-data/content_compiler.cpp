@@ -23,7 +23,8 @@
 
 namespace tevu::content {
 
-QString SourceError::toString() const {
+QString SourceError::toString() const
+{
     if (line > 0)
         return QStringLiteral("%1:%2: %3").arg(file).arg(line).arg(message);
     return QStringLiteral("%1: %2").arg(file, message);
@@ -36,11 +37,13 @@ struct Failure {
     SourceError error;
 };
 
-[[noreturn]] void fail(const QString& file, int line, const QString& message) {
+[[noreturn]] void fail(const QString& file, int line, const QString& message)
+{
     throw Failure{SourceError{file, line, message}};
 }
 
-QString systemError(int code) {
+QString systemError(int code)
+{
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
@@ -51,7 +54,8 @@ struct SourceLine {
 
 // Splits a source file into lines, accepting a UTF-8 byte order mark and CRLF endings since the files are
 // meant to be edited by hand on any system; anything that is not UTF-8 is refused with its line.
-QList<SourceLine> readLines(const QString& path) {
+QList<SourceLine> readLines(const QString& path)
+{
     QFile file(path);
     if (!file.exists())
         fail(path, 0, QStringLiteral("找不到该文件"));
@@ -83,12 +87,14 @@ QList<SourceLine> readLines(const QString& path) {
     return lines;
 }
 
-bool isBlank(const QString& text) {
+bool isBlank(const QString& text)
+{
     return text.trimmed().isEmpty();
 }
 
 // Articles: "# title" starts one, every following line up to the next title is its body, verbatim.
-QList<Article> parseArticles(const QString& path) {
+QList<Article> parseArticles(const QString& path)
+{
     const QList<SourceLine> lines = readLines(path);
     QList<Article> articles;
     QList<QString> body;
@@ -130,7 +136,8 @@ QList<Article> parseArticles(const QString& path) {
     return articles;
 }
 
-QStringList parseCategories(const QString& path) {
+QStringList parseCategories(const QString& path)
+{
     QStringList categories;
     QHash<QString, int> seenAt;
     for (const SourceLine& line : readLines(path)) {
@@ -150,7 +157,8 @@ QStringList parseCategories(const QString& path) {
 }
 
 // Energy is written the way the food composition tables print it: digits with an optional decimal part.
-const QRegularExpression& plainNumber() {
+const QRegularExpression& plainNumber()
+{
     static const QRegularExpression re(QStringLiteral("^[0-9]+(\\.[0-9]+)?$"));
     return re;
 }
@@ -158,7 +166,8 @@ const QRegularExpression& plainNumber() {
 // Pure fat is about 900 kcal per 100 g, so anything above is a typing slip (often kJ written for kcal).
 constexpr double kMaxEnergy = 900.0;
 
-QList<Food> parseFoods(const QString& path, const QStringList& categories) {
+QList<Food> parseFoods(const QString& path, const QStringList& categories)
+{
     const QList<SourceLine> lines = readLines(path);
     const QString header = QStringLiteral("Name\tTitle\tsz");
     if (lines.isEmpty())
@@ -204,7 +213,8 @@ QList<Food> parseFoods(const QString& path, const QStringList& categories) {
     return foods;
 }
 
-QList<Article> parsePlan(const QString& path) {
+QList<Article> parsePlan(const QString& path)
+{
     static const QString days[] = {QStringLiteral("周一"), QStringLiteral("周二"), QStringLiteral("周三"),
                                    QStringLiteral("周四"), QStringLiteral("周五"), QStringLiteral("周六"),
                                    QStringLiteral("周日")};
@@ -222,7 +232,8 @@ QList<Article> parsePlan(const QString& path) {
     return plan;
 }
 
-QString readSchema(const QString& path) {
+QString readSchema(const QString& path)
+{
     QStringList text;
     for (const SourceLine& line : readLines(path))
         text.append(line.text);
@@ -240,11 +251,13 @@ struct StatementFinalizer {
 using DatabaseHandle = std::unique_ptr<sqlite3, DatabaseCloser>;
 using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
-QString sqliteMessage(sqlite3* db) {
+QString sqliteMessage(sqlite3* db)
+{
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
-void execute(sqlite3* db, const char* sql, const QString& file) {
+void execute(sqlite3* db, const char* sql, const QString& file)
+{
     char* raw = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &raw) != SQLITE_OK) {
         const QString message = raw ? QString::fromUtf8(raw) : sqliteMessage(db);
@@ -254,7 +267,8 @@ void execute(sqlite3* db, const char* sql, const QString& file) {
 }
 
 // Runs schema.sql one statement at a time so a mistake in it is reported with its line.
-void runSchema(sqlite3* db, const QString& sql, const QString& schemaPath) {
+void runSchema(sqlite3* db, const QString& sql, const QString& schemaPath)
+{
     const QByteArray utf8 = sql.toUtf8();
     const char* const begin = utf8.constData();
     const char* tail = begin;
@@ -301,7 +315,8 @@ struct TableShape {
     QStringList columns;
 };
 
-void checkSchema(sqlite3* db, const QString& schemaPath) {
+void checkSchema(sqlite3* db, const QString& schemaPath)
+{
     const TableShape tables[] = {
         {"02", {QStringLiteral("Name")}},
         {"01", {QStringLiteral("Name"), QStringLiteral("Title"), QStringLiteral("sz")}},
@@ -335,7 +350,8 @@ struct Row {
 };
 
 void insertRows(sqlite3* db, const char* sql, const QList<Row>& rows, const QString& sourcePath,
-                const QString& schemaPath) {
+                const QString& schemaPath)
+{
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK) {
         sqlite3_finalize(raw);
@@ -355,7 +371,8 @@ void insertRows(sqlite3* db, const char* sql, const QList<Row>& rows, const QStr
     }
 }
 
-QList<Row> articleRows(const QList<Article>& articles) {
+QList<Row> articleRows(const QList<Article>& articles)
+{
     QList<Row> rows;
     for (const Article& article : articles)
         rows.append(Row{{article.title, article.body}, article.line});
@@ -365,7 +382,8 @@ QList<Row> articleRows(const QList<Article>& articles) {
 // The half-built database: created owner-only before anything is written, removed unless handed over.
 class TemporaryDatabaseFile {
 public:
-    explicit TemporaryDatabaseFile(const QString& outputPath) : m_path(QFile::encodeName(outputPath) + ".tmp-XXXXXX") {
+    explicit TemporaryDatabaseFile(const QString& outputPath) : m_path(QFile::encodeName(outputPath) + ".tmp-XXXXXX")
+    {
         const int fd = ::mkstemp(m_path.data());
         if (fd < 0) {
             const int code = errno;
@@ -383,7 +401,8 @@ public:
             fail(outputPath, 0, QStringLiteral("无法设置临时文件的权限（%1）").arg(systemError(code)));
         }
     }
-    ~TemporaryDatabaseFile() {
+    ~TemporaryDatabaseFile()
+    {
         if (m_path.isEmpty())
             return;
         ::unlink(m_path.constData());
@@ -400,8 +419,8 @@ private:
 };
 
 // Faults of the database itself are reported against outputPath: the temporary name means nothing to the user.
-void writeDatabase(const QByteArray& path, const QString& outputPath, const Content& content,
-                   const QString& contentDir) {
+void writeDatabase(const QByteArray& path, const QString& outputPath, const Content& content, const QString& contentDir)
+{
     const QDir dir(contentDir);
     const QString schemaPath = dir.filePath(QStringLiteral("schema.sql"));
 
@@ -450,7 +469,8 @@ void writeDatabase(const QByteArray& path, const QString& outputPath, const Cont
         fail(outputPath, 0, QStringLiteral("关闭临时数据库失败"));
 }
 
-bool pathExists(const QString& path) {
+bool pathExists(const QString& path)
+{
     struct stat info {};
     // lstat, so that even a dangling link at the output path counts as something not to replace.
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
@@ -459,7 +479,8 @@ bool pathExists(const QString& path) {
 enum class Placed { Renamed, Linked, SomethingThere };
 
 // Moves the finished file into place without ever replacing what may have appeared there meanwhile.
-Placed placeWithoutReplacing(const QByteArray& from, const QString& outputPath) {
+Placed placeWithoutReplacing(const QByteArray& from, const QString& outputPath)
+{
     const QByteArray to = QFile::encodeName(outputPath);
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
         return Placed::Renamed;
@@ -477,7 +498,8 @@ Placed placeWithoutReplacing(const QByteArray& from, const QString& outputPath) 
 
 } // namespace
 
-bool loadContent(const QString& contentDir, Content& content, SourceError& error) {
+bool loadContent(const QString& contentDir, Content& content, SourceError& error)
+{
     const QDir dir(contentDir);
     try {
         Content loaded;
@@ -496,7 +518,8 @@ bool loadContent(const QString& contentDir, Content& content, SourceError& error
     }
 }
 
-CompileResult compileContent(const QString& contentDir, const QString& outputPath) {
+CompileResult compileContent(const QString& contentDir, const QString& outputPath)
+{
     CompileResult result;
     if (pathExists(outputPath)) {
         result.outcome = Outcome::LeftUntouched;

@@ -7,14 +7,16 @@
 
 namespace {
 
-void printLine(std::FILE* stream, const QString& text) {
+void printLine(std::FILE* stream, const QString& text)
+{
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fputc('\n', stream);
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 3) {
         printLine(stderr, QStringLiteral("用法：make-data <内容目录> <输出文件>"));
         printLine(stderr, QStringLiteral("把内容目录中的源文件编译成程序使用的数据库；输出文件已存在时不作任何改动。"));
