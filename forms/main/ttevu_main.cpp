@@ -5,6 +5,7 @@
 #include "forms/curve/ttevu_curve.h"
 #include "forms/guard.h"
 #include "forms/look.h"
+#include "forms/main/keyboard.h"
 #include "forms/placement.h"
 #include "forms/plan/ttevu_plan.h"
 #include "ui_ttevu_main.h"
@@ -55,6 +56,7 @@ Ttevu_main::Ttevu_main(const QString& dataFolder, QWidget* parent)
     connect(m_ui->Image9, &ImageButton::pressed, this, [this] { guarded([this] { Image9MouseDown(); }); });
     connect(m_ui->Shape1, &HotArea::pressed, this, [this] { guarded([this] { Shape1MouseDown(); }); });
     connect(m_ui->TreeView1, &QTreeWidget::clicked, this, [this] { guarded([this] { TreeView1Click(); }); });
+    installShortcuts(*m_ui);
 
     guarded([this] { FormCreate(); });
 }
