@@ -206,6 +206,22 @@ private slots:
         QCOMPARE(weightBox(w)->text(), QStringLiteral("118"));
     }
 
+    void tabInTheEntryMovesTheFocusToTheWeightBox()
+    {
+        TempDatabase db;
+        Windows w(db.folder());
+        QVERIFY(QTest::qWaitForWindowActive(w.main.get()));
+        Windows::click(w.button("Image8"));
+        Windows::click(w.button("Image13"));
+        auto* box = w.find<QPlainTextEdit>("Memo1");
+        QCOMPARE(QApplication::focusWidget(), box);
+        QTest::keyClicks(box, QStringLiteral("ab"));
+        QTest::keyClick(box, Qt::Key_Tab);
+        QCOMPARE(box->toPlainText(), QStringLiteral("ab"));
+        // The tree, next in the tab order, is hidden in the diary view.
+        QCOMPARE(QApplication::focusWidget(), weightBox(w));
+    }
+
     void okStoresOneEntryWithTheTimeTextAndWeight_data()
     {
         QTest::addColumn<QString>("typed");
