@@ -3,6 +3,7 @@
 
 #include "forms/guard.h"
 #include "forms/look.h"
+#include "forms/pictures.h"
 #include "ui_ttevu_about.h"
 
 Ttevu_about* tevu_about = nullptr;
@@ -11,6 +12,7 @@ Ttevu_about::Ttevu_about(QWidget* parent) : TevuDialog(parent, false), m_ui(std:
 {
     m_ui->setupUi(this);
     look::setWindowFont(this, look::formFont, 11);
+    m_ui->Image1->setPixmap(pictures::pixmap("about.jpg"));
     look::setCaption(m_ui->Label1, look::formFont, 13, QColor(0x00, 0x80, 0x00));
     connect(m_ui->Image1, &ClickablePicture::clicked, this, [this] { guarded([this] { Image1Click(); }); });
 }

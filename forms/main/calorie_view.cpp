@@ -4,6 +4,7 @@
 #include "ui_ttevu_main.h"
 
 #include <QHash>
+#include <QScopeGuard>
 
 void Ttevu_main::buildFoodTree()
 {
@@ -18,9 +19,17 @@ void Ttevu_main::buildFoodTree()
     // The foods of each category named in 02, in the order of the rows of 01; names compared exactly (case and
     // spaces count). One read of 01, which stays loaded for the look-up.
     QHash<QString, QStringList> foodsOf;
+    // The nodes are made apart from the view and handed to it in one call: an item added under a node that is
+    // already in the view costs a model notification and a layout update each, which for thousands of foods took
+    // most of the build.
+    QList<QTreeWidgetItem*> nodes;
+    nodes.reserve(categories);
+    // Also when reading 01 fails: the categories made so far stay in the tree, as they would node by node.
+    const auto handOver = qScopeGuard([this, &nodes] { m_ui->TreeView1->addTopLevelItems(nodes); });
     for (int c = 0; c < categories; ++c) {
-        auto* node = new QTreeWidgetItem(m_ui->TreeView1, QStringList{names[c]});
+        auto* node = new QTreeWidgetItem(QStringList{names[c]});
         node->setFlags(node->flags() | Qt::ItemIsEditable);
+        nodes << node;
         if (c == 0) {
             for (const QString& name : std::as_const(names))
                 foodsOf.insert(name, {});
@@ -33,10 +42,15 @@ void Ttevu_main::buildFoodTree()
                 ADODataSet.next();
             }
         }
-        for (const QString& title : std::as_const(foodsOf[names[c]])) {
-            auto* food = new QTreeWidgetItem(node, QStringList{title});
+        const QStringList& titles = foodsOf[names[c]];
+        QList<QTreeWidgetItem*> children;
+        children.reserve(titles.size());
+        for (const QString& title : titles) {
+            auto* food = new QTreeWidgetItem(QStringList{title});
             food->setFlags(food->flags() | Qt::ItemIsEditable);
+            children << food;
         }
+        node->addChildren(children);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "forms/guard.h"
 #include "forms/look.h"
 #include "forms/main/keyboard.h"
+#include "forms/pictures.h"
 #include "forms/placement.h"
 #include "ui_ttevu_main.h"
 
@@ -32,6 +33,14 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
     m_ui->setupUi(this);
     setFixedSize(600, 335);
     look::setWindowFont(this, look::formFont, 11);
+    const std::pair<QLabel*, const char*> skin[] = {
+        {m_ui->Image1, "background.jpg"}, {m_ui->Image3, "minimize.bmp"},  {m_ui->Image4, "close.bmp"},
+        {m_ui->Image5, "recipes.ico"},    {m_ui->Image6, "exercises.ico"}, {m_ui->Image7, "tips.ico"},
+        {m_ui->Image8, "diary.ico"},      {m_ui->Image9, "calorie.ico"},   {m_ui->Image10, "plan.ico"},
+        {m_ui->Image11, "curve.ico"},     {m_ui->Image2, "previous.jpg"},  {m_ui->Image12, "next.jpg"},
+        {m_ui->Image15, "ok.jpg"},        {m_ui->Image13, "new.jpg"}};
+    for (const auto& [picture, file] : skin)
+        picture->setPixmap(pictures::pixmap(file));
     for (QLabel* caption :
          {m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5, m_ui->Label6, m_ui->Label7, m_ui->Label8})
         look::setCaption(caption, look::formFont, 11, QColor(0x80, 0x00, 0x80));
