@@ -4,6 +4,7 @@
 #include "data/connection.h"
 #include "data/dataset.h"
 
+#include <QPalette>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -36,6 +37,7 @@ public:
     bool writingDiary() const { return m_writingDiary; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -48,6 +50,8 @@ private:
     void showSmallButtons(View view);
 
     void wire(ImageButton* button, void (Ttevu_main::*onRelease)());
+    // The food tree's selection is drawn only while the tree has the focus.
+    void showTreeSelection(bool shown);
 
     void FormCreate();
     void FormShow();
@@ -86,6 +90,7 @@ private:
     Dataset& ADODataSet;
     const Dialogs m_dialogs;
     const std::unique_ptr<Ui::Ttevu_main> m_ui;
+    QPalette m_treePalette;
     bool m_shown = false;
     bool m_placed = false;
     bool m_writingDiary = false;

@@ -411,6 +411,35 @@ private slots:
         QCOMPARE(label(w), QStringLiteral("所含热量：50大卡"));
     }
 
+    void theSelectionIsHighlightedOnlyWhileTheTreeHasTheFocus()
+    {
+        TempDatabase db(foods);
+        Windows w(db.folder());
+        QVERIFY(QTest::qWaitForWindowActive(w.main.get()));
+        Windows::click(w.button("Image9"));
+        auto* tree = w.find<QTreeWidget>("TreeView1");
+        const QColor highlight = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
+        auto highlighted = [&] {
+            const QImage shot = tree->viewport()->grab().toImage();
+            const QRect row = tree->visualItemRect(tree->topLevelItem(1));
+            int count = 0;
+            for (int y = row.top(); y <= row.bottom(); ++y)
+                for (int x = row.left(); x <= row.right(); ++x)
+                    count += shot.pixelColor(x, y) == highlight;
+            return count;
+        };
+        clickNode(w, tree->topLevelItem(1));
+        QCOMPARE(QApplication::focusWidget(), tree);
+        QVERIFY(highlighted() > 100);
+        w.main->setFocus();
+        QVERIFY(!tree->hasFocus());
+        QCOMPARE(tree->currentItem(), tree->topLevelItem(1));
+        QVERIFY(tree->topLevelItem(1)->isSelected());
+        QCOMPARE(highlighted(), 0);
+        tree->setFocus();
+        QVERIFY(highlighted() > 100);
+    }
+
     void theCalorieViewHidesTheOtherControls()
     {
         TempDatabase db(foods);
