@@ -98,8 +98,12 @@ void Ttevu_main::showSmallButtons(View view)
 
 void Ttevu_main::showView(View view)
 {
-    if (view != View::Writing)
+    if (view != View::Writing && m_writingDiary) {
+        // The entry is left unsaved: it is kept for the next new entry, and OK would ignore whatever the box took now.
+        m_draft = m_ui->Memo1->toPlainText();
         m_writingDiary = false;
+        m_ui->Memo1->setReadOnly(true);
+    }
     const ViewControls shown = shownIn(static_cast<int>(view));
     m_ui->TreeView1->setVisible(shown.tree);
     m_ui->Memo1->setVisible(shown.content);

@@ -44,7 +44,8 @@ protected:
 private:
     // What the centre area shows; the controls of each are one table in ttevu_main.cpp.
     enum class View { Start, Articles, Diary, Writing, Calories };
-    // Shows the view's controls and hides the others; any other view than Writing leaves the entry being written.
+    // Shows the view's controls and hides the others; any other view than Writing leaves the entry being written, and
+    // the content box read-only.
     void showView(View view);
     // The four small buttons (previous, next, new entry, OK) as the view shows them.
     void showSmallButtons(View view);
@@ -102,6 +103,8 @@ private:
         QStringList texts;
     };
     std::optional<UnconfirmedEntry> m_unconfirmed;
+    // The text of an entry left unsaved for another view, until the next new entry takes it back.
+    std::optional<QString> m_draft;
 };
 
 extern Ttevu_main* tevu_main;
