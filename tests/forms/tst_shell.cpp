@@ -408,8 +408,9 @@ private slots:
                                        << "Label1" << form << 13 << QColor(0x00, 0x80, 0x00);
         QTest::newRow("plan caption") << "plan"
                                       << "Label7" << form << 13 << QColor(0x00, 0x00, 0xFF);
+        // A pixel smaller than the window's font, so that the designed box shows two whole lines.
         QTest::newRow("plan box") << "plan"
-                                  << "Memo7" << form << 11 << QColor();
+                                  << "Memo7" << form << 10 << QColor();
         QTest::newRow("plan button") << "plan"
                                      << "Button1" << form << 11 << QColor();
     }
