@@ -307,6 +307,13 @@ int runTable(const QString& shipped, const QString& work)
                             QStringLiteral("≤ 11x"));
         row.ratio = QStringLiteral("—");
         table.judged(row, firstError({&small, &large}), growth.pairs > 0 && growth.median <= 11);
+        // The toolkit's own growth for the same listings: the bare text box of the same rounds.
+        const auto plainGrowth = bench::pairedRatio(large.of("plain"), small.of("plain"));
+        Row reference = pairedRow(QStringLiteral("2"), QStringLiteral("reference: growth of the bare text box"),
+                                  QStringLiteral("10,000 → 100,000"), times(plainGrowth.median), QStringLiteral("—"),
+                                  plainGrowth, QStringLiteral("—"));
+        reference.ratio = reference.met = QStringLiteral("—");
+        table.add(reference);
     }
 
     // 3: the food tree, on the shipped foods and on a large generated table.

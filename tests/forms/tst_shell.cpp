@@ -228,6 +228,36 @@ private slots:
         QTest::mouseRelease(hot, button);
     }
 
+    void everyPictureIsTheShippedFile_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("file");
+        const char* const rows[][2] = {
+            {"Image1", "background.jpg"}, {"Image3", "minimize.bmp"},  {"Image4", "close.bmp"},
+            {"Image5", "recipes.ico"},    {"Image6", "exercises.ico"}, {"Image7", "tips.ico"},
+            {"Image8", "diary.ico"},      {"Image9", "calorie.ico"},   {"Image10", "plan.ico"},
+            {"Image11", "curve.ico"},     {"Image2", "previous.jpg"},  {"Image12", "next.jpg"},
+            {"Image15", "ok.jpg"},        {"Image13", "new.jpg"},      {"about", "about.jpg"}};
+        for (const auto& [control, file] : rows)
+            QTest::newRow(control) << QString::fromLatin1(control) << QString::fromLatin1(file);
+    }
+
+    // The pictures are compiled in decoded; each control shows exactly what loading the shipped file gives.
+    void everyPictureIsTheShippedFile()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, file);
+        TempDatabase db(contentSql);
+        Windows w(db.folder());
+        auto* picture = qobject_cast<QLabel*>(control == QStringLiteral("about")
+                                                  ? w.about->findChild<QWidget*>(QStringLiteral("Image1"))
+                                                  : w.find(control));
+        QVERIFY(picture);
+        const QImage shipped = QPixmap(QStringLiteral(TEVU_SOURCE_DIR "/resources/images/") + file).toImage();
+        QVERIFY(!shipped.isNull());
+        QCOMPARE(picture->pixmap().toImage(), shipped);
+    }
+
     void escapeClosesNoneOfTheSecondaryWindows_data()
     {
         QTest::addColumn<int>("window");

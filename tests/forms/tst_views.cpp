@@ -488,6 +488,21 @@ private slots:
         QCOMPARE(label(w), QString());
     }
 
+    void aFoodsTableThatCannotBeReadKeepsTheCategoriesMadeBeforeIt()
+    {
+        // The foods are read while the first category is made: it stays, without foods, and the rest never come.
+        TempDatabase db(TempDatabase::standardSchema() +
+                        QStringLiteral("DROP TABLE \"01\"; CREATE TABLE \"01\"(Name TEXT, sz TEXT);"
+                                       "INSERT INTO \"01\" VALUES('谷类','116');"
+                                       "INSERT INTO \"02\" VALUES('谷类'),('蔬菜');"));
+        Windows w(db.folder());
+        auto* tree = w.find<QTreeWidget>("TreeView1");
+        QCOMPARE(tree->topLevelItemCount(), 1);
+        QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("谷类"));
+        QCOMPARE(tree->topLevelItem(0)->childCount(), 0);
+        QCOMPARE(w.reporter.messages.size(), 1);
+    }
+
     void anEmptyCategoryTableLeavesTheTreeEmpty()
     {
         TempDatabase db(articles);
