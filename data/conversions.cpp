@@ -406,6 +406,13 @@ namespace {
 struct WallClock {
     QDate date;
     QTime time;
+    // The fields as read, so that the check below need not take the date and time apart again.
+    int year;
+    int month;
+    int day;
+    int hour;
+    int minute;
+    int second;
 };
 
 // Read by hand rather than by a regular expression, since it runs for every date-time read: optional spaces,
@@ -464,7 +471,7 @@ template <class Text> std::optional<WallClock> parseStorageText(const Text& view
     const QTime time(hour, minute, second, ms);
     if (!date.isValid() || !time.isValid())
         return std::nullopt;
-    return WallClock{date, time};
+    return WallClock{date, time, year, month, day, hour, minute, second};
 }
 
 // True when some instant shows this wall-clock time in the local zone; QDateTime then keeps the date and time as
@@ -475,10 +482,6 @@ bool wallClockExists(const WallClock& value)
     // The zone's offset at the previous row: rows in order mostly share it, so one look-up usually settles it.
     thread_local long offset = 0;
     thread_local bool haveOffset = false;
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    value.date.getDate(&year, &month, &day);
     const qint64 wall =
         (value.date.toJulianDay() - unixEpochJulianDay) * 86400 + value.time.msecsSinceStartOfDay() / 1000;
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -495,9 +498,8 @@ bool wallClockExists(const WallClock& value)
         if (!localtime_r(&instant, &local))
             return false;
         offset = local.tm_gmtoff;
-        if (local.tm_year + 1900 == year && local.tm_mon + 1 == month && local.tm_mday == day &&
-            local.tm_hour == value.time.hour() && local.tm_min == value.time.minute() &&
-            local.tm_sec == value.time.second())
+        if (local.tm_year + 1900 == value.year && local.tm_mon + 1 == value.month && local.tm_mday == value.day &&
+            local.tm_hour == value.hour && local.tm_min == value.minute && local.tm_sec == value.second)
             return true;
     }
     return false;
