@@ -354,19 +354,39 @@ void DbChart::paintLine(QPainter& painter, const ChartLayout& l, const std::vect
     const QRectF box = QRectF(l.back).adjusted(-0.5, -0.5, 0.5, 0.5);
     QVector<QLineF> lines;
     lines.reserve(static_cast<qsizetype>(std::min<std::size_t>(points.size(), 1 << 20)));
+    const auto add = [&lines, &box](QPointF a, QPointF b) {
+        if (clipSegment(a, b, box))
+            lines.append(QLineF(a, b));
+    };
+    // Consecutive points on one pixel column make a chain of vertical segments, and a chain of one-pixel lines on
+    // a column covers exactly the span from its lowest point to its highest: drawn as that one line, the picture
+    // stays the same pixel for pixel, while a long diary gives a line or two per column instead of one per entry.
+    const bool mergeColumns = pen.widthF() == 0;
+    double runLow = 0;
+    double runHigh = 0;
+    const auto flushRun = [&](double x) {
+        if (runLow < runHigh)
+            add(QPointF(x, runLow), QPointF(x, runHigh));
+    };
     QPointF previous;
     bool first = true;
     for (const LineSeries::Point& point : points) {
         const QPointF current(std::round(l.xToPixel(point.x, l.back)), std::round(l.yToPixel(point.y, l.back)));
-        if (!first && current != previous) {
-            QPointF a = previous;
-            QPointF b = current;
-            if (clipSegment(a, b, box))
-                lines.append(QLineF(a, b));
+        if (first || !mergeColumns || current.x() != previous.x()) {
+            if (!first && mergeColumns)
+                flushRun(previous.x());
+            if (!first && current != previous)
+                add(previous, current);
+            runLow = runHigh = current.y();
+        } else {
+            runLow = std::min(runLow, current.y());
+            runHigh = std::max(runHigh, current.y());
         }
         previous = current;
         first = false;
     }
+    if (!first && mergeColumns)
+        flushRun(previous.x());
     painter.save();
     painter.setClipRect(l.back);
     painter.setPen(pen);
