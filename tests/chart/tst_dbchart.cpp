@@ -74,6 +74,7 @@ private slots:
     void legendShowsTheOldestRows_data();
     void legendShowsTheOldestRows();
     void lineOnTheBackPlane();
+    void pointsOnOneColumnSpanTheirLowestToHighest();
     void mouseDrags_data();
     void mouseDrags();
     void zoomedRanges();
@@ -291,6 +292,27 @@ void DbChartTest::lineOnTheBackPlane()
     const int x = qRound(l.xToPixel(ole(2024, 3, 5), l.back));
     QVERIFY(isRed(image.pixel(x, l.back.bottom())));
     QCOMPARE(countPixels(image, QRect(x, l.front.bottom() - 3, 1, 7), isRed), 0);
+}
+
+void DbChartTest::pointsOnOneColumnSpanTheirLowestToHighest()
+{
+    // Four weighings a minute apart fall on one pixel column: 72, 71, 73, 72, then two far to the right.
+    DbChart chart;
+    const double weights[] = {72, 71, 73, 72};
+    for (int minute = 0; minute < 4; ++minute)
+        chart.series()->addXY(ole(2024, 3, 1, 7) + minute / 1440.0, weights[minute]);
+    chart.series()->addXY(ole(2024, 3, 10), 70);
+    chart.series()->addXY(ole(2024, 3, 20), 74);
+    const QImage image = render(chart);
+    const ChartLayout l = layoutOf(chart, image);
+    const int x = qRound(l.xToPixel(ole(2024, 3, 1, 7), l.back));
+    const int top = qRound(l.yToPixel(73, l.back));
+    const int bottom = qRound(l.yToPixel(71, l.back));
+    QVERIFY(bottom - top > 4);
+    // Every pixel from 73 down to 71 and none beyond: the line to the next day leaves the column at 72.
+    QCOMPARE(countPixels(image, QRect(x, top, 1, bottom - top + 1), isRed), bottom - top + 1);
+    QVERIFY(!isRed(image.pixel(x, top - 1)));
+    QVERIFY(!isRed(image.pixel(x, bottom + 1)));
 }
 
 void DbChartTest::mouseDrags_data()
