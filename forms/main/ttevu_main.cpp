@@ -3,6 +3,7 @@
 
 #include "forms/guard.h"
 #include "forms/look.h"
+#include "forms/main/keyboard.h"
 #include "forms/placement.h"
 #include "ui_ttevu_main.h"
 
@@ -55,6 +56,7 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
     showTreeSelection(false);
     m_ui->TreeView1->installEventFilter(this);
     connect(m_ui->TreeView1, &QTreeWidget::clicked, this, [this] { guarded([this] { TreeView1Click(); }); });
+    installShortcuts(*m_ui);
 
     guarded([this] { FormCreate(); });
 }

@@ -1,7 +1,6 @@
 // The slimming curve window: the diary's weights read afresh at every showing.
 #include "chart/dbchart.h"
 #include "chart/lineseries.h"
-#include "data/conversions.h"
 #include "support/tempdb.h"
 #include "support/windows.h"
 
@@ -57,8 +56,8 @@ private slots:
         showCurve(w);
         const auto& points = chart(w)->series()->points();
         QCOMPARE(points.size(), size_t(3));
-        const double first = conversions::toOleDate(QDateTime(QDate(2026, 3, 1), QTime(7, 0)));
-        QCOMPARE(points[0].x, first);
+        // 2026-03-01 07:00 is day 46082 after 1899-12-30, and seven hours of it.
+        QCOMPARE(points[0].x, 46082 + 7 / 24.0);
         QCOMPARE(points[0].y, 130.0);
         QCOMPARE(points[1].y, 0.0);
         QVERIFY(points[1].yNull);
@@ -123,6 +122,34 @@ private slots:
         QTest::mouseRelease(c, Qt::LeftButton, {}, QPoint(150, 60));
         QVERIFY(!c->isZoomed());
         w.curve->hide();
+    }
+
+    void theTrendChosenByADoubleClickStaysAcrossShowings()
+    {
+        TempDatabase db(entries);
+        Windows w(db.folder());
+        w.curve->show();
+        DbChart* c = chart(w);
+        const auto doubleClick = [c] {
+            QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(300, 120));
+            QTest::mouseDClick(c, Qt::LeftButton, {}, QPoint(300, 120));
+            QTest::mouseRelease(c, Qt::LeftButton, {}, QPoint(300, 120));
+        };
+        QVERIFY(!c->trendVisible());
+        doubleClick();
+        w.curve->hide();
+        showCurve(w);
+        QVERIFY(c->trendVisible());
+        // Trend 130, then 129.8 over the entries with a weight.
+        QVERIFY2(c->chartLayout().titleText.startsWith(QStringLiteral("瘦身曲线（趋势 129")),
+                 qPrintable(c->chartLayout().titleText));
+        QCOMPARE(w.curve->windowTitle(), QStringLiteral("瘦身曲线"));
+        w.curve->show();
+        doubleClick();
+        w.curve->hide();
+        showCurve(w);
+        QVERIFY(!c->trendVisible());
+        QCOMPARE(c->chartLayout().titleText, QStringLiteral("瘦身曲线"));
     }
 };
 
