@@ -375,6 +375,24 @@ double textToNumberOrThrow(const QString& text, const QLocale& locale)
     throw DataError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
 }
 
+double textToWeight(const QString& text, const QLocale& locale)
+{
+    QString ascii = text;
+    for (QChar& c : ascii) {
+        const char16_t u = c.unicode();
+        // Chinese input methods type these full-width: digits, '．', '＋', '－', 'Ｅ', 'ｅ'.
+        if ((u >= u'\uFF10' && u <= u'\uFF19') || u == u'\uFF0E' || u == u'\uFF0B' || u == u'\uFF0D' ||
+            u == u'\uFF25' || u == u'\uFF45')
+            c = QChar(u - 0xFEE0);
+    }
+    const auto value = textToNumber(ascii, locale);
+    if (!value)
+        throw DataError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    if (*value < 0 || *value > maximumWeight)
+        throw DataError(QStringLiteral("体重“%1”不在 0 到 %2 斤之间").arg(text.trimmed()).arg(maximumWeight));
+    return *value;
+}
+
 double toOleDate(const QDateTime& value)
 {
     return oleDate(value.date(), value.time());

@@ -21,6 +21,10 @@ QString numberToText(double value, const QLocale& locale = conversions::locale()
 std::optional<double> textToNumber(const QString& text, const QLocale& locale = conversions::locale());
 // Like textToNumber but throws DataError "'<text>' is not a valid floating point value".
 double textToNumberOrThrow(const QString& text, const QLocale& locale = conversions::locale());
+// A weight in jin as the program takes it: textToNumber with full-width digits, point, signs and exponent letters read
+// as their ASCII forms; throws DataError when it is no number or lies below 0 or above maximumWeight.
+inline constexpr double maximumWeight = 2000;
+double textToWeight(const QString& text, const QLocale& locale = conversions::locale());
 
 // OLE Automation date: days since 1899-12-30, the time of day as the fraction.
 double toOleDate(const QDateTime& value);
