@@ -75,10 +75,21 @@ Summary inspect(sqlite3* db, const QString& path)
             throw DataError(QStringLiteral("数据库文件“%1”已损坏（%2）").arg(path, problems.join(QStringLiteral("；"))),
                             SQLITE_CORRUPT, SQLITE_CORRUPT);
     }
+    checkShape(db, path);
     Summary summary;
     for (const TableShape& shape : tables()) {
-        const QString quoted = u'"' + shape.table + u'"';
-        sqlite::Statement info(db, QStringLiteral("PRAGMA table_info(%1)").arg(quoted), path);
+        sqlite::Statement count(db, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(shape.table), path);
+        count.step();
+        summary.counts.push_back({shape.table, static_cast<qint64>(count.value(0).toDouble())});
+    }
+    summary.contentVersion = contentVersion(db, path);
+    return summary;
+}
+
+void checkShape(sqlite3* db, const QString& path)
+{
+    for (const TableShape& shape : tables()) {
+        sqlite::Statement info(db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(shape.table), path);
         QStringList present;
         while (info.step())
             present << info.value(1).toString().toLower();
@@ -89,12 +100,7 @@ Summary inspect(sqlite3* db, const QString& path)
             if (!present.contains(field.toLower()))
                 throw DataError(QStringLiteral("数据库文件“%1”的表“%2”中没有字段“%3”，它不是 Tevu 的数据文件")
                                     .arg(path, shape.table, field));
-        sqlite::Statement count(db, QStringLiteral("SELECT count(*) FROM %1").arg(quoted), path);
-        count.step();
-        summary.counts.push_back({shape.table, static_cast<qint64>(count.value(0).toDouble())});
     }
-    summary.contentVersion = contentVersion(db, path);
-    return summary;
 }
 
 Summary check(const QString& path)
