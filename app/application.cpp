@@ -30,8 +30,9 @@ void installFontSubstitutes()
 
 void setUp(QApplication& app)
 {
+    // The name only: a display name set explicitly is appended by the platform to every other window's caption
+    // ("guanyu — Tevu"); unset, it reads as the name for the taskbar all the same.
     app.setApplicationName(QString::fromUtf16(title));
-    app.setApplicationDisplayName(QString::fromUtf16(title));
     app.setWindowIcon(QIcon(QStringLiteral(":/images/tevu.ico")));
     installFontSubstitutes();
 }

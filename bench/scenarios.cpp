@@ -242,8 +242,8 @@ int runSave(const QString& folder, const QString& floorFolder, int repetitions)
     const qint64 before = scalar(fileIn(folder), QStringLiteral("SELECT count(*) FROM rj"));
     ProgramWindows windows(folder);
     // The floor writes with whatever durability the program's own connection has.
-    const QByteArray journal = pragma(windows.main->ADOCN.handle(), "PRAGMA journal_mode");
-    const int synchronous = pragma(windows.main->ADOCN.handle(), "PRAGMA synchronous").toInt();
+    const QByteArray journal = pragma(windows.data->ADOCN.handle(), "PRAGMA journal_mode");
+    const int synchronous = pragma(windows.data->ADOCN.handle(), "PRAGMA synchronous").toInt();
     static const char* const levels[] = {"OFF", "NORMAL", "FULL", "EXTRA"};
     std::printf("info durability journal %s, synchronous %s\n", journal.toUpper().constData(),
                 synchronous >= 0 && synchronous <= 3 ? levels[synchronous] : "?");

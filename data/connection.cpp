@@ -14,11 +14,6 @@ const QString sourceKey = QStringLiteral("Data Source=");
 
 Connection::Connection(QString folder) : m_folder(std::move(folder)) {}
 
-Connection::~Connection()
-{
-    disconnect();
-}
-
 QString Connection::defaultConnectionString() const
 {
     QString folder = QDir::cleanPath(m_folder);
@@ -64,31 +59,19 @@ void Connection::connect()
     if (info.isDir())
         throw DataError(QStringLiteral("“%1”是一个文件夹，不是数据库文件").arg(path), SQLITE_CANTOPEN, SQLITE_CANTOPEN);
 
-    sqlite3* db = nullptr;
-    // Never SQLITE_OPEN_CREATE: a missing file must stay missing rather than become an empty database.
-    const int rc =
-        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString engineText = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
-        sqlite3_close_v2(db);
-        throw DataError(sqlite::describe(rc, engineText, path), rc & 0xff, rc);
-    }
-    try {
-        sqlite3_busy_timeout(db, busyTimeoutMs);
-        sqlite3_extended_result_codes(db, 1);
-        sqlite::exec(db, QStringLiteral("PRAGMA trusted_schema=OFF"), path);
-        sqlite::exec(db, QStringLiteral("PRAGMA cell_size_check=ON"), path);
-        // Reading the schema is what tells a database from any other file.
-        sqlite::exec(db, QStringLiteral("SELECT count(*) FROM sqlite_master"), path);
-        sqlite::exec(db, QStringLiteral("PRAGMA journal_mode=DELETE"), path);
-        // EXTRA, not FULL: FULL leaves the deletion of the journal unsynced, and a journal that comes back after a
-        // power cut rolls back the entry that was just reported saved.
-        sqlite::exec(db, QStringLiteral("PRAGMA synchronous=EXTRA"), path);
-    } catch (...) {
-        sqlite3_close_v2(db);
-        throw;
-    }
-    m_db = db;
+    // Never created: a missing file must stay missing rather than become an empty database.
+    sqlite::Database db = sqlite::open(path, sqlite::OpenMode::ReadWrite);
+    sqlite3_busy_timeout(db.get(), busyTimeoutMs);
+    sqlite3_extended_result_codes(db.get(), 1);
+    sqlite::exec(db.get(), QStringLiteral("PRAGMA trusted_schema=OFF"), path);
+    sqlite::exec(db.get(), QStringLiteral("PRAGMA cell_size_check=ON"), path);
+    // Reading the schema is what tells a database from any other file.
+    sqlite::exec(db.get(), QStringLiteral("SELECT count(*) FROM sqlite_master"), path);
+    sqlite::exec(db.get(), QStringLiteral("PRAGMA journal_mode=DELETE"), path);
+    // EXTRA, not FULL: FULL leaves the deletion of the journal unsynced, and a journal that comes back after a
+    // power cut rolls back the entry that was just reported saved.
+    sqlite::exec(db.get(), QStringLiteral("PRAGMA synchronous=EXTRA"), path);
+    m_db = std::move(db);
 }
 
 bool Connection::durable() const
@@ -96,18 +79,15 @@ bool Connection::durable() const
     if (!m_db)
         return false;
     const QString path = filePath();
-    sqlite::Statement journal(m_db, QStringLiteral("PRAGMA journal_mode"), path);
-    sqlite::Statement sync(m_db, QStringLiteral("PRAGMA synchronous"), path);
+    sqlite::Statement journal(handle(), QStringLiteral("PRAGMA journal_mode"), path);
+    sqlite::Statement sync(handle(), QStringLiteral("PRAGMA synchronous"), path);
     return journal.step() && journal.value(0).toString().compare(QStringLiteral("delete"), Qt::CaseInsensitive) == 0 &&
            sync.step() && sync.value(0).toInt() == 3;
 }
 
 void Connection::disconnect()
 {
-    if (m_db) {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-    }
+    m_db.reset();
 }
 
 Transaction::Transaction(Connection& connection) : m_connection(connection)

@@ -1,15 +1,14 @@
 // The connection to data.Mdb: one SQLite handle that never creates the file.
 #pragma once
 
-#include <QString>
+#include "data/sqlite.h"
 
-struct sqlite3;
+#include <QString>
 
 class Connection {
 public:
     // folder: the folder that holds data.Mdb (the executable's folder in the program).
     explicit Connection(QString folder);
-    ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
@@ -28,7 +27,7 @@ public:
     // True when the file is set up to keep every posted row across a crash or power cut.
     bool durable() const;
 
-    sqlite3* handle() const { return m_db; }
+    sqlite3* handle() const { return m_db.get(); }
 
     // Milliseconds that a statement waits for another program's lock before it gives up.
     static constexpr int busyTimeoutMs = 5000;
@@ -36,7 +35,7 @@ public:
 private:
     QString m_folder;
     QString m_connectionString;
-    sqlite3* m_db = nullptr;
+    sqlite::Database m_db;
 };
 
 // Writes several rows as one: rolled back unless committed.

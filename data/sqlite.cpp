@@ -4,6 +4,7 @@
 #include "data/errors.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace sqlite {
@@ -83,41 +84,92 @@ void fail(sqlite3* db, int rc, const QString& path)
     throw DataError(describe(rc, engineText, path), rc & 0xff, extended);
 }
 
-Statement::Statement(sqlite3* db, const QString& sql, const QString& path) : m_db(db), m_path(path)
+void CloseDatabase::operator()(sqlite3* db) const
 {
-    const QByteArray utf8 = sql.toUtf8();
-    const int rc = sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size()), &m_stmt, nullptr);
+    // close_v2, so that a statement still alive somewhere ends the connection when it is finalized.
+    sqlite3_close_v2(db);
+}
+
+void FinalizeStatement::operator()(sqlite3_stmt* statement) const
+{
+    sqlite3_finalize(statement);
+}
+
+Database open(const QString& path, OpenMode mode)
+{
+    int flags = SQLITE_OPEN_NOMUTEX;
+    switch (mode) {
+    case OpenMode::ReadOnly:
+        flags |= SQLITE_OPEN_READONLY;
+        break;
+    case OpenMode::ReadWrite:
+        flags |= SQLITE_OPEN_READWRITE;
+        break;
+    case OpenMode::Create:
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        break;
+    }
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
+    Database db(raw);
+    if (rc != SQLITE_OK)
+        throw DataError(describe(rc, raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QString(), path), rc & 0xff, rc);
+    return db;
+}
+
+namespace {
+
+using Prepared = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+
+// Prepares the first statement of `sql`; `used` gets how many of its bytes that statement took. Null when there is
+// nothing but blanks and comments.
+Prepared prepare(sqlite3* db, QByteArrayView sql, const QString& path, qsizetype* used = nullptr)
+{
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &raw, &tail);
+    Prepared statement(raw);
     if (rc != SQLITE_OK)
         fail(db, rc, path);
+    if (used)
+        *used = tail ? tail - sql.data() : sql.size();
+    return statement;
+}
+
+} // namespace
+
+Statement::Statement(sqlite3* db, const QString& sql, const QString& path)
+    : Statement(db, prepare(db, sql.toUtf8(), path), path)
+{}
+
+Statement::Statement(sqlite3* db, std::unique_ptr<sqlite3_stmt, FinalizeStatement> prepared, const QString& path)
+    : m_db(db), m_stmt(std::move(prepared)), m_path(path)
+{
     if (!m_stmt)
         throw DataError(QStringLiteral("命令为空，文件“%1”").arg(path));
 }
 
-Statement::~Statement()
-{
-    sqlite3_finalize(m_stmt);
-}
-
 void Statement::bind(int index, const QVariant& value)
 {
+    sqlite3_stmt* const stmt = m_stmt.get();
     int rc = SQLITE_OK;
     if (value.isNull()) {
-        rc = sqlite3_bind_null(m_stmt, index);
+        rc = sqlite3_bind_null(stmt, index);
     } else {
         switch (value.typeId()) {
         case QMetaType::Double:
         case QMetaType::Float:
-            rc = sqlite3_bind_double(m_stmt, index, value.toDouble());
+            rc = sqlite3_bind_double(stmt, index, value.toDouble());
             break;
         case QMetaType::Int:
         case QMetaType::LongLong:
         case QMetaType::UInt:
         case QMetaType::ULongLong:
-            rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong());
+            rc = sqlite3_bind_int64(stmt, index, value.toLongLong());
             break;
         default: {
             const QByteArray utf8 = value.toString().toUtf8();
-            rc = sqlite3_bind_text64(m_stmt, index, utf8.constData(), static_cast<sqlite3_uint64>(utf8.size()),
+            rc = sqlite3_bind_text64(stmt, index, utf8.constData(), static_cast<sqlite3_uint64>(utf8.size()),
                                      SQLITE_TRANSIENT, SQLITE_UTF8);
         }
         }
@@ -128,64 +180,123 @@ void Statement::bind(int index, const QVariant& value)
 
 bool Statement::step()
 {
-    const int rc = sqlite3_step(m_stmt);
+    const int rc = sqlite3_step(m_stmt.get());
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    sqlite3_reset(m_stmt);
+    sqlite3_reset(m_stmt.get());
     fail(m_db, rc, m_path);
 }
 
 void Statement::reset()
 {
-    sqlite3_reset(m_stmt);
-    sqlite3_clear_bindings(m_stmt);
+    sqlite3_reset(m_stmt.get());
+    sqlite3_clear_bindings(m_stmt.get());
 }
 
 bool Statement::readOnly() const
 {
-    return sqlite3_stmt_readonly(m_stmt) != 0;
+    return sqlite3_stmt_readonly(m_stmt.get()) != 0;
 }
 
 int Statement::columnCount() const
 {
-    return sqlite3_column_count(m_stmt);
+    return sqlite3_column_count(m_stmt.get());
 }
 
 QString Statement::columnName(int column) const
 {
-    return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
+    return QString::fromUtf8(sqlite3_column_name(m_stmt.get(), column));
 }
 
 QString Statement::declaredType(int column) const
 {
-    const char* type = sqlite3_column_decltype(m_stmt, column);
+    const char* type = sqlite3_column_decltype(m_stmt.get(), column);
     return type ? QString::fromUtf8(type) : QString();
+}
+
+Column Statement::read(int column) const
+{
+    sqlite3_stmt* const stmt = m_stmt.get();
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER:
+        return {Column::Kind::Number, static_cast<double>(sqlite3_column_int64(stmt, column)), {}};
+    case SQLITE_FLOAT:
+        return {Column::Kind::Number, sqlite3_column_double(stmt, column), {}};
+    case SQLITE_NULL:
+        return {};
+    default: {
+        // Blobs read as their bytes taken as text: nothing in the program writes one.
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, column));
+        const int size = sqlite3_column_bytes(stmt, column);
+        return {Column::Kind::Text, 0, QByteArrayView(data, size)};
+    }
+    }
 }
 
 QVariant Statement::value(int column) const
 {
-    switch (sqlite3_column_type(m_stmt, column)) {
-    case SQLITE_INTEGER:
-        return QVariant(static_cast<double>(sqlite3_column_int64(m_stmt, column)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(m_stmt, column));
-    case SQLITE_NULL:
-        return QVariant();
-    default: {
-        // Blobs read as their bytes taken as text: nothing in the program writes one.
-        const auto* data = static_cast<const char*>(sqlite3_column_blob(m_stmt, column));
-        const int size = sqlite3_column_bytes(m_stmt, column);
-        return QVariant(QString::fromUtf8(data, size));
+    const Column c = read(column);
+    switch (c.kind) {
+    case Column::Kind::Number:
+        return QVariant(c.number);
+    case Column::Kind::Text:
+        return QVariant(QString::fromUtf8(c.utf8));
+    case Column::Kind::Null:
+        break;
     }
-    }
+    return QVariant();
 }
 
 void exec(sqlite3* db, const QString& sql, const QString& path)
 {
     Statement statement(db, sql, path);
     while (statement.step()) {
+    }
+}
+
+void execScript(sqlite3* db, const QString& sql, const QString& path, int* failedLine)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    const QByteArrayView all(utf8);
+    qsizetype at = 0;
+    int line = 1;
+    const auto advance = [&](qsizetype to) {
+        line += static_cast<int>(all.sliced(at, to - at).count('\n'));
+        at = to;
+    };
+    while (at < all.size()) {
+        // Blanks and "--" comments are skipped here, not by the engine, so that the line is that of the statement.
+        qsizetype start = at;
+        while (start < all.size()) {
+            const char c = all[start];
+            if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+                ++start;
+            } else if (all.sliced(start).startsWith("--")) {
+                while (start < all.size() && all[start] != '\n')
+                    ++start;
+            } else {
+                break;
+            }
+        }
+        advance(start);
+        if (at == all.size())
+            break;
+        try {
+            qsizetype used = 0;
+            Prepared prepared = prepare(db, all.sliced(at), path, &used);
+            if (!prepared)
+                break;
+            Statement statement(db, std::move(prepared), path);
+            while (statement.step()) {
+            }
+            advance(at + std::max<qsizetype>(used, 1));
+        } catch (const DataError&) {
+            if (failedLine)
+                *failedLine = line;
+            throw;
+        }
     }
 }
 

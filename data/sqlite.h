@@ -1,8 +1,10 @@
-// RAII over SQLite statements and the translation of engine errors into the user's language.
+// RAII over SQLite connections and statements, and the translation of engine errors into the user's language.
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
+#include <memory>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -14,12 +16,31 @@ QString describe(int code, const QString& engineText, const QString& path);
 // Throws DataError for a failed call on `db` (rc is the call's result code).
 [[noreturn]] void fail(sqlite3* db, int rc, const QString& path);
 
+struct CloseDatabase {
+    void operator()(sqlite3* db) const;
+};
+struct FinalizeStatement {
+    void operator()(sqlite3_stmt* statement) const;
+};
+// A connection that closes itself.
+using Database = std::unique_ptr<sqlite3, CloseDatabase>;
+
+enum class OpenMode { ReadOnly, ReadWrite, Create };
+// Opens the file at `path`; only OpenMode::Create makes a file that is not there. Throws DataError naming the file.
+Database open(const QString& path, OpenMode mode);
+
+// One column of the current row as the engine holds it; `utf8` points into the engine's memory and lasts until the
+// statement steps, resets or ends.
+struct Column {
+    enum class Kind { Null, Number, Text };
+    Kind kind = Kind::Null;
+    double number = 0;
+    QByteArrayView utf8;
+};
+
 class Statement {
 public:
     Statement(sqlite3* db, const QString& sql, const QString& path);
-    ~Statement();
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
 
     void bind(int index, const QVariant& value);
     // True while a row is available.
@@ -29,16 +50,25 @@ public:
     int columnCount() const;
     QString columnName(int column) const;
     QString declaredType(int column) const;
+    // The program's one reading of a column: integers and reals as numbers, a blob as its bytes taken as text.
+    Column read(int column) const;
+    // read() as a QVariant: a double, a QString or a null QVariant.
     QVariant value(int column) const;
-    sqlite3_stmt* handle() const { return m_stmt; }
+    sqlite3_stmt* handle() const { return m_stmt.get(); }
 
 private:
+    friend void execScript(sqlite3* db, const QString& sql, const QString& path, int* failedLine);
+    Statement(sqlite3* db, std::unique_ptr<sqlite3_stmt, FinalizeStatement> prepared, const QString& path);
+
     sqlite3* m_db;
-    sqlite3_stmt* m_stmt = nullptr;
+    std::unique_ptr<sqlite3_stmt, FinalizeStatement> m_stmt;
     QString m_path;
 };
 
 // Runs one statement that returns nothing (or whose rows are ignored).
 void exec(sqlite3* db, const QString& sql, const QString& path);
+// Runs every statement of `sql` in turn. When one fails, `failedLine` (if given) gets the line of `sql` on which
+// that statement starts, its leading blanks and "--" comments skipped, before the DataError is thrown.
+void execScript(sqlite3* db, const QString& sql, const QString& path, int* failedLine = nullptr);
 
 } // namespace sqlite

@@ -2,14 +2,15 @@
 #include "forms/curve/ttevu_curve.h"
 
 #include "chart/lineseries.h"
+#include "data/dataset.h"
 #include "forms/guard.h"
 #include "forms/look.h"
-#include "forms/main/ttevu_main.h"
 #include "ui_ttevu_curve.h"
 
 Ttevu_curve* tevu_curve = nullptr;
 
-Ttevu_curve::Ttevu_curve(QWidget* parent) : TevuDialog(parent, true), m_ui(std::make_unique<Ui::Ttevu_curve>())
+Ttevu_curve::Ttevu_curve(Dataset& curve, QWidget* parent)
+    : TevuDialog(parent, true), ADODataSetcurve(curve), m_ui(std::make_unique<Ui::Ttevu_curve>())
 {
     m_ui->setupUi(this);
     look::setWindowFont(this, look::formFont, 11);
@@ -19,13 +20,13 @@ Ttevu_curve::Ttevu_curve(QWidget* parent) : TevuDialog(parent, true), m_ui(std::
 
 Ttevu_curve::~Ttevu_curve()
 {
-    // The series listens to a dataset of the main window: stop listening while both still exist.
+    // The series listens to a dataset that outlives the window: it must not call back into a destroyed chart.
     m_ui->DBChart1->series()->setDataSource(nullptr);
 }
 
 void Ttevu_curve::FormShow()
 {
-    Dataset& rows = tevu_main->ADODataSetcurve;
+    Dataset& rows = ADODataSetcurve;
     rows.close();
     rows.setCommandText(QStringLiteral("select * from rj"));
     rows.open();

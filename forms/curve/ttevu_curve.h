@@ -4,6 +4,8 @@
 #include "forms/dialog.h"
 #include <memory>
 
+class Dataset;
+
 namespace Ui {
 class Ttevu_curve;
 }
@@ -12,7 +14,8 @@ class Ttevu_curve : public TevuDialog {
     Q_OBJECT
 
 public:
-    explicit Ttevu_curve(QWidget* parent = nullptr);
+    // The chart draws the diary's rows read into `curve`, which outlives the window.
+    explicit Ttevu_curve(Dataset& curve, QWidget* parent = nullptr);
     ~Ttevu_curve() override;
 
     Ui::Ttevu_curve* ui() const { return m_ui.get(); }
@@ -21,6 +24,7 @@ protected:
     void FormShow() override;
 
 private:
+    Dataset& ADODataSetcurve;
     const std::unique_ptr<Ui::Ttevu_curve> m_ui;
 };
 

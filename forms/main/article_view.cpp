@@ -20,14 +20,7 @@ void Ttevu_main::Image7MouseUp()
 
 void Ttevu_main::enterArticles(const QString& commandText)
 {
-    m_writingDiary = false;
-    m_ui->TreeView1->hide();
-    m_ui->Memo1->show();
-    m_ui->Image2->show();
-    m_ui->Image12->show();
-    m_ui->Image13->hide();
-    m_ui->Image15->hide();
-    m_ui->Edit1->hide();
+    showView(View::Articles);
     m_ui->Memo1->clear();
     load(ADODataSet_tevu, commandText);
     showArticle();

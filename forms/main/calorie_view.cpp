@@ -3,49 +3,52 @@
 
 #include "ui_ttevu_main.h"
 
+#include <QHash>
+
 void Ttevu_main::buildFoodTree()
 {
-    m_ui->TreeView1->hide();
-    m_ui->Memo1->show();
+    showView(View::Start);
     load(ADODataSet_tevu, QStringLiteral("select * from 02"));
     const int categories = ADODataSet_tevu.recordCount();
+    QStringList names;
     for (int c = 0; c < categories; ++c) {
-        const QString category = ADODataSet_tevu.asText(QStringLiteral("Name"));
-        auto* node = new QTreeWidgetItem(m_ui->TreeView1, QStringList{category});
-        node->setFlags(node->flags() | Qt::ItemIsEditable);
-        load(ADODataSet, QStringLiteral("select * from 01"));
-        const int foods = ADODataSet.recordCount();
-        for (int f = 0; f < foods; ++f) {
-            // Compared exactly: case and spaces count.
-            if (ADODataSet.asText(QStringLiteral("Name")) == category) {
-                auto* food = new QTreeWidgetItem(node, QStringList{ADODataSet.asText(QStringLiteral("Title"))});
-                food->setFlags(food->flags() | Qt::ItemIsEditable);
-            }
-            ADODataSet.next();
-        }
+        names << ADODataSet_tevu.asText(QStringLiteral("Name"));
         ADODataSet_tevu.next();
+    }
+    // The foods of each category named in 02, in the order of the rows of 01; names compared exactly (case and
+    // spaces count). One read of 01, which stays loaded for the look-up.
+    QHash<QString, QStringList> foodsOf;
+    for (int c = 0; c < categories; ++c) {
+        auto* node = new QTreeWidgetItem(m_ui->TreeView1, QStringList{names[c]});
+        node->setFlags(node->flags() | Qt::ItemIsEditable);
+        if (c == 0) {
+            for (const QString& name : std::as_const(names))
+                foodsOf.insert(name, {});
+            load(ADODataSet, QStringLiteral("select * from 01"));
+            const int foods = ADODataSet.recordCount();
+            for (int f = 0; f < foods; ++f) {
+                const auto category = foodsOf.find(ADODataSet.asText(QStringLiteral("Name")));
+                if (category != foodsOf.end())
+                    *category << ADODataSet.asText(QStringLiteral("Title"));
+                ADODataSet.next();
+            }
+        }
+        for (const QString& title : std::as_const(foodsOf[names[c]])) {
+            auto* food = new QTreeWidgetItem(node, QStringList{title});
+            food->setFlags(food->flags() | Qt::ItemIsEditable);
+        }
     }
 }
 
 void Ttevu_main::Image9MouseDown()
 {
-    m_ui->Image2->hide();
-    m_ui->Image12->hide();
-    m_ui->Image13->hide();
-    m_ui->Image15->hide();
+    showSmallButtons(View::Calories);
 }
 
 void Ttevu_main::Image9MouseUp()
 {
-    m_writingDiary = false;
+    showView(View::Calories);
     m_ui->Label1->setText(QString());
-    m_ui->TreeView1->show();
-    m_ui->Memo1->hide();
-    m_ui->Image2->hide();
-    m_ui->Image12->hide();
-    m_ui->Image13->hide();
-    m_ui->Image15->hide();
-    m_ui->Edit1->hide();
 }
 
 void Ttevu_main::TreeView1Click()

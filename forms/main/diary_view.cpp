@@ -6,15 +6,8 @@
 
 void Ttevu_main::Image8MouseUp()
 {
-    m_writingDiary = false;
-    m_ui->TreeView1->hide();
-    m_ui->Memo1->show();
-    m_ui->Image13->show();
-    m_ui->Image15->show();
-    // Previous and next would only read fields that a diary row does not have.
-    m_ui->Image2->hide();
-    m_ui->Image12->hide();
-    m_ui->Edit1->hide();
+    // Without previous and next: they would only read fields that a diary row does not have.
+    showView(View::Diary);
     m_ui->Memo1->clear();
     m_ui->Label1->setText(QStringLiteral("一定要坚持做日记哦！"));
     load(ADODataSet_tevu, QStringLiteral("select * from rj"), Dataset::Position::Last);
@@ -45,10 +38,10 @@ void Ttevu_main::Image8MouseUp()
 
 void Ttevu_main::Image13MouseUp()
 {
+    showView(View::Writing);
     m_ui->Memo1->clear();
     m_ui->Memo1->setReadOnly(false);
     m_ui->Label1->setText(QStringLiteral("输入你的体重(斤)："));
-    m_ui->Edit1->show();
     m_writingDiary = true;
     // A new entry is never merged into one whose save went wrong.
     m_unconfirmed.reset();
@@ -99,6 +92,5 @@ void Ttevu_main::Image15MouseUp()
     }
     m_unconfirmed.reset();
     m_ui->Memo1->setReadOnly(true);
-    m_ui->Edit1->hide();
-    m_writingDiary = false;
+    showView(View::Diary);
 }

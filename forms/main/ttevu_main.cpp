@@ -1,12 +1,9 @@
 // The main window: creation, first show, close, and the buttons that belong to no view.
 #include "forms/main/ttevu_main.h"
 
-#include "forms/about/ttevu_about.h"
-#include "forms/curve/ttevu_curve.h"
 #include "forms/guard.h"
 #include "forms/look.h"
 #include "forms/placement.h"
-#include "forms/plan/ttevu_plan.h"
 #include "ui_ttevu_main.h"
 
 #include <QApplication>
@@ -21,13 +18,13 @@ static void initResources()
     Q_INIT_RESOURCE(tevu);
 }
 
-Ttevu_main::Ttevu_main(const QString& dataFolder, QWidget* parent)
+Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Dataset& foods, Dialogs dialogs,
+                       QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      ADOCN(dataFolder),
-      ADODataSet_tevu(QStringLiteral("ADODataSet_tevu"), ADOCN),
-      ADODataSet(QStringLiteral("ADODataSet"), ADOCN),
-      ADODataSetPlan(QStringLiteral("ADODataSetPlan"), ADOCN),
-      ADODataSetcurve(QStringLiteral("ADODataSetcurve"), ADOCN),
+      ADOCN(connection),
+      ADODataSet_tevu(articlesAndDiary),
+      ADODataSet(foods),
+      m_dialogs(std::move(dialogs)),
       m_ui(std::make_unique<Ui::Ttevu_main>())
 {
     initResources();
@@ -61,6 +58,52 @@ Ttevu_main::Ttevu_main(const QString& dataFolder, QWidget* parent)
 
 Ttevu_main::~Ttevu_main() = default;
 
+namespace {
+
+// Which controls of the centre area each view shows; every other one of them it hides.
+struct ViewControls {
+    bool tree;
+    bool content;
+    bool paging;       // Image2, Image12
+    bool diaryButtons; // Image13, Image15
+    bool weight;
+};
+
+constexpr ViewControls shownIn(int view)
+{
+    constexpr ViewControls table[] = {
+        // tree  content paging diary  weight
+        {false, true, false, false, false}, // start
+        {false, true, true, false, false},  // articles
+        {false, true, false, true, false},  // diary
+        {false, true, false, true, true},   // writing a diary entry
+        {true, false, false, false, false}, // calories
+    };
+    return table[view];
+}
+
+} // namespace
+
+void Ttevu_main::showSmallButtons(View view)
+{
+    const ViewControls shown = shownIn(static_cast<int>(view));
+    m_ui->Image2->setVisible(shown.paging);
+    m_ui->Image12->setVisible(shown.paging);
+    m_ui->Image13->setVisible(shown.diaryButtons);
+    m_ui->Image15->setVisible(shown.diaryButtons);
+}
+
+void Ttevu_main::showView(View view)
+{
+    if (view != View::Writing)
+        m_writingDiary = false;
+    const ViewControls shown = shownIn(static_cast<int>(view));
+    m_ui->TreeView1->setVisible(shown.tree);
+    m_ui->Memo1->setVisible(shown.content);
+    showSmallButtons(view);
+    m_ui->Edit1->setVisible(shown.weight);
+}
+
 void Ttevu_main::wire(ImageButton* button, void (Ttevu_main::*onRelease)())
 {
     connect(button, &ImageButton::released, this,
@@ -71,8 +114,6 @@ void Ttevu_main::FormCreate()
 {
     ADOCN.openDatabase();
     m_ui->Label1->setText(QString());
-    m_ui->Image13->hide();
-    m_ui->Image15->hide();
 }
 
 void Ttevu_main::showEvent(QShowEvent* event)
@@ -118,15 +159,15 @@ void Ttevu_main::Image4MouseUp()
 
 void Ttevu_main::Image10MouseUp()
 {
-    tevu_plan->exec();
+    m_dialogs.showPlan();
 }
 
 void Ttevu_main::Image11MouseUp()
 {
-    tevu_curve->exec();
+    m_dialogs.showCurve();
 }
 
 void Ttevu_main::Shape1MouseDown()
 {
-    tevu_about->exec();
+    m_dialogs.showAbout();
 }

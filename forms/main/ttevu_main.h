@@ -6,6 +6,7 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -18,16 +19,17 @@ class Ttevu_main : public QWidget {
     Q_OBJECT
 
 public:
-    // dataFolder: the folder that holds data.Mdb (the executable's folder in the program).
-    explicit Ttevu_main(const QString& dataFolder, QWidget* parent = nullptr);
-    ~Ttevu_main() override;
+    // What the window opens without knowing those windows: each shows its window modally.
+    struct Dialogs {
+        std::function<void()> showAbout;
+        std::function<void()> showPlan;
+        std::function<void()> showCurve;
+    };
 
-    // The connection and the four datasets live as long as the window; the other windows use them.
-    Connection ADOCN;
-    Dataset ADODataSet_tevu;
-    Dataset ADODataSet;
-    Dataset ADODataSetPlan;
-    Dataset ADODataSetcurve;
+    // The creation opens the connection; the connection and the datasets must outlive the window.
+    Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Dataset& foods, Dialogs dialogs,
+               QWidget* parent = nullptr);
+    ~Ttevu_main() override;
 
     Ui::Ttevu_main* ui() const { return m_ui.get(); }
     // True between a new diary entry and the OK that saves it.
@@ -38,6 +40,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // What the centre area shows; the controls of each are one table in ttevu_main.cpp.
+    enum class View { Start, Articles, Diary, Writing, Calories };
+    // Shows the view's controls and hides the others; any other view than Writing leaves the entry being written.
+    void showView(View view);
+    // The four small buttons (previous, next, new entry, OK) as the view shows them.
+    void showSmallButtons(View view);
+
     void wire(ImageButton* button, void (Ttevu_main::*onRelease)());
 
     void FormCreate();
@@ -72,6 +81,10 @@ private:
     void Image9MouseUp();
     void TreeView1Click();
 
+    Connection& ADOCN;
+    Dataset& ADODataSet_tevu;
+    Dataset& ADODataSet;
+    const Dialogs m_dialogs;
     const std::unique_ptr<Ui::Ttevu_main> m_ui;
     bool m_shown = false;
     bool m_placed = false;

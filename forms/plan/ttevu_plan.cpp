@@ -1,9 +1,10 @@
 // The weekly plan window.
 #include "forms/plan/ttevu_plan.h"
 
+#include "data/connection.h"
+#include "data/dataset.h"
 #include "forms/guard.h"
 #include "forms/look.h"
-#include "forms/main/ttevu_main.h"
 #include "ui_ttevu_plan.h"
 
 Ttevu_plan* tevu_plan = nullptr;
@@ -14,7 +15,8 @@ const QString planText = QStringLiteral("select * from plan");
 const QString field = QStringLiteral("foodsport");
 } // namespace
 
-Ttevu_plan::Ttevu_plan(QWidget* parent) : TevuDialog(parent, true), m_ui(std::make_unique<Ui::Ttevu_plan>())
+Ttevu_plan::Ttevu_plan(Connection& connection, Dataset& plan, QWidget* parent)
+    : TevuDialog(parent, true), ADOCN(connection), ADODataSetPlan(plan), m_ui(std::make_unique<Ui::Ttevu_plan>())
 {
     m_ui->setupUi(this);
     look::setWindowFont(this, look::formFont, 11);
@@ -36,7 +38,7 @@ QPlainTextEdit* Ttevu_plan::dayBox(int day) const
 
 void Ttevu_plan::FormShow()
 {
-    Dataset& plan = tevu_main->ADODataSetPlan;
+    Dataset& plan = ADODataSetPlan;
     load(plan, planText);
     const int rows = plan.recordCount();
     for (int day = 0; day < days; ++day) {
@@ -49,9 +51,9 @@ void Ttevu_plan::FormShow()
 
 void Ttevu_plan::Button1Click()
 {
-    Dataset& plan = tevu_main->ADODataSetPlan;
+    Dataset& plan = ADODataSetPlan;
     // All seven days are written or none: a failure part-way leaves the table as it was.
-    Transaction transaction(tevu_main->ADOCN);
+    Transaction transaction(ADOCN);
     try {
         load(plan, planText);
         const int rows = plan.recordCount();

@@ -4,6 +4,9 @@
 #include "forms/dialog.h"
 #include <memory>
 
+class Connection;
+class Dataset;
+
 namespace Ui {
 class Ttevu_plan;
 }
@@ -13,7 +16,8 @@ class Ttevu_plan : public TevuDialog {
     Q_OBJECT
 
 public:
-    explicit Ttevu_plan(QWidget* parent = nullptr);
+    // The plan is read and written through `plan`, a save as one transaction of `connection`; both outlive the window.
+    Ttevu_plan(Connection& connection, Dataset& plan, QWidget* parent = nullptr);
     ~Ttevu_plan() override;
 
     Ui::Ttevu_plan* ui() const { return m_ui.get(); }
@@ -28,6 +32,8 @@ protected:
 private:
     void Button2Click();
 
+    Connection& ADOCN;
+    Dataset& ADODataSetPlan;
     const std::unique_ptr<Ui::Ttevu_plan> m_ui;
 };
 

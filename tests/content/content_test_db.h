@@ -1,58 +1,42 @@
 // Read-only SQLite access for the content tests, so built databases are checked with plain queries.
 #pragma once
 
+#include "data/errors.h"
+#include "data/sqlite.h"
+
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
 
-#include <sqlite3.h>
-
 class ContentTestDatabase {
 public:
-    explicit ContentTestDatabase(const QString& path)
+    explicit ContentTestDatabase(const QString& path) : m_path(path)
     {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-            m_error = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
+        try {
+            m_db = sqlite::open(path, sqlite::OpenMode::ReadOnly);
+        } catch (const DataError& e) {
+            m_error = e.message();
+        }
     }
-    ~ContentTestDatabase() { sqlite3_close(m_db); }
-    ContentTestDatabase(const ContentTestDatabase&) = delete;
-    ContentTestDatabase& operator=(const ContentTestDatabase&) = delete;
 
-    bool isOpen() const { return m_error.isEmpty(); }
+    bool isOpen() const { return m_db != nullptr; }
     QString error() const { return m_error; }
 
-    // Every row of the result, each column as qint64, double, QString or a null QVariant.
+    // Every row of the result, each column as a number (double), a QString or a null QVariant.
     QList<QVariantList> rows(const QString& sql)
     {
         QList<QVariantList> result;
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
-            m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
-            sqlite3_finalize(stmt);
-            return result;
-        }
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            QVariantList row;
-            for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-                switch (sqlite3_column_type(stmt, i)) {
-                case SQLITE_INTEGER:
-                    row.append(static_cast<qint64>(sqlite3_column_int64(stmt, i)));
-                    break;
-                case SQLITE_FLOAT:
-                    row.append(sqlite3_column_double(stmt, i));
-                    break;
-                case SQLITE_NULL:
-                    row.append(QVariant());
-                    break;
-                default:
-                    row.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
-                                                 sqlite3_column_bytes(stmt, i)));
-                    break;
-                }
+        try {
+            sqlite::Statement statement(m_db.get(), sql, m_path);
+            while (statement.step()) {
+                QVariantList row;
+                for (int i = 0; i < statement.columnCount(); ++i)
+                    row.append(statement.value(i));
+                result.append(row);
             }
-            result.append(row);
+        } catch (const DataError& e) {
+            m_error = e.message();
         }
-        sqlite3_finalize(stmt);
         return result;
     }
 
@@ -72,6 +56,7 @@ public:
     }
 
 private:
-    sqlite3* m_db = nullptr;
+    QString m_path;
+    sqlite::Database m_db;
     QString m_error;
 };

@@ -118,12 +118,13 @@ private slots:
                 image[i] = static_cast<char>(i * 7);
             write(bad, image);
         } else {
+            const QString content = QStringLiteral("CREATE TABLE \"02\"(Name); CREATE TABLE \"01\"(Name, Title, sz);"
+                                                   "CREATE TABLE sp(Name, demo); CREATE TABLE yd(Name, demo);"
+                                                   "CREATE TABLE xd(Name, demo);");
             TempDatabase other(kind == u"no plan"
-                                   ? QStringLiteral("CREATE TABLE \"02\"(Name);CREATE TABLE \"01\"(Name, "
-                                                    "Title, sz);CREATE TABLE sp(Name, demo);CREATE "
-                                                    "TABLE yd(Name, demo);CREATE TABLE xd(Name, "
-                                                    "demo);CREATE TABLE rj(time, demo, lb);")
-                                   : TempDatabase::standardSchema().replace(QStringLiteral(", lb REAL"), QString()));
+                                   ? content + QStringLiteral("CREATE TABLE rj(time, demo, lb);")
+                                   : content +
+                                         QStringLiteral("CREATE TABLE rj(time, demo); CREATE TABLE plan(foodsport);"));
             QVERIFY(QFile::copy(other.path(), bad));
         }
         try {

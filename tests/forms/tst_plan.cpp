@@ -94,7 +94,7 @@ private slots:
             w.plan->dayBox(day)->setPlainText(QStringLiteral("早：燕麦\n晚：杂粮粥 '%1'; --").arg(day));
         w.plan->Button1Click();
         QCOMPARE(w.reporter.messages, QStringList());
-        QVERIFY(!w.main->ADODataSetPlan.active()); // the save closes its dataset
+        QVERIFY(!w.data->ADODataSetPlan.active()); // the save closes its dataset
         const QStringList stored = storedPlan(db);
         QCOMPARE(stored.size(), 7);
         for (int day = 0; day < 7; ++day)
@@ -103,7 +103,7 @@ private slots:
             w.plan->dayBox(day)->clear();
         showPlan(w);
         QCOMPARE(boxes(w)[3], QStringLiteral("早：燕麦\n晚：杂粮粥 '3'; --"));
-        QVERIFY(w.main->ADODataSetPlan.active()); // a show leaves it open
+        QVERIFY(w.data->ADODataSetPlan.active()); // a show leaves it open
     }
 
     void missingDaysShowEmptyAndAreSavedInTheirOwnRows_data()

@@ -63,6 +63,18 @@ private slots:
         QCOMPARE(w.find<QTreeWidget>("TreeView1")->indentation(), 19);
     }
 
+    void onlyTheWindowAndFeatureButtonsShowTheHandCursor()
+    {
+        TempDatabase db(contentSql);
+        Windows w(db.folder());
+        for (int i = 3; i <= 11; ++i) {
+            const QString name = QStringLiteral("Image%1").arg(i);
+            QVERIFY2(w.button(name)->cursor().shape() == Qt::PointingHandCursor, qPrintable(name));
+        }
+        for (const char* name : {"Image2", "Image12", "Image13", "Image15"})
+            QVERIFY2(w.button(name)->cursor().shape() == Qt::ArrowCursor, name);
+    }
+
     void buttonsShiftWhilePressedAndReturnOnRelease_data()
     {
         QTest::addColumn<QString>("name");

@@ -206,6 +206,22 @@ private slots:
         QCOMPARE(weightBox(w)->text(), QStringLiteral("118"));
     }
 
+    void tabInTheEntryMovesTheFocusToTheWeightBox()
+    {
+        TempDatabase db;
+        Windows w(db.folder());
+        QVERIFY(QTest::qWaitForWindowActive(w.main.get()));
+        Windows::click(w.button("Image8"));
+        Windows::click(w.button("Image13"));
+        auto* box = w.find<QPlainTextEdit>("Memo1");
+        QCOMPARE(QApplication::focusWidget(), box);
+        QTest::keyClicks(box, QStringLiteral("ab"));
+        QTest::keyClick(box, Qt::Key_Tab);
+        QCOMPARE(box->toPlainText(), QStringLiteral("ab"));
+        // The tree, next in the tab order, is hidden in the diary view.
+        QCOMPARE(QApplication::focusWidget(), weightBox(w));
+    }
+
     void okStoresOneEntryWithTheTimeTextAndWeight_data()
     {
         QTest::addColumn<QString>("typed");
@@ -342,6 +358,19 @@ private slots:
         QCOMPARE(childTexts(tree->topLevelItem(0)), QStringList{"pear"});
     }
 
+    void twoCategoriesOfOneNameEachGetItsFoods()
+    {
+        TempDatabase db(TempDatabase::standardSchema() +
+                        QStringLiteral("INSERT INTO \"02\" VALUES('水果'),('蔬菜'),('水果');INSERT INTO \"01\" "
+                                       "VALUES('水果','苹果','52'),('蔬菜','黄瓜','16'),('水果','梨','50');"));
+        Windows w(db.folder());
+        auto* tree = w.find<QTreeWidget>("TreeView1");
+        QCOMPARE(tree->topLevelItemCount(), 3);
+        QCOMPARE(childTexts(tree->topLevelItem(0)), (QStringList{"苹果", "梨"}));
+        QCOMPARE(childTexts(tree->topLevelItem(1)), QStringList{"黄瓜"});
+        QCOMPARE(childTexts(tree->topLevelItem(2)), (QStringList{"苹果", "梨"}));
+    }
+
     void clickingAFoodShowsItsEnergy()
     {
         TempDatabase db(foods);
@@ -399,7 +428,7 @@ private slots:
         TempDatabase db(articles);
         Windows w(db.folder());
         QCOMPARE(w.find<QTreeWidget>("TreeView1")->topLevelItemCount(), 0);
-        QVERIFY(!w.main->ADODataSet.active());
+        QVERIFY(!w.data->ADODataSet.active());
         Windows::click(w.button("Image9"));
         QTest::mouseClick(w.find<QTreeWidget>("TreeView1")->viewport(), Qt::LeftButton);
         QVERIFY(w.reporter.messages.isEmpty());

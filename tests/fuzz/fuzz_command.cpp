@@ -2,6 +2,7 @@
 #include "data/connection.h"
 #include "data/dataset.h"
 #include "data/errors.h"
+#include "data/sqlite.h"
 #include "fuzz_support.h"
 
 #include <cstddef>
@@ -13,16 +14,12 @@ namespace {
 const QByteArray& original()
 {
     static const QByteArray bytes = [] {
-        sqlite3* db = nullptr;
-        const QByteArray path = fuzz::databasePath().toUtf8();
-        if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
-            fuzz::finding("cannot create the fuzzing database");
-        const char* sql =
-            "PRAGMA journal_mode=DELETE;"
-            "CREATE TABLE \"02\"(Name TEXT); CREATE TABLE \"01\"(Name TEXT, Title TEXT, sz TEXT);"
-            "CREATE TABLE sp(Name TEXT, demo TEXT); CREATE TABLE yd(Name TEXT, demo TEXT);"
-            "CREATE TABLE xd(Name TEXT, demo TEXT); CREATE TABLE rj(time DATETIME, demo TEXT, lb REAL);"
-            "CREATE TABLE plan(foodsport TEXT); CREATE INDEX rj_time ON rj(time);"
+        const QByteArray schema = fuzz::readAll(QStringLiteral(TEVU_SOURCE_DIR "/resources/content/schema.sql"));
+        if (schema.isEmpty())
+            fuzz::finding("cannot read resources/content/schema.sql");
+        // The shipped tables, and beside them what another program may have added: an index, a view, a trigger.
+        const QString extra = QStringLiteral(
+            "CREATE INDEX rj_time ON rj(time);"
             "CREATE VIEW heavy AS SELECT * FROM rj WHERE lb > 120;"
             "CREATE TRIGGER stamp AFTER INSERT ON rj BEGIN UPDATE plan SET foodsport = 'x'; END;"
             "INSERT INTO \"02\" VALUES('谷类'),(NULL),(x'ff00fe');"
@@ -30,10 +27,14 @@ const QByteArray& original()
             "INSERT INTO sp VALUES('一','甲'),('二',x'00');"
             "INSERT INTO rj VALUES('2026-12-07 08:30:15.123','今天',120.5),(46000.25,'OLE',130),"
             "('昨天','坏',x'31'),(NULL,NULL,NULL),(9223372036854775807,'大','-1e400'),('2026-02-30','无效日期','很重');"
-            "INSERT INTO plan VALUES('一'),('二'),('三'),('四'),('五'),('六'),('日');";
-        if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-            fuzz::finding("cannot fill the fuzzing database", QString::fromUtf8(sqlite3_errmsg(db)));
-        sqlite3_close_v2(db);
+            "INSERT INTO plan VALUES('一'),('二'),('三'),('四'),('五'),('六'),('日');");
+        try {
+            const sqlite::Database db = sqlite::open(fuzz::databasePath(), sqlite::OpenMode::Create);
+            sqlite::exec(db.get(), QStringLiteral("PRAGMA journal_mode=DELETE"), fuzz::databasePath());
+            sqlite::execScript(db.get(), QString::fromUtf8(schema) + u'\n' + extra, fuzz::databasePath());
+        } catch (const DataError& e) {
+            fuzz::finding("cannot make the fuzzing database", e.message());
+        }
         return fuzz::readAll(fuzz::databasePath());
     }();
     return bytes;

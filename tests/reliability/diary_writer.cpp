@@ -133,7 +133,7 @@ int readonly(const QStringList& args)
     say(QStringLiteral("step list"));
     Windows::click(w.button(QStringLiteral("Image8")));
     flush();
-    say(QStringLiteral("rows %1").arg(w.main->ADODataSet_tevu.active() ? w.main->ADODataSet_tevu.recordCount() : -1));
+    say(QStringLiteral("rows %1").arg(w.data->ADODataSet_tevu.active() ? w.data->ADODataSet_tevu.recordCount() : -1));
     const QString listing = w.find<QPlainTextEdit>(QStringLiteral("Memo1"))->toPlainText();
     say(QStringLiteral("listed %1").arg(listing.isEmpty() ? 0 : listing.count(u'\n') + 1));
     say(QStringLiteral("step diary"));

@@ -110,7 +110,7 @@ private slots:
                         Windows w(db.folder(), false);
                         Windows::click(w.button(QStringLiteral("Image8")));
                         QVERIFY2(w.reporter.messages.isEmpty(), qPrintable(w.reporter.messages.join(u'\n')));
-                        QVERIFY(w.main->ADODataSet_tevu.recordCount() >= acknowledged.size());
+                        QVERIFY(w.data->ADODataSet_tevu.recordCount() >= acknowledged.size());
                         ++recoveredByProgram;
                     }
                 }

@@ -101,13 +101,13 @@ private slots:
     {
         TempDatabase db;
         Windows w(db.folder());
-        sqlite3* handle = w.main->ADOCN.handle();
+        sqlite3* handle = w.data->ADOCN.handle();
         QVERIFY(handle);
         QCOMPARE(pragma(handle, "PRAGMA trusted_schema").toInt(), 0);
         QCOMPARE(pragma(handle, "PRAGMA cell_size_check").toInt(), 1);
         QCOMPARE(pragma(handle, "PRAGMA journal_mode").toString(), QStringLiteral("delete"));
         QCOMPARE(pragma(handle, "PRAGMA synchronous").toInt(), 3);
-        QVERIFY(w.main->ADOCN.durable());
+        QVERIFY(w.data->ADOCN.durable());
     }
 
     // Something changes the connection's settings behind the program's back: every save is refused in words,
@@ -131,8 +131,8 @@ private slots:
         {
             Windows w(db.folder());
             Windows::click(w.button(QStringLiteral("Image8")));
-            QCOMPARE(sqlite3_exec(w.main->ADOCN.handle(), change.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
-            QVERIFY(!w.main->ADOCN.durable());
+            QCOMPARE(sqlite3_exec(w.data->ADOCN.handle(), change.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+            QVERIFY(!w.data->ADOCN.durable());
             writeEntry(w, entry.text, entry.weightText);
             savePlan(w, planTexts(5, 1));
             const QString refused =
@@ -156,7 +156,7 @@ private slots:
         TempDatabase db;
         Windows w(db.folder());
         QStringList statements;
-        sqlite3_trace_v2(w.main->ADOCN.handle(), SQLITE_TRACE_STMT, traceStatement, &statements);
+        sqlite3_trace_v2(w.data->ADOCN.handle(), SQLITE_TRACE_STMT, traceStatement, &statements);
         const QString marker = QStringLiteral("标记q7");
         const QStringList attacks{
             QStringLiteral("%1'); DROP TABLE rj; --").arg(marker),
@@ -172,7 +172,7 @@ private slots:
             writeEntry(w, attack, QStringLiteral("120"));
         savePlan(w, attacks);
         QVERIFY2(w.reporter.messages.isEmpty(), qPrintable(w.reporter.messages.join(u'\n')));
-        sqlite3_trace_v2(w.main->ADOCN.handle(), 0, nullptr, nullptr);
+        sqlite3_trace_v2(w.data->ADOCN.handle(), 0, nullptr, nullptr);
 
         QVERIFY(!statements.isEmpty());
         for (const QString& sql : statements)
@@ -245,8 +245,8 @@ private slots:
         {
             Windows w(db.folder());
             Windows::click(w.button(QStringLiteral("Image8")));
-            QCOMPARE(w.main->ADODataSet_tevu.recordCount(), 5);
-            QCOMPARE(pragma(w.main->ADOCN.handle(), "PRAGMA journal_mode").toString(), QStringLiteral("delete"));
+            QCOMPARE(w.data->ADODataSet_tevu.recordCount(), 5);
+            QCOMPARE(pragma(w.data->ADOCN.handle(), "PRAGMA journal_mode").toString(), QStringLiteral("delete"));
             const Entry entry = diaryEntry(9, 6);
             writeEntry(w, entry.text, entry.weightText);
             QVERIFY2(w.reporter.messages.isEmpty(), qPrintable(w.reporter.messages.join(u'\n')));

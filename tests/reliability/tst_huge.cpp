@@ -135,7 +135,7 @@ private slots:
         Windows w(db.folder());
         Windows::click(w.button(QStringLiteral("Image8")));
         QVERIFY(w.reporter.messages.isEmpty());
-        QCOMPARE(w.main->ADODataSet_tevu.recordCount(), entries);
+        QCOMPARE(w.data->ADODataSet_tevu.recordCount(), entries);
         const QStringList lines = memo(w)->toPlainText().split(u'\n');
         QCOMPARE(lines.size(), 2 * entries);
         // Newest first: every entry's own text and weight, in order.

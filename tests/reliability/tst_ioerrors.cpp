@@ -225,7 +225,7 @@ private slots:
             QVERIFY2(diary.failure.isEmpty(), qPrintable(diary.failure + u'\n' + trace.join(u'\n')));
             // And the program itself lists it once.
             Windows::click(setup.w->button(QStringLiteral("Image8")));
-            QCOMPARE(setup.w->main->ADODataSet_tevu.recordCount(), seeded + 1);
+            QCOMPARE(setup.w->data->ADODataSet_tevu.recordCount(), seeded + 1);
             QCOMPARE(setup.w->reporter.messages.size(), 1);
         }
     }

@@ -13,40 +13,37 @@ using namespace reliability;
 
 namespace {
 
-// The program's tables, each as CREATE TABLE text, and their rows.
+// The program's tables, each with a few rows.
 struct Table {
     QString name;
-    QString columns;
     QString rows;
 };
 
 QList<Table> standardTables()
 {
     return {
-        {QStringLiteral("\"02\""), QStringLiteral("Name TEXT"), QStringLiteral("('谷类'),('蔬菜')")},
-        {QStringLiteral("\"01\""), QStringLiteral("Name TEXT, Title TEXT, sz TEXT"),
-         QStringLiteral("('谷类','米饭','116'),('蔬菜','黄瓜','16')")},
-        {QStringLiteral("sp"), QStringLiteral("Name TEXT, demo TEXT"),
-         QStringLiteral("('食谱一','清蒸鱼'),('食谱二','凉拌菜')")},
-        {QStringLiteral("yd"), QStringLiteral("Name TEXT, demo TEXT"), QStringLiteral("('快走','每天一小时')")},
-        {QStringLiteral("xd"), QStringLiteral("Name TEXT, demo TEXT"), QStringLiteral("('心得','少吃多动')")},
-        {QStringLiteral("rj"), QStringLiteral("time DATETIME, demo TEXT, lb REAL"),
+        {QStringLiteral("\"02\""), QStringLiteral("('谷类'),('蔬菜')")},
+        {QStringLiteral("\"01\""), QStringLiteral("('谷类','米饭','116'),('蔬菜','黄瓜','16')")},
+        {QStringLiteral("sp"), QStringLiteral("('食谱一','清蒸鱼'),('食谱二','凉拌菜')")},
+        {QStringLiteral("yd"), QStringLiteral("('快走','每天一小时')")},
+        {QStringLiteral("xd"), QStringLiteral("('心得','少吃多动')")},
+        {QStringLiteral("rj"),
          QStringLiteral("('2026-11-01 07:00:00.000','第一天',130),('2026-11-02 07:00:00.000','第二天',129.5)")},
-        {QStringLiteral("plan"), QStringLiteral("foodsport TEXT"),
-         QStringLiteral("('一'),('二'),('三'),('四'),('五'),('六'),('日')")},
+        {QStringLiteral("plan"), QStringLiteral("('一'),('二'),('三'),('四'),('五'),('六'),('日')")},
     };
 }
 
-// The schema with one table changed: given new columns and rows, or left out when `columns` is empty.
+// The shipped schema with one table given new columns and rows, or left out when `columns` is empty.
 QString schemaWith(const QString& table, const QString& columns, const QString& rows)
 {
-    QString sql;
+    const QRegularExpression create(
+        QStringLiteral("CREATE TABLE %1\\s*\\([^;]*\\);").arg(QRegularExpression::escape(table)));
+    QString sql = TempDatabase::standardSchema();
+    if (!create.match(sql).hasMatch())
+        qFatal("resources/content/schema.sql creates no table %s", qPrintable(table));
+    sql.replace(create, columns.isEmpty() ? QString() : QStringLiteral("CREATE TABLE %1(%2);").arg(table, columns));
     for (const Table& t : standardTables()) {
-        const bool changed = t.name == table;
-        if (changed && columns.isEmpty())
-            continue;
-        sql += QStringLiteral("CREATE TABLE %1(%2);").arg(t.name, changed ? columns : t.columns);
-        const QString values = changed ? rows : t.rows;
+        const QString values = t.name == table ? rows : t.rows;
         if (!values.isEmpty())
             sql += QStringLiteral("INSERT INTO %1 VALUES %2;").arg(t.name, values);
     }

@@ -1,83 +1,68 @@
 // The temporary database fixture.
 #include "support/tempdb.h"
 
+#include "data/sqlite.h"
+
+#include <QFile>
 #include <QStringList>
 #include <sqlite3.h>
 #include <stdexcept>
 
 namespace {
 
-struct Handle {
-    sqlite3* db = nullptr;
-    explicit Handle(const QString& path, bool create)
-    {
-        const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
-        if (sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr) != SQLITE_OK)
-            throw std::runtime_error("cannot open test database");
-        sqlite3_busy_timeout(db, 5000);
-    }
-    ~Handle() { sqlite3_close_v2(db); }
-};
-
-void check(sqlite3* db, int rc)
+sqlite::Database openFile(const QString& path, sqlite::OpenMode mode)
 {
-    if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE)
-        throw std::runtime_error(std::string("test SQL failed: ") + sqlite3_errmsg(db));
+    sqlite::Database db = sqlite::open(path, mode);
+    sqlite3_busy_timeout(db.get(), 5000);
+    return db;
 }
 
 } // namespace
 
 QString TempDatabase::standardSchema()
 {
-    return QStringLiteral("CREATE TABLE \"02\"(Name TEXT);"
-                          "CREATE TABLE \"01\"(Name TEXT, Title TEXT, sz TEXT);"
-                          "CREATE TABLE sp(Name TEXT, demo TEXT);"
-                          "CREATE TABLE yd(Name TEXT, demo TEXT);"
-                          "CREATE TABLE xd(Name TEXT, demo TEXT);"
-                          "CREATE TABLE rj(time DATETIME, demo TEXT, lb REAL);"
-                          "CREATE TABLE plan(foodsport TEXT);");
+    static const QString schema = [] {
+        QFile file(QStringLiteral(TEVU_SOURCE_DIR "/resources/content/schema.sql"));
+        if (!file.open(QIODevice::ReadOnly))
+            throw std::runtime_error("cannot read resources/content/schema.sql");
+        // Ends on a new line, so that SQL added after it is never taken into a closing comment.
+        return QString::fromUtf8(file.readAll()) + u'\n';
+    }();
+    return schema;
 }
 
 TempDatabase::TempDatabase(const QString& sql)
 {
     if (!m_dir.isValid())
         throw std::runtime_error("cannot create a temporary folder");
-    Handle h(path(), true);
-    check(h.db, sqlite3_exec(h.db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr));
-    exec(sql);
+    const sqlite::Database db = openFile(path(), sqlite::OpenMode::Create);
+    sqlite::exec(db.get(), QStringLiteral("PRAGMA journal_mode=DELETE"), path());
+    sqlite::execScript(db.get(), sql, path());
 }
 
 void TempDatabase::exec(const QString& sql) const
 {
-    Handle h(path(), false);
-    char* error = nullptr;
-    if (sqlite3_exec(h.db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string text = error ? error : "unknown";
-        sqlite3_free(error);
-        throw std::runtime_error("test SQL failed: " + text);
-    }
+    sqlite::execScript(openFile(path(), sqlite::OpenMode::ReadWrite).get(), sql, path());
 }
 
 QStringList TempDatabase::rows(const QString& sql) const
 {
-    Handle h(path(), false);
-    sqlite3_stmt* stmt = nullptr;
-    check(h.db, sqlite3_prepare_v2(h.db, sql.toUtf8().constData(), -1, &stmt, nullptr));
+    const sqlite::Database db = openFile(path(), sqlite::OpenMode::ReadWrite);
+    sqlite::Statement statement(db.get(), sql, path());
     QStringList out;
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    while (statement.step()) {
         QStringList cells;
-        for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
-            if (sqlite3_column_type(stmt, c) == SQLITE_NULL)
+        for (int c = 0; c < statement.columnCount(); ++c) {
+            // As the engine writes each value as text ("120.0" for a real), so that tests see how it is stored.
+            sqlite3_stmt* const raw = statement.handle();
+            if (sqlite3_column_type(raw, c) == SQLITE_NULL)
                 cells << QStringLiteral("<null>");
             else
-                cells << QString::fromUtf8(static_cast<const char*>(sqlite3_column_blob(stmt, c)),
-                                           sqlite3_column_bytes(stmt, c));
+                cells << QString::fromUtf8(static_cast<const char*>(sqlite3_column_blob(raw, c)),
+                                           sqlite3_column_bytes(raw, c));
         }
         out << cells.join(u'|');
     }
-    sqlite3_finalize(stmt);
-    check(h.db, rc);
     return out;
 }
 

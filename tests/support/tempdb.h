@@ -7,7 +7,7 @@
 
 class TempDatabase {
 public:
-    // The tables that the program uses, all empty, with seven empty plan rows when withPlan is set.
+    // The tables that the program uses, all empty: the shipped schema, resources/content/schema.sql.
     static QString standardSchema();
 
     // Creates data.Mdb in a new temporary folder and runs `sql` on it (several statements allowed).

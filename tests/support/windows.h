@@ -45,6 +45,7 @@ private:
     TevuWindows m_windows;
 
 public:
+    std::unique_ptr<TevuData>& data = m_windows.data;
     std::unique_ptr<Ttevu_main>& main = m_windows.main;
     std::unique_ptr<Ttevu_about>& about = m_windows.about;
     std::unique_ptr<Ttevu_plan>& plan = m_windows.plan;

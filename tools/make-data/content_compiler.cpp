@@ -9,7 +9,8 @@
 #include <QSet>
 #include <QStringDecoder>
 
-#include <sqlite3.h>
+#include "data/errors.h"
+#include "data/sqlite.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,7 +18,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -242,104 +242,45 @@ QString readSchema(const QString& path)
 
 // ---- SQLite --------------------------------------------------------------------------------------------
 
-struct DatabaseCloser {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct StatementFinalizer {
-    void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
-};
-using DatabaseHandle = std::unique_ptr<sqlite3, DatabaseCloser>;
-using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
-
-QString sqliteMessage(sqlite3* db)
-{
-    return QString::fromUtf8(sqlite3_errmsg(db));
-}
-
-void execute(sqlite3* db, const char* sql, const QString& file)
-{
-    char* raw = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &raw) != SQLITE_OK) {
-        const QString message = raw ? QString::fromUtf8(raw) : sqliteMessage(db);
-        sqlite3_free(raw);
-        fail(file, 0, QStringLiteral("写入数据库失败（SQLite：%1）").arg(message));
-    }
-}
-
 // Runs schema.sql one statement at a time so a mistake in it is reported with its line.
-void runSchema(sqlite3* db, const QString& sql, const QString& schemaPath)
+void runSchema(sqlite3* db, const QString& sql, const QString& schemaPath, const QString& outputPath)
 {
-    const QByteArray utf8 = sql.toUtf8();
-    const char* const begin = utf8.constData();
-    const char* tail = begin;
-    const char* const end = begin + utf8.size();
-    auto lineAt = [begin](const char* at) { return 1 + static_cast<int>(std::count(begin, at, '\n')); };
-
-    while (tail < end) {
-        // Skip blanks and "--" comments so the line reported is that of the statement itself.
-        while (tail < end) {
-            if (*tail == ' ' || *tail == '\t' || *tail == '\n' || *tail == '\r') {
-                ++tail;
-            } else if (end - tail >= 2 && tail[0] == '-' && tail[1] == '-') {
-                while (tail < end && *tail != '\n')
-                    ++tail;
-            } else {
-                break;
-            }
-        }
-        if (tail >= end)
-            break;
-        sqlite3_stmt* raw = nullptr;
-        const char* next = nullptr;
-        const int line = lineAt(tail);
-        const int rc = sqlite3_prepare_v2(db, tail, static_cast<int>(end - tail), &raw, &next);
-        StatementHandle statement(raw);
-        if (rc != SQLITE_OK)
-            fail(schemaPath, line, QStringLiteral("SQL 语句有误（SQLite：%1）").arg(sqliteMessage(db)));
-        if (statement) {
-            int step = SQLITE_ROW;
-            while (step == SQLITE_ROW)
-                step = sqlite3_step(statement.get());
-            if (step != SQLITE_DONE)
-                fail(schemaPath, line, QStringLiteral("SQL 语句执行失败（SQLite：%1）").arg(sqliteMessage(db)));
-        }
-        if (next == tail)
-            break;
-        tail = next;
+    int line = 0;
+    try {
+        sqlite::execScript(db, sql, outputPath, &line);
+    } catch (const DataError& e) {
+        fail(schemaPath, line, QStringLiteral("SQL 语句有误：%1").arg(e.message()));
     }
 }
 
 // The program reads every table with "SELECT rowid,*", so the columns must be exactly these, in this order.
 struct TableShape {
-    const char* name;
+    QString name;
     QStringList columns;
 };
 
-void checkSchema(sqlite3* db, const QString& schemaPath)
+void checkSchema(sqlite3* db, const QString& schemaPath, const QString& outputPath)
 {
     const TableShape tables[] = {
-        {"02", {QStringLiteral("Name")}},
-        {"01", {QStringLiteral("Name"), QStringLiteral("Title"), QStringLiteral("sz")}},
-        {"sp", {QStringLiteral("Name"), QStringLiteral("demo")}},
-        {"yd", {QStringLiteral("Name"), QStringLiteral("demo")}},
-        {"xd", {QStringLiteral("Name"), QStringLiteral("demo")}},
-        {"rj", {QStringLiteral("time"), QStringLiteral("demo"), QStringLiteral("lb")}},
-        {"plan", {QStringLiteral("foodsport")}},
+        {QStringLiteral("02"), {QStringLiteral("Name")}},
+        {QStringLiteral("01"), {QStringLiteral("Name"), QStringLiteral("Title"), QStringLiteral("sz")}},
+        {QStringLiteral("sp"), {QStringLiteral("Name"), QStringLiteral("demo")}},
+        {QStringLiteral("yd"), {QStringLiteral("Name"), QStringLiteral("demo")}},
+        {QStringLiteral("xd"), {QStringLiteral("Name"), QStringLiteral("demo")}},
+        {QStringLiteral("rj"), {QStringLiteral("time"), QStringLiteral("demo"), QStringLiteral("lb")}},
+        {QStringLiteral("plan"), {QStringLiteral("foodsport")}},
     };
+    sqlite::Statement statement(db, QStringLiteral("SELECT name FROM pragma_table_info(?1) ORDER BY cid"), outputPath);
     for (const TableShape& table : tables) {
-        sqlite3_stmt* raw = nullptr;
-        sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info(?1) ORDER BY cid", -1, &raw, nullptr);
-        StatementHandle statement(raw);
-        if (!statement)
-            fail(schemaPath, 0, QStringLiteral("无法检查表结构（SQLite：%1）").arg(sqliteMessage(db)));
-        sqlite3_bind_text(statement.get(), 1, table.name, -1, SQLITE_STATIC);
+        statement.reset();
+        statement.bind(1, table.name);
         QStringList columns;
-        while (sqlite3_step(statement.get()) == SQLITE_ROW)
-            columns.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0))));
+        while (statement.step())
+            columns.append(statement.value(0).toString());
         if (columns != table.columns)
             fail(schemaPath, 0,
                  QStringLiteral("表 \"%1\" 应有列 %2，实际是 %3")
-                     .arg(QString::fromLatin1(table.name), table.columns.join(QStringLiteral(", ")),
+                     .arg(table.name, table.columns.join(QStringLiteral(", ")),
                           columns.isEmpty() ? QStringLiteral("（没有这张表）") : columns.join(QStringLiteral(", "))));
     }
 }
@@ -349,25 +290,19 @@ struct Row {
     int line = 0; // where the row came from, for a constraint that schema.sql may add
 };
 
-void insertRows(sqlite3* db, const char* sql, const QList<Row>& rows, const QString& sourcePath,
-                const QString& schemaPath)
+void insertRows(sqlite3* db, const QString& sql, const QList<Row>& rows, const QString& sourcePath,
+                const QString& outputPath)
 {
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(raw);
-        fail(schemaPath, 0, QStringLiteral("无法写入数据（SQLite：%1）").arg(sqliteMessage(db)));
-    }
-    StatementHandle statement(raw);
+    sqlite::Statement statement(db, sql, outputPath);
     for (const Row& row : rows) {
-        sqlite3_reset(statement.get());
-        sqlite3_clear_bindings(statement.get());
-        for (qsizetype i = 0; i < row.values.size(); ++i) {
-            const QByteArray utf8 = row.values.at(i).toUtf8();
-            sqlite3_bind_text(statement.get(), static_cast<int>(i + 1), utf8.constData(), static_cast<int>(utf8.size()),
-                              SQLITE_TRANSIENT);
+        statement.reset();
+        for (qsizetype i = 0; i < row.values.size(); ++i)
+            statement.bind(static_cast<int>(i + 1), row.values.at(i));
+        try {
+            statement.step();
+        } catch (const DataError& e) {
+            fail(sourcePath, row.line, QStringLiteral("这一行无法写入数据库：%1").arg(e.message()));
         }
-        if (sqlite3_step(statement.get()) != SQLITE_DONE)
-            fail(sourcePath, row.line, QStringLiteral("这一行无法写入数据库（SQLite：%1）").arg(sqliteMessage(db)));
     }
 }
 
@@ -424,49 +359,41 @@ void writeDatabase(const QByteArray& path, const QString& outputPath, const Cont
     const QDir dir(contentDir);
     const QString schemaPath = dir.filePath(QStringLiteral("schema.sql"));
 
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-    DatabaseHandle db(raw);
-    if (rc != SQLITE_OK)
-        fail(outputPath, 0,
-             QStringLiteral("无法打开新建的临时数据库（SQLite：%1）").arg(raw ? sqliteMessage(raw) : QString()));
+    const sqlite::Database db = sqlite::open(QFile::decodeName(path), sqlite::OpenMode::ReadWrite);
 
     // The program opens the file with plain rollback journaling; a WAL file beside it would be left behind.
-    execute(db.get(), "PRAGMA journal_mode=DELETE", outputPath);
-    execute(db.get(), "BEGIN IMMEDIATE", outputPath);
-    runSchema(db.get(), content.schemaSql, schemaPath);
-    checkSchema(db.get(), schemaPath);
+    sqlite::exec(db.get(), QStringLiteral("PRAGMA journal_mode=DELETE"), outputPath);
+    sqlite::exec(db.get(), QStringLiteral("BEGIN IMMEDIATE"), outputPath);
+    runSchema(db.get(), content.schemaSql, schemaPath, outputPath);
+    checkSchema(db.get(), schemaPath, outputPath);
 
     QList<Row> categoryRows;
     for (const QString& name : content.categories)
         categoryRows.append(Row{{name}, 0});
-    insertRows(db.get(), "INSERT INTO \"02\"(Name) VALUES(?1)", categoryRows,
-               dir.filePath(QStringLiteral("categories.txt")), schemaPath);
+    insertRows(db.get(), QStringLiteral("INSERT INTO \"02\"(Name) VALUES(?1)"), categoryRows,
+               dir.filePath(QStringLiteral("categories.txt")), outputPath);
 
     QList<Row> foodRows;
     for (const Food& food : content.foods)
         foodRows.append(Row{{food.category, food.title, food.energy}, food.line});
-    insertRows(db.get(), "INSERT INTO \"01\"(Name, Title, sz) VALUES(?1, ?2, ?3)", foodRows,
-               dir.filePath(QStringLiteral("foods.tsv")), schemaPath);
+    insertRows(db.get(), QStringLiteral("INSERT INTO \"01\"(Name, Title, sz) VALUES(?1, ?2, ?3)"), foodRows,
+               dir.filePath(QStringLiteral("foods.tsv")), outputPath);
 
-    insertRows(db.get(), "INSERT INTO sp(Name, demo) VALUES(?1, ?2)", articleRows(content.recipes),
-               dir.filePath(QStringLiteral("sp.txt")), schemaPath);
-    insertRows(db.get(), "INSERT INTO yd(Name, demo) VALUES(?1, ?2)", articleRows(content.exercises),
-               dir.filePath(QStringLiteral("yd.txt")), schemaPath);
-    insertRows(db.get(), "INSERT INTO xd(Name, demo) VALUES(?1, ?2)", articleRows(content.tips),
-               dir.filePath(QStringLiteral("xd.txt")), schemaPath);
+    insertRows(db.get(), QStringLiteral("INSERT INTO sp(Name, demo) VALUES(?1, ?2)"), articleRows(content.recipes),
+               dir.filePath(QStringLiteral("sp.txt")), outputPath);
+    insertRows(db.get(), QStringLiteral("INSERT INTO yd(Name, demo) VALUES(?1, ?2)"), articleRows(content.exercises),
+               dir.filePath(QStringLiteral("yd.txt")), outputPath);
+    insertRows(db.get(), QStringLiteral("INSERT INTO xd(Name, demo) VALUES(?1, ?2)"), articleRows(content.tips),
+               dir.filePath(QStringLiteral("xd.txt")), outputPath);
 
     QList<Row> planRows;
     for (const Article& day : content.plan)
         planRows.append(Row{{day.body}, day.line});
-    insertRows(db.get(), "INSERT INTO plan(foodsport) VALUES(?1)", planRows, dir.filePath(QStringLiteral("plan.txt")),
-               schemaPath);
+    insertRows(db.get(), QStringLiteral("INSERT INTO plan(foodsport) VALUES(?1)"), planRows,
+               dir.filePath(QStringLiteral("plan.txt")), outputPath);
 
-    execute(db.get(), "PRAGMA user_version=1", outputPath);
-    execute(db.get(), "COMMIT", outputPath);
-
-    if (sqlite3_close(db.release()) != SQLITE_OK)
-        fail(outputPath, 0, QStringLiteral("关闭临时数据库失败"));
+    sqlite::exec(db.get(), QStringLiteral("PRAGMA user_version=1"), outputPath);
+    sqlite::exec(db.get(), QStringLiteral("COMMIT"), outputPath);
 }
 
 bool pathExists(const QString& path)
@@ -548,6 +475,10 @@ CompileResult compileContent(const QString& contentDir, const QString& outputPat
     } catch (const Failure& failure) {
         result.outcome = Outcome::Failed;
         result.error = failure.error;
+        result.content = Content();
+    } catch (const DataError& e) {
+        result.outcome = Outcome::Failed;
+        result.error = SourceError{outputPath, 0, QStringLiteral("写入数据库失败：%1").arg(e.message())};
         result.content = Content();
     }
     return result;

@@ -1,0 +1,10 @@
+// The connection and the four datasets that the windows share.
+#include "forms/tevudata.h"
+
+TevuData::TevuData(const QString& dataFolder)
+    : ADOCN(dataFolder),
+      ADODataSet_tevu(QStringLiteral("ADODataSet_tevu"), ADOCN),
+      ADODataSet(QStringLiteral("ADODataSet"), ADOCN),
+      ADODataSetPlan(QStringLiteral("ADODataSetPlan"), ADOCN),
+      ADODataSetcurve(QStringLiteral("ADODataSetcurve"), ADOCN)
+{}
