@@ -5,8 +5,6 @@
 #include "forms/look.h"
 #include "ui_ttevu_about.h"
 
-#include <QMouseEvent>
-
 Ttevu_about* tevu_about = nullptr;
 
 Ttevu_about::Ttevu_about(QWidget* parent) : TevuDialog(parent, false), m_ui(std::make_unique<Ui::Ttevu_about>())
@@ -14,23 +12,10 @@ Ttevu_about::Ttevu_about(QWidget* parent) : TevuDialog(parent, false), m_ui(std:
     m_ui->setupUi(this);
     look::setWindowFont(this, look::formFont, 11);
     look::setCaption(m_ui->Label1, look::formFont, 13, QColor(0x00, 0x80, 0x00));
-    m_ui->Image1->installEventFilter(this);
+    connect(m_ui->Image1, &ClickablePicture::clicked, this, [this] { guarded([this] { Image1Click(); }); });
 }
 
 Ttevu_about::~Ttevu_about() = default;
-
-bool Ttevu_about::eventFilter(QObject* watched, QEvent* event)
-{
-    // A click is a left release inside the picture; the label above it takes its own clicks.
-    if (watched == m_ui->Image1 && event->type() == QEvent::MouseButtonRelease) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton && m_ui->Image1->rect().contains(mouse->position().toPoint())) {
-            guarded([this] { Image1Click(); });
-            return true;
-        }
-    }
-    return TevuDialog::eventFilter(watched, event);
-}
 
 void Ttevu_about::Image1Click()
 {

@@ -17,9 +17,6 @@ public:
 
     Ui::Ttevu_about* ui() const { return m_ui.get(); }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void Image1Click();
 

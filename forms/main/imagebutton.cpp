@@ -29,10 +29,21 @@ void ImageButton::moveEvent(QMoveEvent* event)
 
 void ImageButton::mousePressEvent(QMouseEvent* event)
 {
+    event->accept();
+    press();
+}
+
+void ImageButton::press()
+{
     m_hintTimer.stop();
     moveShifted(m_design + QPoint(-1, 1));
-    event->accept();
     emit pressed();
+}
+
+void ImageButton::click()
+{
+    press();
+    release();
 }
 
 void ImageButton::mouseReleaseEvent(QMouseEvent* event)

@@ -1,11 +1,13 @@
 // A picture that acts as a button: it shifts one pixel left and down while pressed and acts on release.
 #pragma once
 
+#include "forms/accessible.h"
+
 #include <QLabel>
 #include <QPoint>
 #include <QTimer>
 
-class ImageButton : public QLabel {
+class ImageButton : public QLabel, public PressablePicture {
     Q_OBJECT
     Q_PROPERTY(QString hint READ hint WRITE setHint)
 
@@ -17,6 +19,8 @@ public:
     // Shown 500 ms after the pointer comes to rest, for 2500 ms; none when empty.
     void setHint(const QString& hint) { m_hint = hint; }
     QString hint() const { return m_hint; }
+
+    void click() override;
 
     static constexpr int hintDelayMs = 500;
     static constexpr int hintDurationMs = 2500;
@@ -34,6 +38,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    void press();
     void release();
     void moveShifted(const QPoint& position);
     void showHint();

@@ -3,6 +3,7 @@
 
 #include "forms/guard.h"
 #include "forms/look.h"
+#include "forms/main/keyboard.h"
 #include "forms/placement.h"
 #include "ui_ttevu_main.h"
 
@@ -52,6 +53,7 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
     connect(m_ui->Image9, &ImageButton::pressed, this, [this] { guarded([this] { Image9MouseDown(); }); });
     connect(m_ui->Shape1, &HotArea::pressed, this, [this] { guarded([this] { Shape1MouseDown(); }); });
     connect(m_ui->TreeView1, &QTreeWidget::clicked, this, [this] { guarded([this] { TreeView1Click(); }); });
+    installShortcuts(*m_ui);
 
     guarded([this] { FormCreate(); });
 }

@@ -3,6 +3,7 @@
 #include "content_compiler.h"
 
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -33,10 +34,21 @@ private slots:
     void referenceEnergies_data();
     void referenceEnergies();
     void planIsAWeekThatFits();
+    void planFoodsAreInTheTable();
+    void planDaysReachTheFloor_data();
+    void planDaysReachTheFloor();
+    void earlierPlansAreKept();
     void diaryShippedEmpty();
     void fileIsOwnerOnly();
 
 private:
+    struct PlanDay {
+        double kcal = 0;     // the day as written, for a woman
+        double menExtra = 0; // what the day's note adds for men
+        QStringList faults;  // items that are not a table food with a portion
+    };
+    PlanDay readPlanDay(const QString& text);
+
     QTemporaryDir m_dir;
     QString m_path;
     std::unique_ptr<ContentTestDatabase> m_db;
@@ -272,6 +284,95 @@ void ContentShippedTest::planIsAWeekThatFits()
         QVERIFY2(lines.size() >= 2 && lines.size() <= 3, qPrintable(QStringLiteral("day %1").arg(d + 1)));
         for (const QString& line : lines)
             QVERIFY2(line.toUcs4().size() <= 38, qPrintable(line));
+    }
+}
+
+// Reads a day in the plan's documented form ("早：燕麦片40克、牛奶1杯；运动：……") and totals it from the table.
+ContentShippedTest::PlanDay ContentShippedTest::readPlanDay(const QString& text)
+{
+    QHash<QString, double> kcalPer100g;
+    QHash<QString, QStringList> byHead; // the name before a trailing "（…）", for "玉米" → "玉米（鲜）"
+    for (const QVariantList& row : m_db->rows(QStringLiteral("SELECT Title, sz FROM \"01\""))) {
+        const QString title = row.at(0).toString();
+        kcalPer100g.insert(title, row.at(1).toString().toDouble());
+        byHead[title.section(QStringLiteral("（"), 0, 0)].append(title);
+    }
+    const QRegularExpression item(QStringLiteral("^(.+?)([0-9]+)(克|毫升|杯|个)$"));
+    PlanDay day;
+    for (const QString& segment : text.split(QRegularExpression(QStringLiteral("[；\n]")), Qt::SkipEmptyParts)) {
+        const QString label = segment.section(QStringLiteral("："), 0, 0);
+        if (label == QStringLiteral("运动"))
+            continue;
+        const bool men = label.contains(QStringLiteral("男性"));
+        if (!men && !QStringList{"早", "午", "晚", "加餐"}.contains(label)) {
+            day.faults.append(segment);
+            continue;
+        }
+        for (const QString& entry : segment.section(QStringLiteral("："), 1).split(QStringLiteral("、"))) {
+            const QRegularExpressionMatch m = item.match(entry);
+            const QString name = m.captured(1);
+            const QString title = kcalPer100g.contains(name) ? name : byHead.value(name).value(0);
+            const bool ambiguous = title != name && byHead.value(name).size() > 1;
+            const bool unitFits = m.captured(3) != QStringLiteral("个") || name == QStringLiteral("鸡蛋");
+            if (!m.hasMatch() || title.isEmpty() || ambiguous || !unitFits) {
+                day.faults.append(entry);
+                continue;
+            }
+            const double amount = m.captured(2).toDouble();
+            const double grams = m.captured(3) == QStringLiteral("杯")   ? amount * 250
+                                 : m.captured(3) == QStringLiteral("个") ? amount * 50
+                                                                         : amount;
+            (men ? day.menExtra : day.kcal) += kcalPer100g.value(title) * grams / 100.0;
+        }
+    }
+    return day;
+}
+
+void ContentShippedTest::planFoodsAreInTheTable()
+{
+    QStringList faults;
+    for (const QString& text : m_db->column(QStringLiteral("SELECT foodsport FROM plan ORDER BY rowid")))
+        faults += readPlanDay(text).faults;
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("；"))));
+}
+
+void ContentShippedTest::planDaysReachTheFloor_data()
+{
+    QTest::addColumn<int>("day");
+    const QStringList names{"周一", "周二", "周三", "周四", "周五", "周六", "周日"};
+    for (int d = 0; d < names.size(); ++d)
+        QTest::newRow(qPrintable(names.at(d))) << d;
+}
+
+void ContentShippedTest::planDaysReachTheFloor()
+{
+    QFETCH(int, day);
+
+    const QStringList days = m_db->column(QStringLiteral("SELECT foodsport FROM plan ORDER BY rowid"));
+    QCOMPARE(days.size(), 7);
+    // The tips' own floors: women about 1,200 kcal a day, men about 1,500; the note for men is on Monday.
+    const double menExtra = readPlanDay(days.first()).menExtra;
+    const PlanDay plan = readPlanDay(days.at(day));
+    QVERIFY2(plan.kcal >= 1200, qPrintable(QString::number(plan.kcal)));
+    QVERIFY2(plan.kcal + menExtra >= 1500, qPrintable(QString::number(plan.kcal + menExtra)));
+}
+
+void ContentShippedTest::earlierPlansAreKept()
+{
+    // Upgrades recognise the days a user never changed by the plans of every earlier content version.
+    QFile versionFile(QStringLiteral(TEVU_SOURCE_DIR "/resources/content/version.txt"));
+    QVERIFY(versionFile.open(QIODevice::ReadOnly));
+    bool ok = false;
+    const int version = QString::fromUtf8(versionFile.readAll()).trimmed().toInt(&ok);
+    QVERIFY(ok && version >= 2);
+    const QRegularExpression heading(QStringLiteral("^# (.*)$"), QRegularExpression::MultilineOption);
+    for (int v = 1; v < version; ++v) {
+        QFile plan(QStringLiteral(TEVU_SOURCE_DIR "/resources/content/earlier-plans/v%1.txt").arg(v));
+        QVERIFY2(plan.open(QIODevice::ReadOnly), qPrintable(plan.fileName()));
+        QStringList days;
+        for (const QRegularExpressionMatch& m : heading.globalMatch(QString::fromUtf8(plan.readAll())))
+            days.append(m.captured(1).trimmed());
+        QCOMPARE(days, QStringList({"周一", "周二", "周三", "周四", "周五", "周六", "周日"}));
     }
 }
 

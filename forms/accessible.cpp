@@ -1,0 +1,74 @@
+// The accessible interface of a pressable picture: the push-button role, its name, its shortcut and its press action.
+#include "forms/accessible.h"
+
+#include <QAccessibleWidget>
+#include <QKeySequence>
+#include <QShortcut>
+#include <QWidget>
+
+namespace {
+
+class PictureAccessible : public QAccessibleWidget {
+public:
+    PictureAccessible(QWidget* widget, PressablePicture* picture)
+        : QAccessibleWidget(widget, QAccessible::Button), m_picture(picture)
+    {}
+
+    QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+
+    void doAction(const QString& name) override
+    {
+        if (name != pressAction()) {
+            QAccessibleWidget::doAction(name);
+            return;
+        }
+        // Later, as the toolkit's own buttons do: an action that shows a modal window would otherwise hold the
+        // assistive technology's call, and with it the screen reader, until that window closes.
+        QMetaObject::invokeMethod(
+            widget(), [picture = m_picture] { picture->click(); }, Qt::QueuedConnection);
+    }
+
+    QStringList keyBindingsForAction(const QString& name) const override
+    {
+        return name == pressAction() ? shortcuts() : QAccessibleWidget::keyBindingsForAction(name);
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Accelerator)
+            return QAccessibleWidget::text(t);
+        const QStringList keys = shortcuts();
+        return keys.isEmpty() ? QString() : keys.first();
+    }
+
+private:
+    // A picture's shortcuts are its own children (see the main window's keyboard), the first one as designed.
+    QStringList shortcuts() const
+    {
+        QStringList texts;
+        for (const QShortcut* shortcut : widget()->findChildren<QShortcut*>(Qt::FindDirectChildrenOnly))
+            for (const QKeySequence& keys : shortcut->keys())
+                texts << keys.toString(QKeySequence::NativeText);
+        return texts;
+    }
+
+    PressablePicture* const m_picture;
+};
+
+QAccessibleInterface* pictureFactory(const QString&, QObject* object)
+{
+    auto* widget = qobject_cast<QWidget*>(object);
+    auto* picture = dynamic_cast<PressablePicture*>(object);
+    return widget && picture ? new PictureAccessible(widget, picture) : nullptr;
+}
+
+} // namespace
+
+PressablePicture::PressablePicture()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(pictureFactory);
+        return true;
+    }();
+    (void)installed;
+}
