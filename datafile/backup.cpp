@@ -108,7 +108,7 @@ Summary writeBackup(const QString& source, const QString& target)
     if (!QFileInfo(folder).isDir())
         throw DataError(QStringLiteral("文件夹“%1”不存在").arg(folder));
 
-    const Handle from = open(source, false);
+    const sqlite::Database from = open(source, false);
     // One read transaction for the counts and the copy: both see the same moment of the file.
     sqlite::exec(from.get(), QStringLiteral("BEGIN"), source);
     const QList<TableCount> counts = countRows(from.get(), source);
@@ -119,7 +119,7 @@ Summary writeBackup(const QString& source, const QString& target)
         throw DataError(QStringLiteral("无法在文件夹“%1”中创建文件：%2").arg(folder, partial.errorString()));
     const QString partialPath = partial.fileName();
     {
-        Handle to = open(partialPath, true);
+        sqlite::Database to = open(partialPath, true);
         // The copy is synced as a whole below; a journal would only double the writing.
         sqlite::exec(to.get(), QStringLiteral("PRAGMA journal_mode=OFF"), partialPath);
         sqlite::exec(to.get(), QStringLiteral("PRAGMA synchronous=OFF"), partialPath);
@@ -159,6 +159,8 @@ AutomaticResult automaticBackup(const QString& dataPath, const QDateTime& now, b
         const QString today = QStringLiteral("data-%1-").arg(now.toString(QStringLiteral("yyyyMMdd")));
         if (!evenIfDoneToday && !existing.isEmpty() && QFileInfo(existing.last()).fileName().startsWith(today))
             return {AutomaticOutcome::AlreadyToday, {}};
+        // A file that is plainly no Tevu data file is reported before anything is made beside it.
+        checkShape(open(dataPath, false).get(), dataPath);
         if (!makeFolder(folder))
             throw DataError(QStringLiteral("无法创建文件夹：%1").arg(QString::fromLocal8Bit(strerror(errno))));
         QDateTime when = now;
@@ -207,8 +209,8 @@ RestoreResult restore(const QString& dataPath, const QString& backupPath, const 
         }
         if (sound) {
             result.safetyCopy = automaticBackup(dataPath, now, true).path;
-            const Handle from = open(backupPath, false);
-            const Handle to = open(dataPath, true);
+            const sqlite::Database from = open(backupPath, false);
+            const sqlite::Database to = open(dataPath, true);
             sqlite::exec(to.get(), QStringLiteral("PRAGMA synchronous=EXTRA"), dataPath);
             copyPages(from.get(), to.get(), dataPath);
         } else {
@@ -226,7 +228,7 @@ RestoreResult restore(const QString& dataPath, const QString& backupPath, const 
             writeBackup(backupPath, dataPath);
         }
     }
-    const Handle restored = open(dataPath, false);
+    const sqlite::Database restored = open(dataPath, false);
     result.restored = inspect(restored.get(), dataPath);
     sqlite::Statement range(restored.get(), QStringLiteral("SELECT min(time), max(time) FROM rj"), dataPath);
     if (range.step()) {

@@ -306,7 +306,7 @@ QByteArrayView columnBytes(sqlite3_stmt* row, int column)
 
 qint64 exportCsv(const QString& dataPath, QIODevice& out)
 {
-    const Handle db = open(dataPath, false);
+    const sqlite::Database db = open(dataPath, false);
     sqlite::Statement rows(db.get(), QStringLiteral("SELECT time, lb, demo FROM rj ORDER BY rowid"), dataPath);
     QByteArray buffer;
     buffer.reserve(1 << 20);

@@ -10,24 +10,15 @@
 
 namespace datafile {
 
-void HandleCloser::operator()(sqlite3* db) const
-{
-    sqlite3_close_v2(db);
-}
-
-Handle open(const QString& path, bool write)
+sqlite::Database open(const QString& path, bool write)
 {
     const QFileInfo info(path);
     if (!info.exists())
         throw DataError(QStringLiteral("找不到数据库文件“%1”").arg(path), SQLITE_CANTOPEN, SQLITE_CANTOPEN);
     if (info.isDir())
         throw DataError(QStringLiteral("“%1”是一个文件夹，不是数据库文件").arg(path), SQLITE_CANTOPEN, SQLITE_CANTOPEN);
-    sqlite3* raw = nullptr;
-    const int flags = (write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOMUTEX;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
-    Handle db(raw);
-    if (rc != SQLITE_OK)
-        sqlite::fail(raw, rc, path);
+    sqlite::Database db = sqlite::open(path, write ? sqlite::OpenMode::ReadWrite : sqlite::OpenMode::ReadOnly);
+    sqlite3* raw = db.get();
     sqlite3_busy_timeout(raw, Connection::busyTimeoutMs);
     sqlite3_extended_result_codes(raw, 1);
     sqlite::exec(raw, QStringLiteral("PRAGMA trusted_schema=OFF"), path);
@@ -105,7 +96,7 @@ void checkShape(sqlite3* db, const QString& path)
 
 Summary check(const QString& path)
 {
-    const Handle db = open(path, false);
+    const sqlite::Database db = open(path, false);
     return inspect(db.get(), path);
 }
 

@@ -1,22 +1,15 @@
 // What Tevu knows about its own file: the seven tables and their fields, the content version, the check.
 #pragma once
 
+#include "data/sqlite.h"
+
 #include <QList>
 #include <QString>
-#include <memory>
-
-struct sqlite3;
 
 namespace datafile {
 
-// A SQLite handle of the datafile commands, closed when it goes.
-struct HandleCloser {
-    void operator()(sqlite3* db) const;
-};
-using Handle = std::unique_ptr<sqlite3, HandleCloser>;
-
 // Opens an existing file, never creating one; read-only unless `write`. Waits out other programs' locks.
-Handle open(const QString& path, bool write);
+sqlite::Database open(const QString& path, bool write);
 
 struct TableCount {
     QString table;

@@ -52,7 +52,7 @@ UpgradeResult upgrade(const QString& dataPath, const QString& shippedPath, const
         throw DataError(QStringLiteral("数据库文件“%1”是只读的，无法升级内容").arg(dataPath));
     result.backup = automaticBackup(dataPath, now, true).path;
 
-    const Handle db = open(dataPath, true);
+    const sqlite::Database db = open(dataPath, true);
     sqlite3* h = db.get();
     sqlite::exec(h, QStringLiteral("PRAGMA journal_mode=DELETE"), dataPath);
     sqlite::exec(h, QStringLiteral("PRAGMA synchronous=EXTRA"), dataPath);
