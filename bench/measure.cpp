@@ -30,6 +30,31 @@ double median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
+double percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const double rank = std::clamp(fraction, 0.0, 1.0) * static_cast<double>(values.size() - 1);
+    const auto below = static_cast<size_t>(rank);
+    const size_t above = std::min(below + 1, values.size() - 1);
+    return values[below] + (rank - static_cast<double>(below)) * (values[above] - values[below]);
+}
+
+PairedRatio pairedRatio(const std::vector<double>& values, const std::vector<double>& floors)
+{
+    std::vector<double> ratios;
+    for (size_t i = 0; i < std::min(values.size(), floors.size()); ++i)
+        if (floors[i] > 0)
+            ratios.push_back(values[i] / floors[i]);
+    PairedRatio r;
+    r.pairs = static_cast<int>(ratios.size());
+    r.median = median(ratios);
+    r.low = percentile(ratios, 0.1);
+    r.high = percentile(ratios, 0.9);
+    return r;
+}
+
 qint64 peakResidentKiB()
 {
     QFile status(QStringLiteral("/proc/self/status"));

@@ -11,6 +11,19 @@ namespace bench {
 qint64 nowNs();
 double msBetween(qint64 startNs, qint64 endNs);
 double median(std::vector<double> values);
+// The value below which `fraction` of the values lie, between the two nearest ranks; 0 for no values.
+double percentile(std::vector<double> values, double fraction);
+
+// Ratios of paired samples (a program's run over the floor run beside it): their median, which a target judges,
+// and the 10th to 90th percentile, which tells how far the machine's load moved them.
+struct PairedRatio {
+    double median = 0;
+    double low = 0;  // 10th percentile
+    double high = 0; // 90th percentile
+    int pairs = 0;
+};
+// Pairs values[i] with floors[i]; pairs without a positive floor are left out.
+PairedRatio pairedRatio(const std::vector<double>& values, const std::vector<double>& floors);
 
 // Peak resident memory of this process so far (VmHWM), in KiB; -1 when unreadable.
 qint64 peakResidentKiB();

@@ -5,11 +5,12 @@
 
 namespace bench {
 
-// Entering the diary view on <folder>/data.Mdb: "view" and the bare read "floor", in milliseconds.
+// Entering the diary view on <folder>/data.Mdb: "view", the bare read "floor" and a bare QPlainTextEdit given the
+// same listing in one call, "plain"; in milliseconds, one of each per round.
 int runDiary(const QString& folder, int repetitions);
 // The main window's first show, which builds the food tree: "tree" and "floor".
 int runFoodTree(const QString& folder, int repetitions);
-// The curve window from its button to its first paint: "curve" and "floor".
+// The curve window with the trend shown, from its button to its first paint: "curve" and "floor".
 int runCurve(const QString& folder, int repetitions);
 // New entry, text, weight, OK: "save" (the OK) and "floor" (a bare insert into <floorFolder>/data.Mdb).
 int runSave(const QString& folder, const QString& floorFolder, int repetitions);

@@ -1,6 +1,9 @@
 // Axis scaling for the chart: label steps, label positions and label texts, free of any painting.
 #pragma once
 
+#include "data/conversions.h"
+
+#include <QLocale>
 #include <QString>
 #include <QtGlobal>
 #include <vector>
@@ -31,8 +34,9 @@ double numberStep(double min, double max, int axisLengthPx, int labelHeightPx);
 // Three minor ticks between neighbouring labels, and as many of them beyond the outer labels as lie within range.
 std::vector<double> minorTickValues(double min, double max, double step);
 
-// "#,##0.###": thousands separated by commas, at most three decimals, no trailing zeros.
-QString formatNumber(double value);
+// "#,##0.###": thousands grouped, at most three decimals, no trailing zeros; the locale's group and decimal
+// separators and minus sign, as every other number the user reads.
+QString formatNumber(double value, const QLocale& locale = conversions::locale());
 // A date-time value (days since 1899-12-30) in a Qt date-time format.
 QString formatDate(double value, const QString& format);
 

@@ -1,13 +1,16 @@
-// A line chart widget for the weight curve: title, date-time and number axes, one line series and a value legend.
+// A line chart widget for the weight curve: title, date-time and number axes, one line series and a value legend,
+// and a trend line that a double-click shows and hides.
 #include "chart/dbchart.h"
 
 #include "chart/axis.h"
 #include "chart/lineseries.h"
+#include "chart/trend.h"
 
 #include <QFontMetrics>
 #include <QLineF>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -25,6 +28,8 @@ constexpr int legendSymbolWidth = 16;
 constexpr int legendSymbolGap = 4;
 
 const QColor titleColor(0, 0, 255);
+const QColor trendColor(0, 0, 160);
+constexpr int trendWidth = 2;
 const QColor gridColor(128, 128, 128);
 const QColor legendBackground(0, 64, 0);
 const QColor edgeDark(128, 128, 128);
@@ -109,8 +114,17 @@ DbChart::DbChart(QWidget* parent)
       m_legendFont(QStringLiteral("Arial"), 8)
 {
     m_series->setObjectName(QStringLiteral("Series1"));
-    connect(m_series, &LineSeries::changed, this, qOverload<>(&QWidget::update));
+    connect(m_series, &LineSeries::changed, this, [this] {
+        m_trendStale = true;
+        update();
+    });
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_hint = QStringLiteral("双击显示或隐藏趋势线");
+    setAccessibleDescription(m_hint);
+    setMouseTracking(true);
+    m_hintTimer.setSingleShot(true);
+    m_hintTimer.setInterval(hintDelayMs);
+    connect(&m_hintTimer, &QTimer::timeout, this, &DbChart::showHint);
 }
 
 DbChart::~DbChart() = default;
@@ -136,6 +150,21 @@ void DbChart::setLegendVisible(bool visible)
 {
     m_legendVisible = visible;
     update();
+}
+
+void DbChart::setTrendVisible(bool visible)
+{
+    m_trendVisible = visible;
+    update();
+}
+
+const std::vector<LineSeries::Point>& DbChart::trend() const
+{
+    if (m_trendStale) {
+        m_trend = trend::smooth(m_series->points());
+        m_trendStale = false;
+    }
+    return m_trend;
 }
 
 void DbChart::dataRanges(Range& x, Range& y) const
@@ -171,7 +200,8 @@ ChartLayout DbChart::chartLayout(const QRect& bounds, const QPaintDevice* device
     const QRect inner = bounds.adjusted(marginX, marginY, -marginX, -marginY);
 
     int top = inner.top();
-    if (!m_title.isEmpty()) {
+    l.titleText = m_trendVisible ? trend::title(m_title, trend()) : m_title;
+    if (!l.titleText.isEmpty()) {
         l.title = QRect(bounds.left(), inner.top(), width, metricsFor(m_titleFont, device).height());
         top = l.title.bottom() + 1 + titleGap;
     }
@@ -221,7 +251,8 @@ ChartLayout DbChart::chartLayout(const QRect& bounds, const QPaintDevice* device
         const QFontMetrics legend = metricsFor(m_legendFont, device);
         l.legendRowHeight = legend.height();
         const int legendTop = bounds.top() + qRound(height * 0.10);
-        const int available = inner.bottom() - legendShadow - legendTop + 1 - 2 * (legendPadding + 1);
+        // Rows end at the bottom of the plot area, frame included; the shadow may fall on the axis.
+        const int available = l.front.bottom() - legendTop + 1 - 2 * (legendPadding + 1);
         const int rows = std::min(m_series->count(), std::max(0, available / l.legendRowHeight));
         int textWidth = 0;
         for (int i = 0; i < rows; ++i) {
@@ -248,7 +279,10 @@ void DbChart::paint(QPainter& painter, const QRect& bounds) const
     // The plot is not made smaller for the legend: whatever meets it is drawn over it.
     paintLegend(painter, l);
     paintGrid(painter, l);
-    paintSeries(painter, l);
+    paintLine(painter, l, m_series->points(), QPen(m_series->color(), 0, Qt::SolidLine));
+    // The trend stays within the weights' range, so it never changes the axes: only drawn over the series.
+    if (m_trendVisible)
+        paintLine(painter, l, trend(), QPen(trendColor, trendWidth, Qt::SolidLine));
     paintAxes(painter, l);
     painter.restore();
 }
@@ -264,7 +298,7 @@ void DbChart::paintPanel(QPainter& painter, const ChartLayout& l) const
     if (!l.title.isEmpty()) {
         painter.setFont(m_titleFont);
         painter.setPen(titleColor);
-        painter.drawText(l.title, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, m_title);
+        painter.drawText(l.title, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, l.titleText);
     }
 }
 
@@ -312,9 +346,9 @@ void DbChart::paintGrid(QPainter& painter, const ChartLayout& l) const
     }
 }
 
-void DbChart::paintSeries(QPainter& painter, const ChartLayout& l) const
+void DbChart::paintLine(QPainter& painter, const ChartLayout& l, const std::vector<LineSeries::Point>& points,
+                        const QPen& pen) const
 {
-    const auto& points = m_series->points();
     if (points.size() < 2)
         return;
     const QRectF box = QRectF(l.back).adjusted(-0.5, -0.5, 0.5, 0.5);
@@ -335,7 +369,7 @@ void DbChart::paintSeries(QPainter& painter, const ChartLayout& l) const
     }
     painter.save();
     painter.setClipRect(l.back);
-    painter.setPen(QPen(m_series->color(), 0, Qt::SolidLine));
+    painter.setPen(pen);
     painter.drawLines(lines);
     painter.restore();
 }
@@ -443,6 +477,7 @@ void DbChart::undoZoom()
 
 void DbChart::mousePressEvent(QMouseEvent* event)
 {
+    m_hintTimer.stop();
     if (m_dragButton != Qt::NoButton || (event->button() != Qt::LeftButton && event->button() != Qt::RightButton)) {
         QWidget::mousePressEvent(event);
         return;
@@ -456,6 +491,12 @@ void DbChart::mousePressEvent(QMouseEvent* event)
 void DbChart::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
+    if (event->buttons() == Qt::NoButton) {
+        m_hintPosition = event->globalPosition().toPoint();
+        m_hintTimer.start();
+    } else {
+        m_hintTimer.stop();
+    }
     if (m_dragButton == Qt::LeftButton) {
         m_rubberBand = QRect(m_dragStart, at).normalized();
         update();
@@ -488,4 +529,36 @@ void DbChart::mouseReleaseEvent(QMouseEvent* event)
     }
     m_dragButton = Qt::NoButton;
     event->accept();
+}
+
+void DbChart::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The first click of the two has already come and gone as a click too short to be a drag.
+    if (event->button() != Qt::LeftButton || m_dragButton != Qt::NoButton) {
+        QWidget::mouseDoubleClickEvent(event);
+        return;
+    }
+    m_hintTimer.stop();
+    setTrendVisible(!m_trendVisible);
+    event->accept();
+}
+
+void DbChart::leaveEvent(QEvent* event)
+{
+    m_hintTimer.stop();
+    QWidget::leaveEvent(event);
+}
+
+bool DbChart::event(QEvent* event)
+{
+    // The hint follows its own timing (as the main window's pictures do), not the style's delay.
+    if (event->type() == QEvent::ToolTip)
+        return true;
+    return QWidget::event(event);
+}
+
+void DbChart::showHint()
+{
+    if (isVisible() && underMouse())
+        QToolTip::showText(m_hintPosition + QPoint(0, 20), m_hint, this, rect(), hintDurationMs);
 }

@@ -1,4 +1,5 @@
-// A line chart widget for the weight curve: title, date-time and number axes, one line series and a value legend.
+// A line chart widget for the weight curve: title, date-time and number axes, one line series and a value legend,
+// and a trend line that a double-click shows and hides.
 #pragma once
 
 #include <QFont>
@@ -6,12 +7,15 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <vector>
 
-class LineSeries;
+#include "chart/lineseries.h"
+
 class QPaintDevice;
 class QPainter;
+class QPen;
 
 // One axis as laid out for painting: its visible range and labels.
 struct ChartScale {
@@ -27,8 +31,9 @@ struct ChartLayout {
     QRect bounds;
     int depth = 0; // the 3D offset of the back plane, right and up
     QRect title;   // empty without a title
-    QRect front;   // where the axes run
-    QRect back;    // front shifted by depth: grid and series
+    QString titleText;
+    QRect front; // where the axes run
+    QRect back;  // front shifted by depth: grid and series
     ChartScale x;
     ChartScale y;
     QRect legend; // empty when the legend is hidden or has no rows
@@ -47,6 +52,9 @@ class DbChart : public QWidget {
 public:
     // Drags shorter than this in either direction are taken for a click.
     static constexpr int minimumDragPixels = 16;
+    // The hint comes when the pointer has rested this long over the chart, and stays this long.
+    static constexpr int hintDelayMs = 500;
+    static constexpr int hintDurationMs = 2500;
 
     explicit DbChart(QWidget* parent = nullptr);
     ~DbChart() override;
@@ -62,6 +70,13 @@ public:
     void setDateFormat(const QString& format);
     bool legendVisible() const { return m_legendVisible; }
     void setLegendVisible(bool visible);
+    const QString& hint() const { return m_hint; }
+
+    // The smoothed weight over the series: off until a left double-click, kept through later fills and showings.
+    bool trendVisible() const { return m_trendVisible; }
+    void setTrendVisible(bool visible);
+    // The trend's points, whether shown or not.
+    const std::vector<LineSeries::Point>& trend() const;
 
     // Zoom and scroll: the visible ranges stay as set, through later fills, until undoZoom.
     bool isZoomed() const { return m_manualX || m_manualY; }
@@ -84,6 +99,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     struct Range {
@@ -96,13 +114,21 @@ private:
     void paintPanel(QPainter& painter, const ChartLayout& layout) const;
     void paintLegend(QPainter& painter, const ChartLayout& layout) const;
     void paintGrid(QPainter& painter, const ChartLayout& layout) const;
-    void paintSeries(QPainter& painter, const ChartLayout& layout) const;
+    void paintLine(QPainter& painter, const ChartLayout& layout, const std::vector<LineSeries::Point>& points,
+                   const QPen& pen) const;
+    void showHint();
     void paintAxes(QPainter& painter, const ChartLayout& layout) const;
 
     LineSeries* m_series;
     QString m_title;
     QString m_dateFormat;
     bool m_legendVisible = false;
+    bool m_trendVisible = false;
+    mutable std::vector<LineSeries::Point> m_trend;
+    mutable bool m_trendStale = true;
+    QString m_hint;
+    QTimer m_hintTimer;
+    QPoint m_hintPosition;
     QFont m_titleFont;
     QFont m_labelFont;
     QFont m_legendFont;

@@ -218,28 +218,37 @@ void AxisTest::minorTicks()
 
 void AxisTest::formatNumber_data()
 {
+    QTest::addColumn<QString>("locale");
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("thousands and one decimal") << 1234.5 << "1,234.5";
-    QTest::newRow("whole") << 120.0 << "120";
-    QTest::newRow("three decimals") << 0.125 << "0.125";
-    QTest::newRow("trailing zeros dropped") << 72.10 << "72.1";
-    QTest::newRow("rounded to three decimals") << 0.12349 << "0.123";
-    QTest::newRow("rounding carries into the thousands") << 999.9996 << "1,000";
-    QTest::newRow("millions") << 1234567.891 << "1,234,567.891";
-    QTest::newRow("exact thousand groups") << 100000.0 << "100,000";
-    QTest::newRow("zero") << 0.0 << "0";
-    QTest::newRow("negative") << -1234.5 << "-1,234.5";
-    QTest::newRow("negative rounding to zero has no sign") << -0.0001 << "0";
-    QTest::newRow("below a thousandth") << 0.0004 << "0";
+    const QString c = QStringLiteral("C");
+    QTest::newRow("thousands and one decimal") << c << 1234.5 << "1,234.5";
+    QTest::newRow("whole") << c << 120.0 << "120";
+    QTest::newRow("three decimals") << c << 0.125 << "0.125";
+    QTest::newRow("trailing zeros dropped") << c << 72.10 << "72.1";
+    QTest::newRow("rounded to three decimals") << c << 0.12349 << "0.123";
+    QTest::newRow("rounding carries into the thousands") << c << 999.9996 << "1,000";
+    QTest::newRow("millions") << c << 1234567.891 << "1,234,567.891";
+    QTest::newRow("exact thousand groups") << c << 100000.0 << "100,000";
+    QTest::newRow("zero") << c << 0.0 << "0";
+    QTest::newRow("negative") << c << -1234.5 << "-1,234.5";
+    QTest::newRow("negative rounding to zero has no sign") << c << -0.0001 << "0";
+    QTest::newRow("below a thousandth") << c << 0.0004 << "0";
+    // The locale's separators: a decimal comma and a point between the thousands.
+    QTest::newRow("de_DE: thousands and decimals") << "de_DE" << 1234567.891 << "1.234.567,891";
+    QTest::newRow("de_DE: a weight") << "de_DE" << 72.5 << "72,5";
+    QTest::newRow("de_DE: negative") << "de_DE" << -1234.5 << "-1.234,5";
+    QTest::newRow("de_DE: beyond whole thousandths") << "de_DE" << 1e16 << "10.000.000.000.000.000";
+    QTest::newRow("zh_CN") << "zh_CN" << 1234.5 << "1,234.5";
 }
 
 void AxisTest::formatNumber()
 {
+    QFETCH(QString, locale);
     QFETCH(double, value);
     QFETCH(QString, text);
-    QCOMPARE(axis::formatNumber(value), text);
+    QCOMPARE(axis::formatNumber(value, QLocale(locale)), text);
 }
 
 QTEST_GUILESS_MAIN(AxisTest)

@@ -8,6 +8,7 @@
 #include "data/dataset.h"
 #include "support/tempdb.h"
 
+#include <QToolTip>
 #include <QtTest>
 #include <cmath>
 
@@ -30,6 +31,20 @@ void fillThreeWeeks(LineSeries& series)
         series.addXY(ole(2024, 3, 1 + day, 7), weight);
         day += day % 4 == 3 ? 2 : 1;
     }
+}
+
+// Press, release, the second press that the toolkit turns into a double-click, release.
+void doubleClick(QWidget& widget, Qt::MouseButton button, QPoint at)
+{
+    QTest::mousePress(&widget, button, {}, at);
+    QTest::mouseRelease(&widget, button, {}, at);
+    QTest::mouseDClick(&widget, button, {}, at);
+    QTest::mouseRelease(&widget, button, {}, at);
+}
+
+bool isTrendBlue(QRgb c)
+{
+    return qRed(c) == 0 && qGreen(c) == 0 && qBlue(c) == 160;
 }
 
 bool near(double a, double b)
@@ -67,6 +82,10 @@ private slots:
     void rightDragScrolls();
     void rubberBandWhileDragging();
     void zoomSurvivesRefill();
+    void doubleClickShowsAndHidesTheTrend();
+    void trendOnTheSameAxes_data();
+    void trendOnTheSameAxes();
+    void hintAfterTheChartRests();
 };
 
 void DbChartTest::emptySeries()
@@ -249,10 +268,10 @@ void DbChartTest::legendShowsTheOldestRows()
     const ChartLayout l = layoutOf(chart, image);
     QCOMPARE(l.legendRows, rows);
     QCOMPARE(l.legend.top(), qRound(height * 0.10));
-    // The legend and its shadow stay inside the bottom margin; one more row would not.
-    const int bottomLimit = height - qRound(height * 0.04) - 1;
-    QVERIFY(l.legend.bottom() + 3 <= bottomLimit);
-    QVERIFY(l.legend.bottom() + 3 + l.legendRowHeight > bottomLimit);
+    // Rows stop at the bottom of the plot area, not at the panel's margin: one more row would pass it.
+    QVERIFY2(l.legend.bottom() <= l.front.bottom(),
+             qPrintable(QStringLiteral("legend to %1, plot to %2").arg(l.legend.bottom()).arg(l.front.bottom())));
+    QVERIFY(l.legend.bottom() + l.legendRowHeight > l.front.bottom());
     QVERIFY(isBlack(image.pixel(l.legend.right() + 2, l.legend.bottom() + 2)));
 }
 
@@ -435,6 +454,106 @@ void DbChartTest::zoomSurvivesRefill()
     drag(chart, Qt::LeftButton, QPoint(400, 150), QPoint(200, 60));
     QCOMPARE(chart.chartLayout().x.max, ole(2024, 3, 29, 7));
     QCOMPARE(chart.chartLayout().y.min, 69.9);
+}
+
+void DbChartTest::doubleClickShowsAndHidesTheTrend()
+{
+    Diary diary(diaryRow("2024-03-01 07:00:00.000", "72") + diaryRow("2024-03-02 07:00:00.000", "") +
+                diaryRow("2024-03-03 07:00:00.000", "82"));
+    DbChart chart;
+    chart.resize(681, 250);
+    chart.setLegendVisible(true);
+    bind(*chart.series(), diary.dataset);
+    load(diary.dataset, QStringLiteral("select * from rj"));
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    const QImage designed = chart.grab().toImage();
+    const ChartLayout plain = chart.chartLayout();
+    QVERIFY(!chart.trendVisible());
+    QCOMPARE(plain.titleText, QStringLiteral("瘦身曲线"));
+    QCOMPARE(countPixels(designed, designed.rect(), isTrendBlue), 0);
+
+    // A right double-click is no toggle.
+    doubleClick(chart, Qt::RightButton, QPoint(300, 120));
+    QVERIFY(!chart.trendVisible());
+
+    doubleClick(chart, Qt::LeftButton, QPoint(300, 120));
+    QVERIFY(chart.trendVisible());
+    QVERIFY(!chart.isZoomed());
+    const QImage shown = chart.grab().toImage();
+    const ChartLayout l = chart.chartLayout();
+    // Trend 72, then 72 + 0.1 × (82 − 72) = 73 two days later: +3.5 jin a week.
+    QCOMPARE(l.titleText, QStringLiteral("瘦身曲线（趋势 73.0斤，每周 +3.5斤）"));
+    QCOMPARE(l.legendRows, plain.legendRows);
+    QCOMPARE(l.y.min, plain.y.min);
+    QCOMPARE(l.y.max, plain.y.max);
+    // Two pixels wide: a column of the line holds at least two of its pixels.
+    const int x = qRound(l.xToPixel(ole(2024, 3, 2, 7), l.back));
+    QVERIFY2(countPixels(shown, QRect(x, l.back.top(), 1, l.back.height()), isTrendBlue) >= 2, "the trend line");
+
+    // The choice stays through a refill, as a showing of the curve window does.
+    diary.dataset.close();
+    diary.dataset.open();
+    QVERIFY(chart.trendVisible());
+    QCOMPARE(chart.chartLayout().titleText, l.titleText);
+
+    doubleClick(chart, Qt::LeftButton, QPoint(300, 120));
+    QVERIFY(!chart.trendVisible());
+    QCOMPARE(chart.grab().toImage(), designed);
+}
+
+void DbChartTest::trendOnTheSameAxes_data()
+{
+    QTest::addColumn<QPoint>("dragFrom");
+    QTest::addColumn<QPoint>("dragTo");
+    QTest::addColumn<int>("button");
+    QTest::newRow("automatic scales") << QPoint() << QPoint() << 0;
+    QTest::newRow("zoomed") << QPoint(40, 10) << QPoint(300, 150) << int(Qt::LeftButton);
+    QTest::newRow("scrolled") << QPoint(300, 100) << QPoint(350, 130) << int(Qt::RightButton);
+}
+
+void DbChartTest::trendOnTheSameAxes()
+{
+    QFETCH(QPoint, dragFrom);
+    QFETCH(QPoint, dragTo);
+    QFETCH(int, button);
+    DbChart chart;
+    chart.resize(681, 250);
+    fillThreeWeeks(*chart.series());
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    if (button != 0)
+        drag(chart, Qt::MouseButton(button), dragFrom, dragTo);
+    chart.setTrendVisible(true);
+    const QImage image = render(chart);
+    const ChartLayout l = layoutOf(chart, image);
+    // Weights 74.2, 74.0, 73.6: trend 74.2, 74.18, 74.122 on the first three mornings.
+    const QList<QPointF> trend{{ole(2024, 3, 1, 7), 74.2}, {ole(2024, 3, 2, 7), 74.18}, {ole(2024, 3, 3, 7), 74.122}};
+    int found = 0;
+    for (const QPointF& p : trend) {
+        const QPoint at(qRound(l.xToPixel(p.x(), l.back)), qRound(l.yToPixel(p.y(), l.back)));
+        if (!l.back.contains(at))
+            continue;
+        ++found;
+        QVERIFY2(countPixels(image, QRect(at - QPoint(1, 1), QSize(3, 3)), isTrendBlue) > 0,
+                 qPrintable(QStringLiteral("at %1, %2").arg(at.x()).arg(at.y())));
+    }
+    QVERIFY(found > 0);
+    // Nothing of it outside the plot.
+    QCOMPARE(countPixels(image, image.rect(), isTrendBlue),
+             countPixels(image, l.back.adjusted(-1, -1, 1, 1), isTrendBlue));
+}
+
+void DbChartTest::hintAfterTheChartRests()
+{
+    DbChart chart;
+    chart.resize(681, 250);
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    QCOMPARE(chart.hint(), QStringLiteral("双击显示或隐藏趋势线"));
+    QTest::mouseMove(&chart, QPoint(300, 120));
+    QVERIFY(QToolTip::text().isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(QToolTip::text(), chart.hint(), 2000);
 }
 
 QTEST_MAIN(DbChartTest)

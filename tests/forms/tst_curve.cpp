@@ -124,6 +124,34 @@ private slots:
         QVERIFY(!c->isZoomed());
         w.curve->hide();
     }
+
+    void theTrendChosenByADoubleClickStaysAcrossShowings()
+    {
+        TempDatabase db(entries);
+        Windows w(db.folder());
+        w.curve->show();
+        DbChart* c = chart(w);
+        const auto doubleClick = [c] {
+            QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(300, 120));
+            QTest::mouseDClick(c, Qt::LeftButton, {}, QPoint(300, 120));
+            QTest::mouseRelease(c, Qt::LeftButton, {}, QPoint(300, 120));
+        };
+        QVERIFY(!c->trendVisible());
+        doubleClick();
+        w.curve->hide();
+        showCurve(w);
+        QVERIFY(c->trendVisible());
+        // Trend 130, then 129.8 over the entries with a weight.
+        QVERIFY2(c->chartLayout().titleText.startsWith(QStringLiteral("瘦身曲线（趋势 129")),
+                 qPrintable(c->chartLayout().titleText));
+        QCOMPARE(w.curve->windowTitle(), QStringLiteral("瘦身曲线"));
+        w.curve->show();
+        doubleClick();
+        w.curve->hide();
+        showCurve(w);
+        QVERIFY(!c->trendVisible());
+        QCOMPARE(c->chartLayout().titleText, QStringLiteral("瘦身曲线"));
+    }
 };
 
 QTEST_MAIN(TestCurve)

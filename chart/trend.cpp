@@ -1,0 +1,86 @@
+// The weight trend under the day-to-day swings: an exponentially smoothed line and its weekly rate.
+#include "chart/trend.h"
+
+#include <cmath>
+
+namespace trend {
+
+namespace {
+
+// Weighings taken exactly rateDays before the newest one are outside the window, though their times, stored to the
+// millisecond, differ from it by rounding in days.
+constexpr double windowTolerance = 1e-6;
+
+QString oneDecimal(double value, const QLocale& locale)
+{
+    // A weight too large for tenths (only a damaged file holds one) is shown as it is.
+    const double rounded = std::isfinite(value * 10) ? std::round(value * 10) / 10 : value;
+    QString text = locale.toString(std::abs(rounded), 'f', 1);
+    if (rounded < 0)
+        text.prepend(locale.negativeSign());
+    return text;
+}
+
+} // namespace
+
+std::vector<LineSeries::Point> smooth(const std::vector<LineSeries::Point>& points)
+{
+    std::vector<LineSeries::Point> trend;
+    trend.reserve(points.size());
+    for (const LineSeries::Point& point : points) {
+        if (point.yNull || !(point.y > 0))
+            continue;
+        const double value = trend.empty() ? point.y : trend.back().y + smoothing * (point.y - trend.back().y);
+        trend.push_back({point.x, value, false});
+    }
+    return trend;
+}
+
+std::optional<double> weeklyRate(const std::vector<LineSeries::Point>& trend)
+{
+    if (trend.size() < 2)
+        return std::nullopt;
+    const double newest = trend.back().x;
+    const double from = newest - rateDays + windowTolerance;
+    auto first = trend.end();
+    while (first != trend.begin() && std::prev(first)->x > from)
+        --first;
+    const auto count = static_cast<double>(trend.end() - first);
+    if (count < 2)
+        return std::nullopt;
+    // Centred on the newest time, so that the sums keep the digits of a few days rather than of 45,000.
+    double sumX = 0;
+    double sumY = 0;
+    for (auto it = first; it != trend.end(); ++it) {
+        sumX += it->x - newest;
+        sumY += it->y;
+    }
+    const double meanX = sumX / count;
+    const double meanY = sumY / count;
+    double sxx = 0;
+    double sxy = 0;
+    for (auto it = first; it != trend.end(); ++it) {
+        const double dx = it->x - newest - meanX;
+        sxx += dx * dx;
+        sxy += dx * (it->y - meanY);
+    }
+    if (!(sxx > 0))
+        return std::nullopt;
+    return sxy / sxx * 7;
+}
+
+QString title(const QString& base, const std::vector<LineSeries::Point>& trend, const QLocale& locale)
+{
+    if (trend.empty() || base.isEmpty())
+        return base;
+    QString text = base + QStringLiteral("（趋势 ") + oneDecimal(trend.back().y, locale) + u'斤';
+    if (const std::optional<double> rate = weeklyRate(trend)) {
+        QString number = oneDecimal(*rate, locale);
+        if (std::round(*rate * 10) > 0)
+            number.prepend(locale.positiveSign());
+        text += QStringLiteral("，每周 ") + number + u'斤';
+    }
+    return text + u'）';
+}
+
+} // namespace trend

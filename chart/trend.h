@@ -1,0 +1,34 @@
+// The weight trend under the day-to-day swings: an exponentially smoothed line and its weekly rate.
+#pragma once
+
+#include "chart/lineseries.h"
+#include "data/conversions.h"
+
+#include <QLocale>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace trend {
+
+// Each weighing moves the trend a tenth of the way towards it.
+inline constexpr double smoothing = 0.1;
+// The rate is the slope over the trend values of this many days, counted back from the newest weighing.
+inline constexpr double rateDays = 28;
+
+// The trend over the weighed points, in their order (ascending time): t1 = w1, ti = ti-1 + 0.1 (wi - ti-1).
+// A point without a weight, or with none above 0, is no weighing and is left out.
+std::vector<LineSeries::Point> smooth(const std::vector<LineSeries::Point>& points);
+
+// The least-squares slope of the trend values later than rateDays before the last one, in weight per week;
+// nothing when fewer than two of them lie there at different times.
+std::optional<double> weeklyRate(const std::vector<LineSeries::Point>& trend);
+
+// The chart's title while the trend is shown: "瘦身曲线（趋势 71.3斤，每周 -0.8斤）", the rate left out when there is
+// none, the base alone when there is no trend. One decimal: a scale shows tenths of a jin, and finer digits would
+// only repeat the noise that the trend hides. A loss carries the locale's minus sign and a gain its plus sign, as
+// the numbers of the diary do; a rate that rounds to zero has no sign.
+QString title(const QString& base, const std::vector<LineSeries::Point>& trend,
+              const QLocale& locale = conversions::locale());
+
+} // namespace trend
