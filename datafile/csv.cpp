@@ -436,15 +436,23 @@ ImportResult importCsv(const QString& dataPath, const QByteArray& file, const QS
     sqlite3_stmt* statement = insert.handle();
     qint64 done = 0;
     QByteArrayView earliestAdded;
-    for (const NewEntry& entry : entries) {
-        weight.clear();
-        if (entry.weight)
-            appendNumber(weight, *entry.weight);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const NewEntry& entry = entries[i];
         const QByteArrayView time(entry.time, 23);
-        if (present.contains(key(time, weight, entry.text))) {
+        // The entries are sorted: an equal one earlier in the file stands just before, among those of the same time.
+        bool duplicate = false;
+        for (size_t j = i; j-- > 0 && std::memcmp(entries[j].time, entry.time, 23) == 0 && !duplicate;)
+            duplicate = entries[j].weight == entry.weight && entries[j].text == entry.text;
+        // Only a time no later than the newest stored one can match a stored entry.
+        if (!duplicate && !present.isEmpty() && time <= QByteArrayView(latest)) {
+            weight.clear();
+            if (entry.weight)
+                appendNumber(weight, *entry.weight);
+            duplicate = present.contains(key(time, weight, entry.text));
+        }
+        if (duplicate) {
             ++result.skipped;
         } else {
-            present.insert(key(time, weight, entry.text));
             sqlite3_bind_text(statement, 1, entry.time, 23, SQLITE_STATIC);
             sqlite3_bind_text64(statement, 2, entry.text.constData(), static_cast<sqlite3_uint64>(entry.text.size()),
                                 SQLITE_STATIC, SQLITE_UTF8);

@@ -79,6 +79,12 @@ private slots:
         QTest::newRow("full-width digits, one-digit month, milliseconds kept")
             << QByteArray("\xEF\xBB\xBF时间,体重(斤),日记\r\n2026-1-02 07:08:09.5,１２０．５,x\r\n")
             << QStringList{QStringLiteral("2026-01-02 07:08:09.500|120.5|x")};
+        QTest::newRow("a row given twice goes in once; same time, other weight or text kept")
+            << QByteArray("时间,体重(斤),日记\n2026-12-07 08:05,120,x\n2026-12-07 08:05,121,x\n"
+                          "2026-12-07 08:05:00.000,120,x\n2026-12-07 08:05,120,y\n")
+            << QStringList{QStringLiteral("2026-12-07 08:05:00.000|120.0|x"),
+                           QStringLiteral("2026-12-07 08:05:00.000|121.0|x"),
+                           QStringLiteral("2026-12-07 08:05:00.000|120.0|y")};
     }
 
     void importReadsWhatSpreadsheetsSave()
