@@ -249,6 +249,16 @@ QVariant Statement::value(int column) const
     return QVariant();
 }
 
+qint64 Statement::integer(int column) const
+{
+    return sqlite3_column_int64(m_stmt.get(), column);
+}
+
+qint64 lastInsertRowid(sqlite3* db)
+{
+    return sqlite3_last_insert_rowid(db);
+}
+
 void exec(sqlite3* db, const QString& sql, const QString& path)
 {
     Statement statement(db, sql, path);

@@ -54,6 +54,8 @@ public:
     Column read(int column) const;
     // read() as a QVariant: a double, a QString or a null QVariant.
     QVariant value(int column) const;
+    // A column that holds a row key: a 64-bit integer, which a double would round.
+    qint64 integer(int column) const;
     sqlite3_stmt* handle() const { return m_stmt.get(); }
 
 private:
@@ -64,6 +66,9 @@ private:
     std::unique_ptr<sqlite3_stmt, FinalizeStatement> m_stmt;
     QString m_path;
 };
+
+// The key of the row that the last INSERT on `db` added.
+qint64 lastInsertRowid(sqlite3* db);
 
 // Runs one statement that returns nothing (or whose rows are ignored).
 void exec(sqlite3* db, const QString& sql, const QString& path);

@@ -24,7 +24,9 @@ public:
     {
         if (show) {
             main->show();
-            (void)QTest::qWaitForWindowExposed(main.get());
+            // Every check after this one would speak of a window that is not there.
+            if (!QTest::qWaitForWindowExposed(main.get()))
+                qFatal("the main window was never exposed");
         }
     }
 
