@@ -387,8 +387,8 @@ double textToWeight(const QString& text, const QLocale& locale)
     const auto value = textToNumber(ascii, locale);
     if (!value)
         throw DataError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
-    if (!(*value >= 0.0 && *value <= 2000.0))
-        throw DataError(QStringLiteral("体重“%1”不在 0 到 2000 斤之间").arg(text));
+    if (!(*value >= 0.0 && *value <= maximumWeight))
+        throw DataError(QStringLiteral("体重“%1”不在 0 到 %2 斤之间").arg(text).arg(maximumWeight));
     // -0 is stored and listed as 0.
     return *value + 0.0;
 }
