@@ -18,7 +18,7 @@ run: build
 	    echo "没有图形显示环境：可以用  xvfb-run -a -s '-screen 0 1024x768x24' $(BUILD)/tevu  在虚拟显示上运行 Tevu"; \
 	    exit 1; \
 	fi
-	-@$(BUILD)/tools/make-data/make-data --upgrade resources/content $(BUILD)/data.Mdb
+	-@$(BUILD)/tools/make-data/make-data --upgrade $(BUILD)/data.Mdb
 	cd $(BUILD) && ./tevu
 
 # Every test in the normal build, then the whole suite again under AddressSanitizer and UBSan.

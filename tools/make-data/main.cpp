@@ -62,14 +62,17 @@ int upgrade(const QString& contentDir, const QString& dataPath)
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && QByteArrayView(argv[1]) == "--upgrade")
+        return upgrade(QStringLiteral(TEVU_CONTENT_DIR), QString::fromLocal8Bit(argv[2]));
     if (argc == 4 && QByteArrayView(argv[1]) == "--upgrade")
         return upgrade(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (argc != 3) {
         printLine(stderr, QStringLiteral("用法：make-data <内容目录> <输出文件>"));
-        printLine(stderr, QStringLiteral("      make-data --upgrade <内容目录> <数据文件>"));
+        printLine(stderr, QStringLiteral("      make-data --upgrade [<内容目录>] <数据文件>"));
         printLine(stderr, QStringLiteral("把内容目录中的源文件编译成程序使用的数据库；输出文件已存在时不作任何改动。"));
-        printLine(stderr, QStringLiteral("--upgrade：数据文件的内容版本较旧时，先备份，再换上新的内置内容，"
-                                         "日记和改过的计划保持原样。"));
+        printLine(stderr,
+                  QStringLiteral("--upgrade：数据文件的内容版本较旧时，先备份，再换上新的内置内容，"
+                                 "日记和改过的计划保持原样；不给内容目录时用本程序源码中的 resources/content。"));
         return 2;
     }
     const QString contentDir = QString::fromLocal8Bit(argv[1]);
