@@ -4,6 +4,7 @@
 #include "forms/guard.h"
 #include "forms/placement.h"
 
+#include <QKeyEvent>
 #include <QShowEvent>
 
 namespace {
@@ -30,4 +31,13 @@ void TevuDialog::showEvent(QShowEvent* event)
         centreOnScreen(this);
     }
     guarded([this] { FormShow(); });
+}
+
+void TevuDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

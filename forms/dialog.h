@@ -12,6 +12,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Escape closes nothing: no window has a cancel button, and in the plan an accidental Escape would drop the
+    // unsaved days. The close box and the windows' own buttons close them.
+    void keyPressEvent(QKeyEvent* event) override;
     // Runs every time the window is shown (not on a restore from the taskbar); errors are reported.
     virtual void FormShow() {}
 

@@ -38,13 +38,23 @@ void Ttevu_main::Image8MouseUp()
 
 void Ttevu_main::Image13MouseUp()
 {
+    // An entry left unsaved comes back, with its weight, which the hidden weight box kept; one still being written
+    // stays as it is.
+    const bool resuming = m_writingDiary || m_draft;
+    if (!m_writingDiary) {
+        m_ui->Memo1->clear();
+        if (m_draft)
+            m_ui->Memo1->setPlainText(*m_draft);
+    }
+    m_draft.reset();
     showView(View::Writing);
-    m_ui->Memo1->clear();
     m_ui->Memo1->setReadOnly(false);
     m_ui->Label1->setText(QStringLiteral("输入你的体重(斤)："));
     m_writingDiary = true;
-    // A new entry is never merged into one whose save went wrong.
-    m_unconfirmed.reset();
+    // A new entry is never merged into one whose save went wrong; the same entry resumed still is that one.
+    if (!resuming)
+        m_unconfirmed.reset();
+    m_ui->Memo1->moveCursor(QTextCursor::End);
     m_ui->Memo1->setFocus();
 }
 
@@ -66,7 +76,7 @@ void Ttevu_main::Image15MouseUp()
     if (!m_writingDiary || m_ui->Memo1->toPlainText().isEmpty())
         return;
     // Converted before the row is begun, so a bad weight leaves nothing pending.
-    const double weight = conversions::textToNumberOrThrow(m_ui->Edit1->text());
+    const double weight = conversions::textToWeight(m_ui->Edit1->text());
     const QString text = m_ui->Memo1->toPlainText();
     // A save can fail after its row reached the file (the folder's sync after the commit failed); then the retry
     // writes that row again, durably, instead of adding a second one.
@@ -91,6 +101,7 @@ void Ttevu_main::Image15MouseUp()
         throw;
     }
     m_unconfirmed.reset();
+    m_writingDiary = false;
     m_ui->Memo1->setReadOnly(true);
     showView(View::Diary);
 }

@@ -52,6 +52,9 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
     wire(m_ui->Image15, &Ttevu_main::Image15MouseUp);
     connect(m_ui->Image9, &ImageButton::pressed, this, [this] { guarded([this] { Image9MouseDown(); }); });
     connect(m_ui->Shape1, &HotArea::pressed, this, [this] { guarded([this] { Shape1MouseDown(); }); });
+    m_treePalette = m_ui->TreeView1->palette();
+    showTreeSelection(false);
+    m_ui->TreeView1->installEventFilter(this);
     connect(m_ui->TreeView1, &QTreeWidget::clicked, this, [this] { guarded([this] { TreeView1Click(); }); });
     installShortcuts(*m_ui);
 
@@ -97,8 +100,12 @@ void Ttevu_main::showSmallButtons(View view)
 
 void Ttevu_main::showView(View view)
 {
-    if (view != View::Writing)
+    if (view != View::Writing && m_writingDiary) {
+        // The entry is left unsaved: it is kept for the next new entry, and OK would ignore whatever the box took now.
+        m_draft = m_ui->Memo1->toPlainText();
         m_writingDiary = false;
+        m_ui->Memo1->setReadOnly(true);
+    }
     const ViewControls shown = shownIn(static_cast<int>(view));
     m_ui->TreeView1->setVisible(shown.tree);
     m_ui->Memo1->setVisible(shown.content);
@@ -110,6 +117,25 @@ void Ttevu_main::wire(ImageButton* button, void (Ttevu_main::*onRelease)())
 {
     connect(button, &ImageButton::released, this,
             [this, onRelease] { guarded([this, onRelease] { (this->*onRelease)(); }); });
+}
+
+bool Ttevu_main::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui->TreeView1 && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        showTreeSelection(event->type() == QEvent::FocusIn);
+    return QWidget::eventFilter(watched, event);
+}
+
+void Ttevu_main::showTreeSelection(bool shown)
+{
+    QPalette palette = m_treePalette;
+    if (!shown) {
+        for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            palette.setColor(group, QPalette::Highlight, palette.color(group, QPalette::Base));
+            palette.setColor(group, QPalette::HighlightedText, palette.color(group, QPalette::Text));
+        }
+    }
+    m_ui->TreeView1->setPalette(palette);
 }
 
 void Ttevu_main::FormCreate()

@@ -4,6 +4,7 @@
 #include "data/connection.h"
 #include "data/dataset.h"
 
+#include <QPalette>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -36,18 +37,22 @@ public:
     bool writingDiary() const { return m_writingDiary; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     // What the centre area shows; the controls of each are one table in ttevu_main.cpp.
     enum class View { Start, Articles, Diary, Writing, Calories };
-    // Shows the view's controls and hides the others; any other view than Writing leaves the entry being written.
+    // Shows the view's controls and hides the others; any other view than Writing leaves the entry being written, and
+    // the content box read-only.
     void showView(View view);
     // The four small buttons (previous, next, new entry, OK) as the view shows them.
     void showSmallButtons(View view);
 
     void wire(ImageButton* button, void (Ttevu_main::*onRelease)());
+    // The food tree's selection is drawn only while the tree has the focus.
+    void showTreeSelection(bool shown);
 
     void FormCreate();
     void FormShow();
@@ -86,6 +91,7 @@ private:
     Dataset& ADODataSet;
     const Dialogs m_dialogs;
     const std::unique_ptr<Ui::Ttevu_main> m_ui;
+    QPalette m_treePalette;
     bool m_shown = false;
     bool m_placed = false;
     bool m_writingDiary = false;
@@ -97,6 +103,8 @@ private:
         QStringList texts;
     };
     std::optional<UnconfirmedEntry> m_unconfirmed;
+    // The text of an entry left unsaved for another view, until the next new entry takes it back.
+    std::optional<QString> m_draft;
 };
 
 extern Ttevu_main* tevu_main;

@@ -7,6 +7,8 @@
 #include "forms/look.h"
 #include "ui_ttevu_plan.h"
 
+#include <QPlainTextEdit>
+
 Ttevu_plan* tevu_plan = nullptr;
 
 namespace {
@@ -23,6 +25,13 @@ Ttevu_plan::Ttevu_plan(Connection& connection, Dataset& plan, QWidget* parent)
     for (QLabel* caption :
          {m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5, m_ui->Label6, m_ui->Label7})
         look::setCaption(caption, look::formFont, 13, QColor(0x00, 0x00, 0xFF));
+    // The boxes are 33 pixels high for two lines: with the window's 11-pixel font, the Chinese face's line height and
+    // the editor's usual margin they showed one and a half. A pixel smaller and without the margin, two lines fit.
+    for (int day = 0; day < days; ++day) {
+        QPlainTextEdit* box = dayBox(day);
+        look::setWindowFont(box, look::formFont, 10);
+        box->document()->setDocumentMargin(0);
+    }
     connect(m_ui->Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
     connect(m_ui->Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
 }

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 namespace {
@@ -68,6 +69,31 @@ private slots:
             at = at->nextInFocusChain();
         } while (at != plan->dayBox(0));
         QCOMPARE(order, (QStringList{"Memo1", "Memo2", "Memo3", "Memo4", "Memo5", "Memo6", "Memo7"}));
+    }
+
+    void everyDayBoxShowsTwoWholeLines()
+    {
+        TempDatabase db(planSql(7));
+        Windows w(db.folder());
+        w.plan->show();
+        for (int day = 0; day < 7; ++day) {
+            QPlainTextEdit* box = w.plan->dayBox(day);
+            QCOMPARE(box->font().family(), w.plan->font().family());
+            box->setPlainText(QStringLiteral("早餐：燕麦粥一碗，鸡蛋一个 Breakfast\n晚饭后快走半小时 Walk 30 min"));
+            QTextCursor first(box->document());
+            QTextCursor last(box->document());
+            last.movePosition(QTextCursor::End);
+            const int top = box->cursorRect(first).top();
+            const int bottom = box->cursorRect(last).bottom();
+            QVERIFY2(top >= 0 && bottom < box->viewport()->height(),
+                     qPrintable(QStringLiteral("%1: lines from %2 to %3, box shows 0 to %4")
+                                    .arg(box->objectName())
+                                    .arg(top)
+                                    .arg(bottom)
+                                    .arg(box->viewport()->height() - 1)));
+            QCOMPARE(box->verticalScrollBar()->maximum(), 0);
+        }
+        w.plan->hide();
     }
 
     void thePlanButtonOpensTheWindowModallyWithTheSevenDays()

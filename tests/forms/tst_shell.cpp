@@ -228,6 +228,30 @@ private slots:
         QTest::mouseRelease(hot, button);
     }
 
+    void escapeClosesNoneOfTheSecondaryWindows_data()
+    {
+        QTest::addColumn<int>("window");
+        QTest::newRow("about") << 0;
+        QTest::newRow("plan") << 1;
+        QTest::newRow("curve") << 2;
+    }
+
+    void escapeClosesNoneOfTheSecondaryWindows()
+    {
+        QFETCH(int, window);
+        TempDatabase db(contentSql);
+        Windows w(db.folder());
+        const std::function<void()> open[] = {[&] { QTest::mousePress(w.find("Shape1"), Qt::LeftButton); },
+                                              [&] { Windows::click(w.button("Image10")); },
+                                              [&] { Windows::click(w.button("Image11")); }};
+        bool openAfterEscape = false;
+        QVERIFY(whileModal(open[window], [&](QWidget* modal) {
+            QTest::keyClick(modal, Qt::Key_Escape);
+            openAfterEscape = modal->isVisible();
+        }));
+        QVERIFY(openAfterEscape);
+    }
+
     void aboutClosesOnAClickOnThePictureOnly()
     {
         TempDatabase db(contentSql);
@@ -384,8 +408,9 @@ private slots:
                                        << "Label1" << form << 13 << QColor(0x00, 0x80, 0x00);
         QTest::newRow("plan caption") << "plan"
                                       << "Label7" << form << 13 << QColor(0x00, 0x00, 0xFF);
+        // A pixel smaller than the window's font, so that the designed box shows two whole lines.
         QTest::newRow("plan box") << "plan"
-                                  << "Memo7" << form << 11 << QColor();
+                                  << "Memo7" << form << 10 << QColor();
         QTest::newRow("plan button") << "plan"
                                      << "Button1" << form << 11 << QColor();
     }

@@ -1,10 +1,14 @@
 // The shipped content as the program shows it: every food under its category in the tree, every article readable.
+#include "app/application.h"
 #include "support/windows.h"
 #include "tools/make-data/content_compiler.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -82,6 +86,29 @@ private slots:
                      qPrintable(articles[i].title));
             Windows::click(w.button("Image12"));
         }
+        QCOMPARE(w.reporter.messages, QStringList());
+    }
+
+    // What a day's box shows without scrolling is all that most users read of that day.
+    void everyPlanDayFitsItsBoxInTwoLines()
+    {
+        application::installFontSubstitutes();
+        Windows w(m_dir.path());
+        w.plan->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.plan.get()));
+        QCOMPARE(m_content.plan.size(), 7);
+        for (int day = 0; day < 7; ++day) {
+            QPlainTextEdit* box = w.plan->dayBox(day);
+            QCOMPARE(box->toPlainText(), m_content.plan[day].body);
+            QTextDocument* document = box->document();
+            int lines = 0;
+            for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+                (void)document->documentLayout()->blockBoundingRect(block); // lays the block out at the box's width
+                lines += block.layout()->lineCount();
+            }
+            QVERIFY2(lines <= 2, qPrintable(QStringLiteral("%1: %2 lines").arg(m_content.plan[day].title).arg(lines)));
+        }
+        w.plan->hide();
         QCOMPARE(w.reporter.messages, QStringList());
     }
 };

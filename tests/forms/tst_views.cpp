@@ -141,16 +141,29 @@ private slots:
         QCOMPARE(memo(w), QString());
     }
 
-    void enteringAnArticleViewKeepsTheBoxEditableWhileWriting()
+    void enteringAViewWhileWritingLocksTheBox_data()
     {
+        QTest::addColumn<QString>("view");
+        QTest::newRow("articles") << "Image5";
+        QTest::newRow("diary") << "Image8";
+        QTest::newRow("calories") << "Image9";
+    }
+
+    void enteringAViewWhileWritingLocksTheBox()
+    {
+        QFETCH(QString, view);
         TempDatabase db(articles);
         Windows w(db.folder());
         Windows::click(w.button("Image8"));
         Windows::click(w.button("Image13"));
-        Windows::click(w.button("Image5"));
-        QVERIFY(!w.find<QPlainTextEdit>("Memo1")->isReadOnly());
-        for (const char* name : {"Image13", "Image15", "Edit1"})
-            QVERIFY2(!w.find(name)->isVisible(), name);
+        Windows::click(w.button(view));
+        // OK would ignore what is typed now: the box takes no typing until the next new entry.
+        QVERIFY(w.find<QPlainTextEdit>("Memo1")->isReadOnly());
+        QVERIFY(!w.find(QStringLiteral("Edit1"))->isVisible());
+        if (view != QLatin1String("Image8")) {
+            for (const char* name : {"Image13", "Image15"})
+                QVERIFY2(!w.find(name)->isVisible(), name);
+        }
     }
 
     // Slimming diary
@@ -222,6 +235,29 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), weightBox(w));
     }
 
+    void aDraftLeftForAnotherViewComesBackAtTheNextNewEntry()
+    {
+        TempDatabase db(foods);
+        Windows w(db.folder());
+        Windows::click(w.button("Image8"));
+        Windows::click(w.button("Image13"));
+        w.find<QPlainTextEdit>("Memo1")->setPlainText(QStringLiteral("午饭前"));
+        weightBox(w)->setText(QStringLiteral("121.5"));
+        Windows::click(w.button("Image9")); // a look-up of a food
+        Windows::click(w.button("Image8"));
+        QCOMPARE(memo(w), QString());
+        Windows::click(w.button("Image13"));
+        QCOMPARE(memo(w), QStringLiteral("午饭前"));
+        QCOMPARE(weightBox(w)->text(), QStringLiteral("121.5"));
+        QVERIFY(!w.find<QPlainTextEdit>("Memo1")->isReadOnly());
+        Windows::click(w.button("Image15"));
+        QCOMPARE(db.rows(QStringLiteral("select demo, lb from rj")), QStringList{QStringLiteral("午饭前|121.5")});
+        // Saved, the draft is over: the next entry starts empty.
+        Windows::click(w.button("Image13"));
+        QCOMPARE(memo(w), QString());
+        QVERIFY(w.reporter.messages.isEmpty());
+    }
+
     void okStoresOneEntryWithTheTimeTextAndWeight_data()
     {
         QTest::addColumn<QString>("typed");
@@ -236,6 +272,9 @@ private slots:
         QTest::newRow("exponent") << "1.2e2"
                                   << "120.0"
                                   << "120";
+        QTest::newRow("full-width") << "１２５．５"
+                                    << "125.5"
+                                    << "125.5";
     }
 
     void okStoresOneEntryWithTheTimeTextAndWeight()
@@ -271,21 +310,26 @@ private slots:
     void aBadWeightIsReportedStoresNothingAndACorrectedOkStoresOnce_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::newRow("thousands separator") << "1,200";
-        QTest::newRow("empty") << "";
-        QTest::newRow("lone sign") << "-";
-        QTest::newRow("unit") << "120斤";
+        QTest::addColumn<QString>("message");
+        const QString notANumber = QStringLiteral("'%1' is not a valid floating point value");
+        const QString noBodyWeight = QStringLiteral("体重“%1”不在 0 到 2000 斤之间");
+        QTest::newRow("thousands separator") << "1,200" << notANumber.arg("1,200");
+        QTest::newRow("empty") << "" << notANumber.arg("");
+        QTest::newRow("lone sign") << "-" << notANumber.arg("-");
+        QTest::newRow("unit") << "120斤" << notANumber.arg("120斤");
+        QTest::newRow("below zero") << "-5" << noBodyWeight.arg("-5");
+        QTest::newRow("huge") << "1e308" << noBodyWeight.arg("1e308");
     }
 
     void aBadWeightIsReportedStoresNothingAndACorrectedOkStoresOnce()
     {
         QFETCH(QString, typed);
+        QFETCH(QString, message);
         TempDatabase db;
         Windows w(db.folder());
         Windows::click(w.button("Image8"));
         writeEntry(w, QStringLiteral("日记"), typed);
-        QCOMPARE(w.reporter.messages,
-                 QStringList{QStringLiteral("'%1' is not a valid floating point value").arg(typed)});
+        QCOMPARE(w.reporter.messages, QStringList{message});
         QCOMPARE(db.scalar(QStringLiteral("select count(*) from rj")).toInt(), 0);
         QVERIFY(!w.find<QPlainTextEdit>("Memo1")->isReadOnly());
         QVERIFY(weightBox(w)->isVisible());
@@ -409,6 +453,35 @@ private slots:
         node->setText(0, QStringLiteral("孤儿")); // a food whose category is not in the tree
         clickNode(w, node);
         QCOMPARE(label(w), QStringLiteral("所含热量：50大卡"));
+    }
+
+    void theSelectionIsHighlightedOnlyWhileTheTreeHasTheFocus()
+    {
+        TempDatabase db(foods);
+        Windows w(db.folder());
+        QVERIFY(QTest::qWaitForWindowActive(w.main.get()));
+        Windows::click(w.button("Image9"));
+        auto* tree = w.find<QTreeWidget>("TreeView1");
+        const QColor highlight = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
+        auto highlighted = [&] {
+            const QImage shot = tree->viewport()->grab().toImage();
+            const QRect row = tree->visualItemRect(tree->topLevelItem(1));
+            int count = 0;
+            for (int y = row.top(); y <= row.bottom(); ++y)
+                for (int x = row.left(); x <= row.right(); ++x)
+                    count += shot.pixelColor(x, y) == highlight;
+            return count;
+        };
+        clickNode(w, tree->topLevelItem(1));
+        QCOMPARE(QApplication::focusWidget(), tree);
+        QVERIFY(highlighted() > 100);
+        w.main->setFocus();
+        QVERIFY(!tree->hasFocus());
+        QCOMPARE(tree->currentItem(), tree->topLevelItem(1));
+        QVERIFY(tree->topLevelItem(1)->isSelected());
+        QCOMPARE(highlighted(), 0);
+        tree->setFocus();
+        QVERIFY(highlighted() > 100);
     }
 
     void theCalorieViewHidesTheOtherControls()

@@ -232,6 +232,22 @@ QList<Article> parsePlan(const QString& path)
     return plan;
 }
 
+int parseVersion(const QString& path)
+{
+    // Content from before versions were counted is version 1, as every file made from it says.
+    if (!QFileInfo::exists(path))
+        return 1;
+    QStringList text;
+    for (const SourceLine& line : readLines(path))
+        if (!isBlank(line.text))
+            text << line.text.trimmed();
+    bool ok = false;
+    const int version = text.size() == 1 ? text.front().toInt(&ok) : 0;
+    if (!ok || version < 1)
+        fail(path, 0, QStringLiteral("应只有一个正整数：内置内容的版本号"));
+    return version;
+}
+
 QString readSchema(const QString& path)
 {
     QStringList text;
@@ -392,7 +408,7 @@ void writeDatabase(const QByteArray& path, const QString& outputPath, const Cont
     insertRows(db.get(), QStringLiteral("INSERT INTO plan(foodsport) VALUES(?1)"), planRows,
                dir.filePath(QStringLiteral("plan.txt")), outputPath);
 
-    sqlite::exec(db.get(), QStringLiteral("PRAGMA user_version=1"), outputPath);
+    sqlite::exec(db.get(), QStringLiteral("PRAGMA user_version=%1").arg(content.version), outputPath);
     sqlite::exec(db.get(), QStringLiteral("COMMIT"), outputPath);
 }
 
@@ -437,6 +453,14 @@ bool loadContent(const QString& contentDir, Content& content, SourceError& error
         loaded.exercises = parseArticles(dir.filePath(QStringLiteral("yd.txt")));
         loaded.tips = parseArticles(dir.filePath(QStringLiteral("xd.txt")));
         loaded.plan = parsePlan(dir.filePath(QStringLiteral("plan.txt")));
+        loaded.version = parseVersion(dir.filePath(QString::fromLatin1(versionFile)));
+        // Every plan shipped before, so that an upgrade can tell a day the user left as shipped from one they changed.
+        for (int earlier = 1; earlier < loaded.version; ++earlier) {
+            QStringList days;
+            for (const Article& day : parsePlan(dir.filePath(QStringLiteral("earlier-plans/v%1.txt").arg(earlier))))
+                days << day.body;
+            loaded.earlierPlans << days;
+        }
         content = std::move(loaded);
         return true;
     } catch (const Failure& failure) {
