@@ -1,5 +1,6 @@
 // Checked backups, their rotation and restore, against real files.
 #include "data/errors.h"
+#include "data/sqlite.h"
 #include "datafile/backup.h"
 #include "support/tempdb.h"
 
@@ -60,16 +61,19 @@ private slots:
             }
         };
         Joined writer([&] {
-            sqlite3* other = nullptr;
-            sqlite3_open_v2(db.path().toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr);
-            sqlite3_busy_timeout(other, 5000);
+            sqlite::Database other;
+            try {
+                other = sqlite::open(db.path(), sqlite::OpenMode::ReadWrite);
+            } catch (const DataError&) {
+                return; // nothing written: the wait for writes below fails
+            }
+            sqlite3_busy_timeout(other.get(), 5000);
             while (!stop) {
-                if (sqlite3_exec(other, "INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'x', 120)", nullptr, nullptr,
-                                 nullptr) == SQLITE_OK)
+                if (sqlite3_exec(other.get(), "INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'x', 120)", nullptr,
+                                 nullptr, nullptr) == SQLITE_OK)
                     ++written;
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
-            sqlite3_close_v2(other);
         });
         writer.stop = &stop;
         QTRY_VERIFY(written > 20);
