@@ -11,6 +11,7 @@
 
 #include "data/errors.h"
 #include "data/sqlite.h"
+#include "datafile/datafile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -270,33 +271,19 @@ void runSchema(sqlite3* db, const QString& sql, const QString& schemaPath, const
 }
 
 // The program reads every table with "SELECT rowid,*", so the columns must be exactly these, in this order.
-struct TableShape {
-    QString name;
-    QStringList columns;
-};
-
 void checkSchema(sqlite3* db, const QString& schemaPath, const QString& outputPath)
 {
-    const TableShape tables[] = {
-        {QStringLiteral("02"), {QStringLiteral("Name")}},
-        {QStringLiteral("01"), {QStringLiteral("Name"), QStringLiteral("Title"), QStringLiteral("sz")}},
-        {QStringLiteral("sp"), {QStringLiteral("Name"), QStringLiteral("demo")}},
-        {QStringLiteral("yd"), {QStringLiteral("Name"), QStringLiteral("demo")}},
-        {QStringLiteral("xd"), {QStringLiteral("Name"), QStringLiteral("demo")}},
-        {QStringLiteral("rj"), {QStringLiteral("time"), QStringLiteral("demo"), QStringLiteral("lb")}},
-        {QStringLiteral("plan"), {QStringLiteral("foodsport")}},
-    };
     sqlite::Statement statement(db, QStringLiteral("SELECT name FROM pragma_table_info(?1) ORDER BY cid"), outputPath);
-    for (const TableShape& table : tables) {
+    for (const datafile::TableShape& table : datafile::tables()) {
         statement.reset();
-        statement.bind(1, table.name);
+        statement.bind(1, table.table);
         QStringList columns;
         while (statement.step())
             columns.append(statement.value(0).toString());
-        if (columns != table.columns)
+        if (columns != table.fields)
             fail(schemaPath, 0,
                  QStringLiteral("表 \"%1\" 应有列 %2，实际是 %3")
-                     .arg(table.name, table.columns.join(QStringLiteral(", ")),
+                     .arg(table.table, table.fields.join(QStringLiteral(", ")),
                           columns.isEmpty() ? QStringLiteral("（没有这张表）") : columns.join(QStringLiteral(", "))));
     }
 }
