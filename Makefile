@@ -4,7 +4,7 @@ ASAN     ?= build-asan
 RELEASE  ?= build-release
 JOBS     ?= $(shell nproc)
 
-.PHONY: deps build run test test-main test-asan bench soak clean
+.PHONY: deps build run test test-main test-asan bench soak clean install uninstall
 
 deps:
 	@scripts/install-deps
@@ -18,6 +18,7 @@ run: build
 	    echo "没有图形显示环境：可以用  xvfb-run -a -s '-screen 0 1024x768x24' $(BUILD)/tevu  在虚拟显示上运行 Tevu"; \
 	    exit 1; \
 	fi
+	-@$(BUILD)/tools/make-data/make-data --upgrade $(BUILD)/data.Mdb
 	cd $(BUILD) && ./tevu
 
 # Every test in the normal build, then the whole suite again under AddressSanitizer and UBSan.
@@ -45,3 +46,12 @@ soak: build
 
 clean:
 	rm -rf $(BUILD) $(ASAN) $(RELEASE)
+
+# make install PREFIX=...: no root needed for the default prefix.
+PREFIX   ?= $(HOME)/.local
+
+install: build
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+uninstall:
+	@scripts/uninstall "$(BUILD)/install_manifest.txt" "$(PREFIX)"

@@ -1,12 +1,20 @@
-// Tevu's start-up: application, title, the four windows in their order, the event loop.
+// Tevu's start-up: one command of the command line, or application, title, the four windows in their order, the
+// event loop.
 #include "app/application.h"
+#include "app/autobackup.h"
+#include "app/commandline.h"
+#include "data/connection.h"
 #include "forms/windows.h"
 
 #include <QApplication>
+#include <QDir>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
+    // Decided before any QApplication exists: a command needs no display.
+    if (commandline::wanted(argc, argv))
+        return commandline::run(argc, argv);
     if (!application::hasDisplay()) {
         std::fprintf(stderr,
                      "Tevu 需要图形显示环境。没有显示器时可以这样运行：xvfb-run -s '-screen 0 1024x768x24' %s\n",
@@ -19,7 +27,9 @@ int main(int argc, char** argv)
     const ScopedReporter installed(&reporter);
 
     // Destroyed in the reverse order: the windows before the reporter that they report through.
-    const TevuWindows windows(QCoreApplication::applicationDirPath());
+    const QString folder = QCoreApplication::applicationDirPath();
+    const TevuWindows windows(folder);
+    const AutomaticBackup backup(windows.main.get(), QDir(folder).filePath(Connection::fileName()));
     windows.main->show();
     return app.exec();
 }

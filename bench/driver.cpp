@@ -1,5 +1,6 @@
 // The benchmark driver: makes the data, runs every scenario in a process of its own and prints one table.
 #include "app/application.h"
+#include "bench/datafilebench.h"
 #include "bench/datagen.h"
 #include "bench/measure.h"
 #include "bench/scenarios.h"
@@ -405,6 +406,38 @@ int runTable(const QString& shipped, const QString& work)
                      s.error, listed <= 200 * 1024);
     }
 
+    // 7: the data file's commands against the sqlite3 program on the same file, and the automatic backup.
+    progress(QStringLiteral("data file commands, 100,000 entries"));
+    {
+        const QString tevu = QDir(here).filePath(QStringLiteral("../tevu"));
+        const Samples s = runProcess(self, {QStringLiteral("datafile"), largeDiary, tevu, QStringLiteral("5")}, 3600);
+        const auto against = [&](const char* series, const char* floorSeries, const QString& scenario,
+                                 const QString& peer, double limit) {
+            // Each round runs both programs once, one after the other: a pair.
+            const auto ratio = bench::pairedRatio(s.of(series), s.of(floorSeries));
+            table.judged(pairedRow(QStringLiteral("7"), scenario,
+                                   QStringLiteral("100,000 entries; floor: %1").arg(peer), ms(s.medianOf(series)),
+                                   ms(s.medianOf(floorSeries)), ratio, QStringLiteral("≤ %1x").arg(limit)),
+                         s.error, ratio.median <= limit);
+        };
+        against("export", "export-floor", QStringLiteral("tevu --export-csv"), QStringLiteral("sqlite3 -csv"), 1.5);
+        against("import", "import-floor", QStringLiteral("tevu --import-csv"), QStringLiteral("sqlite3 .import"), 2);
+        against("backup", "backup-floor", QStringLiteral("tevu --backup (checked)"),
+                QStringLiteral("sqlite3 .backup + integrity_check"), 1.5);
+        const Samples a = runProcess(self, {QStringLiteral("autobackup"), largeDiary, QStringLiteral("5")}, 1800);
+        const double stall = a.medianOf("gui-stall");
+        table.judged(
+            {QStringLiteral("7"),
+             QStringLiteral("automatic backup: longest hold on the GUI thread"),
+             QStringLiteral("100,000 entries; whole backup %1 off the GUI thread").arg(ms(a.medianOf("auto-backup"))),
+             ms(stall),
+             QStringLiteral("—"),
+             QStringLiteral("—"),
+             QStringLiteral("≤ 100 ms"),
+             {}},
+            a.error, stall <= 100);
+    }
+
     std::printf("Locale of the program: %s. Each ratio is the median of per-pair ratios (a run of the program over "
                 "the floor's run beside it, interleaved); the spread is their 10th to 90th percentile. The medians "
                 "of the times are shown beside them.\n\n",
@@ -418,6 +451,8 @@ int usage()
     std::fprintf(stderr, "usage: tevu_bench table <shipped data.Mdb> <work folder>\n"
                          "       tevu_bench diary|foodtree|curve|diary-memory <folder> [repetitions]\n"
                          "       tevu_bench save <folder> <floor folder> <repetitions>\n"
+                         "       tevu_bench datafile <folder> <tevu> <repetitions>\n"
+                         "       tevu_bench autobackup <folder> <repetitions>\n"
                          "       tevu_bench make-diary <shipped data.Mdb> <folder> <entries>\n"
                          "       tevu_bench make-foods <shipped data.Mdb> <folder> <categories> <foods>\n");
     return 2;
@@ -453,6 +488,9 @@ int main(int argc, char** argv)
             {QStringLiteral("curve"), [&] { return bench::runCurve(argument(2), argument(3).toInt()); }},
             {QStringLiteral("save"), [&] { return bench::runSave(argument(2), argument(3), argument(4).toInt()); }},
             {QStringLiteral("diary-memory"), [&] { return bench::runDiaryMemory(argument(2)); }},
+            {QStringLiteral("datafile"),
+             [&] { return bench::runDataFile(argument(2), argument(3), argument(4).toInt()); }},
+            {QStringLiteral("autobackup"), [&] { return bench::runAutomaticBackup(argument(2), argument(3).toInt()); }},
         };
         const auto scenario = scenarios.find(command);
         if (scenario == scenarios.end() || argc < 3)

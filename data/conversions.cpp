@@ -375,6 +375,24 @@ double textToNumberOrThrow(const QString& text, const QLocale& locale)
     throw DataError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
 }
 
+double textToWeight(const QString& text, const QLocale& locale)
+{
+    QString ascii = text;
+    for (QChar& c : ascii) {
+        if (c.unicode() >= 0xFF01 && c.unicode() <= 0xFF5E)
+            c = QChar(c.unicode() - 0xFEE0);
+        else if (c.unicode() == 0x3000)
+            c = u' ';
+    }
+    const auto value = textToNumber(ascii, locale);
+    if (!value)
+        throw DataError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    if (!(*value >= 0.0 && *value <= maximumWeight))
+        throw DataError(QStringLiteral("体重“%1”不在 0 到 %2 斤之间").arg(text).arg(maximumWeight));
+    // -0 is stored and listed as 0.
+    return *value + 0.0;
+}
+
 double toOleDate(const QDateTime& value)
 {
     return oleDate(value.date(), value.time());

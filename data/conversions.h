@@ -21,6 +21,12 @@ QString numberToText(double value, const QLocale& locale = conversions::locale()
 std::optional<double> textToNumber(const QString& text, const QLocale& locale = conversions::locale());
 // Like textToNumber but throws DataError "'<text>' is not a valid floating point value".
 double textToNumberOrThrow(const QString& text, const QLocale& locale = conversions::locale());
+// The heaviest body weight, in jin, that the program takes.
+inline constexpr double maximumWeight = 2000;
+// A body weight in jin as typed: full-width characters (an input method's full-width mode: １２５．５, －, ＋) read as
+// their ASCII forms, then textToNumber's rules. Throws DataError with textToNumberOrThrow's message for a text that is
+// not a number, and a Chinese one quoting the text as typed for a number below 0 or above maximumWeight.
+double textToWeight(const QString& text, const QLocale& locale = conversions::locale());
 
 // OLE Automation date: days since 1899-12-30, the time of day as the fraction.
 double toOleDate(const QDateTime& value);

@@ -13,8 +13,6 @@
 
 class Connection;
 
-enum class FieldKind { Text, Number, DateTime };
-
 class Dataset {
 public:
     enum class State { Closed, Browsing, Editing, Adding };

@@ -2,7 +2,6 @@
 #include "data/rowstore.h"
 
 #include "data/conversions.h"
-#include "data/dataset.h"
 #include "data/sqlite.h"
 
 #include <algorithm>

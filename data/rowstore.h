@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
-enum class FieldKind; // declared with Dataset, whose fields it describes
+// What a field holds, from its declared column type: DATETIME, a number type (REAL, FLOAT, DOUBLE, INTEGER,
+// NUMERIC) or anything else as text. Part of Dataset's face (Dataset::fieldKind).
+enum class FieldKind { Text, Number, DateTime };
 
 namespace sqlite {
 class Statement;

@@ -76,7 +76,7 @@ void Ttevu_main::Image15MouseUp()
     if (!m_writingDiary || m_ui->Memo1->toPlainText().isEmpty())
         return;
     // Converted before the row is begun, so a bad weight leaves nothing pending.
-    const double weight = conversions::textToNumberOrThrow(m_ui->Edit1->text());
+    const double weight = conversions::textToWeight(m_ui->Edit1->text());
     const QString text = m_ui->Memo1->toPlainText();
     // A save can fail after its row reached the file (the folder's sync after the commit failed); then the retry
     // writes that row again, durably, instead of adding a second one.

@@ -136,6 +136,56 @@ private slots:
         }
     }
 
+    void textToWeight_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("error"); // empty: accepted
+        QTest::addColumn<double>("expected");
+        const QString notANumber = QStringLiteral("'%1' is not a valid floating point value");
+        const QString outOfRange = QStringLiteral("体重“%1”不在 0 到 2000 斤之间");
+        QTest::newRow("zero") << "zh_CN"
+                              << "0"
+                              << "" << 0.0;
+        QTest::newRow("upper bound") << "zh_CN"
+                                     << "2000"
+                                     << "" << 2000.0;
+        QTest::newRow("full-width") << "zh_CN"
+                                    << "　１２５．５　"
+                                    << "" << 125.5;
+        QTest::newRow("full-width sign and exponent") << "zh_CN"
+                                                      << "＋１．２ｅ２"
+                                                      << "" << 120.0;
+        QTest::newRow("full-width comma locale") << "de_DE"
+                                                 << "１２５，５"
+                                                 << "" << 125.5;
+        QTest::newRow("negative") << "zh_CN"
+                                  << "-5" << outOfRange.arg("-5") << 0.0;
+        QTest::newRow("full-width negative") << "zh_CN"
+                                             << "－０．１" << outOfRange.arg("－０．１") << 0.0;
+        QTest::newRow("above") << "zh_CN"
+                               << "2000.01" << outOfRange.arg("2000.01") << 0.0;
+        QTest::newRow("huge") << "zh_CN"
+                              << " 1e308" << outOfRange.arg(" 1e308") << 0.0;
+        QTest::newRow("not a number") << "zh_CN"
+                                      << "１２０斤" << notANumber.arg("１２０斤") << 0.0;
+    }
+
+    void textToWeight()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        QFETCH(QString, error);
+        QFETCH(double, expected);
+        try {
+            const double value = conversions::textToWeight(text, QLocale(locale));
+            QVERIFY2(error.isEmpty(), qPrintable(QStringLiteral("accepted as %1").arg(value)));
+            QCOMPARE(value, expected);
+        } catch (const DataError& e) {
+            QCOMPARE(e.message(), error);
+        }
+    }
+
     void oleDates_data()
     {
         QTest::addColumn<QDateTime>("value");

@@ -272,6 +272,9 @@ private slots:
         QTest::newRow("exponent") << "1.2e2"
                                   << "120.0"
                                   << "120";
+        QTest::newRow("full-width") << "１２５．５"
+                                    << "125.5"
+                                    << "125.5";
     }
 
     void okStoresOneEntryWithTheTimeTextAndWeight()
@@ -307,21 +310,26 @@ private slots:
     void aBadWeightIsReportedStoresNothingAndACorrectedOkStoresOnce_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::newRow("thousands separator") << "1,200";
-        QTest::newRow("empty") << "";
-        QTest::newRow("lone sign") << "-";
-        QTest::newRow("unit") << "120斤";
+        QTest::addColumn<QString>("message");
+        const QString notANumber = QStringLiteral("'%1' is not a valid floating point value");
+        const QString noBodyWeight = QStringLiteral("体重“%1”不在 0 到 2000 斤之间");
+        QTest::newRow("thousands separator") << "1,200" << notANumber.arg("1,200");
+        QTest::newRow("empty") << "" << notANumber.arg("");
+        QTest::newRow("lone sign") << "-" << notANumber.arg("-");
+        QTest::newRow("unit") << "120斤" << notANumber.arg("120斤");
+        QTest::newRow("below zero") << "-5" << noBodyWeight.arg("-5");
+        QTest::newRow("huge") << "1e308" << noBodyWeight.arg("1e308");
     }
 
     void aBadWeightIsReportedStoresNothingAndACorrectedOkStoresOnce()
     {
         QFETCH(QString, typed);
+        QFETCH(QString, message);
         TempDatabase db;
         Windows w(db.folder());
         Windows::click(w.button("Image8"));
         writeEntry(w, QStringLiteral("日记"), typed);
-        QCOMPARE(w.reporter.messages,
-                 QStringList{QStringLiteral("'%1' is not a valid floating point value").arg(typed)});
+        QCOMPARE(w.reporter.messages, QStringList{message});
         QCOMPARE(db.scalar(QStringLiteral("select count(*) from rj")).toInt(), 0);
         QVERIFY(!w.find<QPlainTextEdit>("Memo1")->isReadOnly());
         QVERIFY(weightBox(w)->isVisible());

@@ -12,6 +12,8 @@
 //       Starts the windows, lists the diary, tries to save an entry and the plan, and prints what the user saw:
 //       "uid <n>", "rows <n>", "listed <n>" and one "message <text>" per message, with a "step <name>" line before
 //       each step.
+#include "data/errors.h"
+#include "data/sqlite.h"
 #include "forms/plan/ttevu_plan.h"
 #include "saving.h"
 #include "support.h"
@@ -91,15 +93,21 @@ int hold(const QStringList& args)
         return usage();
     const QByteArray path = (args[2] + QStringLiteral("/data.Mdb")).toUtf8();
     const int ms = args[3].toInt();
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    sqlite::Database db;
+    try {
+        db = sqlite::open(QString::fromUtf8(path), sqlite::OpenMode::ReadWrite);
+        sqlite3_busy_timeout(db.get(), 10000);
+    } catch (const DataError&) {
         say(QStringLiteral("error open"));
         return 3;
     }
-    sqlite3_busy_timeout(db, 10000);
-    if (sqlite3_exec(db, "PRAGMA journal_mode=DELETE; BEGIN EXCLUSIVE; UPDATE plan SET foodsport = foodsport", nullptr,
-                     nullptr, nullptr) != SQLITE_OK) {
-        say(QStringLiteral("error lock ") + QString::fromUtf8(sqlite3_errmsg(db)));
+    try {
+        sqlite::execScript(db.get(),
+                           QStringLiteral("PRAGMA journal_mode=DELETE; BEGIN EXCLUSIVE; UPDATE plan SET foodsport = "
+                                          "foodsport"),
+                           QString::fromUtf8(path));
+    } catch (const DataError& e) {
+        say(QStringLiteral("error lock ") + e.message());
         return 3;
     }
     say(QStringLiteral("locked"));
@@ -111,8 +119,8 @@ int hold(const QStringList& args)
         }
     }
     // Another program's change that it thinks better of: nothing of it may reach the diary.
-    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close_v2(db);
+    sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    db.reset();
     say(QStringLiteral("released"));
     return 0;
 }

@@ -2,11 +2,14 @@
 #include "support.h"
 
 #include "data/conversions.h"
+#include "data/errors.h"
+#include "data/sqlite.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -17,27 +20,11 @@ namespace reliability {
 namespace {
 
 // A connection of the tests' own, through whatever file system is the default.
-struct Raw {
-    sqlite3* db = nullptr;
-    int rc = SQLITE_OK;
-    explicit Raw(const QString& path)
-    {
-        rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-        if (db)
-            sqlite3_busy_timeout(db, 10000);
-    }
-    ~Raw() { sqlite3_close_v2(db); }
-    QString error() const { return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory"); }
-};
-
-void execOrThrow(sqlite3* db, const char* sql)
+sqlite::Database openOwn(const QString& path)
 {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string text = error ? error : "unknown";
-        sqlite3_free(error);
-        throw std::runtime_error("reliability fixture SQL failed: " + text);
-    }
+    sqlite::Database db = sqlite::open(path, sqlite::OpenMode::ReadWrite);
+    sqlite3_busy_timeout(db.get(), 10000);
+    return db;
 }
 
 // Pieces that would break any program gluing user text into SQL.
@@ -139,63 +126,46 @@ QStringList planTexts(std::uint64_t seed, int version)
 
 void seedDiary(const QString& path, std::uint64_t seed, int first, int count)
 {
-    Raw raw(path);
-    if (raw.rc != SQLITE_OK)
-        throw std::runtime_error("reliability: cannot open the diary to seed it");
-    execOrThrow(raw.db, "BEGIN");
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(raw.db, "INSERT INTO rj(time, demo, lb) VALUES(?, ?, ?)", -1, &insert, nullptr);
+    const sqlite::Database db = openOwn(path);
+    sqlite::exec(db.get(), QStringLiteral("BEGIN"), path);
+    sqlite::Statement insert(db.get(), QStringLiteral("INSERT INTO rj(time, demo, lb) VALUES(?, ?, ?)"), path);
     const QDateTime start(QDate(2020, 1, 1), QTime(7, 30));
     for (int seq = first; seq < first + count; ++seq) {
         const Entry entry = diaryEntry(seed, seq);
-        const QByteArray time = conversions::toStorageText(start.addSecs(3600LL * 24 * seq)).toUtf8();
-        const QByteArray text = entry.text.toUtf8();
-        sqlite3_bind_text(insert, 1, time.constData(), static_cast<int>(time.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 2, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_double(insert, 3, entry.weight);
-        if (sqlite3_step(insert) != SQLITE_DONE)
-            throw std::runtime_error("reliability: cannot seed the diary");
-        sqlite3_reset(insert);
+        insert.reset();
+        insert.bind(1, conversions::toStorageText(start.addSecs(3600LL * 24 * seq)));
+        insert.bind(2, entry.text);
+        insert.bind(3, entry.weight);
+        insert.step();
     }
-    sqlite3_finalize(insert);
-    execOrThrow(raw.db, "COMMIT");
+    sqlite::exec(db.get(), QStringLiteral("COMMIT"), path);
 }
 
 void seedPlan(const QString& path, const QStringList& texts)
 {
-    Raw raw(path);
-    if (raw.rc != SQLITE_OK)
-        throw std::runtime_error("reliability: cannot open the plan to seed it");
-    execOrThrow(raw.db, "BEGIN; DELETE FROM plan");
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(raw.db, "INSERT INTO plan(foodsport) VALUES(?)", -1, &insert, nullptr);
+    const sqlite::Database db = openOwn(path);
+    sqlite::execScript(db.get(), QStringLiteral("BEGIN; DELETE FROM plan"), path);
+    sqlite::Statement insert(db.get(), QStringLiteral("INSERT INTO plan(foodsport) VALUES(?)"), path);
     for (const QString& text : texts) {
-        const QByteArray utf8 = text.toUtf8();
-        sqlite3_bind_text(insert, 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-        if (sqlite3_step(insert) != SQLITE_DONE)
-            throw std::runtime_error("reliability: cannot seed the plan");
-        sqlite3_reset(insert);
+        insert.reset();
+        insert.bind(1, text);
+        insert.step();
     }
-    sqlite3_finalize(insert);
-    execOrThrow(raw.db, "COMMIT");
+    sqlite::exec(db.get(), QStringLiteral("COMMIT"), path);
 }
 
 QString integrity(const QString& path)
 {
-    Raw raw(path);
-    if (raw.rc != SQLITE_OK)
-        return QStringLiteral("cannot open: ") + raw.error();
-    sqlite3_stmt* check = nullptr;
-    if (sqlite3_prepare_v2(raw.db, "PRAGMA integrity_check", -1, &check, nullptr) != SQLITE_OK)
-        return raw.error();
-    QStringList lines;
-    int rc;
-    while ((rc = sqlite3_step(check)) == SQLITE_ROW)
-        lines << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)));
-    sqlite3_finalize(check);
-    if (rc != SQLITE_DONE)
-        return raw.error();
-    return lines.join(u'\n');
+    try {
+        const sqlite::Database db = openOwn(path);
+        sqlite::Statement check(db.get(), QStringLiteral("PRAGMA integrity_check"), path);
+        QStringList lines;
+        while (check.step())
+            lines << check.value(0).toString();
+        return lines.join(u'\n');
+    } catch (const DataError& e) {
+        return e.message();
+    }
 }
 
 DiaryOutcome checkDiary(const QString& path, std::uint64_t seed, const QSet<int>& acknowledged,
@@ -203,20 +173,27 @@ DiaryOutcome checkDiary(const QString& path, std::uint64_t seed, const QSet<int>
 {
     DiaryOutcome outcome;
     QStringList failures;
-    Raw raw(path);
-    if (raw.rc != SQLITE_OK) {
-        outcome.failure = QStringLiteral("cannot open: ") + raw.error();
+    sqlite::Database db;
+    std::optional<sqlite::Statement> statement;
+    try {
+        db = openOwn(path);
+        statement.emplace(db.get(), QStringLiteral("SELECT rowid, time, demo, lb FROM rj ORDER BY rowid"), path);
+    } catch (const DataError& e) {
+        outcome.failure = e.message();
         return outcome;
     }
-    sqlite3_stmt* rows = nullptr;
-    if (sqlite3_prepare_v2(raw.db, "SELECT rowid, time, demo, lb FROM rj ORDER BY rowid", -1, &rows, nullptr) !=
-        SQLITE_OK) {
-        outcome.failure = raw.error();
-        return outcome;
-    }
+    // Read with the engine's own calls, not the program's reading of a column: this is the independent check.
+    sqlite3_stmt* const rows = statement->handle();
     static const QRegularExpression number(QStringLiteral("^#(\\d+)#"));
-    int rc;
-    while ((rc = sqlite3_step(rows)) == SQLITE_ROW) {
+    const auto step = [&] {
+        try {
+            return statement->step();
+        } catch (const DataError& e) {
+            failures << QStringLiteral("reading rj failed: ") + e.message();
+            return false;
+        }
+    };
+    while (step()) {
         ++outcome.rows;
         const qint64 rowid = sqlite3_column_int64(rows, 0);
         const QByteArray demo(static_cast<const char*>(sqlite3_column_blob(rows, 2)), sqlite3_column_bytes(rows, 2));
@@ -249,9 +226,6 @@ DiaryOutcome checkDiary(const QString& path, std::uint64_t seed, const QSet<int>
         if (sqlite3_column_type(rows, 1) != SQLITE_TEXT || time.size() != 23 || !conversions::fromStorageText(time))
             failures << QStringLiteral("entry %1 has time '%2'").arg(seq).arg(time);
     }
-    sqlite3_finalize(rows);
-    if (rc != SQLITE_DONE)
-        failures << QStringLiteral("reading rj failed: ") + raw.error();
     QList<int> lost;
     for (int seq : acknowledged)
         if (!outcome.present.contains(seq))
@@ -266,21 +240,15 @@ DiaryOutcome checkDiary(const QString& path, std::uint64_t seed, const QSet<int>
 QStringList planRows(const QString& path, QString* failure)
 {
     QStringList texts;
-    Raw raw(path);
-    sqlite3_stmt* rows = nullptr;
-    if (raw.rc != SQLITE_OK ||
-        sqlite3_prepare_v2(raw.db, "SELECT foodsport FROM plan ORDER BY rowid", -1, &rows, nullptr) != SQLITE_OK) {
+    try {
+        const sqlite::Database db = openOwn(path);
+        sqlite::Statement rows(db.get(), QStringLiteral("SELECT foodsport FROM plan ORDER BY rowid"), path);
+        while (rows.step())
+            texts << rows.value(0).toString();
+    } catch (const DataError& e) {
         if (failure)
-            *failure = raw.error();
-        return {};
+            *failure = e.message();
     }
-    int rc;
-    while ((rc = sqlite3_step(rows)) == SQLITE_ROW)
-        texts << QString::fromUtf8(static_cast<const char*>(sqlite3_column_blob(rows, 0)),
-                                   sqlite3_column_bytes(rows, 0));
-    sqlite3_finalize(rows);
-    if (rc != SQLITE_DONE && failure)
-        *failure = raw.error();
     return texts;
 }
 

@@ -1,4 +1,6 @@
 // Damaged data.Mdb files: the program starts, says in words what is wrong with which file, and never writes to it.
+#include "data/errors.h"
+#include "data/sqlite.h"
 #include "support.h"
 #include "support/tempdb.h"
 #include "support/windows.h"
@@ -9,7 +11,6 @@
 #include <QtTest>
 #include <fcntl.h>
 #include <random>
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 using namespace reliability;
@@ -76,20 +77,23 @@ Oracle consult(const Variant& variant)
     file.open(QIODevice::WriteOnly);
     file.write(variant.bytes);
     file.close();
-    sqlite3* db = nullptr;
+    sqlite::Database db;
     const auto run = [&](const char* sql) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        try {
+            sqlite::Statement statement(db.get(), QString::fromLatin1(sql), path);
+            while (statement.step())
+                for (int c = 0; c < statement.columnCount(); ++c)
+                    statement.read(c);
+            return true;
+        } catch (const DataError&) {
             return false;
-        int rc;
-        while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
-            for (int c = 0; c < sqlite3_column_count(statement); ++c)
-                sqlite3_column_blob(statement, c);
-        sqlite3_finalize(statement);
-        return rc == SQLITE_DONE;
+        }
     };
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
-        !run("PRAGMA cell_size_check=ON") || !run("SELECT count(*) FROM sqlite_master") ||
+    try {
+        db = sqlite::open(path, sqlite::OpenMode::ReadWrite);
+    } catch (const DataError&) {
+    }
+    if (!db || !run("PRAGMA cell_size_check=ON") || !run("SELECT count(*) FROM sqlite_master") ||
         !run("SELECT * FROM \"02\"") || !run("SELECT * FROM \"01\"")) {
         oracle.startUpFails = oracle.anythingFails = true;
     } else {
@@ -97,7 +101,6 @@ Oracle consult(const Variant& variant)
              {"SELECT * FROM sp", "SELECT * FROM yd", "SELECT * FROM xd", "SELECT * FROM rj", "SELECT * FROM plan"})
             oracle.anythingFails = !run(sql) || oracle.anythingFails;
     }
-    sqlite3_close_v2(db);
     return oracle;
 }
 

@@ -1,4 +1,5 @@
 // How the program opens and writes data.Mdb: never created, distrusted schema, safe settings, no user text in SQL.
+#include "data/sqlite.h"
 #include "faultvfs.h"
 #include "support.h"
 #include "support/tempdb.h"
@@ -19,12 +20,8 @@ namespace {
 
 QVariant pragma(sqlite3* db, const char* sql)
 {
-    sqlite3_stmt* statement = nullptr;
-    QVariant value;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
-        value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    sqlite3_finalize(statement);
-    return value;
+    sqlite::Statement statement(db, QString::fromLatin1(sql), QString());
+    return statement.step() ? statement.value(0) : QVariant();
 }
 
 void writeEntry(Windows& w, const QString& text, const QString& weight)
@@ -220,26 +217,20 @@ private slots:
         TempDatabase db;
         seedDiary(db.path(), 9, 1, 3);
         {
-            sqlite3* other = nullptr;
-            QCOMPARE(sqlite3_open_v2(db.path().toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr),
-                     SQLITE_OK);
-            QCOMPARE(
-                sqlite3_exec(other, "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0", nullptr, nullptr, nullptr),
-                SQLITE_OK);
+            const sqlite::Database other = sqlite::open(db.path(), sqlite::OpenMode::ReadWrite);
+            sqlite::execScript(other.get(), QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0"),
+                               db.path());
             // Entries 4 and 5 stay in the log: the other tool closes without copying them into the file.
-            sqlite3_db_config(other, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-            sqlite3_stmt* insert = nullptr;
-            sqlite3_prepare_v2(other, "INSERT INTO rj VALUES('2026-12-01 07:00:00.000', ?, ?)", -1, &insert, nullptr);
+            sqlite3_db_config(other.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+            sqlite::Statement insert(
+                other.get(), QStringLiteral("INSERT INTO rj VALUES('2026-12-01 07:00:00.000', ?, ?)"), db.path());
             for (int seq : {4, 5}) {
                 const Entry entry = diaryEntry(9, seq);
-                const QByteArray text = entry.text.toUtf8();
-                sqlite3_bind_text(insert, 1, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-                sqlite3_bind_double(insert, 2, entry.weight);
-                QCOMPARE(sqlite3_step(insert), SQLITE_DONE);
-                sqlite3_reset(insert);
+                insert.reset();
+                insert.bind(1, entry.text);
+                insert.bind(2, entry.weight);
+                QVERIFY(!insert.step());
             }
-            sqlite3_finalize(insert);
-            sqlite3_close_v2(other);
         }
         QVERIFY(QFile(db.path() + QStringLiteral("-wal")).size() > 0);
         {

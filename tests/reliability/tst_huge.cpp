@@ -120,18 +120,10 @@ private slots:
     {
         constexpr int entries = 100000;
         TempDatabase db;
-        {
-            sqlite3* raw = nullptr;
-            QCOMPARE(sqlite3_open_v2(db.path().toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-            QCOMPARE(sqlite3_exec(raw,
-                                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
-                                  "INSERT INTO rj(time, demo, lb) SELECT strftime('%Y-%m-%d %H:%M:%f', "
-                                  "'2000-01-01 07:30:00', '+' || i || ' hours'), '第' || i || '条', 100 + i % 50 "
-                                  "FROM n",
-                                  nullptr, nullptr, nullptr),
-                     SQLITE_OK);
-            sqlite3_close_v2(raw);
-        }
+        db.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+                               "INSERT INTO rj(time, demo, lb) SELECT strftime('%Y-%m-%d %H:%M:%f', "
+                               "'2000-01-01 07:30:00', '+' || i || ' hours'), '第' || i || '条', 100 + i % 50 "
+                               "FROM n"));
         Windows w(db.folder());
         Windows::click(w.button(QStringLiteral("Image8")));
         QVERIFY(w.reporter.messages.isEmpty());

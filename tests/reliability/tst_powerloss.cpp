@@ -1,4 +1,6 @@
 // Power cuts at random moments while the program saves: what it acknowledged survives, nothing is half-written.
+#include "data/errors.h"
+#include "data/sqlite.h"
 #include "faultvfs.h"
 #include "saving.h"
 #include "support.h"
@@ -10,7 +12,6 @@
 #include <QPushButton>
 #include <QtTest>
 #include <random>
-#include <sqlite3.h>
 
 using namespace reliability;
 
@@ -31,30 +32,24 @@ QSet<int> range(int first, int last)
 QSet<int> saveRaw(const QString& path, const char* synchronous, std::uint64_t series, int first, int count)
 {
     QSet<int> acknowledged;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        sqlite3_close_v2(db);
-        return acknowledged;
-    }
-    const QByteArray pragmas = QByteArray("PRAGMA journal_mode=DELETE; PRAGMA synchronous=") + synchronous;
-    if (sqlite3_exec(db, pragmas.constData(), nullptr, nullptr, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(db, "INSERT INTO rj(time, demo, lb) VALUES('2026-12-07 08:00:00.000', ?, ?)", -1, &insert,
-                           nullptr);
+    try {
+        const sqlite::Database db = sqlite::open(path, sqlite::OpenMode::ReadWrite);
+        sqlite::execScript(
+            db.get(), QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=") + QLatin1String(synchronous),
+            path);
+        sqlite::Statement insert(
+            db.get(), QStringLiteral("INSERT INTO rj(time, demo, lb) VALUES('2026-12-07 08:00:00.000', ?, ?)"), path);
         for (int seq = first; seq < first + count && !faultvfs::powerIsCut(); ++seq) {
             const Entry entry = diaryEntry(series, seq);
-            const QByteArray text = entry.text.toUtf8();
-            sqlite3_bind_text(insert, 1, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_double(insert, 2, entry.weight);
-            const int rc = sqlite3_step(insert);
-            sqlite3_reset(insert);
-            if (rc != SQLITE_DONE)
-                break;
+            insert.reset();
+            insert.bind(1, entry.text);
+            insert.bind(2, entry.weight);
+            insert.step();
             acknowledged.insert(seq);
         }
-        sqlite3_finalize(insert);
+    } catch (const DataError&) {
+        // The power went: what was acknowledged before stands.
     }
-    sqlite3_close_v2(db);
     return acknowledged;
 }
 

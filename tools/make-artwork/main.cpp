@@ -287,6 +287,15 @@ int main(int argc, char** argv)
         ok = false;
     }
 
+    // The desktop's icon theme takes PNG files in fixed sizes: drawn at each size rather than scaled.
+    for (const int size : {48, 128, 256}) {
+        const QString name = QStringLiteral("tevu-%1.png").arg(size);
+        if (!renderMascot(Pose::Face, size).save(dir.filePath(name), "PNG")) {
+            err() << "cannot write " << name << Qt::endl;
+            ok = false;
+        }
+    }
+
     ok = saveJpeg(paintAbout(), at("about.jpg"), 92) && ok;
     if (!ok)
         return 1;
@@ -297,6 +306,8 @@ int main(int argc, char** argv)
     for (const IconJob& job : featureIcons)
         ok = verify(at(job.file), QSize(iconSize, iconSize), 8) && ok;
     ok = verify(at("tevu.ico"), QSize(32, 32), 4) && ok;
+    for (const char* name : {"tevu-48.png", "tevu-128.png", "tevu-256.png"})
+        ok = QImage(at(name)).width() == QString::fromLatin1(name).mid(5).section(u'.', 0, 0).toInt() && ok;
     for (const RoundJob& job : roundButtons)
         ok = verify(at(job.file), roundButtonSize, 0) && ok;
     ok = verify(at("about.jpg"), aboutSize, 0) && ok;

@@ -11,6 +11,7 @@
 
 #include "data/errors.h"
 #include "data/sqlite.h"
+#include "datafile/datafile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -232,6 +233,22 @@ QList<Article> parsePlan(const QString& path)
     return plan;
 }
 
+int parseVersion(const QString& path)
+{
+    // Content from before versions were counted is version 1, as every file made from it says.
+    if (!QFileInfo::exists(path))
+        return 1;
+    QStringList text;
+    for (const SourceLine& line : readLines(path))
+        if (!isBlank(line.text))
+            text << line.text.trimmed();
+    bool ok = false;
+    const int version = text.size() == 1 ? text.front().toInt(&ok) : 0;
+    if (!ok || version < 1)
+        fail(path, 0, QStringLiteral("应只有一个正整数：内置内容的版本号"));
+    return version;
+}
+
 QString readSchema(const QString& path)
 {
     QStringList text;
@@ -254,33 +271,19 @@ void runSchema(sqlite3* db, const QString& sql, const QString& schemaPath, const
 }
 
 // The program reads every table with "SELECT rowid,*", so the columns must be exactly these, in this order.
-struct TableShape {
-    QString name;
-    QStringList columns;
-};
-
 void checkSchema(sqlite3* db, const QString& schemaPath, const QString& outputPath)
 {
-    const TableShape tables[] = {
-        {QStringLiteral("02"), {QStringLiteral("Name")}},
-        {QStringLiteral("01"), {QStringLiteral("Name"), QStringLiteral("Title"), QStringLiteral("sz")}},
-        {QStringLiteral("sp"), {QStringLiteral("Name"), QStringLiteral("demo")}},
-        {QStringLiteral("yd"), {QStringLiteral("Name"), QStringLiteral("demo")}},
-        {QStringLiteral("xd"), {QStringLiteral("Name"), QStringLiteral("demo")}},
-        {QStringLiteral("rj"), {QStringLiteral("time"), QStringLiteral("demo"), QStringLiteral("lb")}},
-        {QStringLiteral("plan"), {QStringLiteral("foodsport")}},
-    };
     sqlite::Statement statement(db, QStringLiteral("SELECT name FROM pragma_table_info(?1) ORDER BY cid"), outputPath);
-    for (const TableShape& table : tables) {
+    for (const datafile::TableShape& table : datafile::tables()) {
         statement.reset();
-        statement.bind(1, table.name);
+        statement.bind(1, table.table);
         QStringList columns;
         while (statement.step())
             columns.append(statement.value(0).toString());
-        if (columns != table.columns)
+        if (columns != table.fields)
             fail(schemaPath, 0,
                  QStringLiteral("表 \"%1\" 应有列 %2，实际是 %3")
-                     .arg(table.name, table.columns.join(QStringLiteral(", ")),
+                     .arg(table.table, table.fields.join(QStringLiteral(", ")),
                           columns.isEmpty() ? QStringLiteral("（没有这张表）") : columns.join(QStringLiteral(", "))));
     }
 }
@@ -392,7 +395,7 @@ void writeDatabase(const QByteArray& path, const QString& outputPath, const Cont
     insertRows(db.get(), QStringLiteral("INSERT INTO plan(foodsport) VALUES(?1)"), planRows,
                dir.filePath(QStringLiteral("plan.txt")), outputPath);
 
-    sqlite::exec(db.get(), QStringLiteral("PRAGMA user_version=1"), outputPath);
+    sqlite::exec(db.get(), QStringLiteral("PRAGMA user_version=%1").arg(content.version), outputPath);
     sqlite::exec(db.get(), QStringLiteral("COMMIT"), outputPath);
 }
 
@@ -437,6 +440,14 @@ bool loadContent(const QString& contentDir, Content& content, SourceError& error
         loaded.exercises = parseArticles(dir.filePath(QStringLiteral("yd.txt")));
         loaded.tips = parseArticles(dir.filePath(QStringLiteral("xd.txt")));
         loaded.plan = parsePlan(dir.filePath(QStringLiteral("plan.txt")));
+        loaded.version = parseVersion(dir.filePath(QString::fromLatin1(versionFile)));
+        // Every plan shipped before, so that an upgrade can tell a day the user left as shipped from one they changed.
+        for (int earlier = 1; earlier < loaded.version; ++earlier) {
+            QStringList days;
+            for (const Article& day : parsePlan(dir.filePath(QStringLiteral("earlier-plans/v%1.txt").arg(earlier))))
+                days << day.body;
+            loaded.earlierPlans << days;
+        }
         content = std::move(loaded);
         return true;
     } catch (const Failure& failure) {

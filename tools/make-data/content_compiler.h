@@ -37,6 +37,9 @@ struct Content {
     QList<Article> exercises;
     QList<Article> tips;
     QList<Article> plan; // Monday first
+    int version = 0;     // version.txt: raised with every change of the shipped content
+    // The seven day texts of the plan that each earlier content version shipped (earlier-plans/v<N>.txt), oldest first.
+    QList<QStringList> earlierPlans;
 };
 
 enum class Outcome {
@@ -53,6 +56,9 @@ struct CompileResult {
 
 // Reads and checks every source file in contentDir; on the first fault returns false and fills error.
 bool loadContent(const QString& contentDir, Content& content, SourceError& error);
+
+// The content version written in <contentDir>/version.txt.
+inline constexpr char versionFile[] = "version.txt";
 
 // Builds outputPath from contentDir unless outputPath already exists. Nothing is ever left at outputPath
 // on failure, and an existing file there is never opened.

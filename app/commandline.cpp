@@ -1,0 +1,276 @@
+// The command line: check, backup, restore, CSV export and import.
+#include "app/commandline.h"
+
+#include "data/connection.h"
+#include "data/errors.h"
+#include "datafile/backup.h"
+#include "datafile/csv.h"
+#include "datafile/datafile.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cstdio>
+#include <unistd.h>
+
+namespace commandline {
+
+namespace {
+
+enum Status { Done = 0, Failed = 1, Usage = 2 };
+
+void say(const QString& text)
+{
+    std::fputs(text.toUtf8().constData(), stderr);
+    std::fputc('\n', stderr);
+}
+
+QString usageText()
+{
+    return QStringLiteral(
+        "用法：tevu [--data 文件] 命令\n"
+        "不带参数时启动 Tevu 的窗口。每条命令只处理数据文件，不打开窗口，也不需要图形显示环境。\n"
+        "\n"
+        "命令：\n"
+        "  --check               检查数据文件：完整性、七个表及其字段、各表行数、内容版本和最新的备份\n"
+        "                        例：tevu --check\n"
+        "  --backup 文件         把数据文件的一致副本写成“文件”，检查后才放到位（程序运行时也可以）；\n"
+        "                        文件已存在时要加 --force\n"
+        "                        例：tevu --backup ~/tevu-备份.Mdb\n"
+        "  --restore 文件        先检查“文件”，再自动备份当前的数据文件，然后用“文件”恢复它\n"
+        "                        例：tevu --restore backups/data-20261207-081500.Mdb\n"
+        "  --export-csv 文件     把日记导出成 CSV 文件，电子表格双击即可打开（“-”表示标准输出）\n"
+        "                        例：tevu --export-csv ~/日记.csv\n"
+        "  --import-csv 文件     把 CSV 文件中的日记加入数据文件，已有的相同条目跳过（“-”表示标准输入）\n"
+        "                        例：tevu --import-csv ~/日记.csv\n"
+        "\n"
+        "选项：\n"
+        "  --data 文件           处理“文件”，而不是程序所在文件夹中的 data.Mdb\n"
+        "                        例：tevu --data ~/旧电脑/data.Mdb --check\n"
+        "  --force               允许 --backup 和 --export-csv 覆盖已存在的文件\n"
+        "                        例：tevu --backup ~/tevu-备份.Mdb --force\n"
+        "  -h, --help            显示这段说明\n"
+        "                        例：tevu --help\n"
+        "  -v, --version         显示版本\n"
+        "                        例：tevu --version\n"
+        "\n"
+        "退出状态：0 成功，1 失败，2 命令行有误。");
+}
+
+int usageError(const QString& text)
+{
+    say(text);
+    say(QStringLiteral("用 tevu --help 查看用法。"));
+    return Usage;
+}
+
+QString describe(const std::exception& e)
+{
+    if (const auto* data = dynamic_cast<const DataError*>(&e))
+        return data->message();
+    return QString::fromLocal8Bit(e.what());
+}
+
+int check(const QString& dataPath)
+{
+    const datafile::Summary summary = datafile::check(dataPath);
+    say(QStringLiteral("数据文件：%1").arg(dataPath));
+    say(QStringLiteral("完整性检查：通过；七个表及其字段齐全"));
+    for (const datafile::TableCount& count : summary.counts)
+        say(QStringLiteral("  表 %1：%2 行").arg(count.table, -4).arg(count.rows));
+    say(QStringLiteral("内容版本：%1").arg(summary.contentVersion));
+    const QStringList backups = datafile::automaticBackups(datafile::backupFolder(dataPath));
+    if (backups.isEmpty())
+        say(QStringLiteral("最新的备份：没有（%1 中没有自动备份）").arg(datafile::backupFolder(dataPath)));
+    else
+        say(QStringLiteral("最新的备份：%1").arg(backups.last()));
+    say(QStringLiteral("检查通过。"));
+    return Done;
+}
+
+int backup(const QString& dataPath, const QString& target, bool force)
+{
+    if (QFileInfo::exists(target) && !force) {
+        say(QStringLiteral("文件“%1”已经存在，没有改动它；要覆盖请加上 --force。").arg(target));
+        return Failed;
+    }
+    const datafile::Summary copied = datafile::writeBackup(dataPath, target);
+    say(QStringLiteral("已把“%1”备份到“%2”并检查通过：日记 %3 条，内容版本 %4。")
+            .arg(dataPath, target)
+            .arg(copied.rows(QStringLiteral("rj")))
+            .arg(copied.contentVersion));
+    return Done;
+}
+
+int restore(const QString& dataPath, const QString& source)
+{
+    const datafile::RestoreResult result = datafile::restore(dataPath, source, QDateTime::currentDateTime());
+    if (!result.safetyCopy.isEmpty())
+        say(QStringLiteral("恢复前的数据文件已保存为“%1”。").arg(result.safetyCopy));
+    const qint64 entries = result.restored.rows(QStringLiteral("rj"));
+    if (entries > 0)
+        say(QStringLiteral("已从“%1”恢复“%2”：日记 %3 条，从 %4 到 %5。")
+                .arg(source, dataPath)
+                .arg(entries)
+                .arg(result.firstTime, result.lastTime));
+    else
+        say(QStringLiteral("已从“%1”恢复“%2”：没有日记。").arg(source, dataPath));
+    return Done;
+}
+
+int exportCsv(const QString& dataPath, const QString& target, bool force)
+{
+    if (target == u'-') {
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly))
+            throw DataError(QStringLiteral("无法写入标准输出"));
+        const qint64 count = datafile::exportCsv(dataPath, out);
+        out.close();
+        say(QStringLiteral("已导出 %1 条日记。").arg(count));
+        return Done;
+    }
+    if (QFileInfo::exists(target) && !force) {
+        say(QStringLiteral("文件“%1”已经存在，没有改动它；要覆盖请加上 --force。").arg(target));
+        return Failed;
+    }
+    // Written whole or not at all; a diary is private, so only its owner may read it.
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        throw DataError(QStringLiteral("无法写入文件“%1”：%2").arg(target, out.errorString()));
+    out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const qint64 count = datafile::exportCsv(dataPath, out);
+    if (!out.commit())
+        throw DataError(QStringLiteral("无法写入文件“%1”：%2").arg(target, out.errorString()));
+    say(QStringLiteral("已把 %1 条日记导出到“%2”。").arg(count).arg(target));
+    return Done;
+}
+
+int importCsv(const QString& dataPath, const QString& source)
+{
+    QFile in;
+    const bool opened =
+        source == u'-' ? in.open(stdin, QIODevice::ReadOnly) : (in.setFileName(source), in.open(QIODevice::ReadOnly));
+    if (!opened)
+        throw DataError(QStringLiteral("无法读取文件“%1”：%2").arg(source, in.errorString()));
+    const QByteArray bytes = in.readAll();
+    const bool terminal = ::isatty(STDERR_FILENO) != 0;
+    QElapsedTimer clock;
+    clock.start();
+    bool shown = false;
+    const auto progress = [&](qint64 done, qint64 total) {
+        if (!terminal || clock.elapsed() < 1000)
+            return;
+        std::fputs(QStringLiteral("\r正在导入：%1 / %2 行").arg(done).arg(total).toUtf8().constData(), stderr);
+        std::fflush(stderr);
+        shown = true;
+    };
+    const auto ended = [&] {
+        if (shown)
+            std::fputc('\n', stderr);
+    };
+    try {
+        const datafile::ImportResult result = datafile::importCsv(dataPath, bytes, source, progress);
+        ended();
+        say(QStringLiteral("已导入 %1 条日记，跳过 %2 条日记中已有的条目。").arg(result.added).arg(result.skipped));
+    } catch (...) {
+        ended();
+        throw;
+    }
+    return Done;
+}
+
+} // namespace
+
+bool wanted(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView argument(argv[i]);
+        if (argument.startsWith("--") || argument == "-h" || argument == "-v" || argument == "-?")
+            return true;
+    }
+    return false;
+}
+
+int run(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tevu"));
+
+    QCommandLineParser parser;
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?")},
+                                  QStringLiteral("显示用法"));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("显示版本"));
+    const QCommandLineOption data(QStringLiteral("data"), QStringLiteral("数据文件"), QStringLiteral("文件"));
+    const QCommandLineOption force(QStringLiteral("force"), QStringLiteral("覆盖已存在的文件"));
+    const QCommandLineOption checkOption(QStringLiteral("check"), QStringLiteral("检查"));
+    const QCommandLineOption backupOption(QStringLiteral("backup"), QStringLiteral("备份"), QStringLiteral("文件"));
+    const QCommandLineOption restoreOption(QStringLiteral("restore"), QStringLiteral("恢复"), QStringLiteral("文件"));
+    const QCommandLineOption exportOption(QStringLiteral("export-csv"), QStringLiteral("导出"), QStringLiteral("文件"));
+    const QCommandLineOption importOption(QStringLiteral("import-csv"), QStringLiteral("导入"), QStringLiteral("文件"));
+    parser.addOptions(
+        {help, version, data, force, checkOption, backupOption, restoreOption, exportOption, importOption});
+    // Qt's own messages are English; each is said here in Chinese instead.
+    if (!parser.parse(QCoreApplication::arguments())) {
+        if (!parser.unknownOptionNames().isEmpty())
+            return usageError(QStringLiteral("不认识的选项：%1").arg(parser.unknownOptionNames().join(u' ')));
+        return usageError(QStringLiteral("命令行有误：选项后面缺少文件名，或者给不带参数的选项加了值。"));
+    }
+    if (parser.isSet(help)) {
+        say(usageText());
+        return Done;
+    }
+    if (parser.isSet(version)) {
+        say(QStringLiteral("Tevu %1").arg(QStringLiteral(TEVU_VERSION)));
+        return Done;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("多余的参数：%1").arg(parser.positionalArguments().join(u' ')));
+    const QList<const QCommandLineOption*> commands{&checkOption, &backupOption, &restoreOption, &exportOption,
+                                                    &importOption};
+    const QCommandLineOption* command = nullptr;
+    for (const QCommandLineOption* candidate : commands) {
+        if (!parser.isSet(*candidate))
+            continue;
+        if (command)
+            return usageError(QStringLiteral("一次只能执行一条命令：--%1 和 --%2 不能同时使用")
+                                  .arg(command->names().first(), candidate->names().first()));
+        if (parser.values(*candidate).size() > 1)
+            return usageError(QStringLiteral("--%1 只能给一次").arg(candidate->names().first()));
+        command = candidate;
+    }
+    if (!command)
+        return usageError(
+            QStringLiteral("没有给出命令（--check、--backup、--restore、--export-csv 或 --import-csv）。"));
+    if (parser.isSet(force) && command != &backupOption && command != &exportOption)
+        return usageError(QStringLiteral("--force 只能和 --backup 或 --export-csv 一起使用。"));
+    if (parser.values(data).size() > 1)
+        return usageError(QStringLiteral("--data 只能给一次。"));
+
+    const QString dataPath = parser.isSet(data)
+                                 ? QFileInfo(parser.value(data)).absoluteFilePath()
+                                 : QDir(QCoreApplication::applicationDirPath()).filePath(Connection::fileName());
+    const QString argument = command->valueName().isEmpty() ? QString() : parser.value(*command);
+    if (command->valueName().size() && argument.isEmpty())
+        return usageError(QStringLiteral("--%1 后面的文件名是空的。").arg(command->names().first()));
+    try {
+        if (command == &checkOption)
+            return check(dataPath);
+        if (command == &backupOption)
+            return backup(dataPath, argument, parser.isSet(force));
+        if (command == &restoreOption)
+            return restore(dataPath, argument);
+        if (command == &exportOption)
+            return exportCsv(dataPath, argument, parser.isSet(force));
+        return importCsv(dataPath, argument);
+    } catch (const std::exception& e) {
+        const QString what = command == &checkOption ? QStringLiteral("检查未通过：") : QStringLiteral("失败：");
+        say(what + describe(e));
+        return Failed;
+    }
+}
+
+} // namespace commandline

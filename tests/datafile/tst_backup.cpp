@@ -1,0 +1,217 @@
+// Checked backups, their rotation and restore, against real files.
+#include "data/errors.h"
+#include "data/sqlite.h"
+#include "datafile/backup.h"
+#include "support/tempdb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <atomic>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+QByteArray bytes(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+void write(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+QStringList names(const QStringList& paths)
+{
+    QStringList out;
+    for (const QString& path : paths)
+        out << QFileInfo(path).fileName();
+    return out;
+}
+
+const QDateTime noon(QDate(2026, 12, 7), QTime(12, 0, 0));
+
+} // namespace
+
+class TestBackup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void backupWhileAnotherConnectionWrites()
+    {
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO plan VALUES ('周一')"));
+        std::atomic<bool> stop = false;
+        std::atomic<int> written = 0;
+        // A diary being saved now and then, as the program saves it; joined however the test ends.
+        struct Joined : std::thread {
+            using std::thread::thread;
+            std::atomic<bool>* stop = nullptr;
+            ~Joined()
+            {
+                *stop = true;
+                join();
+            }
+        };
+        Joined writer([&] {
+            sqlite::Database other;
+            try {
+                other = sqlite::open(db.path(), sqlite::OpenMode::ReadWrite);
+            } catch (const DataError&) {
+                return; // nothing written: the wait for writes below fails
+            }
+            sqlite3_busy_timeout(other.get(), 5000);
+            while (!stop) {
+                if (sqlite3_exec(other.get(), "INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'x', 120)", nullptr,
+                                 nullptr, nullptr) == SQLITE_OK)
+                    ++written;
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        });
+        writer.stop = &stop;
+        QTRY_VERIFY(written > 20);
+        QTemporaryDir out;
+        qint64 previous = -1;
+        for (int i = 0; i < 5; ++i) {
+            const QString target = out.filePath(QStringLiteral("b%1.Mdb").arg(i));
+            const datafile::Summary copied = datafile::writeBackup(db.path(), target);
+            const datafile::Summary checked = datafile::check(target);
+            QCOMPARE(checked.rows(QStringLiteral("rj")), copied.rows(QStringLiteral("rj")));
+            QVERIFY(copied.rows(QStringLiteral("rj")) >= previous);
+            previous = copied.rows(QStringLiteral("rj"));
+            QCOMPARE(QFile::permissions(target) & 0x0077, QFileDevice::Permissions{});
+        }
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 5);
+    }
+
+    void restoreRefusesWhatIsNoSoundTevuFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("inMessage");
+        QTest::newRow("damaged") << "damaged" << QStringLiteral("已损坏");
+        QTest::newRow("not a database") << "text" << QStringLiteral("不是有效的数据库文件");
+        QTest::newRow("missing a table") << "no plan" << QStringLiteral("没有表“plan”");
+        QTest::newRow("missing a field") << "no lb" << QStringLiteral("没有字段“lb”");
+    }
+
+    void restoreRefusesWhatIsNoSoundTevuFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, inMessage);
+        TempDatabase live;
+        live.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'mine', 120)"));
+        const QByteArray before = bytes(live.path());
+        QTemporaryDir dir;
+        const QString bad = dir.filePath(QStringLiteral("bad.Mdb"));
+        if (kind == u"text") {
+            write(bad, "时间,体重(斤),日记\r\n");
+        } else if (kind == u"damaged") {
+            TempDatabase big;
+            big.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                                    "INSERT INTO rj SELECT '2026-12-07 08:00:00.000', printf('%0500d', i), i FROM n"));
+            QByteArray image = bytes(big.path());
+            // Noise over a page in the middle of the diary's tree.
+            for (qsizetype i = image.size() / 2; i < image.size() / 2 + 4096; ++i)
+                image[i] = static_cast<char>(i * 7);
+            write(bad, image);
+        } else {
+            const QString content = QStringLiteral("CREATE TABLE \"02\"(Name); CREATE TABLE \"01\"(Name, Title, sz);"
+                                                   "CREATE TABLE sp(Name, demo); CREATE TABLE yd(Name, demo);"
+                                                   "CREATE TABLE xd(Name, demo);");
+            TempDatabase other(kind == u"no plan"
+                                   ? content + QStringLiteral("CREATE TABLE rj(time, demo, lb);")
+                                   : content +
+                                         QStringLiteral("CREATE TABLE rj(time, demo); CREATE TABLE plan(foodsport);"));
+            QVERIFY(QFile::copy(other.path(), bad));
+        }
+        try {
+            datafile::restore(live.path(), bad, noon);
+            QFAIL("the restore went through");
+        } catch (const DataError& e) {
+            QVERIFY2(e.message().contains(inMessage), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(bad), qPrintable(e.message()));
+        }
+        QCOMPARE(bytes(live.path()), before);
+        QVERIFY(!QFileInfo::exists(datafile::backupFolder(live.path())));
+    }
+
+    void restoreKeepsTheCurrentFileAndThenChecksClean()
+    {
+        TempDatabase live;
+        live.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'now', 120)"));
+        TempDatabase saved;
+        saved.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-01-01 08:00:00.000', 'a', 130);"
+                                  "INSERT INTO rj VALUES ('2026-06-30 08:00:00.000', 'b', 125);"
+                                  "INSERT INTO rj VALUES ('2026-03-01 08:00:00.000', 'c', 128);"));
+        const datafile::RestoreResult result = datafile::restore(live.path(), saved.path(), noon);
+        QCOMPARE(result.restored.rows(QStringLiteral("rj")), 3);
+        QCOMPARE(result.firstTime, QStringLiteral("2026-01-01 08:00:00.000"));
+        QCOMPARE(result.lastTime, QStringLiteral("2026-06-30 08:00:00.000"));
+        QCOMPARE(live.rows(QStringLiteral("SELECT demo FROM rj ORDER BY rowid")), (QStringList{"a", "b", "c"}));
+        QCOMPARE(datafile::check(live.path()).rows(QStringLiteral("rj")), 3);
+        QCOMPARE(QFileInfo(result.safetyCopy).fileName(), QStringLiteral("data-20261207-120000.Mdb"));
+        QCOMPARE(datafile::check(result.safetyCopy).rows(QStringLiteral("rj")), 1);
+    }
+
+    void rotationKeepsTheNewestTenAndNothingElseIsTouched()
+    {
+        TempDatabase live;
+        const QString folder = datafile::backupFolder(live.path());
+        QVERIFY(QDir().mkpath(folder));
+        QStringList old;
+        for (int day = 1; day <= 12; ++day)
+            old << QStringLiteral("data-202611%1-080000.Mdb").arg(day, 2, 10, QLatin1Char('0'));
+        const QStringList others{"notes.txt", "data-20261101-080000.Mdb.bak", "data-2026.Mdb",
+                                 "damaged-20261101-080000.Mdb", "Data-20261101-080000.Mdb"};
+        for (const QString& name : old + others)
+            write(QDir(folder).filePath(name), "x");
+
+        const datafile::AutomaticResult result = datafile::automaticBackup(live.path(), noon);
+        QCOMPARE(result.outcome, datafile::AutomaticOutcome::Written);
+        QStringList expected = old.mid(3);
+        expected << QStringLiteral("data-20261207-120000.Mdb");
+        QCOMPARE(names(datafile::automaticBackups(folder)), expected);
+        for (const QString& name : others)
+            QVERIFY2(QFileInfo::exists(QDir(folder).filePath(name)), qPrintable(name));
+        QCOMPARE(datafile::check(result.path).rows(QStringLiteral("plan")), 0);
+
+        // Once a day: later the same day nothing more is written.
+        QCOMPARE(datafile::automaticBackup(live.path(), noon.addSecs(3600)).outcome,
+                 datafile::AutomaticOutcome::AlreadyToday);
+        QCOMPARE(datafile::automaticBackups(folder).size(), 10);
+    }
+
+    void readOnlyDataFileMakesNoBackup()
+    {
+        TempDatabase live;
+        QVERIFY(QFile::setPermissions(live.path(), QFileDevice::ReadOwner));
+        if (QFileInfo(live.path()).isWritable())
+            QSKIP("running as root: a read-only file stays writable");
+        QCOMPARE(datafile::automaticBackup(live.path(), noon).outcome, datafile::AutomaticOutcome::ReadOnly);
+        QVERIFY(!QFileInfo::exists(datafile::backupFolder(live.path())));
+    }
+
+    void failedBackupNamesTheFolderAndLeavesNothing()
+    {
+        TempDatabase live;
+        // A file where the folder should be: nothing can be written there.
+        write(datafile::backupFolder(live.path()), "in the way");
+        try {
+            datafile::automaticBackup(live.path(), noon);
+            QFAIL("the backup went through");
+        } catch (const DataError& e) {
+            QVERIFY2(e.message().contains(datafile::backupFolder(live.path())), qPrintable(e.message()));
+        }
+        QCOMPARE(QDir(live.folder()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBackup)
+#include "tst_backup.moc"
