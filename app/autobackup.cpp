@@ -43,7 +43,6 @@ void AutomaticBackup::start()
         } catch (const std::exception& e) {
             failure = describeException(e);
         }
-        m_finished = true;
         // The message box belongs to the GUI thread; this object lives until the thread is joined.
         QMetaObject::invokeMethod(
             this,

@@ -3,7 +3,6 @@
 
 #include <QObject>
 #include <QString>
-#include <atomic>
 #include <thread>
 
 class QWidget;
@@ -17,7 +16,6 @@ public:
     ~AutomaticBackup() override;
 
     bool started() const { return m_thread.joinable(); }
-    bool finished() const { return m_finished; }
 
 signals:
     // On the GUI thread, after the backup has ended (written, skipped or failed).
@@ -32,5 +30,4 @@ private:
     QWidget* m_window;
     QString m_dataPath;
     std::thread m_thread;
-    std::atomic<bool> m_finished = false;
 };

@@ -68,13 +68,6 @@ int usageError(const QString& text)
     return Usage;
 }
 
-QString describe(const std::exception& e)
-{
-    if (const auto* data = dynamic_cast<const DataError*>(&e))
-        return data->message();
-    return QString::fromLocal8Bit(e.what());
-}
-
 int check(const QString& dataPath)
 {
     const datafile::Summary summary = datafile::check(dataPath);
@@ -268,7 +261,7 @@ int run(int argc, char** argv)
         return importCsv(dataPath, argument);
     } catch (const std::exception& e) {
         const QString what = command == &checkOption ? QStringLiteral("检查未通过：") : QStringLiteral("失败：");
-        say(what + describe(e));
+        say(what + describeException(e));
         return Failed;
     }
 }

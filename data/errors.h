@@ -18,3 +18,7 @@ private:
     int m_code;
     int m_extendedCode;
 };
+
+// The message of any error as the user reads it: a DataError's own, a Chinese one for memory running out, or the
+// exception's text.
+QString describeException(const std::exception& e);

@@ -40,18 +40,6 @@ void copyPages(sqlite3* from, sqlite3* to, const QString& toPath)
         sqlite::fail(to, rc, toPath);
 }
 
-// Row counts of the seven tables as the open read transaction sees them.
-QList<TableCount> countRows(sqlite3* db, const QString& path)
-{
-    QList<TableCount> counts;
-    for (const TableShape& shape : tables()) {
-        sqlite::Statement count(db, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(shape.table), path);
-        count.step();
-        counts.push_back({shape.table, static_cast<qint64>(count.value(0).toDouble())});
-    }
-    return counts;
-}
-
 void syncFolder(const QString& folder)
 {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -59,13 +47,6 @@ void syncFolder(const QString& folder)
         return;
     ::fsync(fd);
     ::close(fd);
-}
-
-QString reason(const std::exception& e)
-{
-    if (const auto* data = dynamic_cast<const DataError*>(&e))
-        return data->message();
-    return QString::fromLocal8Bit(e.what());
 }
 
 bool makeFolder(const QString& folder)
@@ -176,7 +157,7 @@ AutomaticResult automaticBackup(const QString& dataPath, const QDateTime& now, b
             QFile::remove(existing[i]);
         return {AutomaticOutcome::Written, target};
     } catch (const std::exception& e) {
-        throw DataError(QStringLiteral("无法在文件夹“%1”中写入自动备份：%2").arg(folder, reason(e)));
+        throw DataError(QStringLiteral("无法在文件夹“%1”中写入自动备份：%2").arg(folder, describeException(e)));
     }
 }
 

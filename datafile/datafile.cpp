@@ -68,13 +68,20 @@ Summary inspect(sqlite3* db, const QString& path)
     }
     checkShape(db, path);
     Summary summary;
+    summary.counts = countRows(db, path);
+    summary.contentVersion = contentVersion(db, path);
+    return summary;
+}
+
+QList<TableCount> countRows(sqlite3* db, const QString& path)
+{
+    QList<TableCount> counts;
     for (const TableShape& shape : tables()) {
         sqlite::Statement count(db, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(shape.table), path);
         count.step();
-        summary.counts.push_back({shape.table, static_cast<qint64>(count.value(0).toDouble())});
+        counts.push_back({shape.table, static_cast<qint64>(count.value(0).toDouble())});
     }
-    summary.contentVersion = contentVersion(db, path);
-    return summary;
+    return counts;
 }
 
 void checkShape(sqlite3* db, const QString& path)

@@ -32,6 +32,8 @@ const QList<TableShape>& tables();
 // Integrity, the seven tables with their fields, row counts and content version of an open file; throws DataError
 // with the reason when the file is not a sound Tevu data file.
 Summary inspect(sqlite3* db, const QString& path);
+// Row counts of the seven tables, in tables()' order, as the open transaction (if any) sees them.
+QList<TableCount> countRows(sqlite3* db, const QString& path);
 // The seven tables with their fields, without the integrity check and the counts; throws DataError like inspect.
 void checkShape(sqlite3* db, const QString& path);
 // The same for a file on disk, opened read-only.

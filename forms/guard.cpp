@@ -33,12 +33,3 @@ QString withFullStop(const QString& message)
         return message + u'.';
     return message;
 }
-
-QString describeException(const std::exception& e)
-{
-    if (const auto* data = dynamic_cast<const DataError*>(&e))
-        return data->message();
-    if (dynamic_cast<const std::bad_alloc*>(&e))
-        return QStringLiteral("内存不足，操作没有完成");
-    return QString::fromUtf8(e.what());
-}

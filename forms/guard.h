@@ -1,6 +1,8 @@
 // The handler guard: no exception leaves an event handler; its message goes to the reporter.
 #pragma once
 
+#include "data/errors.h"
+
 #include <QString>
 #include <exception>
 #include <utility>
@@ -28,8 +30,6 @@ public:
 
 // The message as the user reads it: a full stop added when the last character's code is above '.'.
 QString withFullStop(const QString& message);
-
-QString describeException(const std::exception& e);
 
 // Runs a handler; an error that leaves it is reported and goes no further.
 template <class Handler> void guarded(Handler&& handler)
