@@ -1,6 +1,8 @@
 // The application frame.
 #include "app/application.h"
 
+#include "forms/pictures.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
@@ -33,7 +35,7 @@ void setUp(QApplication& app)
     // The name only: a display name set explicitly is appended by the platform to every other window's caption
     // ("guanyu — Tevu"); unset, it reads as the name for the taskbar all the same.
     app.setApplicationName(QString::fromUtf16(title));
-    app.setWindowIcon(QIcon(QStringLiteral(":/images/tevu.ico")));
+    app.setWindowIcon(QIcon(pictures::pixmap("tevu.ico")));
     installFontSubstitutes();
 }
 

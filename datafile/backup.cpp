@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <cerrno>
 #include <cstring>
@@ -20,10 +19,19 @@ namespace datafile {
 
 namespace {
 
-const QRegularExpression& automaticPattern()
+// data-yyyyMMdd-HHmmss.Mdb, ASCII digits; checked by hand, since the check runs in every start-up's automatic
+// backup and a regular expression would load its engine for it.
+bool isAutomaticBackupName(QStringView name)
 {
-    static const QRegularExpression pattern(QStringLiteral("^data-(\\d{8})-(\\d{6})\\.Mdb$"));
-    return pattern;
+    static constexpr QStringView prefix = u"data-";
+    static constexpr QStringView suffix = u".Mdb";
+    constexpr qsizetype length = 5 + 8 + 1 + 6 + 4;
+    if (name.size() != length || !name.startsWith(prefix) || !name.endsWith(suffix) || name[13] != u'-')
+        return false;
+    for (qsizetype at = 5; at < 20; ++at)
+        if (at != 13 && (name[at] < u'0' || name[at] > u'9'))
+            return false;
+    return true;
 }
 
 // The whole of `from` into `to`, in one step so that the copy is one snapshot of the source.
@@ -75,7 +83,7 @@ QStringList automaticBackups(const QString& folder)
     QStringList names;
     const QDir dir(folder);
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden, QDir::Name))
-        if (automaticPattern().match(name).hasMatch())
+        if (isAutomaticBackupName(name))
             names << dir.filePath(name);
     return names;
 }

@@ -28,6 +28,7 @@ void TevuDialog::showEvent(QShowEvent* event)
         return;
     if (!m_placed) {
         m_placed = true;
+        applyLook();
         centreOnScreen(this);
     }
     guarded([this] { FormShow(); });

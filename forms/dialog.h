@@ -17,6 +17,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     // Runs every time the window is shown (not on a restore from the taskbar); errors are reported.
     virtual void FormShow() {}
+    // The fonts and caption colours, set at the first showing, before the window is placed: a window that is never
+    // opened loads no font sizes of its own.
+    virtual void applyLook() {}
 
 private:
     bool m_placed = false;

@@ -17,6 +17,9 @@ public:
 
     Ui::Ttevu_about* ui() const { return m_ui.get(); }
 
+protected:
+    void applyLook() override;
+
 private:
     void Image1Click();
 

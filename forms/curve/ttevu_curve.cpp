@@ -13,7 +13,6 @@ Ttevu_curve::Ttevu_curve(Dataset& curve, QWidget* parent)
     : TevuDialog(parent, true), ADODataSetcurve(curve), m_ui(std::make_unique<Ui::Ttevu_curve>())
 {
     m_ui->setupUi(this);
-    look::setWindowFont(this, look::formFont, 11);
     m_ui->DBChart1->series()->setObjectName(QStringLiteral("Series1"));
     m_ui->DBChart1->setTitle(QStringLiteral("瘦身曲线"));
 }
@@ -22,6 +21,11 @@ Ttevu_curve::~Ttevu_curve()
 {
     // The series listens to a dataset that outlives the window: it must not call back into a destroyed chart.
     m_ui->DBChart1->series()->setDataSource(nullptr);
+}
+
+void Ttevu_curve::applyLook()
+{
+    look::setWindowFont(this, look::formFont, 11);
 }
 
 void Ttevu_curve::FormShow()

@@ -21,6 +21,7 @@ public:
     Ui::Ttevu_curve* ui() const { return m_ui.get(); }
 
 protected:
+    void applyLook() override;
     void FormShow() override;
 
 private:

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QScopeGuard>
+#include <utility>
 
 void Ttevu_main::buildFoodTree()
 {
@@ -18,40 +19,57 @@ void Ttevu_main::buildFoodTree()
     }
     // The foods of each category named in 02, in the order of the rows of 01; names compared exactly (case and
     // spaces count). One read of 01, which stays loaded for the look-up.
+    FoodTreeRows rows;
+    // Also when reading 01 fails: the first category, made before that read, stays in the tree, as it did when
+    // the nodes were made one by one.
+    const auto keep = qScopeGuard([this, &rows] { m_foodTreeRows = std::move(rows); });
+    if (categories == 0)
+        return;
+    rows.categories << names.first();
+    rows.foods << QStringList();
     QHash<QString, QStringList> foodsOf;
+    for (const QString& name : std::as_const(names))
+        foodsOf.insert(name, {});
+    load(ADODataSet, QStringLiteral("select * from 01"));
+    const int foods = ADODataSet.recordCount();
+    for (int f = 0; f < foods; ++f) {
+        const auto category = foodsOf.find(ADODataSet.asText(QStringLiteral("Name")));
+        if (category != foodsOf.end())
+            *category << ADODataSet.asText(QStringLiteral("Title"));
+        ADODataSet.next();
+    }
+    rows.foods.first() = foodsOf.value(names.first());
+    for (int c = 1; c < categories; ++c) {
+        rows.categories << names[c];
+        rows.foods << foodsOf.value(names[c]);
+    }
+}
+
+void Ttevu_main::addFoodNodes()
+{
+    if (!m_foodTreeRows)
+        return;
+    const FoodTreeRows rows = *std::exchange(m_foodTreeRows, std::nullopt);
+    m_ui->Image1->removeEventFilter(this);
     // The nodes are made apart from the view and handed to it in one call: an item added under a node that is
     // already in the view costs a model notification and a layout update each, which for thousands of foods took
     // most of the build.
     QList<QTreeWidgetItem*> nodes;
-    nodes.reserve(categories);
-    // Also when reading 01 fails: the categories made so far stay in the tree, as they would node by node.
-    const auto handOver = qScopeGuard([this, &nodes] { m_ui->TreeView1->addTopLevelItems(nodes); });
-    for (int c = 0; c < categories; ++c) {
-        auto* node = new QTreeWidgetItem(QStringList{names[c]});
+    nodes.reserve(rows.categories.size());
+    for (qsizetype c = 0; c < rows.categories.size(); ++c) {
+        auto* node = new QTreeWidgetItem(QStringList{rows.categories[c]});
         node->setFlags(node->flags() | Qt::ItemIsEditable);
-        nodes << node;
-        if (c == 0) {
-            for (const QString& name : std::as_const(names))
-                foodsOf.insert(name, {});
-            load(ADODataSet, QStringLiteral("select * from 01"));
-            const int foods = ADODataSet.recordCount();
-            for (int f = 0; f < foods; ++f) {
-                const auto category = foodsOf.find(ADODataSet.asText(QStringLiteral("Name")));
-                if (category != foodsOf.end())
-                    *category << ADODataSet.asText(QStringLiteral("Title"));
-                ADODataSet.next();
-            }
-        }
-        const QStringList& titles = foodsOf[names[c]];
         QList<QTreeWidgetItem*> children;
-        children.reserve(titles.size());
-        for (const QString& title : titles) {
+        children.reserve(rows.foods[c].size());
+        for (const QString& title : rows.foods[c]) {
             auto* food = new QTreeWidgetItem(QStringList{title});
             food->setFlags(food->flags() | Qt::ItemIsEditable);
             children << food;
         }
         node->addChildren(children);
+        nodes << node;
     }
+    m_ui->TreeView1->addTopLevelItems(nodes);
 }
 
 void Ttevu_main::Image9MouseDown()

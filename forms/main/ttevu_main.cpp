@@ -14,12 +14,6 @@
 
 Ttevu_main* tevu_main = nullptr;
 
-// The pictures are compiled into this library; a static library needs its resources registered by hand.
-static void initResources()
-{
-    Q_INIT_RESOURCE(tevu);
-}
-
 Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Dataset& foods, Dialogs dialogs,
                        QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
@@ -29,7 +23,6 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
       m_dialogs(std::move(dialogs)),
       m_ui(std::make_unique<Ui::Ttevu_main>())
 {
-    initResources();
     m_ui->setupUi(this);
     setFixedSize(600, 335);
     look::setWindowFont(this, look::formFont, 11);
@@ -64,6 +57,7 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
     m_treePalette = m_ui->TreeView1->palette();
     showTreeSelection(false);
     m_ui->TreeView1->installEventFilter(this);
+    m_ui->Image1->installEventFilter(this);
     connect(m_ui->TreeView1, &QTreeWidget::clicked, this, [this] { guarded([this] { TreeView1Click(); }); });
     installShortcuts(*m_ui);
 
@@ -116,6 +110,8 @@ void Ttevu_main::showView(View view)
         m_ui->Memo1->setReadOnly(true);
     }
     const ViewControls shown = shownIn(static_cast<int>(view));
+    if (shown.tree)
+        addFoodNodes();
     m_ui->TreeView1->setVisible(shown.tree);
     m_ui->Memo1->setVisible(shown.content);
     showSmallButtons(view);
@@ -132,6 +128,12 @@ bool Ttevu_main::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_ui->TreeView1 && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
         showTreeSelection(event->type() == QEvent::FocusIn);
+    // The background's first paint is the window's: the food nodes wait for it to reach the screen.
+    if (watched == m_ui->Image1 && event->type() == QEvent::Paint && m_foodTreeRows && !m_foodNodesPosted) {
+        m_foodNodesPosted = true;
+        QMetaObject::invokeMethod(
+            this, [this] { guarded([this] { addFoodNodes(); }); }, Qt::QueuedConnection);
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -81,7 +81,10 @@ private:
     bool findUnconfirmedEntry();
 
     // Calorie lookup (calorie_view.cpp)
+    // Reads the categories and foods when the window is first shown. Their nodes are added after the first paint,
+    // which does not show them, or when a view that shows the tree comes first.
     void buildFoodTree();
+    void addFoodNodes();
     void Image9MouseDown();
     void Image9MouseUp();
     void TreeView1Click();
@@ -92,6 +95,13 @@ private:
     const Dialogs m_dialogs;
     const std::unique_ptr<Ui::Ttevu_main> m_ui;
     QPalette m_treePalette;
+    // What the first showing read for the tree, until its nodes are added.
+    struct FoodTreeRows {
+        QStringList categories;
+        QList<QStringList> foods;
+    };
+    std::optional<FoodTreeRows> m_foodTreeRows;
+    bool m_foodNodesPosted = false;
     bool m_shown = false;
     bool m_placed = false;
     bool m_writingDiary = false;

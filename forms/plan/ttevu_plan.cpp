@@ -21,6 +21,14 @@ Ttevu_plan::Ttevu_plan(Connection& connection, Dataset& plan, QWidget* parent)
     : TevuDialog(parent, true), ADOCN(connection), ADODataSetPlan(plan), m_ui(std::make_unique<Ui::Ttevu_plan>())
 {
     m_ui->setupUi(this);
+    connect(m_ui->Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+    connect(m_ui->Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
+}
+
+Ttevu_plan::~Ttevu_plan() = default;
+
+void Ttevu_plan::applyLook()
+{
     look::setWindowFont(this, look::formFont, 11);
     for (QLabel* caption :
          {m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5, m_ui->Label6, m_ui->Label7})
@@ -32,11 +40,7 @@ Ttevu_plan::Ttevu_plan(Connection& connection, Dataset& plan, QWidget* parent)
         look::setWindowFont(box, look::formFont, 10);
         box->document()->setDocumentMargin(0);
     }
-    connect(m_ui->Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
-    connect(m_ui->Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
 }
-
-Ttevu_plan::~Ttevu_plan() = default;
 
 QPlainTextEdit* Ttevu_plan::dayBox(int day) const
 {

@@ -27,6 +27,7 @@ public:
     void Button1Click();
 
 protected:
+    void applyLook() override;
     void FormShow() override;
 
 private:

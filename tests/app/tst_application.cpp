@@ -1,4 +1,4 @@
-// The application frame: the full-stop rule, the error box, the font stand-ins and the guard.
+// The application frame: the full-stop rule, the error box, the font stand-ins, the icon and the guard.
 #include "app/application.h"
 #include "data/errors.h"
 #include "support/windows.h"
@@ -127,6 +127,16 @@ private slots:
         QVERIFY2(QFont::substitutes(designed).contains(family, Qt::CaseInsensitive), qPrintable(family));
         // Every face shows Chinese: the captions and messages are Chinese.
         QVERIFY(QFontMetrics(font).inFont(QChar(0x7626))); // 瘦
+    }
+
+    // The icon is compiled in decoded; every window shows what loading the shipped file gives.
+    void theWindowIconIsTheShippedIcon()
+    {
+        application::setUp(*qApp);
+        const QImage shipped(QStringLiteral(TEVU_SOURCE_DIR "/resources/images/tevu.ico"));
+        QVERIFY(!shipped.isNull());
+        QCOMPARE(QApplication::windowIcon().availableSizes(), QList<QSize>{shipped.size()});
+        QCOMPARE(QApplication::windowIcon().pixmap(shipped.size()).toImage(), shipped);
     }
 };
 

@@ -168,8 +168,14 @@ private slots:
         QStringList old;
         for (int day = 1; day <= 12; ++day)
             old << QStringLiteral("data-202611%1-080000.Mdb").arg(day, 2, 10, QLatin1Char('0'));
-        const QStringList others{"notes.txt", "data-20261101-080000.Mdb.bak", "data-2026.Mdb",
-                                 "damaged-20261101-080000.Mdb", "Data-20261101-080000.Mdb"};
+        const QStringList others{"notes.txt",
+                                 "data-20261101-080000.Mdb.bak",
+                                 "data-2026.Mdb",
+                                 "damaged-20261101-080000.Mdb",
+                                 "Data-20261101-080000.Mdb",
+                                 "data-2026110a-080000.Mdb",
+                                 "data-20261101_080000.Mdb",
+                                 "data-20261101-08000０.Mdb"};
         for (const QString& name : old + others)
             write(QDir(folder).filePath(name), "x");
 

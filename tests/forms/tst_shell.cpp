@@ -457,6 +457,8 @@ private slots:
         QWidget* top = window == u"main"    ? static_cast<QWidget*>(w.main.get())
                        : window == u"about" ? static_cast<QWidget*>(w.about.get())
                                             : static_cast<QWidget*>(w.plan.get());
+        // As the window shows them: the other windows take their fonts when first shown.
+        top->show();
         auto* widget = top->findChild<QWidget*>(name);
         QVERIFY(widget);
         QCOMPARE(widget->font().family(), family);

@@ -392,6 +392,19 @@ private slots:
         QVERIFY(!tree->isVisible());
     }
 
+    void theCalorieViewEnteredBeforeTheFirstPaintHasTheWholeTree()
+    {
+        TempDatabase db(foods);
+        Windows w(db.folder(), false);
+        // Shown, but no event has run since: nothing is painted yet.
+        w.main->show();
+        Windows::click(w.button("Image9"));
+        auto* tree = w.find<QTreeWidget>("TreeView1");
+        QVERIFY(tree->isVisible());
+        QCOMPARE(tree->topLevelItemCount(), 3);
+        QCOMPARE(childTexts(tree->topLevelItem(1)), (QStringList{"黄瓜", "重名", "空类"}));
+    }
+
     void caseMattersWhenPlacingFoods()
     {
         TempDatabase db(TempDatabase::standardSchema() +

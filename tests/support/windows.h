@@ -27,6 +27,8 @@ public:
             // Every check after this one would speak of a window that is not there.
             if (!QTest::qWaitForWindowExposed(main.get()))
                 qFatal("the main window was never exposed");
+            // What the window leaves until after its first paint, as the event loop would run it next.
+            QCoreApplication::sendPostedEvents();
         }
     }
 
