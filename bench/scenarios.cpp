@@ -200,9 +200,11 @@ int runFoodTree(const QString& folder, int repetitions)
 
         ProgramWindows windows(folder);
         QCoreApplication::processEvents();
-        // The first show of the main window is what builds the tree.
+        // The first show of the main window reads the categories and foods; entering the calorie view makes the tree
+        // and its nodes. Both are timed, without the paint between them.
         start = nowNs();
         windows.main->show();
+        windows.click("Image9");
         const double tree = msBetween(start, nowNs());
         if (!reportedNothing(windows))
             return 1;

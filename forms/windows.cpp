@@ -4,28 +4,19 @@
 TevuWindows::TevuWindows(const QString& dataFolder)
 {
     data = std::make_unique<TevuData>(dataFolder);
-    // The main window opens the others only after all of them exist: they are shown from its event handlers.
+    // The main window opens the others from its event handlers; each is made there the first time.
     main = std::make_unique<Ttevu_main>(data->ADOCN, data->ADODataSet_tevu, data->ADODataSet,
                                         Ttevu_main::Dialogs{.showAbout = [this] { about->exec(); },
                                                             .showPlan = [this] { plan->exec(); },
                                                             .showCurve = [this] { curve->exec(); }});
     tevu_main = main.get();
-    about = std::make_unique<Ttevu_about>();
-    tevu_about = about.get();
-    plan = std::make_unique<Ttevu_plan>(data->ADOCN, data->ADODataSetPlan);
-    tevu_plan = plan.get();
-    curve = std::make_unique<Ttevu_curve>(data->ADODataSetcurve);
-    tevu_curve = curve.get();
 }
 
 TevuWindows::~TevuWindows()
 {
     curve.reset();
-    tevu_curve = nullptr;
     plan.reset();
-    tevu_plan = nullptr;
     about.reset();
-    tevu_about = nullptr;
     main.reset();
     tevu_main = nullptr;
     data.reset();

@@ -1,4 +1,5 @@
-// The program's data and its four windows: created in their fixed order, destroyed in the reverse one.
+// The program's data and its four windows: the data and the main window at once, About, plan and curve when first
+// opened; destroyed in the reverse order of the design's creation.
 #pragma once
 
 #include "forms/about/ttevu_about.h"
@@ -7,12 +8,45 @@
 #include "forms/plan/ttevu_plan.h"
 #include "forms/tevudata.h"
 
+#include <functional>
 #include <memory>
+
+// A window made at its first use, and then set as its global instance: a window that is never opened costs neither
+// the start-up nor memory.
+template <class Window> class MadeOnFirstUse {
+public:
+    MadeOnFirstUse(std::function<std::unique_ptr<Window>()> make, Window** instance)
+        : m_make(std::move(make)), m_instance(instance)
+    {}
+    MadeOnFirstUse(const MadeOnFirstUse&) = delete;
+    MadeOnFirstUse& operator=(const MadeOnFirstUse&) = delete;
+
+    Window* get() const
+    {
+        if (!m_window) {
+            m_window = m_make();
+            *m_instance = m_window.get();
+        }
+        return m_window.get();
+    }
+    Window* operator->() const { return get(); }
+    bool made() const { return m_window != nullptr; }
+    void reset()
+    {
+        m_window.reset();
+        *m_instance = nullptr;
+    }
+
+private:
+    std::function<std::unique_ptr<Window>()> m_make;
+    Window** m_instance;
+    mutable std::unique_ptr<Window> m_window;
+};
 
 class TevuWindows {
 public:
-    // The data on dataFolder/data.Mdb, then main (whose creation opens the file), About, plan, curve; each window
-    // also set as its global instance.
+    // The data on dataFolder/data.Mdb, then main, whose creation opens the file; it is also set as its global
+    // instance.
     explicit TevuWindows(const QString& dataFolder);
     ~TevuWindows();
     TevuWindows(const TevuWindows&) = delete;
@@ -20,7 +54,9 @@ public:
 
     std::unique_ptr<TevuData> data;
     std::unique_ptr<Ttevu_main> main;
-    std::unique_ptr<Ttevu_about> about;
-    std::unique_ptr<Ttevu_plan> plan;
-    std::unique_ptr<Ttevu_curve> curve;
+    MadeOnFirstUse<Ttevu_about> about{[] { return std::make_unique<Ttevu_about>(); }, &tevu_about};
+    MadeOnFirstUse<Ttevu_plan> plan{[this] { return std::make_unique<Ttevu_plan>(data->ADOCN, data->ADODataSetPlan); },
+                                    &tevu_plan};
+    MadeOnFirstUse<Ttevu_curve> curve{[this] { return std::make_unique<Ttevu_curve>(data->ADODataSetcurve); },
+                                      &tevu_curve};
 };

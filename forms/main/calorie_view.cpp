@@ -1,10 +1,13 @@
 // The calorie lookup: foods in a tree of categories, and the energy of the food clicked.
 #include "forms/main/ttevu_main.h"
 
+#include "forms/guard.h"
 #include "ui_ttevu_main.h"
 
 #include <QHash>
+#include <QHeaderView>
 #include <QScopeGuard>
+#include <QTreeWidget>
 #include <utility>
 
 void Ttevu_main::buildFoodTree()
@@ -45,31 +48,56 @@ void Ttevu_main::buildFoodTree()
     }
 }
 
-void Ttevu_main::addFoodNodes()
+QTreeWidget* Ttevu_main::foodTree()
 {
-    if (!m_foodTreeRows)
-        return;
-    const FoodTreeRows rows = *std::exchange(m_foodTreeRows, std::nullopt);
-    m_ui->Image1->removeEventFilter(this);
-    // The nodes are made apart from the view and handed to it in one call: an item added under a node that is
-    // already in the view costs a model notification and a layout update each, which for thousands of foods took
-    // most of the build.
-    QList<QTreeWidgetItem*> nodes;
-    nodes.reserve(rows.categories.size());
-    for (qsizetype c = 0; c < rows.categories.size(); ++c) {
-        auto* node = new QTreeWidgetItem(QStringList{rows.categories[c]});
-        node->setFlags(node->flags() | Qt::ItemIsEditable);
-        QList<QTreeWidgetItem*> children;
-        children.reserve(rows.foods[c].size());
-        for (const QString& title : rows.foods[c]) {
-            auto* food = new QTreeWidgetItem(QStringList{title});
-            food->setFlags(food->flags() | Qt::ItemIsEditable);
-            children << food;
-        }
-        node->addChildren(children);
-        nodes << node;
+    if (!m_foodTree) {
+        // Made as the window's other controls are: at its place on the skin, under the weight box, and between the
+        // content box and the weight box in the tab order.
+        m_foodTree = new QTreeWidget(this);
+        auto* header = new QTreeWidgetItem();
+        header->setText(0, QStringLiteral("1"));
+        m_foodTree->setHeaderItem(header);
+        m_foodTree->setObjectName(QStringLiteral("TreeView1"));
+        m_foodTree->setGeometry(QRect(136, 120, 449, 169));
+        m_foodTree->setFrameShape(QFrame::NoFrame);
+        m_foodTree->setIndentation(19);
+        m_foodTree->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+        m_foodTree->setRootIsDecorated(true);
+        m_foodTree->setUniformRowHeights(true);
+        m_foodTree->header()->setVisible(false);
+        m_foodTree->setAccessibleName(QStringLiteral("食物热量表"));
+        m_foodTree->setVisible(false);
+        m_foodTree->stackUnder(m_ui->Edit1);
+        QWidget::setTabOrder(m_ui->Memo1, m_foodTree);
+        QWidget::setTabOrder(m_foodTree, m_ui->Edit1);
+        m_treePalette = m_foodTree->palette();
+        showTreeSelection(false);
+        m_foodTree->installEventFilter(this);
+        connect(m_foodTree, &QTreeWidget::clicked, this, [this] { guarded([this] { TreeView1Click(); }); });
     }
-    m_ui->TreeView1->addTopLevelItems(nodes);
+    if (m_foodTreeRows) {
+        const FoodTreeRows rows = *std::exchange(m_foodTreeRows, std::nullopt);
+        // The nodes are made apart from the view and handed to it in one call: an item added under a node that is
+        // already in the view costs a model notification and a layout update each, which for thousands of foods
+        // took most of the build.
+        QList<QTreeWidgetItem*> nodes;
+        nodes.reserve(rows.categories.size());
+        for (qsizetype c = 0; c < rows.categories.size(); ++c) {
+            auto* node = new QTreeWidgetItem(QStringList{rows.categories[c]});
+            node->setFlags(node->flags() | Qt::ItemIsEditable);
+            QList<QTreeWidgetItem*> children;
+            children.reserve(rows.foods[c].size());
+            for (const QString& title : rows.foods[c]) {
+                auto* food = new QTreeWidgetItem(QStringList{title});
+                food->setFlags(food->flags() | Qt::ItemIsEditable);
+                children << food;
+            }
+            node->addChildren(children);
+            nodes << node;
+        }
+        m_foodTree->addTopLevelItems(nodes);
+    }
+    return m_foodTree;
 }
 
 void Ttevu_main::Image9MouseDown()
@@ -85,7 +113,7 @@ void Ttevu_main::Image9MouseUp()
 
 void Ttevu_main::TreeView1Click()
 {
-    const QList<QTreeWidgetItem*> selected = m_ui->TreeView1->selectedItems();
+    const QList<QTreeWidgetItem*> selected = m_foodTree->selectedItems();
     if (selected.isEmpty())
         return;
     const QString text = selected.first()->text(0);

@@ -54,11 +54,6 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
     wire(m_ui->Image15, &Ttevu_main::Image15MouseUp);
     connect(m_ui->Image9, &ImageButton::pressed, this, [this] { guarded([this] { Image9MouseDown(); }); });
     connect(m_ui->Shape1, &HotArea::pressed, this, [this] { guarded([this] { Shape1MouseDown(); }); });
-    m_treePalette = m_ui->TreeView1->palette();
-    showTreeSelection(false);
-    m_ui->TreeView1->installEventFilter(this);
-    m_ui->Image1->installEventFilter(this);
-    connect(m_ui->TreeView1, &QTreeWidget::clicked, this, [this] { guarded([this] { TreeView1Click(); }); });
     installShortcuts(*m_ui);
 
     guarded([this] { FormCreate(); });
@@ -110,9 +105,8 @@ void Ttevu_main::showView(View view)
         m_ui->Memo1->setReadOnly(true);
     }
     const ViewControls shown = shownIn(static_cast<int>(view));
-    if (shown.tree)
-        addFoodNodes();
-    m_ui->TreeView1->setVisible(shown.tree);
+    if (shown.tree || m_foodTree)
+        foodTree()->setVisible(shown.tree);
     m_ui->Memo1->setVisible(shown.content);
     showSmallButtons(view);
     m_ui->Edit1->setVisible(shown.weight);
@@ -126,14 +120,8 @@ void Ttevu_main::wire(ImageButton* button, void (Ttevu_main::*onRelease)())
 
 bool Ttevu_main::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_ui->TreeView1 && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+    if (watched == m_foodTree && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
         showTreeSelection(event->type() == QEvent::FocusIn);
-    // The background's first paint is the window's: the food nodes wait for it to reach the screen.
-    if (watched == m_ui->Image1 && event->type() == QEvent::Paint && m_foodTreeRows && !m_foodNodesPosted) {
-        m_foodNodesPosted = true;
-        QMetaObject::invokeMethod(
-            this, [this] { guarded([this] { addFoodNodes(); }); }, Qt::QueuedConnection);
-    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -146,7 +134,7 @@ void Ttevu_main::showTreeSelection(bool shown)
             palette.setColor(group, QPalette::HighlightedText, palette.color(group, QPalette::Text));
         }
     }
-    m_ui->TreeView1->setPalette(palette);
+    m_foodTree->setPalette(palette);
 }
 
 void Ttevu_main::FormCreate()

@@ -15,6 +15,7 @@ namespace Ui {
 class Ttevu_main;
 }
 class ImageButton;
+class QTreeWidget;
 
 class Ttevu_main : public QWidget {
     Q_OBJECT
@@ -81,10 +82,10 @@ private:
     bool findUnconfirmedEntry();
 
     // Calorie lookup (calorie_view.cpp)
-    // Reads the categories and foods when the window is first shown. Their nodes are added after the first paint,
-    // which does not show them, or when a view that shows the tree comes first.
+    // Reads the categories and foods when the window is first shown. The tree and its nodes are made when a view
+    // first shows it: until then no window shows them.
     void buildFoodTree();
-    void addFoodNodes();
+    QTreeWidget* foodTree();
     void Image9MouseDown();
     void Image9MouseUp();
     void TreeView1Click();
@@ -101,7 +102,7 @@ private:
         QList<QStringList> foods;
     };
     std::optional<FoodTreeRows> m_foodTreeRows;
-    bool m_foodNodesPosted = false;
+    QTreeWidget* m_foodTree = nullptr;
     bool m_shown = false;
     bool m_placed = false;
     bool m_writingDiary = false;

@@ -66,8 +66,10 @@ QStringList outcome(const QString& name, const QString& setup, const QKeySequenc
                   w.find<QLineEdit>("Edit1")->text(),
                   w.main->isMinimized() ? "minimised" : "normal",
                   db.scalar("SELECT group_concat(demo || lb) FROM rj").toString()};
-    for (const char* control : {"Memo1", "TreeView1", "Edit1", "Image2", "Image12", "Image13", "Image15"})
-        s << QStringLiteral("%1 %2").arg(control, w.find(control)->isHidden() ? "hidden" : "shown");
+    for (const char* control : {"Memo1", "TreeView1", "Edit1", "Image2", "Image12", "Image13", "Image15"}) {
+        const QWidget* widget = w.find(control);
+        s << QStringLiteral("%1 %2").arg(control, !widget ? "not made" : widget->isHidden() ? "hidden" : "shown");
+    }
     for (const ImageButton* b : w.main->findChildren<ImageButton*>())
         s << QStringLiteral("%1 at %2,%3").arg(b->objectName()).arg(b->x()).arg(b->y());
     return s + w.reporter.messages + events;

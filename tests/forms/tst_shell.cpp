@@ -33,7 +33,13 @@ private slots:
         QVERIFY(w.main->windowFlags() & Qt::FramelessWindowHint);
         QVERIFY(w.find("Memo1")->isVisible());
         QCOMPARE(w.find<QPlainTextEdit>("Memo1")->toPlainText(), QString());
-        QVERIFY(!w.find("TreeView1")->isVisible());
+        // The food tree is made when the calorie view is first entered, the other windows when first opened; each
+        // window is then its global instance.
+        QVERIFY(!w.find("TreeView1"));
+        QVERIFY(!w.about.made() && !w.plan.made() && !w.curve.made());
+        QVERIFY(!tevu_about && !tevu_plan && !tevu_curve);
+        QCOMPARE(tevu_main, w.main.get());
+        QCOMPARE(tevu_plan, w.plan.get());
         QCOMPARE(w.find<QLabel>("Label1")->text(), QString());
         for (const char* name : {"Image2", "Image12", "Image13", "Image15", "Edit1"})
             QVERIFY2(!w.find(name)->isVisible(), name);
@@ -45,6 +51,7 @@ private slots:
     {
         TempDatabase db(contentSql);
         Windows w(db.folder());
+        w.foodTree();
         const QObjectList children = w.main->children();
         auto index = [&](const char* name) { return children.indexOf(w.find(name)); };
         QVERIFY(index("Image1") < index("Image3"));
@@ -327,7 +334,6 @@ private slots:
         QCOMPARE(w.reporter.messages, (QStringList{missing, missing}));
         QVERIFY(w.main->isVisible());
         QCOMPARE(w.find<QLabel>("Label1")->text(), QStringLiteral("Label1"));
-        QCOMPARE(w.find<QTreeWidget>("TreeView1")->topLevelItemCount(), 0);
         QVERIFY(!QFile::exists(path));
 
         // Each later load tries again, and works once the file is there.
@@ -338,6 +344,8 @@ private slots:
         Windows::click(w.button("Image5"));
         QCOMPARE(w.reporter.messages.size(), 3);
         QCOMPARE(w.find<QLabel>("Label1")->text(), QStringLiteral("红豆薏米粥"));
+        QCOMPARE(w.foodTree()->topLevelItemCount(), 0);
+        QCOMPARE(w.reporter.messages.size(), 3);
     }
 
     void closeButtonPostsAQuitAndTheSystemCloseEndsTheProgramToo()
@@ -457,8 +465,11 @@ private slots:
         QWidget* top = window == u"main"    ? static_cast<QWidget*>(w.main.get())
                        : window == u"about" ? static_cast<QWidget*>(w.about.get())
                                             : static_cast<QWidget*>(w.plan.get());
-        // As the window shows them: the other windows take their fonts when first shown.
+        // As the window shows them: the other windows take their fonts when first shown, the tree is made when its
+        // view is first entered.
         top->show();
+        if (name == u"TreeView1")
+            w.foodTree();
         auto* widget = top->findChild<QWidget*>(name);
         QVERIFY(widget);
         QCOMPARE(widget->font().family(), family);

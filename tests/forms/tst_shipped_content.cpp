@@ -32,7 +32,7 @@ private slots:
     {
         Windows w(m_dir.path());
         QCOMPARE(w.reporter.messages, QStringList());
-        auto* tree = w.find<QTreeWidget>("TreeView1");
+        auto* tree = w.foodTree();
         QCOMPARE(tree->topLevelItemCount(), m_content.categories.size());
         int foods = 0;
         for (int c = 0; c < tree->topLevelItemCount(); ++c) {

@@ -205,7 +205,7 @@ private slots:
             // Every view and window that reads the file, as a user would open them.
             for (const char* name : {"Image8", "Image5", "Image12", "Image12", "Image2", "Image6", "Image7", "Image9"})
                 Windows::click(w.button(QLatin1String(name)));
-            auto* tree = w.find<QTreeWidget>(QStringLiteral("TreeView1"));
+            auto* tree = w.foodTree();
             if (tree->topLevelItemCount() > 0) {
                 tree->topLevelItem(0)->setExpanded(true);
                 tree->setCurrentItem(tree->topLevelItem(0)->child(0) ? tree->topLevelItem(0)->child(0)

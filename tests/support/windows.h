@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <functional>
 #include <memory>
 
@@ -27,13 +28,17 @@ public:
             // Every check after this one would speak of a window that is not there.
             if (!QTest::qWaitForWindowExposed(main.get()))
                 qFatal("the main window was never exposed");
-            // What the window leaves until after its first paint, as the event loop would run it next.
-            QCoreApplication::sendPostedEvents();
         }
     }
 
     template <class T = QWidget> T* find(const QString& name) const { return main->findChild<T*>(name); }
     ImageButton* button(const QString& name) const { return find<ImageButton>(name); }
+    // The food tree as the calorie view shows it: entering the view is what makes the tree.
+    QTreeWidget* foodTree() const
+    {
+        click(button(QStringLiteral("Image9")));
+        return find<QTreeWidget>(QStringLiteral("TreeView1"));
+    }
 
     // Press and release with one mouse button, at the widget's centre.
     static void click(QWidget* widget, Qt::MouseButton button = Qt::LeftButton)
@@ -51,9 +56,9 @@ private:
 public:
     std::unique_ptr<TevuData>& data = m_windows.data;
     std::unique_ptr<Ttevu_main>& main = m_windows.main;
-    std::unique_ptr<Ttevu_about>& about = m_windows.about;
-    std::unique_ptr<Ttevu_plan>& plan = m_windows.plan;
-    std::unique_ptr<Ttevu_curve>& curve = m_windows.curve;
+    MadeOnFirstUse<Ttevu_about>& about = m_windows.about;
+    MadeOnFirstUse<Ttevu_plan>& plan = m_windows.plan;
+    MadeOnFirstUse<Ttevu_curve>& curve = m_windows.curve;
 };
 
 // Runs `act`, which opens a modal window; `onModal` gets that window once it is up (and may close it;
