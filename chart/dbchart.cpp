@@ -72,22 +72,6 @@ QFontMetrics metricsFor(const QFont& font, const QPaintDevice* device)
 
 } // namespace
 
-double ChartLayout::xToPixel(double value, const QRect& plane) const
-{
-    const double span = plane.width() - 1;
-    if (x.degenerate())
-        return plane.left() + span / 2;
-    return plane.left() + (value - x.min) / (x.max - x.min) * span;
-}
-
-double ChartLayout::yToPixel(double value, const QRect& plane) const
-{
-    const double span = plane.height() - 1;
-    if (y.degenerate())
-        return plane.top() + span / 2;
-    return plane.bottom() - (value - y.min) / (y.max - y.min) * span;
-}
-
 double ChartLayout::pixelToX(double pixel, const QRect& plane) const
 {
     const double span = plane.width() - 1;

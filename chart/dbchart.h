@@ -41,8 +41,21 @@ struct ChartLayout {
     int legendRowHeight = 0;
 
     // Pixel position of a value on a plane (front or back), and back.
-    double xToPixel(double value, const QRect& plane) const;
-    double yToPixel(double value, const QRect& plane) const;
+    // Inline: the line's loop maps every point through them.
+    double xToPixel(double value, const QRect& plane) const
+    {
+        const double span = plane.width() - 1;
+        if (x.degenerate())
+            return plane.left() + span / 2;
+        return plane.left() + (value - x.min) / (x.max - x.min) * span;
+    }
+    double yToPixel(double value, const QRect& plane) const
+    {
+        const double span = plane.height() - 1;
+        if (y.degenerate())
+            return plane.top() + span / 2;
+        return plane.bottom() - (value - y.min) / (y.max - y.min) * span;
+    }
     double pixelToX(double pixel, const QRect& plane) const;
     double pixelToY(double pixel, const QRect& plane) const;
 };

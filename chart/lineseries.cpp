@@ -144,11 +144,18 @@ void LineSeries::fill()
         try {
             points.reserve(static_cast<std::size_t>(std::max(0, dataset.recordCount())));
             dataset.first();
+            // The fields are looked up at the first row, so that an empty result asks for none of them.
+            int x = -1;
+            int y = -1;
             while (!dataset.eof()) {
+                if (y < 0) {
+                    y = dataset.fieldIndex(m_yField);
+                    x = dataset.fieldIndex(m_xField);
+                }
                 Point point;
-                point.yNull = dataset.isNull(m_yField);
-                point.x = finiteOrZero(dataset.asNumber(m_xField));
-                point.y = finiteOrZero(dataset.asNumber(m_yField));
+                point.yNull = dataset.isNull(y);
+                point.x = finiteOrZero(dataset.asNumber(x));
+                point.y = finiteOrZero(dataset.asNumber(y));
                 points.push_back(point);
                 dataset.next();
             }

@@ -266,6 +266,22 @@ bool isAsciiDigit(char16_t c)
     return c >= u'0' && c <= u'9';
 }
 
+// The proleptic Gregorian calendar, as QDate counts it, for years from 1 on.
+int daysInMonth(int year, int month)
+{
+    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+
+qint64 julianDay(int year, int month, int day)
+{
+    const int a = (14 - month) / 12;
+    const qint64 y = year + 4800 - a;
+    const int m = month + 12 * a - 3;
+    return day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045;
+}
+
 // Reads `count` ASCII digits at `at`, moving past them.
 template <class Text> bool readDigits(const Text& text, qsizetype& at, qsizetype count, int& value)
 {
@@ -433,25 +449,58 @@ struct WallClock {
     int second;
 };
 
-// Read by hand rather than by a regular expression, since it runs for every date-time read: optional spaces,
-// yyyy-MM-dd, then optionally " HH:mm" (or "THH:mm"), ":ss" and ".fraction" (milliseconds from its first three
-// digits), optional spaces. Digits and spaces are ASCII only.
-template <class Text> std::optional<WallClock> parseStorageText(const Text& view)
-{
-    qsizetype at = 0;
-    while (at < view.size() && isStorageSpace(unit(view, at)))
-        ++at;
+// A stored date-time's fields as written.
+struct Fields {
     int year = 0;
     int month = 0;
     int day = 0;
-    if (!readDigits(view, at, 4, year) || at >= view.size() || unit(view, at) != u'-' ||
-        !readDigits(view, ++at, 2, month) || at >= view.size() || unit(view, at) != u'-' ||
-        !readDigits(view, ++at, 2, day))
-        return std::nullopt;
     int hour = 0;
     int minute = 0;
     int second = 0;
     int ms = 0;
+};
+
+// The form that this program writes, yyyy-MM-dd HH:mm:ss.zzz, read straight from its places: nearly every stored
+// date-time has it, and a long diary reads one per row.
+template <class Text> bool readWrittenForm(const Text& view, Fields& fields)
+{
+    if (view.size() != 23 || unit(view, 4) != u'-' || unit(view, 7) != u'-' || unit(view, 10) != u' ' ||
+        unit(view, 13) != u':' || unit(view, 16) != u':' || unit(view, 19) != u'.')
+        return false;
+    // Straight-line: any unit that is no digit wraps round to a value above 9 and is caught once at the end.
+    unsigned notDigit = 0;
+    const auto digit = [&view, &notDigit](qsizetype at) {
+        const unsigned value = static_cast<unsigned>(unit(view, at)) - u'0';
+        notDigit |= value > 9 ? 1u : 0u;
+        return static_cast<int>(value);
+    };
+    const auto two = [&digit](qsizetype at) { return digit(at) * 10 + digit(at + 1); };
+    fields.year = two(0) * 100 + two(2);
+    fields.month = two(5);
+    fields.day = two(8);
+    fields.hour = two(11);
+    fields.minute = two(14);
+    fields.second = two(17);
+    fields.ms = two(20) * 10 + digit(22);
+    if (notDigit != 0) {
+        fields = Fields();
+        return false;
+    }
+    return true;
+}
+
+// Every other form, read by hand rather than by a regular expression: optional spaces, yyyy-MM-dd, then optionally
+// " HH:mm" (or "THH:mm"), ":ss" and ".fraction" (milliseconds from its first three digits), optional spaces. Digits
+// and spaces are ASCII only.
+template <class Text> bool readAnyForm(const Text& view, Fields& fields)
+{
+    qsizetype at = 0;
+    while (at < view.size() && isStorageSpace(unit(view, at)))
+        ++at;
+    if (!readDigits(view, at, 4, fields.year) || at >= view.size() || unit(view, at) != u'-' ||
+        !readDigits(view, ++at, 2, fields.month) || at >= view.size() || unit(view, at) != u'-' ||
+        !readDigits(view, ++at, 2, fields.day))
+        return false;
     // Each optional part is taken only when it is complete; what is left must be spaces.
     qsizetype next = at;
     int h = 0;
@@ -459,37 +508,46 @@ template <class Text> std::optional<WallClock> parseStorageText(const Text& view
     if (next < view.size() && (unit(view, next) == u' ' || unit(view, next) == u'T') &&
         readDigits(view, ++next, 2, h) && next < view.size() && unit(view, next) == u':' &&
         readDigits(view, ++next, 2, m)) {
-        hour = h;
-        minute = m;
+        fields.hour = h;
+        fields.minute = m;
         at = next;
         int s = 0;
         if (next < view.size() && unit(view, next) == u':' && readDigits(view, ++next, 2, s)) {
-            second = s;
+            fields.second = s;
             at = next;
             if (next + 1 < view.size() && unit(view, next) == u'.' && isAsciiDigit(unit(view, next + 1))) {
                 ++next;
                 int digits = 0;
                 for (; next < view.size() && isAsciiDigit(unit(view, next)); ++next) {
                     if (digits < 3) {
-                        ms = ms * 10 + (unit(view, next) - u'0');
+                        fields.ms = fields.ms * 10 + (unit(view, next) - u'0');
                         ++digits;
                     }
                 }
                 for (; digits < 3; ++digits)
-                    ms *= 10;
+                    fields.ms *= 10;
                 at = next;
             }
         }
     }
     while (at < view.size() && isStorageSpace(unit(view, at)))
         ++at;
-    if (at != view.size())
+    return at == view.size();
+}
+
+template <class Text> std::optional<WallClock> parseStorageText(const Text& view)
+{
+    Fields f;
+    if (!readWrittenForm(view, f) && !readAnyForm(view, f))
         return std::nullopt;
-    const QDate date(year, month, day);
-    const QTime time(hour, minute, second, ms);
-    if (!date.isValid() || !time.isValid())
+    // Checked and counted by hand as QDate and QTime would for a four-digit year (there is no year 0): making them
+    // from their fields took a third of the whole read.
+    if (f.year < 1 || f.month < 1 || f.month > 12 || f.day < 1 || f.day > daysInMonth(f.year, f.month) || f.hour > 23 ||
+        f.minute > 59 || f.second > 59)
         return std::nullopt;
-    return WallClock{date, time, year, month, day, hour, minute, second};
+    const QDate date = QDate::fromJulianDay(julianDay(f.year, f.month, f.day));
+    const QTime time = QTime::fromMSecsSinceStartOfDay(((f.hour * 60 + f.minute) * 60 + f.second) * 1000 + f.ms);
+    return WallClock{date, time, f.year, f.month, f.day, f.hour, f.minute, f.second};
 }
 
 // True when some instant shows this wall-clock time in the local zone; QDateTime then keeps the date and time as

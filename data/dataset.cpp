@@ -154,7 +154,11 @@ std::optional<size_t> Dataset::readRow() const
 
 bool Dataset::isNull(const QString& field) const
 {
-    const int column = requireField(field);
+    return isNull(requireField(field));
+}
+
+bool Dataset::isNull(int column) const
+{
     const auto row = readRow();
     return !row || m_rows.isNull(*row, column);
 }
@@ -168,7 +172,11 @@ QString Dataset::asText(const QString& field) const
 
 double Dataset::asNumber(const QString& field) const
 {
-    const int column = requireField(field);
+    return numberAt(requireField(field), field);
+}
+
+double Dataset::numberAt(int column, const QString& field) const
+{
     const auto row = readRow();
     if (!row)
         return 0;

@@ -51,6 +51,10 @@ public:
     QString asText(const QString& field) const;
     double asNumber(const QString& field) const;
     bool isNull(const QString& field) const;
+    // The same reads by a field's place, for a loop over many rows; fieldIndex fails as the reads by name do.
+    int fieldIndex(const QString& field) const { return requireField(field); }
+    double asNumber(int column) const { return numberAt(column, m_rows.names().value(column)); }
+    bool isNull(int column) const;
 
     void edit();
     void append();
@@ -75,6 +79,7 @@ private:
     void requireChanging() const;
     // The index of a field, failing when there is none.
     int requireField(const QString& field) const;
+    double numberAt(int column, const QString& field) const;
     // The row that field reads see: the pending one while changing, else the current one; nothing on an empty result.
     std::optional<size_t> readRow() const;
     // The common start of every move: true when there are rows to move over.

@@ -223,6 +223,45 @@ private slots:
         QVERIFY(!conversions::fromStorageText(QStringLiteral("2026-13-07")).has_value());
         QVERIFY(!conversions::fromStorageText(QStringLiteral("yesterday")).has_value());
     }
+
+    // The calendar's edges, as the curve reads stored times: day numbers counted from 1899-12-30.
+    void storedTimesReadAsDayNumbers_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<double>("expected"); // NaN: not a time
+        const double none = std::nan("");
+        QTest::newRow("epoch") << QByteArray("1899-12-30") << 0.0;
+        QTest::newRow("after 1900-02-28") << QByteArray("1900-03-01") << 61.0;
+        QTest::newRow("leap day 2000") << QByteArray("2000-02-29 12:00") << 36585.5;
+        QTest::newRow("leap day 2024") << QByteArray("2024-02-29 06:00:00.000") << 45351.25;
+        QTest::newRow("first day") << QByteArray("0001-01-01") << -693593.0;
+        QTest::newRow("last day") << QByteArray("9999-12-31") << 2958465.0;
+        QTest::newRow("no 1900-02-29") << QByteArray("1900-02-29") << none;
+        QTest::newRow("no 2100-02-29") << QByteArray("2100-02-29") << none;
+        QTest::newRow("no 2023-02-29") << QByteArray("2023-02-29") << none;
+        QTest::newRow("no year 0") << QByteArray("0000-01-01") << none;
+        QTest::newRow("no April 31") << QByteArray("2023-04-31") << none;
+        QTest::newRow("no day 0") << QByteArray("2023-04-00") << none;
+        QTest::newRow("no hour 24") << QByteArray("2024-01-01 24:00") << none;
+        QTest::newRow("no minute 60") << QByteArray("2024-01-01 23:60") << none;
+        QTest::newRow("no second 60") << QByteArray("2024-01-01 23:59:60") << none;
+        QTest::newRow("as written") << QByteArray("1900-01-01 18:00:00.000") << 2.75;
+        QTest::newRow("as written, no hour 24") << QByteArray("2024-01-01 24:00:00.000") << none;
+        QTest::newRow("as written, a letter") << QByteArray("2024-01-0x 06:00:00.000") << none;
+    }
+
+    void storedTimesReadAsDayNumbers()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(double, expected);
+        const std::optional<double> day = conversions::storageUtf8ToOleDate(stored);
+        if (std::isnan(expected)) {
+            QVERIFY(!day.has_value());
+            return;
+        }
+        QVERIFY(day.has_value());
+        QCOMPARE(*day, expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestConversions)
