@@ -172,20 +172,26 @@ QString Dataset::asText(const QString& field) const
 
 double Dataset::asNumber(const QString& field) const
 {
-    return numberAt(requireField(field), field);
+    return numberAt(requireField(field), &field);
 }
 
-double Dataset::numberAt(int column, const QString& field) const
+double Dataset::asNumber(int column) const
+{
+    return numberAt(column, nullptr);
+}
+
+double Dataset::numberAt(int column, const QString* field) const
 {
     const auto row = readRow();
     if (!row)
         return 0;
     if (const auto number = m_rows.number(*row, column))
         return *number;
+    const QString name = field ? *field : m_rows.names().value(column);
     const QString text = m_rows.value(*row, column).toString().left(40);
     if (m_rows.kind(column) == FieldKind::DateTime)
-        fail(QStringLiteral("字段“%1”的值“%2”不是有效的日期时间").arg(field, text));
-    fail(QStringLiteral("字段“%1”的值“%2”不是有效的数字").arg(field, text));
+        fail(QStringLiteral("字段“%1”的值“%2”不是有效的日期时间").arg(name, text));
+    fail(QStringLiteral("字段“%1”的值“%2”不是有效的数字").arg(name, text));
 }
 
 void Dataset::edit()

@@ -53,7 +53,7 @@ public:
     bool isNull(const QString& field) const;
     // The same reads by a field's place, for a loop over many rows; fieldIndex fails as the reads by name do.
     int fieldIndex(const QString& field) const { return requireField(field); }
-    double asNumber(int column) const { return numberAt(column, m_rows.names().value(column)); }
+    double asNumber(int column) const;
     bool isNull(int column) const;
 
     void edit();
@@ -79,7 +79,8 @@ private:
     void requireChanging() const;
     // The index of a field, failing when there is none.
     int requireField(const QString& field) const;
-    double numberAt(int column, const QString& field) const;
+    // The number in a field; a failure names the field as asked for (`field`), or as the result names it.
+    double numberAt(int column, const QString* field) const;
     // The row that field reads see: the pending one while changing, else the current one; nothing on an empty result.
     std::optional<size_t> readRow() const;
     // The common start of every move: true when there are rows to move over.

@@ -390,6 +390,11 @@ private slots:
                  QStringLiteral("ADODataSetcurve: 字段“lb”的值“abc”不是有效的数字"));
         QCOMPARE(errorOf([&] { ds.asNumber(QStringLiteral("time")); }),
                  QStringLiteral("ADODataSetcurve: 字段“time”的值“不是日期”不是有效的日期时间"));
+        // Read by place, a failure names the field as the result does.
+        QCOMPARE(errorOf([&] { ds.asNumber(ds.fieldIndex(QStringLiteral("LB"))); }),
+                 QStringLiteral("ADODataSetcurve: 字段“lb”的值“abc”不是有效的数字"));
+        QCOMPARE(errorOf([&] { ds.fieldIndex(QStringLiteral("weight")); }),
+                 QStringLiteral("ADODataSetcurve: Field 'weight' not found"));
     }
 
     void listenersHearOpenAndClose()
