@@ -144,14 +144,10 @@ void LineSeries::fill()
         try {
             points.reserve(static_cast<std::size_t>(std::max(0, dataset.recordCount())));
             dataset.first();
-            // The fields are looked up at the first row, so that an empty result asks for none of them.
-            int x = -1;
-            int y = -1;
+            // An empty result asks for neither field.
+            const int y = dataset.eof() ? -1 : dataset.fieldIndex(m_yField);
+            const int x = dataset.eof() ? -1 : dataset.fieldIndex(m_xField);
             while (!dataset.eof()) {
-                if (y < 0) {
-                    y = dataset.fieldIndex(m_yField);
-                    x = dataset.fieldIndex(m_xField);
-                }
                 Point point;
                 point.yNull = dataset.isNull(y);
                 point.x = finiteOrZero(dataset.asNumber(x));

@@ -436,19 +436,6 @@ QString toStorageText(const QDateTime& value)
 
 namespace {
 
-// A stored date-time as written, before the local zone has had its say.
-struct WallClock {
-    QDate date;
-    QTime time;
-    // The fields as read, so that the check below need not take the date and time apart again.
-    int year;
-    int month;
-    int day;
-    int hour;
-    int minute;
-    int second;
-};
-
 // A stored date-time's fields as written.
 struct Fields {
     int year = 0;
@@ -458,6 +445,14 @@ struct Fields {
     int minute = 0;
     int second = 0;
     int ms = 0;
+};
+
+// A stored date-time as written, before the local zone has had its say.
+struct WallClock {
+    QDate date;
+    QTime time;
+    // The fields as read, so that the check below need not take the date and time apart again.
+    Fields written;
 };
 
 // The form that this program writes, yyyy-MM-dd HH:mm:ss.zzz, read straight from its places: nearly every stored
@@ -547,7 +542,7 @@ template <class Text> std::optional<WallClock> parseStorageText(const Text& view
         return std::nullopt;
     const QDate date = QDate::fromJulianDay(julianDay(f.year, f.month, f.day));
     const QTime time = QTime::fromMSecsSinceStartOfDay(((f.hour * 60 + f.minute) * 60 + f.second) * 1000 + f.ms);
-    return WallClock{date, time, f.year, f.month, f.day, f.hour, f.minute, f.second};
+    return WallClock{date, time, f};
 }
 
 // True when some instant shows this wall-clock time in the local zone; QDateTime then keeps the date and time as
@@ -574,8 +569,9 @@ bool wallClockExists(const WallClock& value)
         if (!localtime_r(&instant, &local))
             return false;
         offset = local.tm_gmtoff;
-        if (local.tm_year + 1900 == value.year && local.tm_mon + 1 == value.month && local.tm_mday == value.day &&
-            local.tm_hour == value.hour && local.tm_min == value.minute && local.tm_sec == value.second)
+        const Fields& w = value.written;
+        if (local.tm_year + 1900 == w.year && local.tm_mon + 1 == w.month && local.tm_mday == w.day &&
+            local.tm_hour == w.hour && local.tm_min == w.minute && local.tm_sec == w.second)
             return true;
     }
     return false;
