@@ -271,7 +271,7 @@ int runTable(const QString& shipped, const QString& work)
     progress(QStringLiteral("diary view, 1,000 entries"));
     runDiary(1000, 21);
     progress(QStringLiteral("diary view, 10,000 and 100,000 entries in turns"));
-    for (int round = 0; round < 11 && firstError({&diary[10000], &diary[100000]}).isEmpty(); ++round) {
+    for (int round = 0; round < 21 && firstError({&diary[10000], &diary[100000]}).isEmpty(); ++round) {
         runDiary(10000, 1);
         runDiary(100000, 1);
     }
@@ -289,13 +289,21 @@ int runTable(const QString& shipped, const QString& work)
             row.met = QStringLiteral("—");
             table.add(row);
         }
-        if (judgedHere) {
+        // Against the bare text box: judged at the largest size. At 10,000 entries it is shown for the growth's
+        // sake: a round's growth is the box's growth times this ratio at 100,000 over the same ratio at 10,000.
+        if (entries != 1000) {
             const auto ratio = bench::pairedRatio(s.of("view"), s.of("plain"));
-            table.judged(pairedRow(QStringLiteral("2"),
-                                   QStringLiteral("entering the diary view, against a bare text box"),
-                                   QStringLiteral("%1 entries").arg(size(entries)), ms(view), ms(s.medianOf("plain")),
-                                   ratio, QStringLiteral("≤ 1.3x")),
-                         s.error, ratio.median <= 1.3);
+            Row box = pairedRow(QStringLiteral("2"),
+                                judgedHere ? QStringLiteral("entering the diary view, against a bare text box")
+                                           : QStringLiteral("reference: the diary view against a bare text box"),
+                                QStringLiteral("%1 entries").arg(size(entries)), ms(view), ms(s.medianOf("plain")),
+                                ratio, judgedHere ? QStringLiteral("≤ 1.3x") : QStringLiteral("—"));
+            if (judgedHere) {
+                table.judged(box, s.error, ratio.median <= 1.3);
+            } else {
+                box.met = QStringLiteral("—");
+                table.add(box);
+            }
         }
     }
     {
