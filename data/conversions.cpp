@@ -98,28 +98,28 @@ public:
         return pattern;
     }
 
-    // Appends the text of a date and time; false (and nothing appended) for a year outside 1..9999 or a text
-    // longer than the buffer.
-    bool appendTo(QString& out, QDate date, QTime time) const
+    // The text of a date and time, made in one piece; nothing for a year outside 1..9999 or a text longer than the
+    // buffer.
+    std::optional<QString> text(QDate date, QTime time) const
     {
         int year = 0;
         int month = 0;
         int day = 0;
         date.getDate(&year, &month, &day);
         if (year < 1 || year > 9999)
-            return false;
+            return std::nullopt;
         std::array<char16_t, 64> buffer{};
         size_t used = 0;
         for (const Part& part : m_parts) {
             if (part.kind == Kind::Text) {
                 if (used + static_cast<size_t>(part.text.size()) > buffer.size())
-                    return false;
+                    return std::nullopt;
                 for (const QChar c : part.text)
                     buffer[used++] = c.unicode();
                 continue;
             }
             if (used + 4 > buffer.size())
-                return false;
+                return std::nullopt;
             int value = 0;
             int width = part.width;
             switch (part.kind) {
@@ -151,8 +151,7 @@ public:
             }
             used += writeNumber(buffer.data() + used, value, width);
         }
-        out.append(QStringView(buffer.data(), static_cast<qsizetype>(used)));
-        return true;
+        return QString(reinterpret_cast<const QChar*>(buffer.data()), static_cast<qsizetype>(used));
     }
 
 private:
@@ -181,9 +180,10 @@ private:
 // What dateTimeToText needs of one locale, worked out once rather than per row.
 struct DateTimeFormats {
     QLocale locale;
-    QString time;                           // timeFormat(locale)
-    std::optional<NumericPattern> fastDate; // set only where it gives exactly the locale's own text
-    std::optional<NumericPattern> fastTime;
+    QString time; // timeFormat(locale)
+    // Each set only where it gives exactly the locale's own text: the date alone, and the date, a space and the time.
+    std::optional<NumericPattern> fastDate;
+    std::optional<NumericPattern> fastDateTime;
 };
 
 QString localeDateText(const QLocale& locale, QDate date)
@@ -193,23 +193,21 @@ QString localeDateText(const QLocale& locale, QDate date)
 
 DateTimeFormats makeFormats(const QLocale& locale)
 {
-    DateTimeFormats formats{locale, timeFormat(locale),
-                            NumericPattern::compile(locale.dateFormat(QLocale::ShortFormat)),
-                            NumericPattern::compile(timeFormat(locale))};
+    const QString time = timeFormat(locale);
+    const QString date = locale.dateFormat(QLocale::ShortFormat);
+    DateTimeFormats formats{locale, time, NumericPattern::compile(date), NumericPattern::compile(date + u' ' + time)};
     // Checked against the locale itself, so that native digits or a system locale that formats differently from
     // its own patterns keep QLocale's text.
     const std::array<QDateTime, 3> samples{QDateTime(QDate(2026, 12, 31), QTime(21, 5, 9)),
                                            QDateTime(QDate(2001, 2, 3), QTime(4, 0, 7)),
                                            QDateTime(QDate(1999, 10, 11), QTime(12, 34, 56))};
     for (const QDateTime& sample : samples) {
-        QString text;
-        if (formats.fastDate && (!formats.fastDate->appendTo(text, sample.date(), sample.time()) ||
-                                 text != localeDateText(locale, sample.date())))
+        const QString localeDate = localeDateText(locale, sample.date());
+        if (formats.fastDate && formats.fastDate->text(sample.date(), sample.time()) != localeDate)
             formats.fastDate.reset();
-        text.clear();
-        if (formats.fastTime && (!formats.fastTime->appendTo(text, sample.date(), sample.time()) ||
-                                 text != locale.toString(sample.time(), formats.time)))
-            formats.fastTime.reset();
+        if (formats.fastDateTime && formats.fastDateTime->text(sample.date(), sample.time()) !=
+                                        localeDate + u' ' + locale.toString(sample.time(), time))
+            formats.fastDateTime.reset();
     }
     return formats;
 }
@@ -316,15 +314,15 @@ QString dateTimeText(QDate date, QTime time, const QLocale& locale)
 {
     const DateTimeFormats& formats = dateTimeFormats(locale);
     const bool withTime = time.hour() != 0 || time.minute() != 0 || time.second() != 0;
-    QString text;
-    text.reserve(24);
-    if (!formats.fastDate || !formats.fastDate->appendTo(text, date, time))
-        text = localeDateText(locale, date);
-    if (!withTime)
-        return text;
-    text += u' ';
-    if (!formats.fastTime || !formats.fastTime->appendTo(text, date, time))
-        text += locale.toString(time, formats.time);
+    const std::optional<NumericPattern>& fast = withTime ? formats.fastDateTime : formats.fastDate;
+    if (fast) {
+        if (auto text = fast->text(date, time))
+            return std::move(*text);
+    }
+    std::optional<QString> fastDate = formats.fastDate ? formats.fastDate->text(date, time) : std::nullopt;
+    QString text = fastDate ? std::move(*fastDate) : localeDateText(locale, date);
+    if (withTime)
+        text += u' ' + locale.toString(time, formats.time);
     return text;
 }
 
