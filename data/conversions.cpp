@@ -314,11 +314,11 @@ QString dateTimeText(QDate date, QTime time, const QLocale& locale)
 {
     const DateTimeFormats& formats = dateTimeFormats(locale);
     const bool withTime = time.hour() != 0 || time.minute() != 0 || time.second() != 0;
-    const std::optional<NumericPattern>& fast = withTime ? formats.fastDateTime : formats.fastDate;
-    if (fast) {
-        if (auto text = fast->text(date, time))
+    if (withTime && formats.fastDateTime) {
+        if (auto text = formats.fastDateTime->text(date, time))
             return std::move(*text);
     }
+    // The date alone, or a time with no pattern of its own: the date by its pattern where it has one.
     std::optional<QString> fastDate = formats.fastDate ? formats.fastDate->text(date, time) : std::nullopt;
     QString text = fastDate ? std::move(*fastDate) : localeDateText(locale, date);
     if (withTime)
