@@ -3,10 +3,12 @@
 
 #include "data/errors.h"
 #include "datafile/backup.h"
+#include "datafile/partialfile.h"
 #include "forms/guard.h"
 
 #include <QDateTime>
 #include <QEvent>
+#include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -39,6 +41,9 @@ void AutomaticBackup::start()
     m_thread = std::thread([this, path = m_dataPath, now = QDateTime::currentDateTime()] {
         QString failure;
         try {
+            // What an interrupted write of an earlier run left behind; never a file of this run.
+            datafile::removeStalePartials(QFileInfo(path).absolutePath(), m_started);
+            datafile::removeStalePartials(datafile::backupFolder(path), m_started);
             datafile::automaticBackup(path, now);
         } catch (const std::exception& e) {
             failure = describeException(e);

@@ -1,6 +1,7 @@
 // The automatic backup: started once the main window has painted, run off the GUI thread, a failure reported once.
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <thread>
@@ -29,5 +30,6 @@ private:
 
     QWidget* m_window;
     QString m_dataPath;
+    QDateTime m_started = QDateTime::currentDateTime();
     std::thread m_thread;
 };

@@ -6,6 +6,7 @@
 #include "datafile/backup.h"
 #include "datafile/csv.h"
 #include "datafile/datafile.h"
+#include "datafile/partialfile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -13,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstdio>
 #include <unistd.h>
 
@@ -68,6 +68,14 @@ int usageError(const QString& text)
     return Usage;
 }
 
+// A change that was made but whose last sync failed is a success with a warning: failing would say nothing changed.
+void sayDurability(datafile::Durability durability)
+{
+    if (durability == datafile::Durability::MaybeNotOnDisk)
+        say(QStringLiteral("注意：改动已经完成，但最后一次写入磁盘时出错，它可能还没有完全保存到磁盘上；"
+                           "请不要马上关机，并检查磁盘。"));
+}
+
 int check(const QString& dataPath)
 {
     const datafile::Summary summary = datafile::check(dataPath);
@@ -87,15 +95,17 @@ int check(const QString& dataPath)
 
 int backup(const QString& dataPath, const QString& target, bool force)
 {
+    datafile::checkTarget(target, dataPath);
     if (QFileInfo::exists(target) && !force) {
         say(QStringLiteral("文件“%1”已经存在，没有改动它；要覆盖请加上 --force。").arg(target));
         return Failed;
     }
-    const datafile::Summary copied = datafile::writeBackup(dataPath, target);
+    const datafile::WrittenBackup written = datafile::writeBackup(dataPath, target);
     say(QStringLiteral("已把“%1”备份到“%2”并检查通过：日记 %3 条，内容版本 %4。")
             .arg(dataPath, target)
-            .arg(copied.rows(QStringLiteral("rj")))
-            .arg(copied.contentVersion));
+            .arg(written.copied.rows(QStringLiteral("rj")))
+            .arg(written.copied.contentVersion));
+    sayDurability(written.durability);
     return Done;
 }
 
@@ -112,6 +122,7 @@ int restore(const QString& dataPath, const QString& source)
                 .arg(result.firstTime, result.lastTime));
     else
         say(QStringLiteral("已从“%1”恢复“%2”：没有日记。").arg(source, dataPath));
+    sayDurability(result.durability);
     return Done;
 }
 
@@ -122,34 +133,36 @@ int exportCsv(const QString& dataPath, const QString& target, bool force)
         if (!out.open(stdout, QIODevice::WriteOnly))
             throw DataError(QStringLiteral("无法写入标准输出"));
         const qint64 count = datafile::exportCsv(dataPath, out);
+        if (!out.flush())
+            throw DataError(QStringLiteral("无法写入标准输出"));
         out.close();
         say(QStringLiteral("已导出 %1 条日记。").arg(count));
         return Done;
     }
+    datafile::checkTarget(target, dataPath);
     if (QFileInfo::exists(target) && !force) {
         say(QStringLiteral("文件“%1”已经存在，没有改动它；要覆盖请加上 --force。").arg(target));
         return Failed;
     }
-    // Written whole or not at all; a diary is private, so only its owner may read it.
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        throw DataError(QStringLiteral("无法写入文件“%1”：%2").arg(target, out.errorString()));
-    out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const qint64 count = datafile::exportCsv(dataPath, out);
-    if (!out.commit())
-        throw DataError(QStringLiteral("无法写入文件“%1”：%2").arg(target, out.errorString()));
-    say(QStringLiteral("已把 %1 条日记导出到“%2”。").arg(count).arg(target));
+    const datafile::ExportResult result = datafile::exportCsvFile(dataPath, target);
+    say(QStringLiteral("已把 %1 条日记导出到“%2”。").arg(result.entries).arg(target));
+    sayDurability(result.durability);
     return Done;
 }
 
 int importCsv(const QString& dataPath, const QString& source)
 {
     QFile in;
+    if (source != u'-' && QFileInfo(source).isDir())
+        throw DataError(QStringLiteral("“%1”是一个文件夹，不是 CSV 文件").arg(source));
     const bool opened =
         source == u'-' ? in.open(stdin, QIODevice::ReadOnly) : (in.setFileName(source), in.open(QIODevice::ReadOnly));
     if (!opened)
-        throw DataError(QStringLiteral("无法读取文件“%1”：%2").arg(source, in.errorString()));
+        throw DataError(QFileInfo::exists(source) ? QStringLiteral("没有权限读取文件“%1”").arg(source)
+                                                  : QStringLiteral("找不到文件“%1”").arg(source));
     const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        throw DataError(QStringLiteral("读取文件“%1”时出错").arg(source));
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
     QElapsedTimer clock;
     clock.start();
@@ -169,6 +182,7 @@ int importCsv(const QString& dataPath, const QString& source)
         const datafile::ImportResult result = datafile::importCsv(dataPath, bytes, source, progress);
         ended();
         say(QStringLiteral("已导入 %1 条日记，跳过 %2 条日记中已有的条目。").arg(result.added).arg(result.skipped));
+        sayDurability(result.durability);
     } catch (...) {
         ended();
         throw;
@@ -178,18 +192,16 @@ int importCsv(const QString& dataPath, const QString& source)
 
 } // namespace
 
-bool wanted(int argc, char** argv)
+bool wanted(int argc, char**)
 {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArrayView argument(argv[i]);
-        if (argument.startsWith("--") || argument == "-h" || argument == "-v" || argument == "-?")
-            return true;
-    }
-    return false;
+    // Every argument is for the command line: one that is not a known option is a usage error there, never a reason
+    // to open the window.
+    return argc > 1;
 }
 
 int run(int argc, char** argv)
 {
+    const QDateTime started = QDateTime::currentDateTime();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tevu"));
 
@@ -221,7 +233,14 @@ int run(int argc, char** argv)
         return Done;
     }
     if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("多余的参数：%1").arg(parser.positionalArguments().join(u' ')));
+        return usageError(QStringLiteral("不认识的参数：%1（选项以 -- 开头，例如 --check）")
+                              .arg(parser.positionalArguments().join(u' ')));
+    // A value that is itself an option means that the file name was forgotten: "--export-csv --force".
+    for (const QCommandLineOption* withValue : {&data, &backupOption, &restoreOption, &exportOption, &importOption})
+        for (const QString& value : parser.values(*withValue))
+            if (value.startsWith(QStringLiteral("--")))
+                return usageError(
+                    QStringLiteral("--%1 后面缺少文件名（“%2”是一个选项）").arg(withValue->names().first(), value));
     const QList<const QCommandLineOption*> commands{&checkOption, &backupOption, &restoreOption, &exportOption,
                                                     &importOption};
     const QCommandLineOption* command = nullptr;
@@ -243,13 +262,19 @@ int run(int argc, char** argv)
     if (parser.values(data).size() > 1)
         return usageError(QStringLiteral("--data 只能给一次。"));
 
-    const QString dataPath = parser.isSet(data)
-                                 ? QFileInfo(parser.value(data)).absoluteFilePath()
-                                 : QDir(QCoreApplication::applicationDirPath()).filePath(Connection::fileName());
+    if (parser.isSet(data) && parser.value(data).isEmpty())
+        return usageError(QStringLiteral("--data 后面的文件名是空的。"));
+    // Links followed: what a command writes reaches the real file, never a new file in the link's place.
+    const QString dataPath = datafile::realPath(
+        parser.isSet(data) ? parser.value(data)
+                           : QDir(QCoreApplication::applicationDirPath()).filePath(Connection::fileName()));
     const QString argument = command->valueName().isEmpty() ? QString() : parser.value(*command);
     if (command->valueName().size() && argument.isEmpty())
         return usageError(QStringLiteral("--%1 后面的文件名是空的。").arg(command->names().first()));
     try {
+        // What an interrupted backup, restore, export or upgrade of an earlier run left behind.
+        datafile::removeStalePartials(QFileInfo(dataPath).absolutePath(), started);
+        datafile::removeStalePartials(datafile::backupFolder(dataPath), started);
         if (command == &checkOption)
             return check(dataPath);
         if (command == &backupOption)

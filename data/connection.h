@@ -4,6 +4,7 @@
 #include "data/sqlite.h"
 
 #include <QString>
+#include <optional>
 
 class Connection {
 public:
@@ -23,14 +24,14 @@ public:
     void openDatabase();
     void connect();
     void disconnect();
-    bool connected() const { return m_db != nullptr; }
+    bool connected() const { return static_cast<bool>(m_db); }
     // True when the file is set up to keep every posted row across a crash or power cut.
     bool durable() const;
 
     sqlite3* handle() const { return m_db.get(); }
 
     // Milliseconds that a statement waits for another program's lock before it gives up.
-    static constexpr int busyTimeoutMs = 5000;
+    static constexpr int busyTimeoutMs = sqlite::busyTimeoutMs;
 
 private:
     QString m_folder;
@@ -42,12 +43,8 @@ private:
 class Transaction {
 public:
     explicit Transaction(Connection& connection);
-    ~Transaction();
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
     void commit();
 
 private:
-    Connection& m_connection;
-    bool m_open = false;
+    std::optional<sqlite::Transaction> m_transaction;
 };

@@ -3,9 +3,12 @@
 
 #include "data/errors.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace sqlite {
 
@@ -111,10 +114,91 @@ Database open(const QString& path, OpenMode mode)
     }
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
-    Database db(raw);
+    Database db(raw, path);
     if (rc != SQLITE_OK)
         throw DataError(describe(rc, raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QString(), path), rc & 0xff, rc);
     return db;
+}
+
+namespace {
+
+Database openWithSettings(const QString& path, Access access)
+{
+    Database db = open(path, access == Access::Write ? OpenMode::ReadWrite : OpenMode::ReadOnly);
+    sqlite3_busy_timeout(db.get(), busyTimeoutMs);
+    sqlite3_extended_result_codes(db.get(), 1);
+    exec(db.get(), QStringLiteral("PRAGMA trusted_schema=OFF"), path);
+    exec(db.get(), QStringLiteral("PRAGMA cell_size_check=ON"), path);
+    // Reading the schema is what tells a database from any other file, and what rolls back an interrupted write.
+    exec(db.get(), QStringLiteral("SELECT count(*) FROM sqlite_master"), path);
+    return db;
+}
+
+bool writable(const QString& path)
+{
+    // The journal is deleted from the folder, so rolling it back needs both.
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0 &&
+           ::access(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), W_OK) == 0;
+}
+
+} // namespace
+
+Database openDataFile(const QString& path, Access access)
+{
+    const QFileInfo info(path);
+    // Checked first so that the user reads what is wrong rather than the engine's generic "cannot open".
+    if (!info.exists()) {
+        if (!QFileInfo(info.absolutePath()).isDir() || QFileInfo(info.absolutePath()).isExecutable())
+            throw DataError(QStringLiteral("找不到数据库文件“%1”").arg(path), SQLITE_CANTOPEN, SQLITE_CANTOPEN);
+        throw DataError(QStringLiteral("没有权限进入文件夹“%1”，无法打开数据库文件").arg(info.absolutePath()),
+                        SQLITE_PERM, SQLITE_PERM);
+    }
+    if (info.isDir())
+        throw DataError(QStringLiteral("“%1”是一个文件夹，不是数据库文件").arg(path), SQLITE_CANTOPEN, SQLITE_CANTOPEN);
+    const auto attempt = [&] {
+        Database db = openWithSettings(path, access);
+        if (access == Access::Write) {
+            exec(db.get(), QStringLiteral("PRAGMA journal_mode=DELETE"), path);
+            // EXTRA, not FULL: FULL leaves the deletion of the journal unsynced, and a journal that comes back after
+            // a power cut rolls back the entry that was just reported saved.
+            exec(db.get(), QStringLiteral("PRAGMA synchronous=EXTRA"), path);
+        }
+        return db;
+    };
+    try {
+        return attempt();
+    } catch (const DataError& e) {
+        if (e.extendedCode() != SQLITE_READONLY_ROLLBACK)
+            throw;
+    }
+    // A read-only connection cannot roll back what an interrupted write left; a writing one does so on its first read.
+    if (!writable(path))
+        throw DataError(QStringLiteral("上次对数据库文件“%1”的保存被中断，而这个文件（或它所在的文件夹）是只读的，"
+                                       "无法恢复到中断前的状态；请让它可写后再试")
+                            .arg(path),
+                        SQLITE_READONLY, SQLITE_READONLY_ROLLBACK);
+    openWithSettings(path, Access::Write);
+    return attempt();
+}
+
+Transaction::Transaction(const Database& db) : Transaction(db.get(), db.path()) {}
+
+Transaction::Transaction(sqlite3* db, const QString& path) : m_db(db), m_path(path)
+{
+    exec(m_db, QStringLiteral("BEGIN IMMEDIATE"), m_path);
+    m_open = true;
+}
+
+Transaction::~Transaction()
+{
+    if (m_open && !sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Transaction::commit()
+{
+    exec(m_db, QStringLiteral("COMMIT"), m_path);
+    m_open = false;
 }
 
 namespace {
@@ -174,6 +258,14 @@ void Statement::bind(int index, const QVariant& value)
         }
         }
     }
+    if (rc != SQLITE_OK)
+        fail(m_db, rc, m_path);
+}
+
+void Statement::bindUtf8(int index, QByteArrayView text)
+{
+    const int rc = sqlite3_bind_text64(m_stmt.get(), index, text.data() ? text.data() : "",
+                                       static_cast<sqlite3_uint64>(text.size()), SQLITE_STATIC, SQLITE_UTF8);
     if (rc != SQLITE_OK)
         fail(m_db, rc, m_path);
 }

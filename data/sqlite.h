@@ -22,12 +22,52 @@ struct CloseDatabase {
 struct FinalizeStatement {
     void operator()(sqlite3_stmt* statement) const;
 };
-// A connection that closes itself.
-using Database = std::unique_ptr<sqlite3, CloseDatabase>;
+// A connection that closes itself and knows the file it is on.
+class Database {
+public:
+    Database() = default;
+    Database(sqlite3* db, QString path) : m_db(db), m_path(std::move(path)) {}
+
+    sqlite3* get() const { return m_db.get(); }
+    const QString& path() const { return m_path; }
+    void reset() { m_db.reset(); }
+    explicit operator bool() const { return m_db != nullptr; }
+
+private:
+    std::unique_ptr<sqlite3, CloseDatabase> m_db;
+    QString m_path;
+};
 
 enum class OpenMode { ReadOnly, ReadWrite, Create };
 // Opens the file at `path`; only OpenMode::Create makes a file that is not there. Throws DataError naming the file.
 Database open(const QString& path, OpenMode mode);
+
+enum class Access { Read, Write };
+// Opens an existing data file, or any file that is to be read as one, with the program's settings: never created,
+// waits out other programs' locks, no function of the file's own schema trusted, cells checked, and for writing
+// rollback journal with every commit synced. A journal left by an interrupted write is rolled back first whenever
+// the file can be written, so that reading it never depends on how the last writer ended. Throws DataError naming
+// the file: missing, a folder, not a database, read-only with an interrupted write.
+Database openDataFile(const QString& path, Access access);
+
+// Milliseconds that a statement waits for another program's lock before it gives up.
+inline constexpr int busyTimeoutMs = 5000;
+
+// Writes several statements as one: BEGIN IMMEDIATE at construction, rolled back unless committed.
+class Transaction {
+public:
+    explicit Transaction(const Database& db);
+    explicit Transaction(sqlite3* db, const QString& path);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    sqlite3* m_db;
+    QString m_path;
+    bool m_open = false;
+};
 
 // One column of the current row as the engine holds it; `utf8` points into the engine's memory and lasts until the
 // statement steps, resets or ends.
@@ -43,6 +83,8 @@ public:
     Statement(sqlite3* db, const QString& sql, const QString& path);
 
     void bind(int index, const QVariant& value);
+    // UTF-8 text that lives until the statement is reset: bound without a copy.
+    void bindUtf8(int index, QByteArrayView text);
     // True while a row is available.
     bool step();
     void reset();

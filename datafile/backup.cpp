@@ -7,10 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +15,8 @@
 namespace datafile {
 
 namespace {
+
+const QString namePattern = QStringLiteral("yyyyMMdd-HHmmss");
 
 // data-yyyyMMdd-HHmmss.Mdb, ASCII digits; checked by hand, since the check runs in every start-up's automatic
 // backup and a regular expression would load its engine for it.
@@ -48,15 +47,6 @@ void copyPages(sqlite3* from, sqlite3* to, const QString& toPath)
         sqlite::fail(to, rc, toPath);
 }
 
-void syncFolder(const QString& folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 bool makeFolder(const QString& folder)
 {
     if (QFileInfo(folder).isDir())
@@ -64,6 +54,101 @@ bool makeFolder(const QString& folder)
     if (!QDir().mkpath(QFileInfo(folder).absolutePath()))
         return false;
     return ::mkdir(QFile::encodeName(folder).constData(), 0700) == 0 || QFileInfo(folder).isDir();
+}
+
+void ensureFolder(const QString& folder)
+{
+    if (!makeFolder(folder))
+        throw DataError(QStringLiteral("无法创建文件夹“%1”（%2）")
+                            .arg(folder, errno == EACCES || errno == EPERM ? QStringLiteral("没有权限")
+                                         : errno == ENOSPC                 ? QStringLiteral("磁盘已满")
+                                         : errno == EROFS                  ? QStringLiteral("文件系统是只读的")
+                                                          : QStringLiteral("系统错误 %1").arg(errno)));
+}
+
+// `prefix-yyyyMMdd-HHmmss.Mdb` in `folder` that does not exist yet: two within one second keep both.
+QString freeName(const QString& folder, const QString& prefix, const QDateTime& now)
+{
+    QDateTime when = now;
+    QString target;
+    do {
+        target = QDir(folder).filePath(QStringLiteral("%1-%2.Mdb").arg(prefix, when.toString(namePattern)));
+        when = when.addSecs(1);
+    } while (QFileInfo::exists(target) || QFileInfo(target).isSymLink());
+    return target;
+}
+
+QStringList tablesOf(sqlite3* db, const QString& schema, const QString& path)
+{
+    sqlite::Statement names(
+        db, QStringLiteral("SELECT name FROM \"%1\".sqlite_master WHERE type = 'table' ORDER BY rowid").arg(schema),
+        path);
+    QStringList out;
+    while (names.step())
+        out << names.value(0).toString();
+    return out;
+}
+
+QString quotedName(const QString& name)
+{
+    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+// Replaces the known tables of `main` with those of the attached `restored`, their rows with their keys, their
+// indexes too. Tables only the data file has and the program does not know are left as they are.
+void replaceTables(sqlite3* db, const QString& dataPath, const QString& sourcePath)
+{
+    QStringList known;
+    for (const TableShape& shape : tables())
+        known << shape.table;
+    known << optionalTables();
+    const QStringList present = tablesOf(db, QStringLiteral("main"), dataPath);
+    for (const QString& table : known)
+        if (present.contains(table))
+            sqlite::exec(db, QStringLiteral("DROP TABLE main.%1").arg(quotedName(table)), dataPath);
+    QStringList created;
+    {
+        sqlite::Statement schema(db,
+                                 QStringLiteral("SELECT type, name, tbl_name, sql FROM restored.sqlite_master "
+                                                "WHERE sql IS NOT NULL ORDER BY type = 'index', rowid"),
+                                 sourcePath);
+        QList<QStringList> objects;
+        while (schema.step())
+            objects.push_back({schema.value(0).toString(), schema.value(1).toString(), schema.value(2).toString(),
+                               schema.value(3).toString()});
+        for (const QStringList& object : objects)
+            if (known.contains(object[2])) {
+                sqlite::exec(db, object[3], dataPath);
+                if (object[0] == u"table")
+                    created << object[1];
+            }
+    }
+    for (const QString& table : created) {
+        QStringList columns{QStringLiteral("rowid")};
+        {
+            sqlite::Statement info(db, QStringLiteral("PRAGMA restored.table_info(%1)").arg(quotedName(table)),
+                                   sourcePath);
+            while (info.step())
+                columns << quotedName(info.value(1).toString());
+        }
+        sqlite::exec(db,
+                     QStringLiteral("INSERT INTO main.%1(%2) SELECT %2 FROM restored.%1 ORDER BY rowid")
+                         .arg(quotedName(table), columns.join(u',')),
+                     dataPath);
+    }
+}
+
+struct DiaryRange {
+    QString first;
+    QString last;
+};
+
+DiaryRange diaryRange(sqlite3* db, const QString& path)
+{
+    sqlite::Statement range(db, QStringLiteral("SELECT min(time), max(time) FROM rj"), path);
+    if (!range.step())
+        return {};
+    return {range.value(0).toString(), range.value(1).toString()};
 }
 
 } // namespace
@@ -75,7 +160,7 @@ QString backupFolder(const QString& dataPath)
 
 QString automaticBackupName(const QDateTime& when)
 {
-    return QStringLiteral("data-%1.Mdb").arg(when.toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    return QStringLiteral("data-%1.Mdb").arg(when.toString(namePattern));
 }
 
 QStringList automaticBackups(const QString& folder)
@@ -88,7 +173,7 @@ QStringList automaticBackups(const QString& folder)
     return names;
 }
 
-Summary writeBackup(const QString& source, const QString& target)
+WrittenBackup writeBackup(const QString& source, const QString& target)
 {
     const QFileInfo targetInfo(target);
     if (targetInfo.isDir())
@@ -97,85 +182,119 @@ Summary writeBackup(const QString& source, const QString& target)
     if (!QFileInfo(folder).isDir())
         throw DataError(QStringLiteral("文件夹“%1”不存在").arg(folder));
 
-    const sqlite::Database from = open(source, false);
+    const sqlite::Database from = sqlite::openDataFile(source, sqlite::Access::Read);
     // One read transaction for the counts and the copy: both see the same moment of the file.
     sqlite::exec(from.get(), QStringLiteral("BEGIN"), source);
     const QList<TableCount> counts = countRows(from.get(), source);
 
     // Created owner-only before anything is written into it; removed unless it is moved into place.
-    QTemporaryFile partial(QDir(folder).filePath(u'.' + targetInfo.fileName() + QStringLiteral(".XXXXXX")));
-    if (!partial.open())
-        throw DataError(QStringLiteral("无法在文件夹“%1”中创建文件：%2").arg(folder, partial.errorString()));
-    const QString partialPath = partial.fileName();
+    PartialFile partial(target);
+    WrittenBackup written;
     {
-        sqlite::Database to = open(partialPath, true);
+        sqlite::Database to = sqlite::open(partial.path(), sqlite::OpenMode::ReadWrite);
+        sqlite3_extended_result_codes(to.get(), 1);
         // The copy is synced as a whole below; a journal would only double the writing.
-        sqlite::exec(to.get(), QStringLiteral("PRAGMA journal_mode=OFF"), partialPath);
-        sqlite::exec(to.get(), QStringLiteral("PRAGMA synchronous=OFF"), partialPath);
+        sqlite::exec(to.get(), QStringLiteral("PRAGMA journal_mode=OFF"), partial.path());
+        sqlite::exec(to.get(), QStringLiteral("PRAGMA synchronous=OFF"), partial.path());
         copyPages(from.get(), to.get(), target);
         sqlite::exec(from.get(), QStringLiteral("COMMIT"), source);
-        Summary copied;
+        // A source in write-ahead mode gives its mode to the copy; the program's files keep a rollback journal.
+        sqlite::exec(to.get(), QStringLiteral("PRAGMA journal_mode=DELETE"), partial.path());
         try {
-            copied = inspect(to.get(), partialPath);
+            written.copied = inspect(to.get(), partial.path());
         } catch (const DataError& e) {
             throw DataError(QStringLiteral("备份“%1”没有通过检查：%2").arg(target, e.message()));
         }
         for (const TableCount& count : counts)
-            if (copied.rows(count.table) != count.rows)
+            if (written.copied.rows(count.table) != count.rows)
                 throw DataError(QStringLiteral("备份“%1”的表“%2”有 %3 行，原文件有 %4 行")
                                     .arg(target, count.table)
-                                    .arg(copied.rows(count.table))
+                                    .arg(written.copied.rows(count.table))
                                     .arg(count.rows));
-        to.reset();
-        if (::fsync(partial.handle()) != 0)
-            throw DataError(QStringLiteral("无法把备份“%1”写入磁盘").arg(target));
-        if (::rename(QFile::encodeName(partialPath).constData(), QFile::encodeName(target).constData()) != 0)
-            throw DataError(
-                QStringLiteral("无法把备份写成“%1”：%2").arg(target, QString::fromLocal8Bit(strerror(errno))));
-        partial.setAutoRemove(false);
-        syncFolder(folder);
-        return copied;
     }
+    written.durability = partial.commit();
+    return written;
 }
 
-AutomaticResult automaticBackup(const QString& dataPath, const QDateTime& now, bool evenIfDoneToday)
+void rotate(const QString& folder, const QDateTime& now, const QStringList& keep)
+{
+    const QString newestAllowed = automaticBackupName(now);
+    QStringList counted;
+    for (const QString& path : automaticBackups(folder))
+        if (QFileInfo(path).fileName() <= newestAllowed || keep.contains(path))
+            counted << path;
+    for (qsizetype i = 0; i + keptBackups < counted.size(); ++i)
+        if (!keep.contains(counted[i]))
+            QFile::remove(counted[i]);
+}
+
+AutomaticResult automaticBackup(const QString& dataPath, const QDateTime& now)
 {
     if (::access(QFile::encodeName(dataPath).constData(), W_OK) != 0)
         return {AutomaticOutcome::ReadOnly, {}};
     const QString folder = backupFolder(dataPath);
     try {
-        QStringList existing = automaticBackups(folder);
-        const QString today = QStringLiteral("data-%1-").arg(now.toString(QStringLiteral("yyyyMMdd")));
-        if (!evenIfDoneToday && !existing.isEmpty() && QFileInfo(existing.last()).fileName().startsWith(today))
-            return {AutomaticOutcome::AlreadyToday, {}};
+        for (const QString& existing : automaticBackups(folder))
+            if (QFileInfo(existing).lastModified().date() == now.date())
+                return {AutomaticOutcome::AlreadyToday, {}};
         // A file that is plainly no Tevu data file is reported before anything is made beside it.
-        checkShape(open(dataPath, false).get(), dataPath);
-        if (!makeFolder(folder))
-            throw DataError(QStringLiteral("无法创建文件夹：%1").arg(QString::fromLocal8Bit(strerror(errno))));
-        QDateTime when = now;
-        QString target = QDir(folder).filePath(automaticBackupName(when));
-        // Two backups within one second (a restore right after another) keep both.
-        while (QFileInfo::exists(target)) {
-            when = when.addSecs(1);
-            target = QDir(folder).filePath(automaticBackupName(when));
-        }
+        checkShape(sqlite::openDataFile(dataPath, sqlite::Access::Read).get(), dataPath);
+        ensureFolder(folder);
+        const QString target = freeName(folder, QStringLiteral("data"), now);
         writeBackup(dataPath, target);
-        existing = automaticBackups(folder);
-        for (qsizetype i = 0; i + keptBackups < existing.size(); ++i)
-            QFile::remove(existing[i]);
+        rotate(folder, now, {target});
         return {AutomaticOutcome::Written, target};
     } catch (const std::exception& e) {
         throw DataError(QStringLiteral("无法在文件夹“%1”中写入自动备份：%2").arg(folder, describeException(e)));
     }
 }
 
-RestoreResult restore(const QString& dataPath, const QString& backupPath, const QDateTime& now)
+QString safetyCopy(const QString& dataPath, const QString& why, const QDateTime& now)
 {
-    if (QFileInfo::exists(dataPath) &&
-        QFileInfo(dataPath).canonicalFilePath() == QFileInfo(backupPath).canonicalFilePath())
-        throw DataError(QStringLiteral("“%1”就是数据文件本身，不能用它恢复").arg(backupPath));
+    const QString folder = backupFolder(dataPath);
     try {
-        check(backupPath);
+        ensureFolder(folder);
+        const QString target = freeName(folder, why, now);
+        writeBackup(dataPath, target);
+        return target;
+    } catch (const std::exception& e) {
+        throw DataError(QStringLiteral("无法在文件夹“%1”中保存数据文件原来的样子，数据文件没有改动：%2")
+                            .arg(folder, describeException(e)));
+    }
+}
+
+Durability commitChecked(sqlite::Transaction& transaction, const sqlite::Database& db,
+                         const std::function<bool(sqlite3*)>& made)
+{
+    try {
+        transaction.commit();
+        return Durability::OnDisk;
+    } catch (const DataError&) {
+        // Still inside the transaction: the commit did not get through and the guard rolls it back.
+        if (!sqlite3_get_autocommit(db.get()))
+            throw;
+        bool there = false;
+        try {
+            const sqlite::Database fresh = sqlite::openDataFile(db.path(), sqlite::Access::Read);
+            there = made(fresh.get());
+        } catch (const DataError&) {
+        }
+        if (!there)
+            throw;
+        return Durability::MaybeNotOnDisk;
+    }
+}
+
+RestoreResult restore(const QString& givenDataPath, const QString& backupPath, const QDateTime& now)
+{
+    const QString dataPath = realPath(givenDataPath);
+    if (sameFile(dataPath, backupPath))
+        throw DataError(QStringLiteral("“%1”就是数据文件本身，不能用它恢复").arg(backupPath));
+    Summary source;
+    try {
+        const sqlite::Database from = sqlite::openDataFile(backupPath, sqlite::Access::Read);
+        source = inspect(from.get(), backupPath);
+        checkNothingForeign(from.get(), backupPath);
     } catch (const DataError& e) {
         throw DataError(QStringLiteral("“%1”不能用来恢复，数据文件没有改动：%2").arg(backupPath, e.message()));
     }
@@ -183,47 +302,61 @@ RestoreResult restore(const QString& dataPath, const QString& backupPath, const 
     RestoreResult result;
     if (!QFileInfo::exists(dataPath)) {
         // Nothing to keep and no program can have it open: a checked copy made in place.
-        writeBackup(backupPath, dataPath);
+        result.durability = writeBackup(backupPath, dataPath).durability;
     } else {
         if (::access(QFile::encodeName(dataPath).constData(), W_OK) != 0)
             throw DataError(QStringLiteral("数据库文件“%1”是只读的，无法恢复").arg(dataPath));
-        bool sound = true;
+        sqlite::Database to;
         try {
-            check(dataPath);
+            to = sqlite::openDataFile(dataPath, sqlite::Access::Write);
+            checkShape(to.get(), dataPath);
         } catch (const DataError& e) {
             // Only a file that is plainly not a sound Tevu file is replaced whole; a lock or a read error is reported.
             if (e.code() != SQLITE_CORRUPT && e.code() != SQLITE_NOTADB && e.code() != 0)
                 throw;
-            sound = false;
+            to.reset();
         }
-        if (sound) {
-            result.safetyCopy = automaticBackup(dataPath, now, true).path;
-            const sqlite::Database from = open(backupPath, false);
-            const sqlite::Database to = open(dataPath, true);
-            sqlite::exec(to.get(), QStringLiteral("PRAGMA synchronous=EXTRA"), dataPath);
-            copyPages(from.get(), to.get(), dataPath);
+        if (to) {
+            {
+                sqlite::Statement attach(to.get(), QStringLiteral("ATTACH ? AS restored"), dataPath);
+                attach.bind(1, QFileInfo(backupPath).absoluteFilePath());
+                attach.step();
+            }
+            // From here until the commit no other program writes to the file: the safety copy holds every entry saved
+            // before, and every save after waits for the restored file.
+            sqlite::Transaction transaction(to);
+            result.safetyCopy = safetyCopy(dataPath, QStringLiteral("before-restore"), now);
+            replaceTables(to.get(), dataPath, backupPath);
+            sqlite::exec(to.get(), QStringLiteral("PRAGMA main.user_version = %1").arg(source.contentVersion),
+                         dataPath);
+            result.durability = commitChecked(transaction, to, [&](sqlite3* fresh) {
+                return countRows(fresh, dataPath) == source.counts &&
+                       contentVersion(fresh, dataPath) == source.contentVersion;
+            });
+            sqlite::exec(to.get(), QStringLiteral("DETACH restored"), dataPath);
         } else {
-            // A damaged file cannot take pages from the online backup, and no program can be using it: its bytes are
-            // kept as they are (outside the rotation's name pattern, so never removed), then it is replaced whole.
+            // A damaged file cannot be written through the engine, and no program can be using it: its bytes (and its
+            // journal) are kept as they are, outside the rotation's name pattern, so never removed; then it is
+            // replaced whole.
             const QString folder = backupFolder(dataPath);
-            if (!makeFolder(folder))
-                throw DataError(QStringLiteral("无法创建文件夹“%1”").arg(folder));
-            result.safetyCopy = QDir(folder).filePath(
-                QStringLiteral("damaged-%1.Mdb").arg(now.toString(QStringLiteral("yyyyMMdd-HHmmss"))));
-            QFile::remove(result.safetyCopy);
+            ensureFolder(folder);
+            result.safetyCopy = freeName(folder, QStringLiteral("damaged"), now);
             if (!QFile::copy(dataPath, result.safetyCopy))
                 throw DataError(QStringLiteral("无法把原来的文件保存为“%1”，数据文件没有改动").arg(result.safetyCopy));
             QFile::setPermissions(result.safetyCopy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-            writeBackup(backupPath, dataPath);
+            const QString journal = dataPath + QStringLiteral("-journal");
+            if (QFileInfo::exists(journal) &&
+                ::rename(QFile::encodeName(journal).constData(),
+                         QFile::encodeName(result.safetyCopy + QStringLiteral("-journal")).constData()) != 0)
+                throw DataError(QStringLiteral("无法移开原来的日志文件“%1”，数据文件没有改动").arg(journal));
+            result.durability = writeBackup(backupPath, dataPath).durability;
         }
     }
-    const sqlite::Database restored = open(dataPath, false);
+    const sqlite::Database restored = sqlite::openDataFile(dataPath, sqlite::Access::Read);
     result.restored = inspect(restored.get(), dataPath);
-    sqlite::Statement range(restored.get(), QStringLiteral("SELECT min(time), max(time) FROM rj"), dataPath);
-    if (range.step()) {
-        result.firstTime = range.value(0).toString();
-        result.lastTime = range.value(1).toString();
-    }
+    const DiaryRange range = diaryRange(restored.get(), dataPath);
+    result.firstTime = range.first;
+    result.lastTime = range.last;
     return result;
 }
 

@@ -1,23 +1,17 @@
 // CSV export and import of the diary.
 #include "datafile/csv.h"
 
-#include "data/connection.h"
-#include "data/conversions.h"
 #include "data/errors.h"
 #include "data/sqlite.h"
+#include "datafile/backup.h"
 #include "datafile/datafile.h"
 
-#include <QHash>
 #include <QIODevice>
-#include <QList>
 #include <QSet>
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <iconv.h>
-#include <list>
 #include <sqlite3.h>
-#include <vector>
 
 namespace datafile {
 
@@ -33,32 +27,24 @@ void appendNumber(QByteArray& out, double value)
     out.append(buffer, end - buffer);
 }
 
-void appendField(QByteArray& out, const char* data, qsizetype size)
+QByteArrayView columnBytes(sqlite3_stmt* row, int column)
 {
-    const QByteArrayView text(data, size);
-    bool quote = false;
-    for (const char c : text)
-        if (c == ',' || c == '"' || c == '\r' || c == '\n') {
-            quote = true;
-            break;
-        }
-    if (!quote) {
-        out.append(data, size);
-        return;
-    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
+    return text ? QByteArrayView(text, sqlite3_column_bytes(row, column)) : QByteArrayView();
+}
+
+// Always quoted, so that a spreadsheet takes it as text.
+void appendQuoted(QByteArray& out, QByteArrayView text)
+{
     out.append('"');
+    if (needsFormulaGuard(text))
+        out.append('\'');
     for (const char c : text) {
         if (c == '"')
             out.append('"');
         out.append(c);
     }
     out.append('"');
-}
-
-void appendText(QByteArray& out, sqlite3_stmt* row, int column)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
-    appendField(out, text ? text : "", sqlite3_column_bytes(row, column));
 }
 
 // The weight as the export writes it and as duplicates are compared: empty for none.
@@ -72,241 +58,13 @@ void appendWeight(QByteArray& out, sqlite3_stmt* row, int column)
         appendNumber(out, sqlite3_column_double(row, column));
         return;
     default:
-        appendText(out, row, column);
+        out.append(columnBytes(row, column));
     }
 }
 
-// The file as UTF-8 without the mark.
-QByteArray toUtf8(const QByteArray& file, const QString& fileName)
+qint64 writeCsv(const QString& dataPath, const std::function<void(const QByteArray&)>& write)
 {
-    const QByteArrayView mark(bom, 3);
-    if (file.startsWith(mark)) {
-        QByteArray body = file.sliced(3);
-        if (!QByteArrayView(body).isValidUtf8())
-            throw DataError(QStringLiteral("文件“%1”标明是 UTF-8 编码，但其中有无效的字节").arg(fileName));
-        return body;
-    }
-    if (QByteArrayView(file).isValidUtf8())
-        return file;
-    // Qt 6.4 converts no GB encoding by itself; the C library's iconv does.
-    iconv_t gb = iconv_open("UTF-8", "GB18030");
-    if (gb == reinterpret_cast<iconv_t>(-1))
-        throw DataError(QStringLiteral("无法读取 GB18030 编码的文件“%1”").arg(fileName));
-    QByteArray utf8(file.size() * 2 + 4, Qt::Uninitialized);
-    char* in = const_cast<char*>(file.constData());
-    size_t inLeft = static_cast<size_t>(file.size());
-    char* out = utf8.data();
-    size_t outLeft = static_cast<size_t>(utf8.size());
-    const size_t done = iconv(gb, &in, &inLeft, &out, &outLeft);
-    iconv_close(gb);
-    if (done == static_cast<size_t>(-1) || inLeft != 0)
-        throw DataError(QStringLiteral("文件“%1”既不是 UTF-8 也不是 GB18030 编码的文本").arg(fileName));
-    utf8.truncate(utf8.size() - static_cast<qsizetype>(outLeft));
-    return utf8;
-}
-
-// RFC 4180 over UTF-8 bytes, with LF or CRLF line ends and lenient about a quote inside an unquoted field. Unquoted
-// fields are views into the text; quoted ones are unescaped into `owned`.
-class Reader {
-public:
-    Reader(const QByteArray& text, QString fileName) : m_text(text), m_fileName(std::move(fileName)) {}
-
-    // The next record that is not a blank line; false at the end.
-    bool next(QList<QByteArrayView>& fields, qsizetype& line)
-    {
-        const qsizetype size = m_text.size();
-        const char* data = m_text.constData();
-        while (m_at < size) {
-            fields.clear();
-            m_owned.clear();
-            line = m_line;
-            for (;;) {
-                if (m_at < size && data[m_at] == '"') {
-                    const qsizetype openedOn = m_line;
-                    QByteArray field;
-                    ++m_at;
-                    for (;;) {
-                        if (m_at >= size)
-                            throw DataError(QStringLiteral("文件“%1”第 %2 行：引号开始的字段没有结束的引号")
-                                                .arg(m_fileName)
-                                                .arg(openedOn));
-                        const char c = data[m_at];
-                        if (c == '"') {
-                            if (m_at + 1 < size && data[m_at + 1] == '"') {
-                                field += '"';
-                                m_at += 2;
-                                continue;
-                            }
-                            ++m_at;
-                            break;
-                        }
-                        if (c == '\n')
-                            ++m_line;
-                        field += c;
-                        ++m_at;
-                    }
-                    // Anything between the closing quote and the next comma is kept as it stands.
-                    const qsizetype start = m_at;
-                    m_at = endOfField(start);
-                    field.append(data + start, m_at - start);
-                    m_owned.push_back(std::move(field));
-                    fields.push_back(m_owned.back());
-                } else {
-                    const qsizetype start = m_at;
-                    m_at = endOfField(start);
-                    fields.push_back(QByteArrayView(data + start, m_at - start));
-                }
-                if (m_at < size && data[m_at] == ',') {
-                    ++m_at;
-                    continue;
-                }
-                break;
-            }
-            if (m_at < size && data[m_at] == '\r')
-                ++m_at;
-            if (m_at < size && data[m_at] == '\n')
-                ++m_at;
-            ++m_line;
-            if (fields.size() > 1 || !fields.front().trimmed().isEmpty())
-                return true;
-        }
-        return false;
-    }
-
-    // How far through the text, for progress.
-    qsizetype position() const { return m_at; }
-
-private:
-    qsizetype endOfField(qsizetype at) const
-    {
-        const char* data = m_text.constData();
-        while (at < m_text.size() && data[at] != ',' && data[at] != '\n' && data[at] != '\r')
-            ++at;
-        return at;
-    }
-
-    const QByteArray& m_text;
-    QString m_fileName;
-    qsizetype m_at = 0;
-    qsizetype m_line = 1;
-    // Stable addresses for the views handed out: a list of implicitly shared arrays whose data never moves.
-    std::list<QByteArray> m_owned;
-};
-
-// Reads up to `most` ASCII digits (at least `least`); -1 when there are fewer.
-template <class Text> int digits(const Text& text, qsizetype& at, int least, int most)
-{
-    int value = 0;
-    int count = 0;
-    while (at < text.size() && count < most && text[at] >= '0' && text[at] <= '9') {
-        value = value * 10 + (text[at] - '0');
-        ++at;
-        ++count;
-    }
-    return count >= least ? value : -1;
-}
-
-void putDigits(char* out, int value, int width)
-{
-    for (int i = width - 1; i >= 0; --i) {
-        out[i] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    }
-}
-
-// The stored form "yyyy-MM-dd HH:mm:ss.zzz" of a time a spreadsheet writes; false when it does not read.
-bool storedTime(QByteArrayView text, char (&out)[24])
-{
-    text = text.trimmed();
-    qsizetype at = 0;
-    const int year = digits(text, at, 4, 4);
-    if (year < 0 || at >= text.size() || (text[at] != '-' && text[at] != '/'))
-        return false;
-    const char separator = text[at++];
-    const int month = digits(text, at, 1, 2);
-    if (month < 0 || at >= text.size() || text[at++] != separator)
-        return false;
-    const int day = digits(text, at, 1, 2);
-    int hour = 0, minute = 0, second = 0, ms = 0;
-    if (day < 0)
-        return false;
-    if (at < text.size()) {
-        if (text[at] != ' ' && text[at] != 'T')
-            return false;
-        while (at < text.size() && (text[at] == ' ' || text[at] == 'T'))
-            ++at;
-        hour = digits(text, at, 1, 2);
-        if (hour < 0 || at >= text.size() || text[at++] != ':')
-            return false;
-        minute = digits(text, at, 2, 2);
-        if (minute < 0)
-            return false;
-        if (at < text.size() && text[at] == ':') {
-            ++at;
-            second = digits(text, at, 2, 2);
-            if (second < 0)
-                return false;
-            if (at < text.size() && text[at] == '.') {
-                ++at;
-                const qsizetype start = at;
-                const int fraction = digits(text, at, 1, 3);
-                if (fraction < 0)
-                    return false;
-                ms = fraction * (at - start == 1 ? 100 : at - start == 2 ? 10 : 1);
-                // Digits past the milliseconds are dropped: the program keeps none.
-                while (at < text.size() && text[at] >= '0' && text[at] <= '9')
-                    ++at;
-            }
-        }
-    }
-    if (at != text.size() || !QDate::isValid(year, month, day) || !QTime::isValid(hour, minute, second, ms))
-        return false;
-    std::memcpy(out, "0000-00-00 00:00:00.000", 24);
-    putDigits(out, year, 4);
-    putDigits(out + 5, month, 2);
-    putDigits(out + 8, day, 2);
-    putDigits(out + 11, hour, 2);
-    putDigits(out + 14, minute, 2);
-    putDigits(out + 17, second, 2);
-    putDigits(out + 20, ms, 3);
-    return true;
-}
-
-// The program's weight rules; plain ASCII decimals are read here directly, everything else by the rules' own function.
-double weightOf(QByteArrayView text)
-{
-    const QByteArrayView plain = text.trimmed();
-    double value = 0;
-    bool simple = !plain.isEmpty() && plain.size() < 24;
-    for (const char c : plain)
-        simple = simple && ((c >= '0' && c <= '9') || c == '.');
-    if (simple) {
-        const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-        if (error == std::errc() && end == plain.data() + plain.size() && value <= conversions::maximumWeight)
-            return value;
-    }
-    return conversions::textToWeight(QString::fromUtf8(text), QLocale::c());
-}
-
-QByteArray key(QByteArrayView time, QByteArrayView weight, QByteArrayView text)
-{
-    QByteArray k;
-    k.reserve(time.size() + weight.size() + text.size() + 2);
-    k.append(time).append('\0').append(weight).append('\0').append(text);
-    return k;
-}
-
-QByteArrayView columnBytes(sqlite3_stmt* row, int column)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
-    return text ? QByteArrayView(text, sqlite3_column_bytes(row, column)) : QByteArrayView();
-}
-
-} // namespace
-
-qint64 exportCsv(const QString& dataPath, QIODevice& out)
-{
-    const sqlite::Database db = open(dataPath, false);
+    const sqlite::Database db = sqlite::openDataFile(dataPath, sqlite::Access::Read);
     sqlite::Statement rows(db.get(), QStringLiteral("SELECT time, lb, demo FROM rj ORDER BY rowid"), dataPath);
     QByteArray buffer;
     buffer.reserve(1 << 20);
@@ -315,170 +73,142 @@ qint64 exportCsv(const QString& dataPath, QIODevice& out)
                       .arg(QStringView(timeColumn), QStringView(weightColumn), QStringView(textColumn))
                       .toUtf8());
     qint64 count = 0;
-    const auto flush = [&] {
-        if (out.write(buffer) != buffer.size())
-            throw DataError(QStringLiteral("写入 CSV 文件时出错：%1").arg(out.errorString()));
-        buffer.clear();
-    };
     while (rows.step()) {
         sqlite3_stmt* row = rows.handle();
-        appendText(buffer, row, 0);
+        appendQuoted(buffer, columnBytes(row, 0));
         buffer.append(',');
         appendWeight(buffer, row, 1);
         buffer.append(',');
-        appendText(buffer, row, 2);
+        appendQuoted(buffer, columnBytes(row, 2));
         buffer.append("\r\n");
         ++count;
-        if (buffer.size() > (1 << 20) - 4096)
-            flush();
+        if (buffer.size() > (1 << 20) - 4096) {
+            write(buffer);
+            buffer.clear();
+        }
     }
-    flush();
+    write(buffer);
     return count;
 }
 
-std::optional<QString> csvTimeToStored(QStringView text)
+// What makes two entries the same at a precision: the time's first `precision` characters, weight and text.
+QByteArray key(QByteArrayView time, TimePrecision precision, QByteArrayView weight, QByteArrayView text)
 {
-    char stored[24];
-    if (!storedTime(text.toUtf8(), stored))
-        return std::nullopt;
-    return QString::fromLatin1(stored, 23);
+    const QByteArrayView given = time.first(std::min<qsizetype>(time.size(), static_cast<qsizetype>(precision)));
+    QByteArray k;
+    k.reserve(given.size() + weight.size() + text.size() + 2);
+    k.append(given).append('\0').append(weight).append('\0').append(text);
+    return k;
+}
+
+constexpr TimePrecision precisions[] = {TimePrecision::Day, TimePrecision::Minute, TimePrecision::Second,
+                                        TimePrecision::Millisecond};
+
+int slot(TimePrecision precision)
+{
+    return static_cast<int>(std::find(std::begin(precisions), std::end(precisions), precision) -
+                            std::begin(precisions));
+}
+
+} // namespace
+
+qint64 exportCsv(const QString& dataPath, QIODevice& out)
+{
+    return writeCsv(dataPath, [&](const QByteArray& bytes) {
+        if (out.write(bytes) != bytes.size())
+            throw DataError(QStringLiteral("写入 CSV 文件时出错：%1").arg(out.errorString()));
+    });
+}
+
+ExportResult exportCsvFile(const QString& dataPath, const QString& target)
+{
+    checkTarget(target, dataPath);
+    PartialFile partial(target);
+    ExportResult result;
+    result.entries =
+        writeCsv(dataPath, [&](const QByteArray& bytes) { partial.write(bytes.constData(), bytes.size()); });
+    result.durability = partial.commit();
+    return result;
 }
 
 ImportResult importCsv(const QString& dataPath, const QByteArray& file, const QString& fileName,
                        const Progress& progress)
 {
-    const QByteArray text = toUtf8(file, fileName);
-    Reader reader(text, fileName);
-    const QString columns[3] = {QString::fromUtf16(timeColumn), QString::fromUtf16(weightColumn),
-                                QString::fromUtf16(textColumn)};
-    QList<QByteArrayView> fields;
-    qsizetype line = 0;
-    if (!reader.next(fields, line))
-        throw DataError(QStringLiteral("文件“%1”是空的，没有标题行").arg(fileName));
-    const qsizetype headerFields = fields.size();
-    qsizetype index[3];
-    for (int c = 0; c < 3; ++c) {
-        index[c] = -1;
-        const QByteArray name = columns[c].toUtf8();
-        for (qsizetype i = 0; i < fields.size() && index[c] < 0; ++i)
-            if (fields[i].trimmed() == name)
-                index[c] = i;
-        if (index[c] < 0)
-            throw DataError(QStringLiteral("文件“%1”第 %2 行：标题行中没有“%3”列（应有 时间,体重(斤),日记 三列）")
-                                .arg(fileName)
-                                .arg(line)
-                                .arg(columns[c]));
-    }
-
-    struct NewEntry {
-        char time[24];
-        std::optional<double> weight;
-        QByteArray text;
-    };
-    std::vector<NewEntry> entries;
-    entries.reserve(static_cast<size_t>(text.count('\n')));
-    while (reader.next(fields, line)) {
-        const auto where = [&](int c) {
-            return QStringLiteral("文件“%1”第 %2 行，“%3”列").arg(fileName).arg(line).arg(columns[c]);
-        };
-        if (fields.size() > headerFields)
-            throw DataError(QStringLiteral("文件“%1”第 %2 行有 %3 个字段，比标题行的 %4 列多")
-                                .arg(fileName)
-                                .arg(line)
-                                .arg(fields.size())
-                                .arg(headerFields));
-        for (int c = 0; c < 3; ++c)
-            if (index[c] >= fields.size())
-                throw DataError(where(c) + QStringLiteral("：这一行缺少这一列"));
-        NewEntry& entry = entries.emplace_back();
-        if (!storedTime(fields[index[0]], entry.time))
-            throw DataError(where(0) +
-                            QStringLiteral("：“%1”不是能识别的时间（例如 2026-12-07 08:05:00 或 2026/12/7 8:05）")
-                                .arg(QString::fromUtf8(fields[index[0]])));
-        if (!fields[index[1]].trimmed().isEmpty()) {
-            try {
-                entry.weight = weightOf(fields[index[1]]);
-            } catch (const DataError& e) {
-                throw DataError(where(1) + QStringLiteral("：") + e.message());
-            }
-        }
-        entry.text = fields[index[2]].toByteArray();
-    }
+    std::vector<CsvEntry> entries = readCsv(file, fileName);
     const qint64 total = static_cast<qint64>(entries.size());
     // Sorted here so that the new rows go in already in order; equal times keep the file's order.
     std::stable_sort(entries.begin(), entries.end(),
-                     [](const NewEntry& a, const NewEntry& b) { return std::memcmp(a.time, b.time, 23) < 0; });
+                     [](const CsvEntry& a, const CsvEntry& b) { return std::memcmp(a.time, b.time, 23) < 0; });
 
-    Connection connection(QString{});
-    connection.setConnectionString(QStringLiteral("Data Source=") + dataPath);
-    connection.connect();
-    sqlite3* db = connection.handle();
-    datafile::checkShape(db, dataPath);
-    Transaction transaction(connection);
+    const sqlite::Database db = sqlite::openDataFile(dataPath, sqlite::Access::Write);
+    checkShape(db.get(), dataPath);
+    sqlite::Transaction transaction(db);
 
-    QSet<QByteArray> present;
+    // The stored entries at each precision that a file's time may have: hashed, so that many rows of one time cost no
+    // more than as many of different times.
+    QSet<QByteArray> stored[std::size(precisions)];
     QByteArray weight;
     QByteArray latest; // the newest time stored before the import
+    qint64 before = 0;
     {
-        sqlite::Statement rows(db, QStringLiteral("SELECT time, lb, demo FROM rj"), dataPath);
+        sqlite::Statement rows(db.get(), QStringLiteral("SELECT time, lb, demo FROM rj"), dataPath);
         while (rows.step()) {
+            ++before;
             weight.clear();
             appendWeight(weight, rows.handle(), 1);
             const QByteArrayView time = columnBytes(rows.handle(), 0);
             if (time > QByteArrayView(latest))
                 latest = time.toByteArray();
-            present.insert(key(time, weight, columnBytes(rows.handle(), 2)));
+            const QByteArrayView text = columnBytes(rows.handle(), 2);
+            for (const TimePrecision precision : precisions)
+                stored[slot(precision)].insert(key(time, precision, weight, text));
         }
     }
 
     ImportResult result;
-    sqlite::Statement insert(db, QStringLiteral("INSERT INTO rj(time, demo, lb) VALUES (?, ?, ?)"), dataPath);
-    sqlite3_stmt* statement = insert.handle();
+    QSet<QByteArray> added;
+    sqlite::Statement insert(db.get(), QStringLiteral("INSERT INTO rj(time, demo, lb) VALUES (?, ?, ?)"), dataPath);
     qint64 done = 0;
-    QByteArrayView earliestAdded;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const NewEntry& entry = entries[i];
+    QByteArray earliestAdded;
+    for (const CsvEntry& entry : entries) {
         const QByteArrayView time(entry.time, 23);
-        // The entries are sorted: an equal one earlier in the file stands just before, among those of the same time.
-        bool duplicate = false;
-        for (size_t j = i; j-- > 0 && std::memcmp(entries[j].time, entry.time, 23) == 0 && !duplicate;)
-            duplicate = entries[j].weight == entry.weight && entries[j].text == entry.text;
-        // Only a time no later than the newest stored one can match a stored entry.
-        if (!duplicate && !present.isEmpty() && time <= QByteArrayView(latest)) {
-            weight.clear();
-            if (entry.weight)
-                appendNumber(weight, *entry.weight);
-            duplicate = present.contains(key(time, weight, entry.text));
-        }
+        weight.clear();
+        if (entry.weight)
+            appendNumber(weight, *entry.weight);
+        QByteArray exact = key(time, TimePrecision::Millisecond, weight, entry.text);
+        const bool duplicate = stored[slot(entry.precision)].contains(key(time, entry.precision, weight, entry.text)) ||
+                               added.contains(exact);
         if (duplicate) {
             ++result.skipped;
         } else {
-            sqlite3_bind_text(statement, 1, entry.time, 23, SQLITE_STATIC);
-            sqlite3_bind_text64(statement, 2, entry.text.constData(), static_cast<sqlite3_uint64>(entry.text.size()),
-                                SQLITE_STATIC, SQLITE_UTF8);
-            if (entry.weight)
-                sqlite3_bind_double(statement, 3, *entry.weight);
-            else
-                sqlite3_bind_null(statement, 3);
+            insert.bindUtf8(1, time);
+            insert.bindUtf8(2, entry.text);
+            insert.bind(3, entry.weight ? QVariant(*entry.weight) : QVariant());
             insert.step();
             insert.reset();
+            added.insert(std::move(exact));
             if (result.added++ == 0)
-                earliestAdded = time;
+                earliestAdded = time.toByteArray();
         }
         if (progress && ++done % 1000 == 0)
             progress(done, total);
     }
 
     // The new rows went in sorted; only rows older than what was there put the diary out of order.
-    if (result.added > 0 && earliestAdded < QByteArrayView(latest)) {
+    if (result.added > 0 && earliestAdded < latest) {
         // Rewritten in time order, every column kept; equal times keep their stored order.
-        sqlite::exec(db, QStringLiteral("CREATE TEMP TABLE tevu_sorted AS SELECT * FROM rj ORDER BY time, rowid"),
+        sqlite::exec(db.get(), QStringLiteral("CREATE TEMP TABLE tevu_sorted AS SELECT * FROM rj ORDER BY time, rowid"),
                      dataPath);
-        sqlite::exec(db, QStringLiteral("DELETE FROM rj"), dataPath);
-        sqlite::exec(db, QStringLiteral("INSERT INTO rj SELECT * FROM temp.tevu_sorted ORDER BY rowid"), dataPath);
-        sqlite::exec(db, QStringLiteral("DROP TABLE temp.tevu_sorted"), dataPath);
+        sqlite::exec(db.get(), QStringLiteral("DELETE FROM rj"), dataPath);
+        sqlite::exec(db.get(), QStringLiteral("INSERT INTO rj SELECT * FROM temp.tevu_sorted ORDER BY rowid"),
+                     dataPath);
+        sqlite::exec(db.get(), QStringLiteral("DROP TABLE temp.tevu_sorted"), dataPath);
     }
-    transaction.commit();
+    if (result.added > 0)
+        result.durability = commitChecked(transaction, db, [&](sqlite3* fresh) {
+            sqlite::Statement count(fresh, QStringLiteral("SELECT count(*) FROM rj"), dataPath);
+            return count.step() && count.integer(0) == before + result.added;
+        });
     if (progress)
         progress(total, total);
     return result;

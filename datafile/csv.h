@@ -1,40 +1,43 @@
 // The diary as a CSV file that a Chinese spreadsheet opens with a double click, and back.
 #pragma once
 
+#include "datafile/csvreader.h"
+#include "datafile/partialfile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <functional>
-#include <optional>
 
 class QIODevice;
 
 namespace datafile {
 
-// The header line's three column names, in the order that the export writes them.
-inline constexpr char16_t timeColumn[] = u"时间";
-inline constexpr char16_t weightColumn[] = u"体重(斤)";
-inline constexpr char16_t textColumn[] = u"日记";
-
-// Writes every diary entry of the data file at `dataPath` in stored order: UTF-8 with a byte-order mark, CRLF, RFC 4180
-// quoting; the time as stored, the weight in its shortest form with a point (empty when none), the text as stored.
-// Returns the number of entries written.
+// Writes every diary entry of the data file at `dataPath` in stored order: UTF-8 with a byte-order mark, CRLF, the
+// time and the text always in quotes (a text that a spreadsheet would take for a formula with an apostrophe before
+// it), the weight in its shortest form with a point (empty when none). Returns the number of entries written.
 qint64 exportCsv(const QString& dataPath, QIODevice& out);
 
-// A time in one of the forms that a spreadsheet writes back (as stored, without milliseconds or seconds, '/' between
-// the date's parts, one-digit months, days and hours) in the stored form; nothing when it does not read.
-std::optional<QString> csvTimeToStored(QStringView text);
+struct ExportResult {
+    qint64 entries = 0;
+    Durability durability = Durability::OnDisk;
+};
+// The same into the file `target`, written whole or not at all and readable by its owner only. Refuses the data file
+// itself, a folder and a link.
+ExportResult exportCsvFile(const QString& dataPath, const QString& target);
 
 struct ImportResult {
     qint64 added = 0;
     qint64 skipped = 0;
+    Durability durability = Durability::OnDisk;
 };
 // Rows read so far and in all; called now and then while an import runs.
 using Progress = std::function<void(qint64 done, qint64 total)>;
 
-// Adds the entries of a CSV file (its bytes; `fileName` only names it in messages): UTF-8 with or without the mark or
-// GB18030, CRLF or LF, the columns found by their header names. Rows equal to an entry already in the diary are
-// skipped. One transaction: a bad row throws DataError naming its line and column, and nothing is written. Afterwards
-// the diary's rows stand in time order (equal times keep their order).
+// Adds the entries of a CSV file (its bytes, read by readCsv; `fileName` only names it in messages). A row is skipped
+// when the diary already holds the same entry: equal text and weight, and a stored time that falls within what the
+// row's time gives (its millisecond, or its second, minute or day when a spreadsheet dropped the rest), or when an
+// equal row came earlier in the file. One transaction: a bad row throws DataError naming its line and column, and
+// nothing is written. Afterwards the diary's rows stand in time order (equal times keep their order).
 ImportResult importCsv(const QString& dataPath, const QByteArray& file, const QString& fileName,
                        const Progress& progress = {});
 

@@ -1,29 +1,29 @@
 // The file's shape and its check.
 #include "datafile/datafile.h"
 
-#include "data/connection.h"
 #include "data/errors.h"
 #include "data/sqlite.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace datafile {
 
-sqlite::Database open(const QString& path, bool write)
+QString realPath(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        throw DataError(QStringLiteral("找不到数据库文件“%1”").arg(path), SQLITE_CANTOPEN, SQLITE_CANTOPEN);
-    if (info.isDir())
-        throw DataError(QStringLiteral("“%1”是一个文件夹，不是数据库文件").arg(path), SQLITE_CANTOPEN, SQLITE_CANTOPEN);
-    sqlite::Database db = sqlite::open(path, write ? sqlite::OpenMode::ReadWrite : sqlite::OpenMode::ReadOnly);
-    sqlite3* raw = db.get();
-    sqlite3_busy_timeout(raw, Connection::busyTimeoutMs);
-    sqlite3_extended_result_codes(raw, 1);
-    sqlite::exec(raw, QStringLiteral("PRAGMA trusted_schema=OFF"), path);
-    sqlite::exec(raw, QStringLiteral("PRAGMA cell_size_check=ON"), path);
-    return db;
+    const QString real = QFileInfo(path).canonicalFilePath();
+    return real.isEmpty() ? QFileInfo(path).absoluteFilePath() : real;
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat first {};
+    struct stat second {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
 }
 
 qint64 Summary::rows(const QString& table) const
@@ -78,8 +78,7 @@ QList<TableCount> countRows(sqlite3* db, const QString& path)
     QList<TableCount> counts;
     for (const TableShape& shape : tables()) {
         sqlite::Statement count(db, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(shape.table), path);
-        count.step();
-        counts.push_back({shape.table, static_cast<qint64>(count.value(0).toDouble())});
+        counts.push_back({shape.table, count.step() ? count.integer(0) : 0});
     }
     return counts;
 }
@@ -103,8 +102,40 @@ void checkShape(sqlite3* db, const QString& path)
 
 Summary check(const QString& path)
 {
-    const sqlite::Database db = open(path, false);
+    const sqlite::Database db = sqlite::openDataFile(path, sqlite::Access::Read);
     return inspect(db.get(), path);
+}
+
+const QStringList& optionalTables()
+{
+    static const QStringList names;
+    return names;
+}
+
+void checkNothingForeign(sqlite3* db, const QString& path)
+{
+    QStringList known;
+    for (const TableShape& shape : tables())
+        known << shape.table;
+    known << optionalTables();
+    sqlite::Statement objects(
+        db,
+        QStringLiteral("SELECT type, name, tbl_name FROM sqlite_master WHERE name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"),
+        path);
+    while (objects.step()) {
+        const QString type = objects.value(0).toString();
+        const QString name = objects.value(1).toString();
+        const QString table = objects.value(2).toString();
+        const bool ours = (type == u"table" || type == u"index") && known.contains(table);
+        if (ours)
+            continue;
+        const QString what = type == u"trigger" ? QStringLiteral("触发器")
+                             : type == u"view"  ? QStringLiteral("视图")
+                             : type == u"index" ? QStringLiteral("索引")
+                                                : QStringLiteral("表");
+        throw DataError(QStringLiteral("数据库文件“%1”含有 Tevu 不认识的%2“%3”，它不是 Tevu 写的数据文件")
+                            .arg(path, what, name.left(40)));
+    }
 }
 
 } // namespace datafile

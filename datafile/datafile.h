@@ -8,12 +8,16 @@
 
 namespace datafile {
 
-// Opens an existing file, never creating one; read-only unless `write`. Waits out other programs' locks.
-sqlite::Database open(const QString& path, bool write);
+// The file that `path` names, links followed, so that what is written there reaches the real file and not a new
+// one in the link's place; `path` itself when nothing is there yet.
+QString realPath(const QString& path);
+// True when both name the same file (same device and inode, by any spelling or link).
+bool sameFile(const QString& a, const QString& b);
 
 struct TableCount {
     QString table;
     qint64 rows = 0;
+    bool operator==(const TableCount&) const = default;
 };
 
 struct Summary {
@@ -38,6 +42,11 @@ QList<TableCount> countRows(sqlite3* db, const QString& path);
 void checkShape(sqlite3* db, const QString& path);
 // The same for a file on disk, opened read-only.
 Summary check(const QString& path);
+// Throws DataError when the open file holds a trigger, a view, or a table that Tevu does not know: such a file did
+// not come from Tevu, and its objects would act on the diary once it is restored.
+void checkNothingForeign(sqlite3* db, const QString& path);
+// Tables that a Tevu data file may hold beyond the seven, made by later versions of the program.
+const QStringList& optionalTables();
 
 // PRAGMA user_version: the content version the file was made or last upgraded with.
 int contentVersion(sqlite3* db, const QString& path);

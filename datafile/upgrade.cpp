@@ -35,8 +35,14 @@ QString quoted(const QStringList& names)
 
 const QStringList& contentTables()
 {
-    static const QStringList names{QStringLiteral("02"), QStringLiteral("01"), QStringLiteral("sp"),
-                                   QStringLiteral("yd"), QStringLiteral("xd")};
+    // Every table of the file but the user's own two.
+    static const QStringList names = [] {
+        QStringList out;
+        for (const TableShape& shape : tables())
+            if (shape.table != u"rj" && shape.table != u"plan")
+                out << shape.table;
+        return out;
+    }();
     return names;
 }
 
@@ -50,19 +56,18 @@ UpgradeResult upgrade(const QString& dataPath, const QString& shippedPath, const
         return result;
     if (::access(QFile::encodeName(dataPath).constData(), W_OK) != 0)
         throw DataError(QStringLiteral("数据库文件“%1”是只读的，无法升级内容").arg(dataPath));
-    result.backup = automaticBackup(dataPath, now, true).path;
 
-    const sqlite::Database db = open(dataPath, true);
+    const sqlite::Database db = sqlite::openDataFile(dataPath, sqlite::Access::Write);
     sqlite3* h = db.get();
-    sqlite::exec(h, QStringLiteral("PRAGMA journal_mode=DELETE"), dataPath);
-    sqlite::exec(h, QStringLiteral("PRAGMA synchronous=EXTRA"), dataPath);
     {
         sqlite::Statement attach(h, QStringLiteral("ATTACH ? AS shipped"), dataPath);
         attach.bind(1, shippedPath);
         attach.step();
     }
-    sqlite::exec(h, QStringLiteral("BEGIN IMMEDIATE"), dataPath);
-    try {
+    {
+        // The backup is made under the write lock, so that no entry saved meanwhile misses both files.
+        sqlite::Transaction transaction(db);
+        result.backup = safetyCopy(dataPath, QStringLiteral("before-upgrade"), now);
         for (const QString& table : contentTables()) {
             const QStringList fields = columns(h, QStringLiteral("shipped"), table, shippedPath);
             sqlite::exec(h, QStringLiteral("DELETE FROM main.\"%1\"").arg(table), dataPath);
@@ -84,7 +89,7 @@ UpgradeResult upgrade(const QString& dataPath, const QString& shippedPath, const
             sqlite::Statement days(h, QStringLiteral("SELECT rowid, foodsport FROM main.plan ORDER BY rowid"),
                                    dataPath);
             while (days.step()) {
-                rowids << static_cast<qint64>(days.value(0).toDouble());
+                rowids << days.integer(0);
                 texts << days.value(1).toString();
             }
         }
@@ -111,10 +116,8 @@ UpgradeResult upgrade(const QString& dataPath, const QString& shippedPath, const
             append.reset();
         }
         sqlite::exec(h, QStringLiteral("PRAGMA main.user_version = %1").arg(result.to), dataPath);
-        sqlite::exec(h, QStringLiteral("COMMIT"), dataPath);
-    } catch (...) {
-        sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
+        result.durability = commitChecked(transaction, db,
+                                          [&](sqlite3* fresh) { return contentVersion(fresh, dataPath) == result.to; });
     }
     sqlite::exec(h, QStringLiteral("DETACH shipped"), dataPath);
     result.upgraded = true;

@@ -1,6 +1,8 @@
 // Newer shipped content into an existing data file, keeping the user's diary and every plan day the user changed.
 #pragma once
 
+#include "datafile/partialfile.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -17,6 +19,7 @@ struct UpgradeResult {
     int to = 0;
     QString backup;           // the checked backup written before the upgrade
     int planDaysReplaced = 0; // days that still held a shipped text and now hold the new one
+    Durability durability = Durability::OnDisk;
 };
 
 // `shippedPath`: a database just built from the shipped content, its PRAGMA user_version the content version.

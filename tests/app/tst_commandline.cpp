@@ -86,7 +86,7 @@ private slots:
         db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'a', 120)"));
         const Run run = tevu({"--data", "{dir}/data.Mdb", "--export-csv", "-"}, db.folder());
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, QByteArray("\xEF\xBB\xBF时间,体重(斤),日记\r\n2026-12-07 08:00:00.000,120,a\r\n"));
+        QCOMPARE(run.out, QByteArray("\xEF\xBB\xBF时间,体重(斤),日记\r\n\"2026-12-07 08:00:00.000\",120,\"a\"\r\n"));
     }
 };
 

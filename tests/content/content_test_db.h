@@ -19,7 +19,7 @@ public:
         }
     }
 
-    bool isOpen() const { return m_db != nullptr; }
+    bool isOpen() const { return static_cast<bool>(m_db); }
     QString error() const { return m_error; }
 
     // Every row of the result, each column as a number (double), a QString or a null QVariant.

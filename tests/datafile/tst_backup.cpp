@@ -28,6 +28,15 @@ void write(const QString& path, const QByteArray& content)
     file.write(content);
 }
 
+// A file as an earlier day left it.
+void writeDated(const QString& path, const QByteArray& content, const QDateTime& when)
+{
+    write(path, content);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
 QStringList names(const QStringList& paths)
 {
     QStringList out;
@@ -81,7 +90,7 @@ private slots:
         qint64 previous = -1;
         for (int i = 0; i < 5; ++i) {
             const QString target = out.filePath(QStringLiteral("b%1.Mdb").arg(i));
-            const datafile::Summary copied = datafile::writeBackup(db.path(), target);
+            const datafile::Summary copied = datafile::writeBackup(db.path(), target).copied;
             const datafile::Summary checked = datafile::check(target);
             QCOMPARE(checked.rows(QStringLiteral("rj")), copied.rows(QStringLiteral("rj")));
             QVERIFY(copied.rows(QStringLiteral("rj")) >= previous);
@@ -156,7 +165,7 @@ private slots:
         QCOMPARE(result.lastTime, QStringLiteral("2026-06-30 08:00:00.000"));
         QCOMPARE(live.rows(QStringLiteral("SELECT demo FROM rj ORDER BY rowid")), (QStringList{"a", "b", "c"}));
         QCOMPARE(datafile::check(live.path()).rows(QStringLiteral("rj")), 3);
-        QCOMPARE(QFileInfo(result.safetyCopy).fileName(), QStringLiteral("data-20261207-120000.Mdb"));
+        QCOMPARE(QFileInfo(result.safetyCopy).fileName(), QStringLiteral("before-restore-20261207-120000.Mdb"));
         QCOMPARE(datafile::check(result.safetyCopy).rows(QStringLiteral("rj")), 1);
     }
 
@@ -177,7 +186,7 @@ private slots:
                                  "data-20261101_080000.Mdb",
                                  "data-20261101-08000０.Mdb"};
         for (const QString& name : old + others)
-            write(QDir(folder).filePath(name), "x");
+            writeDated(QDir(folder).filePath(name), "x", QDateTime(QDate(2026, 11, 1), QTime(8, 0)));
 
         const datafile::AutomaticResult result = datafile::automaticBackup(live.path(), noon);
         QCOMPARE(result.outcome, datafile::AutomaticOutcome::Written);

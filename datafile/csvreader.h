@@ -1,0 +1,36 @@
+// Reading the diary's CSV file: bytes in, entries out, or an error naming the line and column. No database here.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace datafile {
+
+// The header line's three column names, in the order that the export writes them.
+inline constexpr char16_t timeColumn[] = u"时间";
+inline constexpr char16_t weightColumn[] = u"体重(斤)";
+inline constexpr char16_t textColumn[] = u"日记";
+
+// How much of a time the file gave: the number of leading characters of the stored form that it fixes.
+enum class TimePrecision { Day = 10, Minute = 16, Second = 19, Millisecond = 23 };
+
+struct CsvEntry {
+    char time[24]; // "yyyy-MM-dd HH:mm:ss.zzz", what the file did not give as zeros
+    TimePrecision precision = TimePrecision::Millisecond;
+    std::optional<double> weight;
+    QByteArray text; // UTF-8, as the diary stores it
+};
+
+// A text that a spreadsheet would take for a formula (it begins with =, +, -, @, a tab or a carriage return, after
+// any apostrophes) is written with one apostrophe before it, which the reader takes off again.
+bool needsFormulaGuard(QByteArrayView text);
+
+// Every entry of a CSV file (`fileName` only names it in messages): UTF-8 with or without the mark, or GB18030; CRLF
+// or LF; RFC 4180 quoting; the three columns found by their header names, in any order, other columns ignored; times
+// as stored or as a spreadsheet writes them back (without milliseconds or seconds, '/' between the date's parts,
+// one-digit months, days and hours). Throws DataError naming the line and the column of the first bad field.
+std::vector<CsvEntry> readCsv(const QByteArray& file, const QString& fileName);
+
+} // namespace datafile
