@@ -1,4 +1,5 @@
 // The command line through the real executable, with no display: messages, exit statuses, files left alone.
+#include "data/sqlite.h"
 #include "support/tempdb.h"
 
 #include <QDir>
@@ -54,6 +55,23 @@ private slots:
             << QStringList{"--data", "{dir}/data.Mdb", "--backup", "{dir}/kept"} << 1 << "--force";
         QTest::newRow("backup with force")
             << QStringList{"--data", "{dir}/data.Mdb", "--backup", "{dir}/kept", "--force"} << 0 << "日记 2 条";
+        QTest::newRow("a word, not an option") << QStringList{"check"} << 2 << "不认识的参数：check";
+        QTest::newRow("one dash") << QStringList{"-x"} << 2 << "不认识的选项";
+        QTest::newRow("file name forgotten")
+            << QStringList{"--data", "{dir}/data.Mdb", "--export-csv", "--force"} << 2 << "缺少文件名";
+        QTest::newRow("empty data file name") << QStringList{"--data", "", "--check"} << 2 << "--data";
+        QTest::newRow("backup onto the data file")
+            << QStringList{"--data", "{dir}/data.Mdb", "--backup", "{dir}/./data.Mdb", "--force"} << 1
+            << "就是数据文件本身";
+        QTest::newRow("export onto the journal")
+            << QStringList{"--data", "{dir}/data.Mdb", "--export-csv", "{dir}/data.Mdb-journal"} << 1
+            << "就是数据文件本身";
+        QTest::newRow("export through a link")
+            << QStringList{"--data", "{dir}/data.Mdb", "--export-csv", "{dir}/link", "--force"} << 1 << "符号链接";
+        QTest::newRow("backup onto a folder")
+            << QStringList{"--data", "{dir}/data.Mdb", "--backup", "{dir}"} << 1 << "是一个文件夹";
+        QTest::newRow("backup onto a folder with force")
+            << QStringList{"--data", "{dir}/data.Mdb", "--backup", "{dir}", "--force"} << 1 << "是一个文件夹";
         QTest::newRow("import of a bad file")
             << QStringList{"--data", "{dir}/data.Mdb", "--import-csv", "{dir}/kept"} << 1 << "第 1 行";
     }
@@ -70,6 +88,7 @@ private slots:
         QVERIFY(kept.open(QIODevice::WriteOnly));
         kept.write("not a csv, not a database");
         kept.close();
+        QVERIFY(QFile::link(kept.fileName(), QDir(db.folder()).filePath(QStringLiteral("link"))));
         const QByteArray before = db.rows(QStringLiteral("SELECT * FROM rj")).join(u'\n').toUtf8();
 
         const Run run = tevu(arguments, db.folder());
@@ -78,6 +97,54 @@ private slots:
         QCOMPARE(db.rows(QStringLiteral("SELECT * FROM rj")).join(u'\n').toUtf8(), before);
         if (status != 0 || !arguments.contains(QStringLiteral("--backup")))
             QCOMPARE(kept.size(), qint64(25));
+    }
+
+    void leftoversOfAnInterruptedRunAreRemoved()
+    {
+        TempDatabase db;
+        const QDir folder(db.folder());
+        QVERIFY(folder.mkdir(QStringLiteral("backups")));
+        const QDateTime earlier = QDateTime::currentDateTime().addSecs(-600);
+        const QDateTime later = QDateTime::currentDateTime().addSecs(600);
+        const QStringList stale{".data.Mdb.a1B2c3", "backups/.data-20261207-080000.Mdb.Zz9yX8", "data.Mdb-mj0A1B2C3D",
+                                ".export.csv.q1w2e3"};
+        // Another program's, or too new to be from an earlier run, or not of the program's naming.
+        const QStringList kept{".data.Mdb.new123", ".notes.txt.a1B2c3", "backups/.hidden", ".data.Mdb.a1B2c"};
+        for (const QString& name : stale + kept) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.setFileTime(name == u".data.Mdb.new123" ? later : earlier, QFileDevice::FileModificationTime));
+        }
+        QCOMPARE(tevu({"--data", "{dir}/data.Mdb", "--check"}, db.folder()).status, 0);
+        for (const QString& name : stale)
+            QVERIFY2(!folder.exists(name), qPrintable(name));
+        for (const QString& name : kept)
+            QVERIFY2(folder.exists(name), qPrintable(name));
+    }
+
+    void interruptedWriteIsRolledBackBeforeACommand()
+    {
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'kept', 120)"));
+        QTemporaryDir killed;
+        {
+            // A write that has reached the file but not its commit, left as a kill leaves it: file and journal.
+            sqlite::Database writer = sqlite::open(db.path(), sqlite::OpenMode::ReadWrite);
+            sqlite::exec(writer.get(), QStringLiteral("PRAGMA cache_size=1"), db.path());
+            sqlite::exec(writer.get(), QStringLiteral("BEGIN"), db.path());
+            sqlite::exec(
+                writer.get(),
+                QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                               "INSERT INTO rj SELECT '2026-12-08 08:00:00.000', printf('%0300d', i), 1 FROM n"),
+                db.path());
+            QVERIFY(QFile::copy(db.path(), killed.filePath(QStringLiteral("data.Mdb"))));
+            QVERIFY(QFile::copy(db.path() + QStringLiteral("-journal"),
+                                killed.filePath(QStringLiteral("data.Mdb-journal"))));
+        }
+        const Run run = tevu({"--data", "{dir}/data.Mdb", "--check"}, killed.path());
+        QVERIFY2(run.err.contains(QStringLiteral("表 rj  ：1 行")), qPrintable(run.err));
+        QCOMPARE(run.status, 0);
+        QVERIFY(!QFileInfo::exists(killed.filePath(QStringLiteral("data.Mdb-journal"))));
     }
 
     void exportToStandardOutput()

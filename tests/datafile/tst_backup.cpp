@@ -2,6 +2,7 @@
 #include "data/errors.h"
 #include "data/sqlite.h"
 #include "datafile/backup.h"
+#include "datafile/datafile.h"
 #include "support/tempdb.h"
 
 #include <QDir>
@@ -108,6 +109,11 @@ private slots:
         QTest::newRow("not a database") << "text" << QStringLiteral("不是有效的数据库文件");
         QTest::newRow("missing a table") << "no plan" << QStringLiteral("没有表“plan”");
         QTest::newRow("missing a field") << "no lb" << QStringLiteral("没有字段“lb”");
+        QTest::newRow("a trigger on the diary") << "trigger" << QStringLiteral("触发器“t”");
+        QTest::newRow("a view") << "view" << QStringLiteral("视图“v”");
+        QTest::newRow("a table of another program") << "table" << QStringLiteral("表“other”");
+        // Only the full integrity check sees a damaged index page: counting the rows still works.
+        QTest::newRow("damaged index") << "index" << QStringLiteral("已损坏");
     }
 
     void restoreRefusesWhatIsNoSoundTevuFile()
@@ -130,6 +136,24 @@ private slots:
             for (qsizetype i = image.size() / 2; i < image.size() / 2 + 4096; ++i)
                 image[i] = static_cast<char>(i * 7);
             write(bad, image);
+        } else if (kind == u"trigger" || kind == u"view" || kind == u"table") {
+            TempDatabase other;
+            other.exec(kind == u"trigger"
+                           ? QStringLiteral("CREATE TRIGGER t AFTER INSERT ON rj BEGIN DELETE FROM rj; END")
+                       : kind == u"view" ? QStringLiteral("CREATE VIEW v AS SELECT * FROM rj")
+                                         : QStringLiteral("CREATE TABLE other(x)"));
+            QVERIFY(QFile::copy(other.path(), bad));
+        } else if (kind == u"index") {
+            TempDatabase other;
+            // The index holds the times while the schema says it holds the texts: the rows still count.
+            other.exec(QStringLiteral("CREATE INDEX rj_time ON rj(time);"
+                                      "INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'b', 1);"
+                                      "INSERT INTO rj VALUES ('2026-12-08 08:00:00.000', 'a', 1);"
+                                      "PRAGMA writable_schema=ON;"
+                                      "UPDATE sqlite_master SET sql = 'CREATE INDEX rj_time ON rj(demo)' "
+                                      "WHERE name = 'rj_time'"));
+            QVERIFY(QFile::copy(other.path(), bad));
+            QCOMPARE(datafile::countRows(sqlite::open(bad, sqlite::OpenMode::ReadOnly).get(), bad).back().rows, 0);
         } else {
             const QString content = QStringLiteral("CREATE TABLE \"02\"(Name); CREATE TABLE \"01\"(Name, Title, sz);"
                                                    "CREATE TABLE sp(Name, demo); CREATE TABLE yd(Name, demo);"
@@ -167,6 +191,94 @@ private slots:
         QCOMPARE(datafile::check(live.path()).rows(QStringLiteral("rj")), 3);
         QCOMPARE(QFileInfo(result.safetyCopy).fileName(), QStringLiteral("before-restore-20261207-120000.Mdb"));
         QCOMPARE(datafile::check(result.safetyCopy).rows(QStringLiteral("rj")), 1);
+    }
+
+    void restoreOfTheOldestOfTenBackupsKeepsEveryOne_data()
+    {
+        QTest::addColumn<bool>("backedUpToday");
+        QTest::newRow("first restore of the day") << false;
+        QTest::newRow("after today's automatic backup") << true;
+    }
+
+    void restoreOfTheOldestOfTenBackupsKeepsEveryOne()
+    {
+        QFETCH(bool, backedUpToday);
+        TempDatabase live;
+        live.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'today', 120)"));
+        const QString folder = datafile::backupFolder(live.path());
+        QVERIFY(QDir().mkpath(folder));
+        // Ten in all: today's automatic one among them in the second case.
+        QStringList ten;
+        for (int day = 1; day <= (backedUpToday ? 9 : 10); ++day) {
+            TempDatabase old;
+            old.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-11-%1 08:00:00.000', 'old', 130)")
+                         .arg(day, 2, 10, QLatin1Char('0')));
+            ten << QDir(folder).filePath(QStringLiteral("data-202611%1-080000.Mdb").arg(day, 2, 10, QLatin1Char('0')));
+            QVERIFY(QFile::copy(old.path(), ten.back()));
+            QFile copy(ten.back());
+            QVERIFY(copy.open(QIODevice::ReadWrite));
+            QVERIFY(copy.setFileTime(QDateTime(QDate(2026, 11, day), QTime(8, 0)), QFileDevice::FileModificationTime));
+        }
+        if (backedUpToday)
+            QCOMPARE(datafile::automaticBackup(live.path(), noon.addSecs(-3600)).outcome,
+                     datafile::AutomaticOutcome::Written);
+        const QStringList before = datafile::automaticBackups(folder);
+
+        const datafile::RestoreResult result = datafile::restore(live.path(), ten.front(), noon);
+        QCOMPARE(live.rows(QStringLiteral("SELECT time FROM rj")), QStringList{"2026-11-01 08:00:00.000"});
+        QCOMPARE(datafile::automaticBackups(folder), before);
+        QCOMPARE(datafile::check(result.safetyCopy).rows(QStringLiteral("rj")), 1);
+        QCOMPARE(datafile::automaticBackup(live.path(), noon.addSecs(60)).outcome,
+                 backedUpToday ? datafile::AutomaticOutcome::AlreadyToday : datafile::AutomaticOutcome::Written);
+    }
+
+    void backupNamedInTheFutureTakesNoOtherOnesPlace()
+    {
+        TempDatabase live;
+        const QString folder = datafile::backupFolder(live.path());
+        QVERIFY(QDir().mkpath(folder));
+        const QString future = QDir(folder).filePath(QStringLiteral("data-20300101-080000.Mdb"));
+        writeDated(future, "x", QDateTime(QDate(2026, 11, 1), QTime(8, 0)));
+        // Ten starts on ten days, the clock behind the newest name all along.
+        QStringList written;
+        for (int day = 0; day < 10; ++day) {
+            const datafile::AutomaticResult result = datafile::automaticBackup(live.path(), noon.addDays(day));
+            QCOMPARE(result.outcome, datafile::AutomaticOutcome::Written);
+            QVERIFY(QFileInfo::exists(result.path));
+            written << result.path;
+            // The files are written today whatever the clock says; each later start is another day for the test.
+            for (const QString& path : written) {
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::ReadWrite));
+                QVERIFY(file.setFileTime(noon.addDays(-20), QFileDevice::FileModificationTime));
+            }
+        }
+        QCOMPARE(datafile::automaticBackups(folder), QStringList(written) << future);
+    }
+
+    void restoreKeepsTheDataFilesOwnJournalModeAndItsLink()
+    {
+        TempDatabase live;
+        live.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'now', 120)"));
+        TempDatabase saved;
+        saved.exec(
+            QStringLiteral("PRAGMA journal_mode=WAL; INSERT INTO rj VALUES ('2026-01-01 08:00:00.000', 'a', 130)"));
+        QTemporaryDir elsewhere;
+        const QString link = elsewhere.filePath(QStringLiteral("data.Mdb"));
+        QVERIFY(QFile::link(live.path(), link));
+
+        datafile::restore(link, saved.path(), noon);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(live.rows(QStringLiteral("SELECT demo FROM rj")), QStringList{"a"});
+        // Bytes 18 and 19 of the header: 1 for a rollback journal, 2 for write-ahead.
+        QCOMPARE(bytes(live.path()).mid(18, 2), QByteArray("\x01\x01"));
+        QVERIFY(!QFileInfo::exists(live.path() + QStringLiteral("-wal")));
+        QVERIFY(!QFileInfo::exists(datafile::backupFolder(link)));
+
+        // With no data file yet, the copy made in place takes the rollback journal too.
+        QFile::remove(live.path());
+        datafile::restore(live.path(), saved.path(), noon);
+        QCOMPARE(bytes(live.path()).mid(18, 2), QByteArray("\x01\x01"));
     }
 
     void rotationKeepsTheNewestTenAndNothingElseIsTouched()
