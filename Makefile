@@ -1,5 +1,8 @@
 # Thin wrappers over scripts/install-deps, CMake and CTest.
+# build/ is the optimised build that `make run` starts and `make install` installs; the tests build their own
+# Debug tree and a sanitizer tree.
 BUILD    ?= build
+TESTS    ?= build-tests
 ASAN     ?= build-asan
 RELEASE  ?= build-release
 JOBS     ?= $(shell nproc)
@@ -10,7 +13,8 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug
+	@grep -qs '^CMAKE_BUILD_TYPE:STRING=RelWithDebInfo$$' $(BUILD)/CMakeCache.txt || \
+	    cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEVU_BENCH=OFF
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
@@ -24,8 +28,10 @@ run: build
 # Every test in the normal build, then the whole suite again under AddressSanitizer and UBSan.
 test: test-main test-asan
 
-test-main: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+test-main: deps
+	@[ -f $(TESTS)/build.ninja ] || cmake -S . -B $(TESTS) -G Ninja -DCMAKE_BUILD_TYPE=Debug
+	cmake --build $(TESTS) -j $(JOBS)
+	cd $(TESTS) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 test-asan: deps
 	@[ -f $(ASAN)/build.ninja ] || cmake -S . -B $(ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTEVU_SANITIZE=ON -DTEVU_BENCH=OFF
@@ -38,20 +44,22 @@ test-asan: deps
 
 bench: deps
 	@[ -f $(RELEASE)/build.ninja ] || cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release
-	cmake --build $(RELEASE) -j $(JOBS)
+	cmake --build $(RELEASE) -j $(JOBS) --target tevu_bench tevu_bench_startup tevu_bench_window tevu_database
 	bench/run $(RELEASE)
 
-soak: build
-	tests/reliability/soak $(BUILD)
+soak: deps
+	@[ -f $(TESTS)/build.ninja ] || cmake -S . -B $(TESTS) -G Ninja -DCMAKE_BUILD_TYPE=Debug
+	tests/reliability/soak $(TESTS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(RELEASE)
+	rm -rf $(BUILD) $(TESTS) $(ASAN) $(RELEASE)
 
 # make install PREFIX=...: no root needed for the default prefix.
 PREFIX   ?= $(HOME)/.local
 
+# The optimised build, stripped of its debug information.
 install: build
-	cmake --install $(BUILD) --prefix "$(PREFIX)"
+	cmake --install $(BUILD) --prefix "$(PREFIX)" --strip
 
 uninstall:
-	@scripts/uninstall "$(BUILD)/install_manifest.txt" "$(PREFIX)"
+	@scripts/uninstall "$(PREFIX)"

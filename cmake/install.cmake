@@ -16,3 +16,13 @@ set(TEVU_BIN "@TEVU_BIN@")
 set(TEVU_MAKE_DATA ${CMAKE_BINARY_DIR}/tools/make-data/make-data)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/install-steps.cmake.in ${CMAKE_BINARY_DIR}/install-steps.cmake @ONLY)
 install(SCRIPT ${CMAKE_BINARY_DIR}/install-steps.cmake)
+
+# Each prefix keeps the list of what its own install put there, so that an uninstall of that prefix removes exactly
+# that, whatever was installed elsewhere since.
+install(CODE [[
+    set(_tevu_manifest "${CMAKE_INSTALL_PREFIX}/lib/tevu/install-manifest.txt")
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${_tevu_manifest}")
+    list(REMOVE_DUPLICATES CMAKE_INSTALL_MANIFEST_FILES)
+    string(REPLACE ";" "\n" _tevu_files "${CMAKE_INSTALL_MANIFEST_FILES}")
+    file(WRITE "$ENV{DESTDIR}${_tevu_manifest}" "${_tevu_files}\n")
+]])

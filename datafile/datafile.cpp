@@ -62,9 +62,10 @@ Summary inspect(sqlite3* db, const QString& path)
         QStringList problems;
         while (integrity.step())
             problems << integrity.value(0).toString();
+        // The engine's own details are English and say nothing to a user; that it failed the check is what counts.
         if (problems != QStringList{QStringLiteral("ok")})
-            throw DataError(QStringLiteral("数据库文件“%1”已损坏（%2）").arg(path, problems.join(QStringLiteral("；"))),
-                            SQLITE_CORRUPT, SQLITE_CORRUPT);
+            throw DataError(QStringLiteral("数据库文件“%1”已损坏（没有通过完整性检查）").arg(path), SQLITE_CORRUPT,
+                            SQLITE_CORRUPT);
     }
     checkShape(db, path);
     Summary summary;
