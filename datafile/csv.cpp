@@ -116,7 +116,7 @@ qint64 exportCsv(const QString& dataPath, QIODevice& out)
 {
     return writeCsv(dataPath, [&](const QByteArray& bytes) {
         if (out.write(bytes) != bytes.size())
-            throw DataError(QStringLiteral("写入 CSV 文件时出错：%1").arg(out.errorString()));
+            throw DataError(QStringLiteral("写入 CSV 内容时出错，没有写完"));
     });
 }
 
