@@ -331,19 +331,7 @@ private slots:
         db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'kept', 120)"));
         QTemporaryDir killed;
         const QString path = killed.filePath(QStringLiteral("data.Mdb"));
-        {
-            // A write that reached the file but not its commit, left as a kill leaves it: the file and its journal.
-            sqlite::Database writer = sqlite::open(db.path(), sqlite::OpenMode::ReadWrite);
-            sqlite::exec(writer.get(), QStringLiteral("PRAGMA cache_size=1"), db.path());
-            sqlite::exec(writer.get(), QStringLiteral("BEGIN"), db.path());
-            sqlite::exec(
-                writer.get(),
-                QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
-                               "INSERT INTO rj SELECT '2026-12-08 08:00:00.000', printf('%0300d', i), 1 FROM n"),
-                db.path());
-            QVERIFY(QFile::copy(db.path(), path));
-            QVERIFY(QFile::copy(db.path() + QStringLiteral("-journal"), path + QStringLiteral("-journal")));
-        }
+        db.copyWithInterruptedWrite(path);
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
         if (QFileInfo(path).isWritable())
             QSKIP("running as root: a read-only file stays writable");
