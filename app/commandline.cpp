@@ -181,7 +181,11 @@ int importCsv(const QString& dataPath, const QString& source)
     try {
         const datafile::ImportResult result = datafile::importCsv(dataPath, bytes, source, progress);
         ended();
+        if (result.format != datafile::CsvFormat::Tevu)
+            say(QStringLiteral("识别为%1。").arg(datafile::formatName(result.format)));
         say(QStringLiteral("已导入 %1 条日记，跳过 %2 条日记中已有的条目。").arg(result.added).arg(result.skipped));
+        if (result.notWeighings > 0)
+            say(QStringLiteral("另有 %1 行是那个程序自己推算的日子，不是称重，没有导入。").arg(result.notWeighings));
         sayDurability(result.durability);
     } catch (...) {
         ended();
