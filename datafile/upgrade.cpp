@@ -35,8 +35,8 @@ QString quoted(const QStringList& names)
 
 const QStringList& contentTables()
 {
-    static const QStringList names{QStringLiteral("02"), QStringLiteral("01"), QStringLiteral("sp"),
-                                   QStringLiteral("yd"), QStringLiteral("xd")};
+    static const QStringList names{QStringLiteral("02"), QStringLiteral("01"), QStringLiteral("portions"),
+                                   QStringLiteral("sp"), QStringLiteral("yd"), QStringLiteral("xd")};
     return names;
 }
 
@@ -65,6 +65,17 @@ UpgradeResult upgrade(const QString& dataPath, const QString& shippedPath, const
     try {
         for (const QString& table : contentTables()) {
             const QStringList fields = columns(h, QStringLiteral("shipped"), table, shippedPath);
+            if (fields.isEmpty())
+                continue;
+            // A content table that came with a later version (the portions) is made as the shipped file defines it.
+            if (columns(h, QStringLiteral("main"), table, dataPath).isEmpty()) {
+                sqlite::Statement definition(
+                    h, QStringLiteral("SELECT sql FROM shipped.sqlite_master WHERE type = 'table' AND name = ?"),
+                    shippedPath);
+                definition.bind(1, table);
+                if (definition.step())
+                    sqlite::exec(h, definition.value(0).toString(), dataPath);
+            }
             sqlite::exec(h, QStringLiteral("DELETE FROM main.\"%1\"").arg(table), dataPath);
             sqlite::exec(h,
                          QStringLiteral("INSERT INTO main.\"%1\"(%2) SELECT %2 FROM shipped.\"%1\" ORDER BY rowid")
