@@ -340,35 +340,30 @@ void runSchema(sqlite3* db, const QString& sql, const QString& schemaPath, const
     }
 }
 
+void requireColumns(sqlite::Statement& statement, const QString& table, const QStringList& fields,
+                    const QString& schemaPath)
+{
+    statement.reset();
+    statement.bind(1, table);
+    QStringList columns;
+    while (statement.step())
+        columns.append(statement.value(0).toString());
+    if (columns != fields)
+        fail(schemaPath, 0,
+             QStringLiteral("表 \"%1\" 应有列 %2，实际是 %3")
+                 .arg(table, fields.join(QStringLiteral(", ")),
+                      columns.isEmpty() ? QStringLiteral("（没有这张表）") : columns.join(QStringLiteral(", "))));
+}
+
 // The program reads every table with "SELECT rowid,*", so the columns must be exactly these, in this order.
 void checkSchema(sqlite3* db, const QString& schemaPath, const QString& outputPath)
 {
     sqlite::Statement statement(db, QStringLiteral("SELECT name FROM pragma_table_info(?1) ORDER BY cid"), outputPath);
-    for (const datafile::TableShape& table : datafile::tables()) {
-        statement.reset();
-        statement.bind(1, table.table);
-        QStringList columns;
-        while (statement.step())
-            columns.append(statement.value(0).toString());
-        if (columns != table.fields)
-            fail(schemaPath, 0,
-                 QStringLiteral("表 \"%1\" 应有列 %2，实际是 %3")
-                     .arg(table.table, table.fields.join(QStringLiteral(", ")),
-                          columns.isEmpty() ? QStringLiteral("（没有这张表）") : columns.join(QStringLiteral(", "))));
-    }
-    // The portions table is not among the tables every data file has (files made before it open without it), but
-    // a file made now must carry it.
-    statement.reset();
-    statement.bind(1, QString::fromLatin1(portionsTable));
-    QStringList columns;
-    while (statement.step())
-        columns.append(statement.value(0).toString());
-    const QStringList expected = portionsFields();
-    if (columns != expected)
-        fail(schemaPath, 0,
-             QStringLiteral("表 \"%1\" 应有列 %2，实际是 %3")
-                 .arg(QString::fromLatin1(portionsTable), expected.join(QStringLiteral(", ")),
-                      columns.isEmpty() ? QStringLiteral("（没有这张表）") : columns.join(QStringLiteral(", "))));
+    for (const datafile::TableShape& table : datafile::tables())
+        requireColumns(statement, table.table, table.fields, schemaPath);
+    // The portions are not among the tables every data file has (files made before them open without them), but a
+    // file made now carries them.
+    requireColumns(statement, QString::fromLatin1(portionsTable), portionsFields(), schemaPath);
 }
 
 struct Row {
