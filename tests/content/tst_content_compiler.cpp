@@ -241,6 +241,8 @@ void ContentCompilerTest::sourceFaults_data()
         << Files{{foods, full + bread + "一个\n"}} << foods << 2 << "份量“一个”应写成";
     QTest::newRow("portion in kilograms")
         << Files{{foods, full + bread + "一袋=5000克\n"}} << foods << 2 << "不超过 2000";
+    QTest::newRow("unit longer than the caption allows")
+        << Files{{foods, full + bread + "一个（刚出锅的大个儿馒头）=100克\n"}} << foods << 2 << "超过 12 个字";
     QTest::newRow("portion of no weight") << Files{{foods, full + bread + "一个=0克\n"}} << foods << 2 << "大于 0";
     QTest::newRow("more than three portions")
         << Files{{foods, full + bread + "一个=100克；半个=50克；两个=200克；一两=50克\n"}} << foods << 2

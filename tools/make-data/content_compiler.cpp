@@ -185,7 +185,7 @@ const QRegularExpression& portionForm()
 // A food is eaten by one to three units; a unit bigger than this is a slip (kg for g).
 constexpr qsizetype kMaxPortions = 3;
 constexpr double kMaxPortionGrams = 2000.0;
-constexpr qsizetype kMaxUnitChars = 10;
+constexpr qsizetype kMaxUnitChars = 12;
 
 QList<Portion> parsePortions(const QString& text, const QString& path, int line)
 {
@@ -206,7 +206,7 @@ QList<Portion> parsePortions(const QString& text, const QString& path, int line)
         if (amount <= 0.0 || amount > kMaxPortionGrams)
             fail(path, line, QStringLiteral("份量“%1”的克数应大于 0、不超过 2000").arg(item));
         if (portion.unit.toUcs4().size() > kMaxUnitChars)
-            fail(path, line, QStringLiteral("份量单位“%1”超过 10 个字").arg(portion.unit));
+            fail(path, line, QStringLiteral("份量单位“%1”超过 12 个字").arg(portion.unit));
         for (const Portion& earlier : std::as_const(portions))
             if (earlier.unit == portion.unit)
                 fail(path, line, QStringLiteral("份量单位“%1”写了两次").arg(portion.unit));
