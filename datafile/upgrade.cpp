@@ -35,7 +35,7 @@ QString quoted(const QStringList& names)
 
 const QStringList& contentTables()
 {
-    // The shipped content: every table but the user's own diary and plan, whatever later versions add.
+    // The shipped content: every table but the user's own diary and plan.
     static const QStringList names{QStringLiteral("02"), QStringLiteral("01"), QStringLiteral("portions"),
                                    QStringLiteral("sp"), QStringLiteral("yd"), QStringLiteral("xd")};
     return names;
