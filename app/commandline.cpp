@@ -26,9 +26,17 @@ namespace {
 
 enum Status { Done = 0, Failed = 1, Usage = 2 };
 
+// One message on standard error, whole: control characters that a value may carry (a NUL would end it) shown as
+// their visible symbols, and a huge one cut at about 2,000 characters.
 void say(const QString& text)
 {
-    std::fputs(text.toUtf8().constData(), stderr);
+    constexpr qsizetype most = 2000;
+    QString shown = text.size() > most ? text.left(most) + u'…' : text;
+    for (QChar& c : shown)
+        if ((c.unicode() < 0x20 && c != u'\n' && c != u'\r') || c.unicode() == 0x7f)
+            c = QChar(c.unicode() == 0x7f ? 0x2421 : 0x2400 + c.unicode());
+    const QByteArray bytes = shown.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
     std::fputc('\n', stderr);
 }
 

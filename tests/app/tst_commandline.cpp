@@ -133,6 +133,20 @@ private slots:
         QVERIFY(!QFileInfo::exists(killed.filePath(QStringLiteral("data.Mdb-journal"))));
     }
 
+    void aBadValueIsQuotedShortAndVisible()
+    {
+        TempDatabase db;
+        QFile csv(QDir(db.folder()).filePath(QStringLiteral("bad.csv")));
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write(QByteArray("时间,体重(斤),日记\n2026-12-07") + '\0' + QByteArray(1 << 20, 'x') + ",120,a\n");
+        csv.close();
+        const Run run = tevu({"--data", "{dir}/data.Mdb", "--import-csv", "{dir}/bad.csv"}, db.folder());
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("“2026-12-07␀xxx")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("…”")), qPrintable(run.err));
+        QVERIFY2(run.err.size() < 400, qPrintable(QString::number(run.err.size())));
+    }
+
     void exportToStandardOutput()
     {
         TempDatabase db;
