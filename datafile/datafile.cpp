@@ -109,7 +109,7 @@ Summary check(const QString& path)
 
 const QStringList& optionalTables()
 {
-    static const QStringList names;
+    static const QStringList names{QStringLiteral("profile")};
     return names;
 }
 

@@ -129,6 +129,10 @@ private slots:
         QFETCH(int, version);
         const QString path = usedFile(QStringLiteral("older-%1").arg(version));
         execOn(path, QStringLiteral("PRAGMA user_version = %1").arg(version));
+        // A file from before 我的目标 has no profile table; one from after keeps the user's profile.
+        const QStringList profile = version == 0 ? QStringList{} : QStringList{QStringLiteral("165|女|1990|120|2|")};
+        execOn(path, version == 0 ? QStringLiteral("DROP TABLE profile")
+                                  : QStringLiteral("INSERT INTO profile VALUES (165, '女', 1990, 120, 2, NULL)"));
 
         const Run run = makeData({QStringLiteral("--upgrade"), content(2), path});
         QVERIFY2(run.status == 0, qPrintable(run.message));
@@ -140,6 +144,7 @@ private slots:
         QCOMPARE(rows("SELECT Title FROM \"01\" ORDER BY rowid"), (QStringList{"稻米", "小米", "燕麦"}));
         QCOMPARE(rows("SELECT Name FROM xd ORDER BY rowid"), (QStringList{"慢慢吃", "早睡"}));
         QCOMPARE(rows("PRAGMA user_version"), QStringList{"2"});
+        QCOMPARE(rows("SELECT * FROM profile"), profile);
 
         // The copy from before the upgrade stands outside the rotation of the automatic backups.
         QVERIFY(datafile::automaticBackups(datafile::backupFolder(path)).isEmpty());
