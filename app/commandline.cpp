@@ -7,6 +7,8 @@
 #include "datafile/csv.h"
 #include "datafile/datafile.h"
 #include "datafile/partialfile.h"
+#include "datafile/profile.h"
+#include "forms/goal/goalfacts.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -47,6 +49,8 @@ QString usageText()
         "                        例：tevu --export-csv ~/日记.csv\n"
         "  --import-csv 文件     把 CSV 文件中的日记加入数据文件，已有的相同条目跳过（“-”表示标准输入）\n"
         "                        例：tevu --import-csv ~/日记.csv\n"
+        "  --summary             在标准输出上每行写一项：最新体重、趋势、每周变化、BMI、目标和预计日期、能量预算\n"
+        "                        例：tevu --summary\n"
         "\n"
         "选项：\n"
         "  --data 文件           处理“文件”，而不是程序所在文件夹中的 data.Mdb\n"
@@ -150,6 +154,25 @@ int exportCsv(const QString& dataPath, const QString& target, bool force)
     return Done;
 }
 
+int summary(const QString& dataPath)
+{
+    // Read-only in effect: nothing is written, and a file whose interrupted write cannot be rolled back is refused
+    // by the opener as for every command.
+    Connection connection(QFileInfo(dataPath).absolutePath());
+    connection.setConnectionString(QStringLiteral("Data Source=") + dataPath);
+    connection.connect();
+    datafile::checkShape(connection.handle(), dataPath);
+    const int thisYear = QDate::currentDate().year();
+    const health::Profile profile = datafile::readProfile(connection.handle(), dataPath, thisYear);
+    const goalfacts::Diary diary = goalfacts::read(connection);
+    QByteArray text = goalfacts::summary(profile, diary, thisYear).join(u'\n').toUtf8() + '\n';
+    if (std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout) !=
+            static_cast<std::size_t>(text.size()) ||
+        std::fflush(stdout) != 0)
+        throw DataError(QStringLiteral("无法写入标准输出"));
+    return Done;
+}
+
 int importCsv(const QString& dataPath, const QString& source)
 {
     QFile in;
@@ -216,8 +239,9 @@ int run(int argc, char** argv)
     const QCommandLineOption restoreOption(QStringLiteral("restore"), QStringLiteral("恢复"), QStringLiteral("文件"));
     const QCommandLineOption exportOption(QStringLiteral("export-csv"), QStringLiteral("导出"), QStringLiteral("文件"));
     const QCommandLineOption importOption(QStringLiteral("import-csv"), QStringLiteral("导入"), QStringLiteral("文件"));
-    parser.addOptions(
-        {help, version, data, force, checkOption, backupOption, restoreOption, exportOption, importOption});
+    const QCommandLineOption summaryOption(QStringLiteral("summary"), QStringLiteral("概要"));
+    parser.addOptions({help, version, data, force, checkOption, backupOption, restoreOption, exportOption, importOption,
+                       summaryOption});
     // Qt's own messages are English; each is said here in Chinese instead.
     if (!parser.parse(QCoreApplication::arguments())) {
         if (!parser.unknownOptionNames().isEmpty())
@@ -241,8 +265,8 @@ int run(int argc, char** argv)
             if (value.startsWith(QStringLiteral("--")))
                 return usageError(
                     QStringLiteral("--%1 后面缺少文件名（“%2”是一个选项）").arg(withValue->names().first(), value));
-    const QList<const QCommandLineOption*> commands{&checkOption, &backupOption, &restoreOption, &exportOption,
-                                                    &importOption};
+    const QList<const QCommandLineOption*> commands{&checkOption,  &backupOption, &restoreOption,
+                                                    &exportOption, &importOption, &summaryOption};
     const QCommandLineOption* command = nullptr;
     for (const QCommandLineOption* candidate : commands) {
         if (!parser.isSet(*candidate))
@@ -256,7 +280,7 @@ int run(int argc, char** argv)
     }
     if (!command)
         return usageError(
-            QStringLiteral("没有给出命令（--check、--backup、--restore、--export-csv 或 --import-csv）。"));
+            QStringLiteral("没有给出命令（--check、--backup、--restore、--export-csv、--import-csv 或 --summary）。"));
     if (parser.isSet(force) && command != &backupOption && command != &exportOption)
         return usageError(QStringLiteral("--force 只能和 --backup 或 --export-csv 一起使用。"));
     if (parser.values(data).size() > 1)
@@ -283,6 +307,8 @@ int run(int argc, char** argv)
             return restore(dataPath, argument);
         if (command == &exportOption)
             return exportCsv(dataPath, argument, parser.isSet(force));
+        if (command == &summaryOption)
+            return summary(dataPath);
         return importCsv(dataPath, argument);
     } catch (const std::exception& e) {
         const QString what = command == &checkOption ? QStringLiteral("检查未通过：") : QStringLiteral("失败：");
