@@ -314,7 +314,10 @@ void DbChart::paintGoal(QPainter& painter, const ChartLayout& l) const
     // Above the line, or below it when the line runs along the top.
     const int top = y - goalLabelGap - height >= l.back.top() ? static_cast<int>(y) - goalLabelGap - height
                                                               : static_cast<int>(y) + goalLabelGap;
-    const QRect box(l.back.left(), top, l.back.width() - goalLabelGap, height);
+    QRect box(l.back.left(), top, l.back.width() - goalLabelGap, height);
+    // Dark green on the legend's dark green could not be read: the value then ends where the legend begins.
+    if (!l.legend.isEmpty() && box.intersects(l.legend.adjusted(0, 0, legendShadow, legendShadow)))
+        box.setRight(l.legend.left() - 1 - goalLabelGap);
     painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, label);
     painter.restore();
 }

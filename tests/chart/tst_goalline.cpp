@@ -10,9 +10,11 @@ using namespace chartfixture;
 
 namespace {
 
+// The goal's dark green (0, 100, 0), alone or mostly over white: green at least 66 above red and blue. The legend's
+// darker green, and white text blended over it, stay at 64 or less.
 bool isGoalGreen(QRgb c)
 {
-    return qRed(c) < 40 && qGreen(c) > 70 && qGreen(c) < 130 && qBlue(c) < 40;
+    return std::abs(qRed(c) - qBlue(c)) <= 3 && qGreen(c) - qRed(c) > 66 && qGreen(c) < 140;
 }
 
 double morning(int month, int day)
@@ -56,6 +58,24 @@ private slots:
         const QRect label(l.back.right() - 80, l.back.top(), 80, y - l.back.top());
         QVERIFY(countPixels(image, label, isGoalGreen) > 20);
         QCOMPARE(countPixels(image, QRect(l.back.left(), l.back.top(), 80, y - l.back.top()), isGoalGreen), 0);
+    }
+
+    void valueStaysClearOfTheLegend()
+    {
+        DbChart chart;
+        // Enough weighings for the legend to reach down to the goal.
+        for (int day = 1; day <= 20; ++day)
+            chart.series()->addXY(morning(11, day), 150);
+        chart.setGoal(120);
+        chart.setLegendVisible(true);
+        const QImage image = render(chart);
+        const ChartLayout l = layoutOf(chart, image);
+        const int y = qRound(l.yToPixel(120, l.back));
+        QVERIFY(l.legend.bottom() > y - 20);
+        const QRect beside(l.legend.left() - 80, y - 20, 80, 20);
+        QVERIFY(countPixels(image, beside, isGoalGreen) > 20);
+        // Over the legend only the dashes, in the goal's own row.
+        QCOMPARE(countPixels(image, QRect(l.legend.left(), y - 20, l.legend.width(), 19), isGoalGreen), 0);
     }
 
     void titleCarriesTheProjection_data()
