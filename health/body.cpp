@@ -103,9 +103,9 @@ double restingEnergy(double weightJin, double heightCm, int age, Sex sex)
     return base + (sex == Sex::Male ? 5 : -161);
 }
 
-int dailyBudget(double restingEnergy, Activity activity, Sex sex)
+int dailyBudget(double restingEnergy, Activity activity, Sex sex, bool losing)
 {
-    const double wanted = restingEnergy * activityFactor(activity) - dailyDeficit;
+    const double wanted = restingEnergy * activityFactor(activity) - (losing ? dailyDeficit : 0);
     const int rounded = static_cast<int>(std::lround(wanted / 10)) * 10;
     const int floor = sex == Sex::Male ? manFloor : womanFloor;
     return rounded < floor ? floor : rounded;

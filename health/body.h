@@ -74,8 +74,9 @@ inline constexpr int manFloor = 1500;
 inline constexpr int dailyDeficit = 500;
 
 // Resting energy × the activity factor − the deficit, to the nearest 10 kcal (more would be false precision), never
-// under the sex's floor.
-int dailyBudget(double restingEnergy, Activity activity, Sex sex);
+// under the sex's floor. Without `losing` (a goal reached, or one above the trend) there is no deficit: telling
+// someone who should keep or gain weight to eat 500 kcal less than they use would be plainly wrong.
+int dailyBudget(double restingEnergy, Activity activity, Sex sex, bool losing = true);
 
 // "1,480": thousands grouped, as a reader expects an energy figure.
 QString kcalText(int kcal);

@@ -112,13 +112,18 @@ QString goal(const health::Profile& profile, const Diary& diary)
     return text;
 }
 
+bool losing(const health::Profile& profile, const Diary& diary)
+{
+    return !profile.goal || !diary.trend || *diary.trend - *profile.goal > health::reachedBand;
+}
+
 std::optional<int> suggestedBudget(const health::Profile& profile, const Diary& diary, int thisYear)
 {
     if (!profile.height || !profile.sex || !profile.birthYear || !profile.activity || !diary.trend)
         return std::nullopt;
     const double resting =
         health::restingEnergy(*diary.trend, *profile.height, thisYear - *profile.birthYear, *profile.sex);
-    return health::dailyBudget(resting, *profile.activity, *profile.sex);
+    return health::dailyBudget(resting, *profile.activity, *profile.sex, losing(profile, diary));
 }
 
 QString budget(const health::Profile& profile, const Diary& diary, int thisYear)
@@ -131,7 +136,8 @@ QString budget(const health::Profile& profile, const Diary& diary, int thisYear)
         return text;
     }
     if (suggested)
-        return QStringLiteral("每天建议摄入约 %1 大卡").arg(health::kcalText(*suggested));
+        return QStringLiteral("每天建议摄入约 %1 大卡").arg(health::kcalText(*suggested)) +
+               (losing(profile, diary) ? QString() : QStringLiteral("（保持体重）"));
     QStringList missing;
     if (!profile.height)
         missing << QStringLiteral("身高");

@@ -34,6 +34,8 @@ QString bmi(const health::Profile& profile, const Diary& diary); // 27.5（超�
 QString healthyRange(const health::Profile& profile);            // 100.8–130.6斤
 health::Projection projection(const health::Profile& profile, const Diary& diary);
 QString goal(const health::Profile& profile, const Diary& diary); // 120斤，还差 30.0斤；按现在的速度，预计 …。
+// True unless the trend is within the band of the goal or below it: then the budget keeps the weight.
+bool losing(const health::Profile& profile, const Diary& diary);
 // The computed budget; nothing while an input is missing.
 std::optional<int> suggestedBudget(const health::Profile& profile, const Diary& diary, int thisYear);
 QString budget(const health::Profile& profile, const Diary& diary, int thisYear); // 每天建议摄入约 1,480 大卡

@@ -60,7 +60,8 @@ private slots:
         QTest::addColumn<QStringList>("lines");
 
         const goalfacts::Diary losing{148.5, today, 150.0, -1.0};
-        // BMI 75 ÷ 1.65² = 27.5; 30 jin at 1 a week is 210 days, 5 July 2027; 1440.25 × 1.375 − 500 = 1480.
+        // BMI 75 ÷ 1.65² = 27.5; 30 jin at 1 a week is 210 days, 5 July 2027; 1440.25 × 1.375 − 500 = 1480, and
+        // 1980 without the deficit once the goal is reached.
         QTest::newRow("the worked example")
             << losing << worked()
             << QStringList{"最新体重：148.5斤（2026年12月7日）",
@@ -79,7 +80,19 @@ private slots:
                            "每周变化：-1.0斤",
                            "BMI：27.5（超重）",
                            "目标：149.5斤；已达到目标，保持住！",
-                           "能量预算：每天摄入 1,300 大卡（自己设定），建议约 1,480 大卡"};
+                           "能量预算：每天摄入 1,300 大卡（自己设定），建议约 1,980 大卡"};
+        // A goal above the trend: 5 jin at 0.5 a week is 70 days, 15 February 2027; 1440.25 × 1.375 = 1980.3 with no
+        // deficit.
+        Profile gaining = worked();
+        gaining.goal = 155;
+        QTest::newRow("goal above the trend: no deficit")
+            << goalfacts::Diary{150.0, today, 150.0, 0.5} << gaining
+            << QStringList{"最新体重：150斤（2026年12月7日）",
+                           "趋势：150.0斤",
+                           "每周变化：+0.5斤",
+                           "BMI：27.5（超重）",
+                           "目标：155斤，还要增 5.0斤；按现在的速度，预计 2027年2月15日 达到目标。",
+                           "能量预算：每天建议摄入约 1,980 大卡（保持体重）"};
         QTest::newRow("one weighing, nothing set") << goalfacts::Diary{150.0, today, 150.0, std::nullopt} << Profile{}
                                                    << QStringList{"最新体重：150斤（2026年12月7日）",
                                                                   "趋势：150.0斤",

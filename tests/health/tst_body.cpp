@@ -91,22 +91,29 @@ void BodyTest::budget_data()
     QTest::addColumn<Sex>("sex");
     QTest::addColumn<Activity>("activity");
     QTest::addColumn<double>("resting");
+    QTest::addColumn<bool>("losing");
     QTest::addColumn<int>("budget");
 
     // Born 1990, in 2026 aged 36: 10 × 75 + 6.25 × 165 − 5 × 36 − 161 = 750 + 1031.25 − 180 − 161 = 1440.25;
     // × 1.375 = 1980.34375; − 500 = 1480.34, to the nearest ten 1480.
     QTest::newRow("the worked example, light activity")
-        << 150.0 << 165.0 << 36 << Sex::Female << Activity::Light << 1440.25 << 1480;
+        << 150.0 << 165.0 << 36 << Sex::Female << Activity::Light << 1440.25 << true << 1480;
     // 10 × 100 + 6.25 × 180 − 5 × 30 + 5 = 1000 + 1125 − 150 + 5 = 1980; × 1.725 = 3415.5; − 500 = 2915.5 → 2920.
     QTest::newRow("a man, heavy activity, rounded up")
-        << 200.0 << 180.0 << 30 << Sex::Male << Activity::Heavy << 1980.0 << 2920;
+        << 200.0 << 180.0 << 30 << Sex::Male << Activity::Heavy << 1980.0 << true << 2920;
     // 10 × 45 + 6.25 × 150 − 5 × 60 − 161 = 450 + 937.5 − 300 − 161 = 926.5; × 1.2 = 1111.8; − 500 = 611.8,
     // under the woman's floor.
-    QTest::newRow("a woman's floor") << 90.0 << 150.0 << 60 << Sex::Female << Activity::Sedentary << 926.5 << 1200;
+    QTest::newRow("a woman's floor") << 90.0 << 150.0 << 60 << Sex::Female << Activity::Sedentary << 926.5 << true
+                                     << 1200;
     // 10 × 50 + 6.25 × 160 − 5 × 70 + 5 = 500 + 1000 − 350 + 5 = 1155; × 1.2 = 1386; − 500 = 886, under the man's.
-    QTest::newRow("a man's floor") << 100.0 << 160.0 << 70 << Sex::Male << Activity::Sedentary << 1155.0 << 1500;
+    QTest::newRow("a man's floor") << 100.0 << 160.0 << 70 << Sex::Male << Activity::Sedentary << 1155.0 << true
+                                   << 1500;
     // 10 × 60 + 6.25 × 170 − 5 × 40 − 161 = 600 + 1062.5 − 200 − 161 = 1301.5; × 1.55 = 2017.325; − 500 → 1520.
-    QTest::newRow("moderate activity") << 120.0 << 170.0 << 40 << Sex::Female << Activity::Moderate << 1301.5 << 1520;
+    // The worked example at its goal: 1980.34375 with no deficit, 1980.
+    QTest::newRow("keeping weight, no deficit")
+        << 150.0 << 165.0 << 36 << Sex::Female << Activity::Light << 1440.25 << false << 1980;
+    QTest::newRow("moderate activity") << 120.0 << 170.0 << 40 << Sex::Female << Activity::Moderate << 1301.5 << true
+                                       << 1520;
 }
 
 void BodyTest::budget()
@@ -117,10 +124,11 @@ void BodyTest::budget()
     QFETCH(Sex, sex);
     QFETCH(Activity, activity);
     QFETCH(double, resting);
+    QFETCH(bool, losing);
     QFETCH(int, budget);
     const double energy = restingEnergy(weight, height, age, sex);
     QCOMPARE(energy, resting);
-    QCOMPARE(dailyBudget(energy, activity, sex), budget);
+    QCOMPARE(dailyBudget(energy, activity, sex, losing), budget);
 }
 
 void BodyTest::kcalTextGroupsThousands()
