@@ -7,6 +7,8 @@
 #include "datafile/csv.h"
 #include "datafile/datafile.h"
 #include "datafile/partialfile.h"
+#include "datafile/profile.h"
+#include "forms/goal/goalfacts.h"
 #include "report/report.h"
 
 #include <QApplication>
@@ -62,6 +64,8 @@ QString usageText()
         "  --report 文件.pdf     写一页给医生看的 A4 报告：体重曲线、每周记录和小结；文件已存在时要加 --force\n"
         "                        可加 --from 日期、--to 日期（YYYY-MM-DD）限定期间，--with-notes 附上日记文字\n"
         "                        例：tevu --report ~/报告.pdf --from 2026-09-01 --to 2026-12-07\n"
+        "  --summary             在标准输出上每行写一项：最新体重、趋势、每周变化、BMI、目标和预计日期、能量预算\n"
+        "                        例：tevu --summary\n"
         "\n"
         "选项：\n"
         "  --data 文件           处理“文件”，而不是程序所在文件夹中的 data.Mdb\n"
@@ -162,6 +166,25 @@ int exportCsv(const QString& dataPath, const QString& target, bool force)
     const datafile::ExportResult result = datafile::exportCsvFile(dataPath, target);
     say(QStringLiteral("已把 %1 条日记导出到“%2”。").arg(result.entries).arg(target));
     sayDurability(result.durability);
+    return Done;
+}
+
+int summary(const QString& dataPath)
+{
+    // Read-only in effect: nothing is written, and a file whose interrupted write cannot be rolled back is refused
+    // by the opener as for every command.
+    Connection connection(QFileInfo(dataPath).absolutePath());
+    connection.setConnectionString(QStringLiteral("Data Source=") + dataPath);
+    connection.connect();
+    datafile::checkShape(connection.handle(), dataPath);
+    const int thisYear = QDate::currentDate().year();
+    const health::Profile profile = datafile::readProfile(connection.handle(), dataPath, thisYear);
+    const goalfacts::Diary diary = goalfacts::read(connection);
+    QByteArray text = goalfacts::summary(profile, diary, thisYear).join(u'\n').toUtf8() + '\n';
+    if (std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout) !=
+            static_cast<std::size_t>(text.size()) ||
+        std::fflush(stdout) != 0)
+        throw DataError(QStringLiteral("无法写入标准输出"));
     return Done;
 }
 
@@ -280,8 +303,9 @@ int run(int argc, char** argv)
     const QCommandLineOption fromOption(QStringLiteral("from"), QStringLiteral("起始日期"), QStringLiteral("日期"));
     const QCommandLineOption toOption(QStringLiteral("to"), QStringLiteral("结束日期"), QStringLiteral("日期"));
     const QCommandLineOption notesOption(QStringLiteral("with-notes"), QStringLiteral("附日记文字"));
+    const QCommandLineOption summaryOption(QStringLiteral("summary"), QStringLiteral("概要"));
     parser.addOptions({help, version, data, force, checkOption, backupOption, restoreOption, exportOption, importOption,
-                       reportOption, fromOption, toOption, notesOption});
+                       reportOption, fromOption, toOption, notesOption, summaryOption});
     // Qt's own messages are English; each is said here in Chinese instead.
     if (!parser.parse(QCoreApplication::arguments())) {
         if (!parser.unknownOptionNames().isEmpty())
@@ -306,8 +330,8 @@ int run(int argc, char** argv)
             if (value.startsWith(QStringLiteral("--")))
                 return usageError(
                     QStringLiteral("--%1 后面缺少文件名（“%2”是一个选项）").arg(withValue->names().first(), value));
-    const QList<const QCommandLineOption*> commands{&checkOption,  &backupOption, &restoreOption,
-                                                    &exportOption, &importOption, &reportOption};
+    const QList<const QCommandLineOption*> commands{&checkOption,  &backupOption, &restoreOption, &exportOption,
+                                                    &importOption, &reportOption, &summaryOption};
     const QCommandLineOption* command = nullptr;
     for (const QCommandLineOption* candidate : commands) {
         if (!parser.isSet(*candidate))
@@ -320,8 +344,8 @@ int run(int argc, char** argv)
         command = candidate;
     }
     if (!command)
-        return usageError(
-            QStringLiteral("没有给出命令（--check、--backup、--restore、--export-csv、--import-csv 或 --report）。"));
+        return usageError(QStringLiteral(
+            "没有给出命令（--check、--backup、--restore、--export-csv、--import-csv、--report 或 --summary）。"));
     if (parser.isSet(force) && command != &backupOption && command != &exportOption && command != &reportOption)
         return usageError(QStringLiteral("--force 只能和 --backup、--export-csv 或 --report 一起使用。"));
     if (command != &reportOption && (parser.isSet(fromOption) || parser.isSet(toOption) || parser.isSet(notesOption)))
@@ -367,6 +391,8 @@ int run(int argc, char** argv)
             return exportCsv(dataPath, argument, parser.isSet(force));
         if (command == &reportOption)
             return writeReport(dataPath, argument, parser.isSet(force), reportOptions);
+        if (command == &summaryOption)
+            return summary(dataPath);
         return importCsv(dataPath, argument);
     } catch (const std::exception& e) {
         const QString what = command == &checkOption ? QStringLiteral("检查未通过：") : QStringLiteral("失败：");

@@ -6,6 +6,8 @@
 #include "chart/dbchart.h"
 #include "chart/lineseries.h"
 #include "data/conversions.h"
+#include "data/sqlite.h"
+#include "datafile/profile.h"
 #include "support/windows.h"
 
 #include <QApplication>
@@ -225,6 +227,12 @@ int runFoodTree(const QString& folder, int repetitions)
 
 int runCurve(const QString& folder, int repetitions)
 {
+    // A goal below every weight: the line is drawn and the axis widened for it.
+    constexpr double goal = 100;
+    {
+        const sqlite::Database db = sqlite::openDataFile(fileIn(folder), sqlite::Access::Write);
+        datafile::writeProfile(db.get(), fileIn(folder), {165.0, health::Sex::Female, 1990, goal, {}, {}});
+    }
     const qint64 entries = scalar(fileIn(folder), QStringLiteral("SELECT count(*) FROM rj"));
     BareReader bare(fileIn(folder));
     ProgramWindows windows(folder);
@@ -257,6 +265,8 @@ int runCurve(const QString& folder, int repetitions)
             return 1;
         if (chart->series()->count() != entries)
             return failed(QStringLiteral("the curve has %1 points").arg(chart->series()->count()));
+        if (chart->goal() != goal)
+            return failed(QStringLiteral("the curve shows no goal line"));
         if (round >= 0) {
             if (!chart->trendVisible() || static_cast<qint64>(chart->trend().size()) != weighed)
                 return failed(QStringLiteral("the trend was not drawn over %1 weights").arg(weighed));

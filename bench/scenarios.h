@@ -10,7 +10,7 @@ namespace bench {
 int runDiary(const QString& folder, int repetitions);
 // The main window's first show, which builds the food tree: "tree" and "floor".
 int runFoodTree(const QString& folder, int repetitions);
-// The curve window with the trend shown, from its button to its first paint: "curve" and "floor".
+// The curve window with the trend and the goal line shown, from its button to its first paint: "curve" and "floor".
 int runCurve(const QString& folder, int repetitions);
 // New entry, text, weight, OK: "save" (the OK) and "floor" (a bare insert into <floorFolder>/data.Mdb).
 int runSave(const QString& folder, const QString& floorFolder, int repetitions);

@@ -5,6 +5,7 @@
 #include "chart/axis.h"
 #include "chart/lineseries.h"
 #include "chart/trend.h"
+#include "data/conversions.h"
 
 #include <QFontMetrics>
 #include <QLineF>
@@ -30,6 +31,8 @@ constexpr int legendSymbolGap = 4;
 const QColor titleColor(0, 0, 255);
 const QColor trendColor(0, 0, 160);
 constexpr int trendWidth = 2;
+const QColor goalColor(0, 100, 0);
+constexpr int goalLabelGap = 2;
 const QColor gridColor(128, 128, 128);
 const QColor legendBackground(0, 64, 0);
 const QColor edgeDark(128, 128, 128);
@@ -151,6 +154,21 @@ const std::vector<LineSeries::Point>& DbChart::trend() const
     return m_trend;
 }
 
+void DbChart::setGoal(std::optional<double> goal)
+{
+    m_goal = goal;
+    update();
+}
+
+health::Projection DbChart::projection() const
+{
+    const std::vector<LineSeries::Point>& points = trend();
+    if (!m_goal || points.empty())
+        return {};
+    return health::project(points.back().y, trend::weeklyRate(points), conversions::fromOleDate(points.back().x).date(),
+                           *m_goal);
+}
+
 void DbChart::dataRanges(Range& x, Range& y) const
 {
     const auto& points = m_series->points();
@@ -163,6 +181,11 @@ void DbChart::dataRanges(Range& x, Range& y) const
     const auto [low, high] = std::minmax_element(
         points.begin(), points.end(), [](const LineSeries::Point& a, const LineSeries::Point& b) { return a.y < b.y; });
     y = {low->y, high->y};
+    // The goal is where the line is heading: it stays in sight.
+    if (m_goal) {
+        y.min = std::min(y.min, *m_goal);
+        y.max = std::max(y.max, *m_goal);
+    }
 }
 
 QString DbChart::legendText(int index) const
@@ -184,7 +207,9 @@ ChartLayout DbChart::chartLayout(const QRect& bounds, const QPaintDevice* device
     const QRect inner = bounds.adjusted(marginX, marginY, -marginX, -marginY);
 
     int top = inner.top();
-    l.titleText = m_trendVisible ? trend::title(m_title, trend()) : m_title;
+    l.titleText = m_trendVisible
+                      ? trend::title(m_title, trend(), conversions::locale(), health::projectionShort(projection()))
+                      : m_title;
     if (!l.titleText.isEmpty()) {
         l.title = QRect(bounds.left(), inner.top(), width, metricsFor(m_titleFont, device).height());
         top = l.title.bottom() + 1 + titleGap;
@@ -276,7 +301,33 @@ void DbChart::paint(QPainter& painter, const QRect& bounds) const
     // The trend stays within the weights' range, so it never changes the axes: only drawn over the series.
     if (m_trendVisible)
         paintLine(painter, l, trend(), QPen(trendColor, trendWidth, Qt::SolidLine));
+    paintGoal(painter, l);
     paintAxes(painter, l);
+    painter.restore();
+}
+
+void DbChart::paintGoal(QPainter& painter, const ChartLayout& l) const
+{
+    if (!m_goal || m_series->isEmpty())
+        return;
+    const double y = std::round(l.yToPixel(*m_goal, l.back));
+    // A zoomed view may leave the goal out of sight.
+    if (y < l.back.top() || y > l.back.bottom())
+        return;
+    painter.save();
+    painter.setPen(QPen(goalColor, 1, Qt::DashLine));
+    painter.drawLine(QPointF(l.back.left(), y), QPointF(l.back.right(), y));
+    painter.setFont(m_labelFont);
+    const QString label = QStringLiteral("目标 %1斤").arg(axis::formatNumber(*m_goal));
+    const int height = metricsFor(m_labelFont, painter.device()).height();
+    // Above the line, or below it when the line runs along the top.
+    const int top = y - goalLabelGap - height >= l.back.top() ? static_cast<int>(y) - goalLabelGap - height
+                                                              : static_cast<int>(y) + goalLabelGap;
+    QRect box(l.back.left(), top, l.back.width() - goalLabelGap, height);
+    // Dark green on the legend's dark green could not be read: the value then ends where the legend begins.
+    if (!l.legend.isEmpty() && box.intersects(l.legend.adjusted(0, 0, legendShadow, legendShadow)))
+        box.setRight(l.legend.left() - 1 - goalLabelGap);
+    painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, label);
     painter.restore();
 }
 
@@ -554,8 +605,12 @@ void DbChart::mouseReleaseEvent(QMouseEvent* event)
         else if (std::abs(drag.x()) > minimumDragPixels && std::abs(drag.y()) > minimumDragPixels)
             undoZoom();
         update();
-    } else if (at != m_dragLast) {
-        scrollByPixels(at - m_dragLast);
+    } else {
+        if (at != m_dragLast)
+            scrollByPixels(at - m_dragLast);
+        const QPoint drag = at - m_dragStart;
+        if (std::abs(drag.x()) <= minimumDragPixels && std::abs(drag.y()) <= minimumDragPixels)
+            emit contextClicked(event->globalPosition().toPoint());
     }
     m_dragButton = Qt::NoButton;
     event->accept();

@@ -9,9 +9,11 @@
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
+#include <optional>
 #include <vector>
 
 #include "chart/lineseries.h"
+#include "health/goal.h"
 
 class QPaintDevice;
 class QPainter;
@@ -91,6 +93,13 @@ public:
     // The trend's points, whether shown or not.
     const std::vector<LineSeries::Point>& trend() const;
 
+    // The goal weight: a dashed line with its value at the right end, the weight axis widened to include it, and the
+    // projection in the title while the trend is shown. Nothing when unset.
+    std::optional<double> goal() const { return m_goal; }
+    void setGoal(std::optional<double> goal);
+    // The goal projection from the trend's newest value and weekly rate; NoTrend without a goal.
+    health::Projection projection() const;
+
     // Zoom and scroll: the visible ranges stay as set, through later fills, until undoZoom.
     bool isZoomed() const { return m_manualX || m_manualY; }
     // Zooms to the values under a rectangle of widget pixels.
@@ -109,6 +118,10 @@ public:
     // For paper, legible in black and white: the weights as points, the trend a solid black line, no colours, no
     // legend. Off for the window.
     void setPrintStyle(bool print) { m_printStyle = print; }
+
+signals:
+    // A right click that did not scroll: where the window may offer its context menu.
+    void contextClicked(const QPoint& globalPosition);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -135,6 +148,7 @@ private:
     void paintPoints(QPainter& painter, const ChartLayout& layout, const std::vector<LineSeries::Point>& points) const;
     void showHint();
     void paintAxes(QPainter& painter, const ChartLayout& layout) const;
+    void paintGoal(QPainter& painter, const ChartLayout& layout) const;
 
     LineSeries* m_series;
     QString m_title;
@@ -142,6 +156,7 @@ private:
     bool m_legendVisible = false;
     bool m_trendVisible = false;
     bool m_printStyle = false;
+    std::optional<double> m_goal;
     mutable std::vector<LineSeries::Point> m_trend;
     mutable bool m_trendStale = true;
     QString m_hint;

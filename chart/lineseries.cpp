@@ -13,7 +13,9 @@ namespace {
 // The hourglass for as long as a fill runs, however it ends.
 class WaitCursor {
 public:
-    WaitCursor() : m_set(qGuiApp != nullptr)
+    // qGuiApp is the core application cast blindly: under a command line's QCoreApplication it is not null, and the
+    // cursor call would crash.
+    WaitCursor() : m_set(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
     {
         if (m_set)
             QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));

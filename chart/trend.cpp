@@ -11,7 +11,9 @@ namespace {
 // millisecond, differ from it by rounding in days.
 constexpr double windowTolerance = 1e-6;
 
-QString oneDecimal(double value, const QLocale& locale)
+} // namespace
+
+QString tenths(double value, const QLocale& locale)
 {
     // A weight too large for tenths (only a damaged file holds one) is shown as it is.
     const double rounded = std::isfinite(value * 10) ? std::round(value * 10) / 10 : value;
@@ -21,7 +23,13 @@ QString oneDecimal(double value, const QLocale& locale)
     return text;
 }
 
-} // namespace
+QString rateText(double rate, const QLocale& locale)
+{
+    QString number = tenths(rate, locale);
+    if (std::round(rate * 10) > 0)
+        number.prepend(locale.positiveSign());
+    return number;
+}
 
 std::vector<LineSeries::Point> smooth(const std::vector<LineSeries::Point>& points)
 {
@@ -69,17 +77,16 @@ std::optional<double> weeklyRate(const std::vector<LineSeries::Point>& trend)
     return sxy / sxx * 7;
 }
 
-QString title(const QString& base, const std::vector<LineSeries::Point>& trend, const QLocale& locale)
+QString title(const QString& base, const std::vector<LineSeries::Point>& trend, const QLocale& locale,
+              const QString& projection)
 {
     if (trend.empty() || base.isEmpty())
         return base;
-    QString text = base + QStringLiteral("（趋势 ") + oneDecimal(trend.back().y, locale) + u'斤';
-    if (const std::optional<double> rate = weeklyRate(trend)) {
-        QString number = oneDecimal(*rate, locale);
-        if (std::round(*rate * 10) > 0)
-            number.prepend(locale.positiveSign());
-        text += QStringLiteral("，每周 ") + number + u'斤';
-    }
+    QString text = base + QStringLiteral("（趋势 ") + tenths(trend.back().y, locale) + u'斤';
+    if (const std::optional<double> rate = weeklyRate(trend))
+        text += QStringLiteral("，每周 ") + rateText(*rate, locale) + u'斤';
+    if (!projection.isEmpty())
+        text += u'，' + projection;
     return text + u'）';
 }
 

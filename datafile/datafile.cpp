@@ -109,8 +109,8 @@ Summary check(const QString& path)
 
 const QStringList& optionalTables()
 {
-    // The household portions of the foods.
-    static const QStringList names{QStringLiteral("portions")};
+    // The household portions of the foods, and the profile of 我的目标.
+    static const QStringList names{QStringLiteral("portions"), QStringLiteral("profile")};
     return names;
 }
 

@@ -8,12 +8,14 @@ TevuWindows::TevuWindows(const QString& dataFolder)
     main = std::make_unique<Ttevu_main>(data->ADOCN, data->ADODataSet_tevu, data->ADODataSet,
                                         Ttevu_main::Dialogs{.showAbout = [this] { about->exec(); },
                                                             .showPlan = [this] { plan->exec(); },
-                                                            .showCurve = [this] { curve->exec(); }});
+                                                            .showCurve = [this] { curve->exec(); },
+                                                            .showGoal = [this] { goal->exec(); }});
     tevu_main = main.get();
 }
 
 TevuWindows::~TevuWindows()
 {
+    goal.reset();
     curve.reset();
     plan.reset();
     about.reset();

@@ -4,6 +4,7 @@
 
 #include "forms/about/ttevu_about.h"
 #include "forms/curve/ttevu_curve.h"
+#include "forms/goal/ttevu_goal.h"
 #include "forms/main/ttevu_main.h"
 #include "forms/plan/ttevu_plan.h"
 #include "forms/tevudata.h"
@@ -55,8 +56,17 @@ public:
     std::unique_ptr<TevuData> data;
     std::unique_ptr<Ttevu_main> main;
     MadeOnFirstUse<Ttevu_about> about{[] { return std::make_unique<Ttevu_about>(); }, &tevu_about};
-    MadeOnFirstUse<Ttevu_plan> plan{[this] { return std::make_unique<Ttevu_plan>(data->ADOCN, data->ADODataSetPlan); },
+    MadeOnFirstUse<Ttevu_plan> plan{[this] {
+                                        auto window = std::make_unique<Ttevu_plan>(data->ADOCN, data->ADODataSetPlan);
+                                        window->setShowGoal([this] { goal->exec(); });
+                                        return window;
+                                    },
                                     &tevu_plan};
-    MadeOnFirstUse<Ttevu_curve> curve{[this] { return std::make_unique<Ttevu_curve>(data->ADODataSetcurve); },
+    MadeOnFirstUse<Ttevu_curve> curve{[this] {
+                                          auto window = std::make_unique<Ttevu_curve>(data->ADODataSetcurve);
+                                          window->setShowGoal([this] { goal->exec(); });
+                                          return window;
+                                      },
                                       &tevu_curve};
+    MadeOnFirstUse<Ttevu_goal> goal{[this] { return std::make_unique<Ttevu_goal>(data->ADOCN); }, &tevu_goal};
 };

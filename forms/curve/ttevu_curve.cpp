@@ -2,10 +2,17 @@
 #include "forms/curve/ttevu_curve.h"
 
 #include "chart/lineseries.h"
+#include "data/connection.h"
 #include "data/dataset.h"
+#include "datafile/profile.h"
+#include "forms/goal/goalfacts.h"
 #include "forms/guard.h"
 #include "forms/look.h"
 #include "ui_ttevu_curve.h"
+
+#include <QDate>
+#include <QMenu>
+#include <QShortcut>
 
 Ttevu_curve* tevu_curve = nullptr;
 
@@ -15,6 +22,15 @@ Ttevu_curve::Ttevu_curve(Dataset& curve, QWidget* parent)
     m_ui->setupUi(this);
     m_ui->DBChart1->series()->setObjectName(QStringLiteral("Series1"));
     m_ui->DBChart1->setTitle(QStringLiteral("瘦身曲线"));
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("ContextMenu"));
+    // The key is named in the menu, and acts through the window's own shortcut below.
+    QAction* goal = menu->addAction(QStringLiteral("我的目标…\tAlt+8"));
+    connect(goal, &QAction::triggered, this, [this] { guarded([this] { showGoal(); }); });
+    connect(m_ui->DBChart1, &DbChart::contextClicked, menu, [menu](const QPoint& at) { menu->popup(at); });
+    // The same key as in the main window.
+    auto* key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_8), this);
+    connect(key, &QShortcut::activated, this, [this] { guarded([this] { showGoal(); }); });
 }
 
 Ttevu_curve::~Ttevu_curve()
@@ -40,4 +56,29 @@ void Ttevu_curve::FormShow()
     m_ui->DBChart1->setDateFormat(QStringLiteral("yyyy-MM-dd"));
     series->setYField(QStringLiteral("lb"));
     m_ui->DBChart1->setLegendVisible(true);
+    showProfile();
+}
+
+void Ttevu_curve::showGoal()
+{
+    if (!m_showGoal)
+        return;
+    m_showGoal();
+    showProfile();
+}
+
+void Ttevu_curve::showProfile()
+{
+    DbChart* chart = m_ui->DBChart1;
+    Connection& connection = ADODataSetcurve.connection();
+    const health::Profile profile =
+        datafile::readProfile(connection.handle(), connection.filePath(), QDate::currentDate().year());
+    chart->setGoal(profile.goal);
+    const goalfacts::Diary diary = goalfacts::fromPoints(chart->series()->points());
+    QStringList description{chart->hint()};
+    if (profile.height && diary.trend)
+        description << QStringLiteral("BMI ") + goalfacts::bmi(profile, diary);
+    if (profile.goal)
+        description << QStringLiteral("目标 ") + goalfacts::goal(profile, diary);
+    chart->setAccessibleDescription(description.join(QStringLiteral("。")));
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "forms/dialog.h"
+#include <functional>
 #include <memory>
 
 class Dataset;
@@ -19,14 +20,21 @@ public:
     ~Ttevu_curve() override;
 
     Ui::Ttevu_curve* ui() const { return m_ui.get(); }
+    // What the context menu's 我的目标… and Alt+8 open; after it closes the goal line and title follow the new profile.
+    void setShowGoal(std::function<void()> showGoal) { m_showGoal = std::move(showGoal); }
+    void showGoal();
 
 protected:
     void applyLook() override;
     void FormShow() override;
 
 private:
+    // The goal line, and the chart's description with BMI, class and projection, from the stored profile.
+    void showProfile();
+
     Dataset& ADODataSetcurve;
     const std::unique_ptr<Ui::Ttevu_curve> m_ui;
+    std::function<void()> m_showGoal;
 };
 
 extern Ttevu_curve* tevu_curve;

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QShortcut>
 #include <QTreeWidget>
 
 Ttevu_main* tevu_main = nullptr;
@@ -55,6 +56,12 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
     connect(m_ui->Image9, &ImageButton::pressed, this, [this] { guarded([this] { Image9MouseDown(); }); });
     connect(m_ui->Shape1, &HotArea::pressed, this, [this] { guarded([this] { Shape1MouseDown(); }); });
     installShortcuts(*m_ui);
+    auto* goal = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_8), this);
+    goal->setObjectName(QStringLiteral("GoalShortcut"));
+    connect(goal, &QShortcut::activated, this, [this] {
+        if (m_dialogs.showGoal)
+            guarded(m_dialogs.showGoal);
+    });
 
     guarded([this] { FormCreate(); });
 }

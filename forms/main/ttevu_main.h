@@ -27,6 +27,7 @@ public:
         std::function<void()> showAbout;
         std::function<void()> showPlan;
         std::function<void()> showCurve;
+        std::function<void()> showGoal; // Alt+8: no picture of the skin stands for it
     };
 
     // The creation opens the connection; the connection and the datasets must outlive the window.

@@ -23,6 +23,10 @@ Ttevu_plan::Ttevu_plan(Connection& connection, Dataset& plan, QWidget* parent)
     m_ui->setupUi(this);
     connect(m_ui->Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
     connect(m_ui->Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
+    connect(m_ui->GoalButton, &QPushButton::clicked, this, [this] {
+        if (m_showGoal)
+            guarded(m_showGoal);
+    });
 }
 
 Ttevu_plan::~Ttevu_plan() = default;

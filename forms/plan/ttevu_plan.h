@@ -2,6 +2,7 @@
 #pragma once
 
 #include "forms/dialog.h"
+#include <functional>
 #include <memory>
 
 class Connection;
@@ -25,6 +26,8 @@ public:
     QPlainTextEdit* dayBox(int day) const;
 
     void Button1Click();
+    // What the 我的目标… button opens; the button does nothing until it is set.
+    void setShowGoal(std::function<void()> showGoal) { m_showGoal = std::move(showGoal); }
 
 protected:
     void applyLook() override;
@@ -36,6 +39,7 @@ private:
     Connection& ADOCN;
     Dataset& ADODataSetPlan;
     const std::unique_ptr<Ui::Ttevu_plan> m_ui;
+    std::function<void()> m_showGoal;
 };
 
 extern Ttevu_plan* tevu_plan;

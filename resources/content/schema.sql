@@ -50,3 +50,15 @@ CREATE TABLE portions (
     g       TEXT,
     Measure TEXT
 );
+
+-- The profile of 我的目标, one row once the user saves it: height in cm, sex 女 or 男, year of birth, goal weight in
+-- jin, activity 1 (久坐) to 4 (重度活动), and the user's own daily kcal (NULL: the computed budget). Files made before
+-- it lack it; the upgrade and the first save create it.
+CREATE TABLE profile (
+    height   REAL,
+    sex      TEXT,
+    born     INTEGER,
+    goal     REAL,
+    activity INTEGER,
+    budget   INTEGER
+);

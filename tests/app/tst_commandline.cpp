@@ -71,6 +71,8 @@ private slots:
             << QStringList{"--data", "{dir}/data.Mdb", "--backup", "{dir}"} << 1 << "是一个文件夹";
         QTest::newRow("backup onto a folder with force")
             << QStringList{"--data", "{dir}/data.Mdb", "--backup", "{dir}", "--force"} << 1 << "是一个文件夹";
+        QTest::newRow("summary of a missing file")
+            << QStringList{"--data", "{dir}/none.Mdb", "--summary"} << 1 << "失败：找不到数据库文件";
         QTest::newRow("import of a bad file")
             << QStringList{"--data", "{dir}/data.Mdb", "--import-csv", "{dir}/kept"} << 1 << "第 1 行";
     }
@@ -154,6 +156,24 @@ private slots:
         const Run run = tevu({"--data", "{dir}/data.Mdb", "--export-csv", "-"}, db.folder());
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out, QByteArray("\xEF\xBB\xBF时间,体重(斤),日记\r\n\"2026-12-07 08:00:00.000\",120,\"a\"\r\n"));
+    }
+
+    void summaryToStandardOutput()
+    {
+        TempDatabase db;
+        // Trend 120, then 120 + 0.1 × (130 − 120) = 121: 1 jin in a day, +7.0 a week, away from the goal.
+        // BMI 60.5 kg ÷ 1.6² = 23.6. No birth year: no budget.
+        db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'a', 120);"
+                               "INSERT INTO rj VALUES ('2026-12-08 08:00:00.000', 'b', 130);"
+                               "INSERT INTO profile VALUES (160, '女', NULL, 110, 1, NULL);"));
+        const Run run = tevu({"--data", "{dir}/data.Mdb", "--summary"}, db.folder());
+        QCOMPARE(run.status, 0);
+        QCOMPARE(QString::fromUtf8(run.out), QStringLiteral("最新体重：130斤（2026年12月8日）\n"
+                                                            "趋势：121.0斤\n"
+                                                            "每周变化：+7.0斤\n"
+                                                            "BMI：23.6（正常）\n"
+                                                            "目标：110斤，还要减 11.0斤；按现在的趋势还达不到目标。\n"
+                                                            "能量预算：未设置出生年份\n"));
     }
 };
 

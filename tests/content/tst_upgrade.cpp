@@ -133,6 +133,10 @@ private slots:
         QFETCH(int, version);
         const QString path = usedFile(QStringLiteral("older-%1").arg(version));
         execOn(path, QStringLiteral("PRAGMA user_version = %1").arg(version));
+        // A file from before 我的目标 has no profile table; one from after keeps the user's profile.
+        const QStringList profile = version == 0 ? QStringList{} : QStringList{QStringLiteral("165|女|1990|120|2|")};
+        execOn(path, version == 0 ? QStringLiteral("DROP TABLE profile")
+                                  : QStringLiteral("INSERT INTO profile VALUES (165, '女', 1990, 120, 2, NULL)"));
 
         const Run run = makeData({QStringLiteral("--upgrade"), content(2), path});
         QVERIFY2(run.status == 0, qPrintable(run.message));
@@ -147,6 +151,7 @@ private slots:
         QCOMPARE(rows("SELECT Title, Unit, g, Measure FROM portions ORDER BY rowid"),
                  (QStringList{"稻米|一两|50|克", "燕麦|一瓷勺|10|克"}));
         QCOMPARE(rows("PRAGMA user_version"), QStringList{"2"});
+        QCOMPARE(rows("SELECT * FROM profile"), profile);
 
         // The copy from before the upgrade stands outside the rotation of the automatic backups.
         QVERIFY(datafile::automaticBackups(datafile::backupFolder(path)).isEmpty());

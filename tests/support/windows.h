@@ -59,6 +59,7 @@ public:
     MadeOnFirstUse<Ttevu_about>& about = m_windows.about;
     MadeOnFirstUse<Ttevu_plan>& plan = m_windows.plan;
     MadeOnFirstUse<Ttevu_curve>& curve = m_windows.curve;
+    MadeOnFirstUse<Ttevu_goal>& goal = m_windows.goal;
 };
 
 // Runs `act`, which opens a modal window; `onModal` gets that window once it is up (and may close it;

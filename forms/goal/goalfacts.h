@@ -1,0 +1,49 @@
+// What 我的目标 and `tevu --summary` say about the diary and the profile: the same facts in the same words.
+#pragma once
+
+#include "chart/lineseries.h"
+#include "health/body.h"
+#include "health/goal.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+class Connection;
+
+namespace goalfacts {
+
+// The diary as the curve reads it.
+struct Diary {
+    std::optional<double> newestWeight; // the newest weighing
+    QDate newestDate;
+    std::optional<double> trend; // the trend's newest value
+    std::optional<double> weeklyRate;
+};
+Diary fromPoints(const std::vector<LineSeries::Point>& points);
+// Reads every diary row through a dataset of its own on `connection`, as the curve window does.
+Diary read(Connection& connection);
+
+// Each is the fact alone, or what is missing for it ("未设置身高", "还没有称重记录").
+QString newest(const Diary& diary);                              // 148.5斤（2026年12月7日）
+QString trend(const Diary& diary);                               // 150.0斤
+QString rate(const Diary& diary);                                // -1.0斤
+QString bmi(const health::Profile& profile, const Diary& diary); // 27.5（超重）
+QString healthyRange(const health::Profile& profile);            // 100.8–130.6斤
+health::Projection projection(const health::Profile& profile, const Diary& diary);
+QString goal(const health::Profile& profile, const Diary& diary); // 120斤，还差 30.0斤；按现在的速度，预计 …。
+// True unless the trend is within the band of the goal or below it: then the budget keeps the weight.
+bool losing(const health::Profile& profile, const Diary& diary);
+// The computed budget; nothing while an input is missing.
+std::optional<int> suggestedBudget(const health::Profile& profile, const Diary& diary, int thisYear);
+QString budget(const health::Profile& profile, const Diary& diary, int thisYear); // 每天建议摄入约 1,480 大卡
+
+// One fact a line, for `tevu --summary`: newest weight, trend, weekly rate, BMI, goal and projection, budget.
+QStringList summary(const health::Profile& profile, const Diary& diary, int thisYear);
+
+// Refusal of a goal under the healthy range for the height; empty when the goal is fine or cannot be judged.
+QString goalTooLow(const health::Profile& profile);
+
+} // namespace goalfacts

@@ -1,0 +1,160 @@
+// The 我的目标 window.
+#include "forms/goal/ttevu_goal.h"
+
+#include "chart/axis.h"
+#include "data/connection.h"
+#include "data/conversions.h"
+#include "data/errors.h"
+#include "datafile/profile.h"
+#include "forms/guard.h"
+#include "forms/look.h"
+#include "ui_ttevu_goal.h"
+
+#include <cmath>
+
+Ttevu_goal* tevu_goal = nullptr;
+
+namespace {
+
+// What an input method's full-width mode types (１６５．５) read as the ASCII it stands for.
+std::optional<double> readNumber(const QString& text)
+{
+    return conversions::textToNumber(text.normalized(QString::NormalizationForm_KC));
+}
+
+std::optional<double> numberIn(const QLineEdit* edit, double low, double high)
+{
+    const std::optional<double> value = readNumber(edit->text());
+    if (!value || !(*value >= low && *value <= high))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> wholeIn(const QLineEdit* edit, int low, int high)
+{
+    const std::optional<double> value = numberIn(edit, low, high);
+    if (!value || *value != std::floor(*value))
+        return std::nullopt;
+    return static_cast<int>(*value);
+}
+
+QString number(double value)
+{
+    return axis::formatNumber(value);
+}
+
+} // namespace
+
+Ttevu_goal::Ttevu_goal(Connection& connection, QWidget* parent)
+    : TevuDialog(parent, false), m_connection(connection), m_ui(std::make_unique<Ui::Ttevu_goal>())
+{
+    m_ui->setupUi(this);
+    connect(m_ui->saveButton, &QPushButton::clicked, this, [this] { guarded([this] { saveClick(); }); });
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    for (QLineEdit* edit : {m_ui->heightEdit, m_ui->birthYearEdit, m_ui->goalEdit, m_ui->ownBudgetEdit})
+        connect(edit, &QLineEdit::textChanged, this, [this] { updateFacts(); });
+    for (QComboBox* box : {m_ui->sexBox, m_ui->activityBox})
+        connect(box, &QComboBox::currentIndexChanged, this, [this] { updateFacts(); });
+}
+
+Ttevu_goal::~Ttevu_goal() = default;
+
+void Ttevu_goal::applyLook()
+{
+    look::setWindowFont(this, look::formFont, 12);
+}
+
+int Ttevu_goal::thisYear() const
+{
+    return (m_today.isValid() ? m_today : QDate::currentDate()).year();
+}
+
+void Ttevu_goal::FormShow()
+{
+    m_diary = {};
+    showProfile({});
+    m_connection.connect();
+    m_diary = goalfacts::read(m_connection);
+    showProfile(datafile::readProfile(m_connection.handle(), m_connection.filePath(), thisYear()));
+    m_ui->heightEdit->setFocus();
+}
+
+void Ttevu_goal::showProfile(const health::Profile& profile)
+{
+    m_ui->heightEdit->setText(profile.height ? number(*profile.height) : QString());
+    m_ui->sexBox->setCurrentIndex(profile.sex == health::Sex::Male ? 1 : 0);
+    m_ui->birthYearEdit->setText(profile.birthYear ? QString::number(*profile.birthYear) : QString());
+    m_ui->goalEdit->setText(profile.goal ? number(*profile.goal) : QString());
+    // Most users sit most of the day: the lowest level, which never overstates the budget, until they say otherwise.
+    m_ui->activityBox->setCurrentIndex(profile.activity ? static_cast<int>(*profile.activity) : 0);
+    m_ui->ownBudgetEdit->setText(profile.ownBudget ? QString::number(*profile.ownBudget) : QString());
+    updateFacts();
+}
+
+health::Profile Ttevu_goal::entered() const
+{
+    health::Profile profile;
+    profile.height = numberIn(m_ui->heightEdit, health::minimumHeight, health::maximumHeight);
+    profile.sex = m_ui->sexBox->currentIndex() == 1 ? health::Sex::Male : health::Sex::Female;
+    profile.birthYear = wholeIn(m_ui->birthYearEdit, health::earliestBirthYear, health::latestBirthYear(thisYear()));
+    profile.goal = numberIn(m_ui->goalEdit, health::minimumGoal, health::maximumGoal);
+    profile.activity = static_cast<health::Activity>(std::max(0, m_ui->activityBox->currentIndex()));
+    profile.ownBudget = wholeIn(m_ui->ownBudgetEdit, health::minimumBudget, health::maximumBudget);
+    return profile;
+}
+
+health::Profile Ttevu_goal::checked() const
+{
+    const health::Profile profile = entered();
+    const auto refuse = [](QLineEdit* edit, const QString& message) {
+        edit->setFocus();
+        edit->selectAll();
+        throw DataError(message);
+    };
+    if (!profile.height)
+        refuse(
+            m_ui->heightEdit,
+            QStringLiteral("身高(厘米)要填 %1 到 %2 之间的数").arg(health::minimumHeight).arg(health::maximumHeight));
+    if (!profile.birthYear)
+        refuse(m_ui->birthYearEdit, QStringLiteral("出生年份要填 %1 到 %2 之间的年份")
+                                        .arg(health::earliestBirthYear)
+                                        .arg(health::latestBirthYear(thisYear())));
+    if (!profile.goal)
+        refuse(m_ui->goalEdit,
+               QStringLiteral("目标体重(斤)要填 %1 到 %2 之间的数").arg(health::minimumGoal).arg(health::maximumGoal));
+    if (const QString tooLow = goalfacts::goalTooLow(profile); !tooLow.isEmpty())
+        refuse(m_ui->goalEdit, tooLow);
+    if (!profile.ownBudget && !m_ui->ownBudgetEdit->text().trimmed().isEmpty())
+        refuse(m_ui->ownBudgetEdit, QStringLiteral("自定每日摄入(大卡)要填 %1 到 %2 之间的整数，或者留空")
+                                        .arg(health::minimumBudget)
+                                        .arg(health::maximumBudget));
+    return profile;
+}
+
+void Ttevu_goal::saveClick()
+{
+    const health::Profile profile = checked();
+    m_connection.connect();
+    datafile::writeProfile(m_connection.handle(), m_connection.filePath(), profile);
+    accept();
+}
+
+void Ttevu_goal::updateFacts()
+{
+    const health::Profile profile = entered();
+    m_ui->bmiValue->setText(goalfacts::bmi(profile, m_diary));
+    m_ui->rangeValue->setText(goalfacts::healthyRange(profile));
+    QString trend = goalfacts::trend(m_diary);
+    if (m_diary.trend)
+        trend += QStringLiteral("，每周 ") + goalfacts::rate(m_diary);
+    m_ui->trendValue->setText(trend);
+    m_ui->goalValue->setText(goalfacts::goal(profile, m_diary));
+    m_ui->budgetValue->setText(goalfacts::budget(profile, m_diary, thisYear()));
+    QStringList notes;
+    if (const QString tooLow = goalfacts::goalTooLow(profile); !tooLow.isEmpty())
+        notes << tooLow + u'。';
+    if (const QString pace = health::paceNote(goalfacts::projection(profile, m_diary)); !pace.isEmpty())
+        notes << pace;
+    m_ui->noteLabel->setText(notes.join(u'\n'));
+    m_ui->noteLabel->setVisible(!notes.isEmpty());
+}

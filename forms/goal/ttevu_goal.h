@@ -1,0 +1,53 @@
+// The 我的目标 window: height, sex, birth year, goal weight and activity, and what they mean with the diary: BMI and
+// its class, the healthy range, the goal's projected date and a daily energy budget.
+#pragma once
+
+#include "forms/dialog.h"
+#include "forms/goal/goalfacts.h"
+#include "health/body.h"
+
+#include <QDate>
+#include <memory>
+
+class Connection;
+
+namespace Ui {
+class Ttevu_goal;
+}
+
+class Ttevu_goal : public TevuDialog {
+    Q_OBJECT
+
+public:
+    // The diary is read and the profile read and written through `connection`, which outlives the window.
+    explicit Ttevu_goal(Connection& connection, QWidget* parent = nullptr);
+    ~Ttevu_goal() override;
+
+    Ui::Ttevu_goal* ui() const { return m_ui.get(); }
+    // The day whose year counts ages and bounds the birth year; today unless a test sets it.
+    void setToday(const QDate& today) { m_today = today; }
+
+    // Checks every field and stores the profile; a bad field is reported by name with its range, and nothing is
+    // stored.
+    void saveClick();
+
+protected:
+    void applyLook() override;
+    void FormShow() override;
+
+private:
+    // The fields as they stand, each unset while it is empty or not a valid entry.
+    health::Profile entered() const;
+    // The profile the fields make, or the message for the first field that is not valid.
+    health::Profile checked() const;
+    void showProfile(const health::Profile& profile);
+    void updateFacts();
+    int thisYear() const;
+
+    Connection& m_connection;
+    const std::unique_ptr<Ui::Ttevu_goal> m_ui;
+    goalfacts::Diary m_diary;
+    QDate m_today;
+};
+
+extern Ttevu_goal* tevu_goal;

@@ -1,0 +1,286 @@
+// The 我的目标 window and the facts it shares with the command line's summary: the worked example of a woman of
+// 165 cm born 1990 whose trend is 150 jin, goal 120 jin, light activity, counted in 2026.
+#include "chart/dbchart.h"
+#include "data/conversions.h"
+#include "forms/goal/goalfacts.h"
+#include "support/tempdb.h"
+#include "support/windows.h"
+#include "ui_ttevu_goal.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QtTest>
+
+using health::Activity;
+using health::Profile;
+using health::Sex;
+
+Q_DECLARE_METATYPE(goalfacts::Diary)
+Q_DECLARE_METATYPE(health::Profile)
+
+namespace {
+
+const QDate today(2026, 12, 7);
+
+Profile worked()
+{
+    return {165.0, Sex::Female, 1990, 120.0, Activity::Light, std::nullopt};
+}
+
+// Two weighings of 150 jin a week apart: a flat trend at 150.
+QString flatDiary()
+{
+    return TempDatabase::standardSchema() +
+           QStringLiteral("INSERT INTO rj VALUES ('2026-11-30 07:00:00.000', '', 150);"
+                          "INSERT INTO rj VALUES ('2026-12-07 07:00:00.000', '', 150);");
+}
+
+// Opens the goal window of `w` modally, with `today`, and runs `act` on it while it is up.
+bool withGoal(Windows& w, const std::function<void(Ttevu_goal*)>& act)
+{
+    w.goal->setToday(today);
+    return whileModal([&] { w.goal->exec(); }, [&](QWidget*) { act(w.goal.get()); });
+}
+
+} // namespace
+
+class TestGoal : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { conversions::setLocale(QLocale(QLocale::Chinese, QLocale::China)); }
+
+    void summaryOfTheDiaryAndTheProfile_data()
+    {
+        QTest::addColumn<goalfacts::Diary>("diary");
+        QTest::addColumn<Profile>("profile");
+        QTest::addColumn<QStringList>("lines");
+
+        const goalfacts::Diary losing{148.5, today, 150.0, -1.0};
+        // BMI 75 ÷ 1.65² = 27.5; 30 jin at 1 a week is 210 days, 5 July 2027; 1440.25 × 1.375 − 500 = 1480, and
+        // 1980 without the deficit once the goal is reached.
+        QTest::newRow("the worked example")
+            << losing << worked()
+            << QStringList{"最新体重：148.5斤（2026年12月7日）",
+                           "趋势：150.0斤",
+                           "每周变化：-1.0斤",
+                           "BMI：27.5（超重）",
+                           "目标：120斤，还要减 30.0斤；按现在的速度，预计 2027年7月5日 达到目标。",
+                           "能量预算：每天建议摄入约 1,480 大卡"};
+        Profile own = worked();
+        own.ownBudget = 1300;
+        own.goal = 149.5;
+        QTest::newRow("own budget, goal reached")
+            << losing << own
+            << QStringList{"最新体重：148.5斤（2026年12月7日）",
+                           "趋势：150.0斤",
+                           "每周变化：-1.0斤",
+                           "BMI：27.5（超重）",
+                           "目标：149.5斤；已达到目标，保持住！",
+                           "能量预算：每天摄入 1,300 大卡（自己设定），建议约 1,980 大卡"};
+        // A goal above the trend: 5 jin at 0.5 a week is 70 days, 15 February 2027; 1440.25 × 1.375 = 1980.3 with no
+        // deficit.
+        Profile gaining = worked();
+        gaining.goal = 155;
+        QTest::newRow("goal above the trend: no deficit")
+            << goalfacts::Diary{150.0, today, 150.0, 0.5} << gaining
+            << QStringList{"最新体重：150斤（2026年12月7日）",
+                           "趋势：150.0斤",
+                           "每周变化：+0.5斤",
+                           "BMI：27.5（超重）",
+                           "目标：155斤，还要增 5.0斤；按现在的速度，预计 2027年2月15日 达到目标。",
+                           "能量预算：每天建议摄入约 1,980 大卡（保持体重）"};
+        QTest::newRow("one weighing, nothing set") << goalfacts::Diary{150.0, today, 150.0, std::nullopt} << Profile{}
+                                                   << QStringList{"最新体重：150斤（2026年12月7日）",
+                                                                  "趋势：150.0斤",
+                                                                  "每周变化：称重记录还太少",
+                                                                  "BMI：未设置身高",
+                                                                  "目标：未设置目标体重",
+                                                                  "能量预算：未设置身高、性别、出生年份、活动量"};
+        QTest::newRow("no weighing") << goalfacts::Diary{} << worked()
+                                     << QStringList{"最新体重：还没有称重记录",
+                                                    "趋势：还没有称重记录",
+                                                    "每周变化：还没有称重记录",
+                                                    "BMI：还没有称重记录",
+                                                    "目标：120斤；还没有称重记录，无法预计达到目标的日期。",
+                                                    "能量预算：还没有称重记录"};
+    }
+
+    void summaryOfTheDiaryAndTheProfile()
+    {
+        QFETCH(goalfacts::Diary, diary);
+        QFETCH(Profile, profile);
+        QFETCH(QStringList, lines);
+        QCOMPARE(goalfacts::summary(profile, diary, today.year()), lines);
+    }
+
+    void newestWeighingSkipsEntriesWithoutAWeight()
+    {
+        // Days since 1899-12-30: 46363 is 7 December 2026.
+        const goalfacts::Diary diary = goalfacts::fromPoints({{46362.3, 151, false}, {46363.3, 0, true}});
+        QCOMPARE(diary.newestWeight, std::optional<double>(151));
+        QCOMPARE(diary.newestDate, QDate(2026, 12, 6));
+        QVERIFY(!diary.weeklyRate);
+    }
+
+    void fieldsAreNamedByTheirLabelsAndShowTheFacts()
+    {
+        TempDatabase db(flatDiary());
+        Windows w(db.folder());
+        QVERIFY(withGoal(w, [](Ttevu_goal* goal) {
+            QCOMPARE(goal->windowTitle(), QStringLiteral("我的目标"));
+            Ui::Ttevu_goal& ui = *goal->ui();
+            QCOMPARE(ui.heightEdit->accessibleName(), QStringLiteral("身高(厘米)"));
+            QCOMPARE(ui.sexBox->accessibleName(), QStringLiteral("性别"));
+            QCOMPARE(ui.birthYearEdit->accessibleName(), QStringLiteral("出生年份"));
+            QCOMPARE(ui.goalEdit->accessibleName(), QStringLiteral("目标体重(斤)"));
+            QCOMPARE(ui.activityBox->accessibleName(), QStringLiteral("活动量"));
+            QCOMPARE(ui.bmiValue->text(), QStringLiteral("未设置身高"));
+
+            // Each field changes the facts as it is typed.
+            ui.heightEdit->setText(QStringLiteral("165"));
+            QCOMPARE(ui.bmiValue->text(), QStringLiteral("27.5（超重）"));
+            QCOMPARE(ui.rangeValue->text(), QStringLiteral("100.8–130.6斤"));
+            ui.birthYearEdit->setText(QStringLiteral("1990"));
+            ui.activityBox->setCurrentIndex(1);
+            QCOMPARE(ui.budgetValue->text(), QStringLiteral("每天建议摄入约 1,480 大卡"));
+            ui.goalEdit->setText(QStringLiteral("１２０")); // full-width, as an input method may type it
+            QCOMPARE(ui.goalValue->text(), QStringLiteral("120斤，还要减 30.0斤；按现在的趋势还达不到目标。"));
+            QVERIFY(ui.noteLabel->isHidden());
+            ui.goalEdit->setText(QStringLiteral("100"));
+            QCOMPARE(ui.noteLabel->text(), QStringLiteral("目标低于健康范围的下限（100.8 斤）。"));
+        }));
+    }
+
+    void badInputIsNamedWithItsRangeAndNothingIsStored_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("height too small") << "heightEdit"
+                                          << "99"
+                                          << "身高(厘米)要填 100 到 250 之间的数";
+        QTest::newRow("height not a number") << "heightEdit"
+                                             << "一米六五"
+                                             << "身高(厘米)要填 100 到 250 之间的数";
+        QTest::newRow("born too late") << "birthYearEdit"
+                                       << "2017"
+                                       << "出生年份要填 1900 到 2016 之间的年份";
+        QTest::newRow("half a year") << "birthYearEdit"
+                                     << "1990.5"
+                                     << "出生年份要填 1900 到 2016 之间的年份";
+        QTest::newRow("goal too heavy") << "goalEdit"
+                                        << "601"
+                                        << "目标体重(斤)要填 40 到 600 之间的数";
+        QTest::newRow("goal empty") << "goalEdit"
+                                    << ""
+                                    << "目标体重(斤)要填 40 到 600 之间的数";
+        QTest::newRow("goal under the healthy range") << "goalEdit"
+                                                      << "100.7"
+                                                      << "目标低于健康范围的下限（100.8 斤）";
+        QTest::newRow("own budget too small") << "ownBudgetEdit"
+                                              << "799"
+                                              << "自定每日摄入(大卡)要填 800 到 5000 之间的整数，或者留空";
+    }
+
+    void badInputIsNamedWithItsRangeAndNothingIsStored()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        TempDatabase db(flatDiary());
+        Windows w(db.folder());
+        QVERIFY(withGoal(w, [&](Ttevu_goal* goal) {
+            Ui::Ttevu_goal& ui = *goal->ui();
+            ui.heightEdit->setText(QStringLiteral("165"));
+            ui.birthYearEdit->setText(QStringLiteral("1990"));
+            ui.goalEdit->setText(QStringLiteral("120"));
+            auto* edit = goal->findChild<QLineEdit*>(field);
+            edit->setText(text);
+            QTest::mouseClick(ui.saveButton, Qt::LeftButton);
+            QCOMPARE(w.reporter.messages, QStringList{message});
+            QVERIFY(goal->isVisible());
+            QCOMPARE(edit->text(), text);
+            QCOMPARE(goal->focusWidget(), edit);
+        }));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM profile")).toInt(), 0);
+    }
+
+    void saveStoresTheProfileAndTheNextShowingReadsIt()
+    {
+        TempDatabase db(flatDiary());
+        Windows w(db.folder());
+        QVERIFY(withGoal(w, [](Ttevu_goal* goal) {
+            Ui::Ttevu_goal& ui = *goal->ui();
+            ui.heightEdit->setText(QStringLiteral("165.5"));
+            ui.sexBox->setCurrentIndex(1);
+            ui.birthYearEdit->setText(QStringLiteral("1990"));
+            ui.goalEdit->setText(QStringLiteral("130"));
+            ui.activityBox->setCurrentIndex(2);
+            ui.ownBudgetEdit->setText(QStringLiteral("1800"));
+            QTest::mouseClick(ui.saveButton, Qt::LeftButton);
+            QVERIFY(!goal->isVisible());
+        }));
+        QCOMPARE(w.reporter.messages, QStringList{});
+        QCOMPARE(db.rows(QStringLiteral("SELECT * FROM profile")),
+                 QStringList{QStringLiteral("165.5|男|1990|130.0|3|1800")});
+        QVERIFY(withGoal(w, [](Ttevu_goal* goal) {
+            Ui::Ttevu_goal& ui = *goal->ui();
+            QCOMPARE(ui.heightEdit->text(), QStringLiteral("165.5"));
+            QCOMPARE(ui.sexBox->currentText(), QStringLiteral("男"));
+            QCOMPARE(ui.activityBox->currentText(), QStringLiteral("中度活动"));
+            QCOMPARE(ui.ownBudgetEdit->text(), QStringLiteral("1800"));
+            // Cancel keeps what is stored.
+            ui.goalEdit->setText(QStringLiteral("125"));
+            QTest::mouseClick(ui.cancelButton, Qt::LeftButton);
+        }));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT goal FROM profile")).toDouble(), 130.0);
+    }
+
+    void aFileWithoutTheTableOpensAndTheFirstSaveMakesIt()
+    {
+        QString sql = flatDiary();
+        sql.remove(QRegularExpression(QStringLiteral("CREATE TABLE profile\\s*\\([^;]*\\);")));
+        TempDatabase db(sql);
+        Windows w(db.folder());
+        QVERIFY(withGoal(w, [](Ttevu_goal* goal) {
+            Ui::Ttevu_goal& ui = *goal->ui();
+            QCOMPARE(ui.heightEdit->text(), QString());
+            ui.heightEdit->setText(QStringLiteral("165"));
+            ui.birthYearEdit->setText(QStringLiteral("1990"));
+            ui.goalEdit->setText(QStringLiteral("120"));
+            QTest::mouseClick(ui.saveButton, Qt::LeftButton);
+        }));
+        QCOMPARE(w.reporter.messages, QStringList{});
+        QCOMPARE(db.scalar(QStringLiteral("SELECT goal FROM profile")).toDouble(), 120.0);
+    }
+
+    void openedFromThePlanTheMainWindowAndTheCurve()
+    {
+        TempDatabase db(flatDiary());
+        db.exec(QStringLiteral("INSERT INTO profile VALUES (165, '女', 1990, 120, 2, NULL)"));
+        Windows w(db.folder());
+        const auto isGoal = [](QWidget* modal) { QCOMPARE(modal->windowTitle(), QStringLiteral("我的目标")); };
+        QVERIFY(whileModal(
+            [&] { w.plan->exec(); },
+            [&](QWidget*) {
+                QVERIFY(whileModal(
+                    [&] { QTest::mouseClick(w.plan->findChild<QPushButton*>("GoalButton"), Qt::LeftButton); }, isGoal));
+            }));
+        QVERIFY(whileModal([&] { w.main->findChild<QShortcut*>("GoalShortcut")->activated(); }, isGoal));
+        QVERIFY(whileModal([&] { w.curve->exec(); },
+                           [&](QWidget*) {
+                               DbChart* chart = w.curve->findChild<DbChart*>("DBChart1");
+                               QCOMPARE(chart->goal(), std::optional<double>(120));
+                               QVERIFY(chart->accessibleDescription().contains(QStringLiteral("BMI 27.5（超重）")));
+                               QVERIFY(whileModal([&] { w.curve->showGoal(); }, isGoal));
+                           }));
+        QCOMPARE(w.reporter.messages, QStringList{});
+    }
+};
+
+QTEST_MAIN(TestGoal)
+#include "tst_goal.moc"
