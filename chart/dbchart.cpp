@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -100,6 +101,7 @@ DbChart::DbChart(QWidget* parent)
     m_series->setObjectName(QStringLiteral("Series1"));
     connect(m_series, &LineSeries::changed, this, [this] {
         m_trendStale = true;
+        m_weighingsStale = true;
         update();
     });
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -151,9 +153,21 @@ const std::vector<LineSeries::Point>& DbChart::trend() const
     return m_trend;
 }
 
+const std::vector<LineSeries::Point>& DbChart::weighings() const
+{
+    if (m_weighingsStale) {
+        m_weighings.clear();
+        std::copy_if(m_series->points().begin(), m_series->points().end(), std::back_inserter(m_weighings),
+                     [](const LineSeries::Point& point) { return point.weighed(); });
+        m_weighingsStale = false;
+    }
+    return m_weighings;
+}
+
 void DbChart::dataRanges(Range& x, Range& y) const
 {
-    const auto& points = m_series->points();
+    // An entry without a weight would pull the weight axis down to 0 and press the real weights to its top.
+    const auto& points = weighings();
     x = {};
     y = {};
     if (points.empty())
@@ -167,8 +181,8 @@ void DbChart::dataRanges(Range& x, Range& y) const
 
 QString DbChart::legendText(int index) const
 {
-    const LineSeries::Point& point = m_series->points().at(static_cast<std::size_t>(index));
-    // The weight and a space; an entry without a weight reads as the 0 it is drawn at.
+    const LineSeries::Point& point = weighings().at(static_cast<std::size_t>(index));
+    // The weight and a space.
     return axis::formatNumber(point.y) + u' ';
 }
 
@@ -231,13 +245,13 @@ ChartLayout DbChart::chartLayout(const QRect& bounds, const QPaintDevice* device
         l.x.labels = axis::labelValues(l.x.min, l.x.max, l.x.step);
     }
 
-    if (m_legendVisible && !m_series->isEmpty()) {
+    if (m_legendVisible && !weighings().empty()) {
         const QFontMetrics legend = metricsFor(m_legendFont, device);
         l.legendRowHeight = legend.height();
         const int legendTop = bounds.top() + qRound(height * 0.10);
         // Rows end at the bottom of the plot area, frame included; the shadow may fall on the axis.
         const int available = l.front.bottom() - legendTop + 1 - 2 * (legendPadding + 1);
-        const int rows = std::min(m_series->count(), std::max(0, available / l.legendRowHeight));
+        const int rows = std::min(static_cast<int>(weighings().size()), std::max(0, available / l.legendRowHeight));
         int textWidth = 0;
         for (int i = 0; i < rows; ++i) {
             l.legendRows << legendText(i);
@@ -263,7 +277,8 @@ void DbChart::paint(QPainter& painter, const QRect& bounds) const
     // The plot is not made smaller for the legend: whatever meets it is drawn over it.
     paintLegend(painter, l);
     paintGrid(painter, l);
-    paintLine(painter, l, m_series->points(), QPen(m_series->color(), 0, Qt::SolidLine));
+    // Entries without a weight are left out: the line joins the weighings on either side.
+    paintLine(painter, l, weighings(), QPen(m_series->color(), 0, Qt::SolidLine));
     // The trend stays within the weights' range, so it never changes the axes: only drawn over the series.
     if (m_trendVisible)
         paintLine(painter, l, trend(), QPen(trendColor, trendWidth, Qt::SolidLine));
@@ -302,11 +317,8 @@ void DbChart::paintLegend(QPainter& painter, const ChartLayout& l) const
     for (int i = 0; i < l.legendRows.size(); ++i) {
         const QString& row = l.legendRows[i];
         const int middle = top + l.legendRowHeight / 2;
-        // No stroke for a point whose weight was empty.
-        if (!m_series->points().at(static_cast<std::size_t>(i)).yNull) {
-            painter.setPen(QPen(m_series->color(), 0));
-            painter.drawLine(left, middle, left + legendSymbolWidth - 1, middle);
-        }
+        painter.setPen(QPen(m_series->color(), 0));
+        painter.drawLine(left, middle, left + legendSymbolWidth - 1, middle);
         painter.setPen(Qt::white);
         const int textLeft = left + legendSymbolWidth + legendSymbolGap;
         const QRect text(textLeft, top, l.legend.right() - legendPadding - textLeft, l.legendRowHeight);

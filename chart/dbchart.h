@@ -90,6 +90,8 @@ public:
     void setTrendVisible(bool visible);
     // The trend's points, whether shown or not.
     const std::vector<LineSeries::Point>& trend() const;
+    // The series' weighings, in order: what the line, the axes and the legend show.
+    const std::vector<LineSeries::Point>& weighings() const;
 
     // Zoom and scroll: the visible ranges stay as set, through later fills, until undoZoom.
     bool isZoomed() const { return m_manualX || m_manualY; }
@@ -139,6 +141,8 @@ private:
     bool m_trendVisible = false;
     mutable std::vector<LineSeries::Point> m_trend;
     mutable bool m_trendStale = true;
+    mutable std::vector<LineSeries::Point> m_weighings;
+    mutable bool m_weighingsStale = true;
     QString m_hint;
     QTimer m_hintTimer;
     QPoint m_hintPosition;

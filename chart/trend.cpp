@@ -28,7 +28,7 @@ std::vector<LineSeries::Point> smooth(const std::vector<LineSeries::Point>& poin
     std::vector<LineSeries::Point> trend;
     trend.reserve(points.size());
     for (const LineSeries::Point& point : points) {
-        if (point.yNull || !(point.y > 0))
+        if (!point.weighed())
             continue;
         const double value = trend.empty() ? point.y : trend.back().y + smoothing * (point.y - trend.back().y);
         trend.push_back({point.x, value, false});

@@ -40,11 +40,22 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // The window has no frame to drag: a left press on the skin, outside the pictures, lets the window system move it.
+    void mousePressEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     // What the centre area shows; the controls of each are one table in ttevu_main.cpp.
     enum class View { Start, Articles, Diary, Writing, Calories };
+    // Which controls of the centre area a view shows; every other one of them it hides.
+    struct ViewControls {
+        bool tree;
+        bool content;
+        bool paging;       // Image2, Image12
+        bool diaryButtons; // Image13, Image15
+        bool weight;
+    };
+    static ViewControls shownIn(View view);
     // Shows the view's controls and hides the others; any other view than Writing leaves the entry being written, and
     // the content box read-only.
     void showView(View view);

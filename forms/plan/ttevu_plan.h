@@ -2,6 +2,7 @@
 #pragma once
 
 #include "forms/dialog.h"
+#include <QStringList>
 #include <memory>
 
 class Connection;
@@ -29,13 +30,18 @@ public:
 protected:
     void applyLook() override;
     void FormShow() override;
+    // With changes not yet saved, asks whether to save them first, or to stay.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void Button2Click();
+    bool changed() const;
 
     Connection& ADOCN;
     Dataset& ADODataSetPlan;
     const std::unique_ptr<Ui::Ttevu_plan> m_ui;
+    // The days as last read or saved.
+    QStringList m_stored;
 };
 
 extern Ttevu_plan* tevu_plan;

@@ -96,11 +96,11 @@ private slots:
         bool opened = false;
         whileModal([&] { Windows::click(w.button("Image11")); }, [&](QWidget* m) { opened = m->isVisible(); });
         QVERIFY(opened);
-        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("ADODataSetcurve: Field 'lb' not found")});
+        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("ADODataSetcurve: 找不到字段“lb”")});
         QVERIFY(chart(w)->series()->isEmpty());
         showCurve(w);
         QCOMPARE(w.reporter.messages.size(), 2);
-        QCOMPARE(w.reporter.messages.last(), QStringLiteral("ADODataSetcurve: Field 'lb' not found"));
+        QCOMPARE(w.reporter.messages.last(), QStringLiteral("ADODataSetcurve: 找不到字段“lb”"));
     }
 
     void aZoomStaysAcrossShowingsUntilUndone()

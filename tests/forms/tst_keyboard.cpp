@@ -85,7 +85,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("row"); // name, accessible name, shortcut, keys typed, setup, "hidden"
         const char* rows[] = {"Image3|最小化|||",
-                              "Image4|关闭|||",
+                              "Image4|退出 Tevu|||",
                               "Image5|瘦身食谱|Alt+1|Alt+1|",
                               "Image6|瘦身运动|Alt+2|Alt+2|",
                               "Image7|瘦身秘笈|Alt+3|Alt+3|",

@@ -320,7 +320,7 @@ private slots:
                                        "INSERT INTO sp VALUES('a','b');"));
         Windows w(db.folder());
         Windows::click(w.button("Image5"));
-        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("ADODataSet_tevu: Field 'Name' not found")});
+        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("ADODataSet_tevu: 找不到字段“Name”")});
         QCOMPARE(w.button("Image5")->pos(), QPoint(131, 37));
         QCOMPARE(w.find<QPlainTextEdit>("Memo1")->toPlainText(), QString());
     }
