@@ -3,10 +3,12 @@
 #include "chart/dbchart.h"
 
 #include "chart/axis.h"
+#include "chart/hint.h"
 #include "chart/lineseries.h"
 #include "chart/trend.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLineF>
 #include <QMouseEvent>
 #include <QPainter>
@@ -102,14 +104,16 @@ DbChart::DbChart(QWidget* parent)
     connect(m_series, &LineSeries::changed, this, [this] {
         m_trendStale = true;
         m_weighingsStale = true;
+        describe();
         update();
     });
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_hint = QStringLiteral("双击显示或隐藏趋势线");
-    setAccessibleDescription(m_hint);
+    m_hint = QStringLiteral("双击或按 T 显示或隐藏趋势线；拖动或按 + - 缩放，方向键移动，0 还原");
+    setFocusPolicy(Qt::StrongFocus);
+    describe();
     setMouseTracking(true);
     m_hintTimer.setSingleShot(true);
-    m_hintTimer.setInterval(hintDelayMs);
+    m_hintTimer.setInterval(hint::delayMs);
     connect(&m_hintTimer, &QTimer::timeout, this, &DbChart::showHint);
 }
 
@@ -141,7 +145,67 @@ void DbChart::setLegendVisible(bool visible)
 void DbChart::setTrendVisible(bool visible)
 {
     m_trendVisible = visible;
+    describe();
     update();
+}
+
+void DbChart::describe()
+{
+    const auto& weights = weighings();
+    QString text;
+    if (weights.empty()) {
+        text = QStringLiteral("没有体重记录");
+    } else {
+        text = QStringLiteral("最新体重 %1斤").arg(axis::formatNumber(weights.back().y));
+        if (m_trendVisible)
+            text += QStringLiteral("；") + trend::summary(trend());
+        const ChartLayout l = chartLayout();
+        text += QStringLiteral("；显示 %1 至 %2，%3 至 %4 斤")
+                    .arg(axis::formatDate(l.x.min, m_dateFormat), axis::formatDate(l.x.max, m_dateFormat),
+                         axis::formatNumber(l.y.min), axis::formatNumber(l.y.max));
+    }
+    setAccessibleDescription(text + QStringLiteral("。") + m_hint);
+}
+
+void DbChart::keyPressEvent(QKeyEvent* event)
+{
+    const ChartLayout l = chartLayout();
+    const int stepX = std::max(1, l.back.width() / 10);
+    const int stepY = std::max(1, l.back.height() / 10);
+    const QRect& b = l.back;
+    switch (event->key()) {
+    case Qt::Key_T:
+        setTrendVisible(!m_trendVisible);
+        break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        zoomToPixels(b.adjusted(b.width() / 4, b.height() / 4, -b.width() / 4, -b.height() / 4));
+        break;
+    case Qt::Key_Minus:
+        zoomToPixels(b.adjusted(-b.width() / 2, -b.height() / 2, b.width() / 2, b.height() / 2));
+        break;
+    case Qt::Key_0:
+    case Qt::Key_Home:
+        undoZoom();
+        break;
+    // The drawing moves against the key, so that the view moves with it.
+    case Qt::Key_Left:
+        scrollByPixels(QPoint(stepX, 0));
+        break;
+    case Qt::Key_Right:
+        scrollByPixels(QPoint(-stepX, 0));
+        break;
+    case Qt::Key_Up:
+        scrollByPixels(QPoint(0, stepY));
+        break;
+    case Qt::Key_Down:
+        scrollByPixels(QPoint(0, -stepY));
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 const std::vector<LineSeries::Point>& DbChart::trend() const
@@ -200,7 +264,11 @@ ChartLayout DbChart::chartLayout(const QRect& bounds, const QPaintDevice* device
     int top = inner.top();
     l.titleText = m_trendVisible ? trend::title(m_title, trend()) : m_title;
     if (!l.titleText.isEmpty()) {
-        l.title = QRect(bounds.left(), inner.top(), width, metricsFor(m_titleFont, device).height());
+        // The height of the line as drawn: the Chinese characters come from a fallback face whose line is taller
+        // than the designed font's, and the title is clipped to this rectangle.
+        const QFontMetrics titleMetrics = metricsFor(m_titleFont, device);
+        l.title = QRect(bounds.left(), inner.top(), width,
+                        std::max(titleMetrics.height(), titleMetrics.boundingRect(l.titleText).height()));
         top = l.title.bottom() + 1 + titleGap;
     }
 
@@ -278,7 +346,9 @@ void DbChart::paint(QPainter& painter, const QRect& bounds) const
     paintLegend(painter, l);
     paintGrid(painter, l);
     // Entries without a weight are left out: the line joins the weighings on either side.
-    paintLine(painter, l, weighings(), QPen(m_series->color(), 0, Qt::SolidLine));
+    // Pens of a logical width (not cosmetic ones of one device pixel): the line and the grid keep their weight at a
+    // scale of 1.5 or 2 as the axes and the text do.
+    paintLine(painter, l, weighings(), QPen(m_series->color(), 1, Qt::SolidLine));
     // The trend stays within the weights' range, so it never changes the axes: only drawn over the series.
     if (m_trendVisible)
         paintLine(painter, l, trend(), QPen(trendColor, trendWidth, Qt::SolidLine));
@@ -329,7 +399,7 @@ void DbChart::paintLegend(QPainter& painter, const ChartLayout& l) const
 
 void DbChart::paintGrid(QPainter& painter, const ChartLayout& l) const
 {
-    QPen pen(gridColor, 0);
+    QPen pen(gridColor, 1);
     pen.setDashPattern({1, 1});
     painter.setPen(pen);
     for (double value : l.x.labels) {
@@ -357,7 +427,7 @@ void DbChart::paintLine(QPainter& painter, const ChartLayout& l, const std::vect
     // Consecutive points on one pixel column make a chain of vertical segments, and a chain of one-pixel lines on
     // a column covers exactly the span from its lowest point to its highest: drawn as that one line, the picture
     // stays the same pixel for pixel, while a long diary gives a line or two per column instead of one per entry.
-    const bool mergeColumns = pen.widthF() == 0;
+    const bool mergeColumns = pen.widthF() <= 1;
     double runLow = 0;
     double runHigh = 0;
     const auto flushRun = [&](double x) {
@@ -384,7 +454,10 @@ void DbChart::paintLine(QPainter& painter, const ChartLayout& l, const std::vect
     if (!first && mergeColumns)
         flushRun(previous.x());
     painter.save();
-    painter.setClipRect(l.back);
+    // Half a pen beyond the plot: a line along its edge lies half outside, and at a scale of 1.5 the clip to the plot
+    // itself took all of it.
+    const double half = std::max(1.0, pen.widthF()) / 2;
+    painter.setClipRect(QRectF(l.back).adjusted(-half, -half, half, half));
     painter.setPen(pen);
     painter.drawLines(lines);
     painter.restore();
@@ -465,6 +538,7 @@ void DbChart::zoomToPixels(const QRect& area)
         m_viewY = {l.pixelToY(r.bottom(), l.back), l.pixelToY(r.top(), l.back)};
         m_manualY = true;
     }
+    describe();
     update();
 }
 
@@ -481,6 +555,7 @@ void DbChart::scrollByPixels(const QPoint& delta)
         m_viewY = {l.y.min + shift, l.y.max + shift};
         m_manualY = true;
     }
+    describe();
     update();
 }
 
@@ -488,6 +563,7 @@ void DbChart::undoZoom()
 {
     m_manualX = false;
     m_manualY = false;
+    describe();
     update();
 }
 
@@ -576,5 +652,5 @@ bool DbChart::event(QEvent* event)
 void DbChart::showHint()
 {
     if (isVisible() && underMouse())
-        QToolTip::showText(m_hintPosition + QPoint(0, 20), m_hint, this, rect(), hintDurationMs);
+        QToolTip::showText(m_hintPosition + QPoint(0, 20), m_hint, this, rect(), hint::durationMs);
 }

@@ -65,9 +65,6 @@ class DbChart : public QWidget {
 public:
     // Drags shorter than this in either direction are taken for a click.
     static constexpr int minimumDragPixels = 16;
-    // The hint comes when the pointer has rested this long over the chart, and stays this long.
-    static constexpr int hintDelayMs = 500;
-    static constexpr int hintDurationMs = 2500;
 
     explicit DbChart(QWidget* parent = nullptr);
     ~DbChart() override;
@@ -117,6 +114,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool event(QEvent* event) override;
+    // The mouse's functions on keys: T the trend, + and - zoom about the middle, the arrows scroll, 0 undoes the zoom.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct Range {
@@ -132,6 +131,8 @@ private:
     void paintLine(QPainter& painter, const ChartLayout& layout, const std::vector<LineSeries::Point>& points,
                    const QPen& pen) const;
     void showHint();
+    // What a screen reader says of the chart: the newest weight, the trend, the ranges shown, the keys.
+    void describe();
     void paintAxes(QPainter& painter, const ChartLayout& layout) const;
 
     LineSeries* m_series;

@@ -69,18 +69,25 @@ std::optional<double> weeklyRate(const std::vector<LineSeries::Point>& trend)
     return sxy / sxx * 7;
 }
 
-QString title(const QString& base, const std::vector<LineSeries::Point>& trend, const QLocale& locale)
+QString summary(const std::vector<LineSeries::Point>& trend, const QLocale& locale)
 {
-    if (trend.empty() || base.isEmpty())
-        return base;
-    QString text = base + QStringLiteral("（趋势 ") + oneDecimal(trend.back().y, locale) + u'斤';
+    if (trend.empty())
+        return QString();
+    QString text = QStringLiteral("趋势 ") + oneDecimal(trend.back().y, locale) + u'斤';
     if (const std::optional<double> rate = weeklyRate(trend)) {
         QString number = oneDecimal(*rate, locale);
         if (std::round(*rate * 10) > 0)
             number.prepend(locale.positiveSign());
         text += QStringLiteral("，每周 ") + number + u'斤';
     }
-    return text + u'）';
+    return text;
+}
+
+QString title(const QString& base, const std::vector<LineSeries::Point>& trend, const QLocale& locale)
+{
+    if (trend.empty() || base.isEmpty())
+        return base;
+    return base + u'（' + summary(trend, locale) + u'）';
 }
 
 } // namespace trend

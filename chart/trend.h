@@ -24,6 +24,9 @@ std::vector<LineSeries::Point> smooth(const std::vector<LineSeries::Point>& poin
 // nothing when fewer than two of them lie there at different times.
 std::optional<double> weeklyRate(const std::vector<LineSeries::Point>& trend);
 
+// "趋势 71.3斤，每周 -0.8斤" as in the title below; empty without a trend.
+QString summary(const std::vector<LineSeries::Point>& trend, const QLocale& locale = conversions::locale());
+
 // The chart's title while the trend is shown: "瘦身曲线（趋势 71.3斤，每周 -0.8斤）", the rate left out when there is
 // none, the base alone when there is no trend. One decimal: a scale shows tenths of a jin, and finer digits would
 // only repeat the noise that the trend hides. A loss carries the locale's minus sign and a gain its plus sign, as

@@ -52,6 +52,10 @@ void Ttevu_main::Image13MouseUp()
             m_ui->Memo1->setPlainText(*m_draft);
     }
     m_draft.reset();
+    if (!m_weightPrefilled) {
+        m_weightPrefilled = true;
+        prefillNewestWeight();
+    }
     showView(View::Writing);
     m_ui->Memo1->setReadOnly(false);
     m_ui->Label1->setText(QStringLiteral("输入你的体重(斤)："));
@@ -61,6 +65,22 @@ void Ttevu_main::Image13MouseUp()
         m_unconfirmed.reset();
     m_ui->Memo1->moveCursor(QTextCursor::End);
     m_ui->Memo1->setFocus();
+}
+
+void Ttevu_main::prefillNewestWeight()
+{
+    // The diary is listed: the newest entry that has a weight is the nearest to the last row.
+    Dataset& diary = ADODataSet_tevu;
+    if (!diary.active() || !diary.hasField(QStringLiteral("lb")))
+        return;
+    const int weight = diary.fieldIndex(QStringLiteral("lb"));
+    for (int row = diary.recordCount() - 1; row >= 0; --row) {
+        diary.moveTo(row);
+        if (!diary.isNull(weight) && diary.asNumber(weight) > 0) {
+            m_ui->Edit1->setText(conversions::numberToText(diary.asNumber(weight)));
+            return;
+        }
+    }
 }
 
 bool Ttevu_main::findUnconfirmedEntry()

@@ -11,9 +11,11 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QTreeWidget>
 #include <QWindow>
+#include <algorithm>
 
 Ttevu_main* tevu_main = nullptr;
 
@@ -57,6 +59,10 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
          {m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5, m_ui->Label6, m_ui->Label7, m_ui->Label8})
         look::setCaption(caption, look::formFont, 11, QColor(0x80, 0x00, 0x80));
     look::setCaption(m_ui->Label1, look::roundFont, 15, QColor(0x00, 0x80, 0x00));
+    // The designed 16 pixels are less than the line of the face that stands in for the design's font: the bottoms of
+    // 走 and 点 were cut off. The line's own height, from what the font draws Chinese with.
+    const int line = QFontMetrics(m_ui->Label1->font()).boundingRect(QStringLiteral("走点体重")).height();
+    m_ui->Label1->resize(m_ui->Label1->width(), std::max(m_ui->Label1->height(), line));
 
     wire(m_ui->Image3, &Ttevu_main::Image3MouseUp);
     wire(m_ui->Image4, &Ttevu_main::Image4MouseUp);

@@ -89,6 +89,9 @@ private:
     void Image8MouseUp();
     void Image13MouseUp();
     void Image15MouseUp();
+    // The weight box of the first new entry of a start: the newest stored weight rather than the design's 125, which a
+    // hurried OK would store as the day's weight. Later entries keep the last weight typed.
+    void prefillNewestWeight();
     // Reloads the diary and moves to the row of m_unconfirmed; false when that save never reached the file.
     bool findUnconfirmedEntry();
 
@@ -117,6 +120,7 @@ private:
     bool m_shown = false;
     bool m_placed = false;
     bool m_writingDiary = false;
+    bool m_weightPrefilled = false;
 
     // An entry whose save failed, identified by its listed time and the texts it was saved with: the failure may
     // have come after the row was already in the file.

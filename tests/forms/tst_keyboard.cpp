@@ -144,6 +144,38 @@ private slots:
             QCOMPARE(outcome(name, row[4], keys, Way::press), clicked);
         }
     }
+
+    // To a screen reader the main window is a window (a frame), not a filler.
+    void theMainWindowIsAWindow()
+    {
+        TempDatabase db(contentSql);
+        Windows w(db.folder());
+        QCOMPARE(QAccessible::queryAccessibleInterface(w.main.get())->role(), QAccessible::Window);
+    }
+
+    // While a modal window is open, the pictures of the main window behind it do nothing, whatever asks.
+    void nothingBehindAModalWindowActs()
+    {
+        TempDatabase db(contentSql);
+        Windows w(db.folder());
+        bool stillOpen = false;
+        whileModal([&] { w.plan->exec(); },
+                   [&](QWidget* modal) {
+                       for (const char* name : {"Image4", "Image8", "Image5", "Shape1"}) {
+                           QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w.find(name));
+                           QVERIFY(!face->actionInterface()->actionNames().contains(
+                               QAccessibleActionInterface::pressAction()));
+                           face->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+                       }
+                       QCoreApplication::processEvents();
+                       QCoreApplication::processEvents();
+                       stillOpen = modal->isVisible();
+                   });
+        QVERIFY(stillOpen);
+        QCOMPARE(w.find<QLabel>("Label1")->text(), QString());
+        QCOMPARE(w.find<QPlainTextEdit>("Memo1")->toPlainText(), QString());
+        QVERIFY(!w.about.made());
+    }
 };
 
 QTEST_MAIN(TestKeyboard)

@@ -47,6 +47,22 @@ private slots:
         QVERIFY(w.reporter.messages.isEmpty());
     }
 
+    // The message line is as high as its Chinese face draws: the bottoms of 走 and 点 are not cut off.
+    void theMessageLineShowsWholeCharacters()
+    {
+        TempDatabase db;
+        Windows w(db.folder());
+        auto* line = w.find<QLabel>("Label1");
+        line->setText(QString());
+        const QImage empty = line->grab().toImage();
+        line->setText(QStringLiteral("走点走点"));
+        const QImage text = line->grab().toImage();
+        const int bottom = empty.height() - 1;
+        QCOMPARE(text.copy(0, bottom, text.width(), 1), empty.copy(0, bottom, empty.width(), 1));
+        QVERIFY(text != empty);
+        QVERIFY(line->geometry().bottom() < w.find("Memo1")->y());
+    }
+
     void windowedControlsLieAboveThePicturesInTabOrder()
     {
         TempDatabase db(contentSql);

@@ -222,6 +222,22 @@ private slots:
         QCOMPARE(weightBox(w)->text(), QStringLiteral("118"));
     }
 
+    // The first entry of a start offers the newest weight stored (not the 0 or empty of an entry without one).
+    void theFirstNewEntryOffersTheNewestStoredWeight()
+    {
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO rj VALUES('2026-03-01 07:00:00.000','一',147),"
+                               "('2026-03-02 07:00:00.000','二',146.5),('2026-03-03 07:00:00.000','三',NULL),"
+                               "('2026-03-04 07:00:00.000','四',0)"));
+        Windows w(db.folder());
+        Windows::click(w.button("Image8"));
+        Windows::click(w.button("Image13"));
+        QCOMPARE(weightBox(w)->text(), QStringLiteral("146.5"));
+        writeEntry(w, QStringLiteral("跑步"), QStringLiteral("146"));
+        Windows::click(w.button("Image13"));
+        QCOMPARE(weightBox(w)->text(), QStringLiteral("146"));
+    }
+
     void tabInTheEntryMovesTheFocusToTheWeightBox()
     {
         TempDatabase db;
