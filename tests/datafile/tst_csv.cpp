@@ -106,7 +106,7 @@ private slots:
                                              QStringLiteral("2026-13-01 08:00")};
         QTest::newRow("weight not a number")
             << head + "2026-12-08 08:00,12o,x\r\n"
-            << QStringList{QStringLiteral("第 3 行"), QStringLiteral("“体重(斤)”列"), QStringLiteral("'12o'")};
+            << QStringList{QStringLiteral("第 3 行"), QStringLiteral("“体重(斤)”列"), QStringLiteral("“12o”")};
         QTest::newRow("weight above the program's limit")
             << head + "2026-12-08 08:00,2000.5,x\r\n"
             << QStringList{QStringLiteral("第 3 行"), QStringLiteral("“体重(斤)”列"), QStringLiteral("2000")};
