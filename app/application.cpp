@@ -36,8 +36,8 @@ void installFontSubstitutes()
 bool installTranslations(QApplication& app)
 {
     auto* translator = new QTranslator(&app);
-    // qt_zh_CN gathers the toolkit's modules (qtbase's menus and buttons among them).
-    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qt"), QStringLiteral("_"),
+    // qtbase alone: it holds every text of the widgets used here, and qt_zh_CN would load the other modules' too.
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;
