@@ -3,8 +3,8 @@
 #include "app/application.h"
 #include "app/autobackup.h"
 #include "app/commandline.h"
+#include "app/windows.h"
 #include "data/connection.h"
-#include "forms/windows.h"
 
 #include <QApplication>
 #include <QDir>

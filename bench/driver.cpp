@@ -445,6 +445,24 @@ int runTable(const QString& shipped, const QString& work)
             a.error, stall <= 100);
     }
 
+    // 8: the longest text that a plan day or a diary entry takes: no action on it may hold the window.
+    progress(QStringLiteral("the longest text"));
+    {
+        const QString folder = work + QStringLiteral("/long-text");
+        bench::copyShipped(shipped, folder);
+        const Samples s = runProcess(self, {QStringLiteral("long-text"), folder, QStringLiteral("5")}, 600);
+        const double longest = s.medianOf("longest");
+        table.judged({QStringLiteral("8"),
+                      QStringLiteral("longest action on the longest text allowed"),
+                      QStringLiteral("20,000 characters in a plan day and a diary entry; paste, keys, save, close"),
+                      ms(longest),
+                      QStringLiteral("—"),
+                      QStringLiteral("—"),
+                      QStringLiteral("≤ 200 ms"),
+                      {}},
+                     s.error, longest <= 200);
+    }
+
     std::printf("Locale of the program: %s. Each ratio is the median of per-pair ratios (a run of the program over "
                 "the floor's run beside it, interleaved); the spread is their 10th to 90th percentile. The medians "
                 "of the times are shown beside them.\n\n",
@@ -456,7 +474,7 @@ int runTable(const QString& shipped, const QString& work)
 int usage()
 {
     std::fprintf(stderr, "usage: tevu_bench table <shipped data.Mdb> <work folder>\n"
-                         "       tevu_bench diary|foodtree|curve|diary-memory <folder> [repetitions]\n"
+                         "       tevu_bench diary|foodtree|curve|diary-memory|long-text <folder> [repetitions]\n"
                          "       tevu_bench save <folder> <floor folder> <repetitions>\n"
                          "       tevu_bench datafile <folder> <tevu> <repetitions>\n"
                          "       tevu_bench autobackup <folder> <repetitions>\n"
@@ -495,6 +513,7 @@ int main(int argc, char** argv)
             {QStringLiteral("curve"), [&] { return bench::runCurve(argument(2), argument(3).toInt()); }},
             {QStringLiteral("save"), [&] { return bench::runSave(argument(2), argument(3), argument(4).toInt()); }},
             {QStringLiteral("diary-memory"), [&] { return bench::runDiaryMemory(argument(2)); }},
+            {QStringLiteral("long-text"), [&] { return bench::runLongText(argument(2), argument(3).toInt()); }},
             {QStringLiteral("datafile"),
              [&] { return bench::runDataFile(argument(2), argument(3), argument(4).toInt()); }},
             {QStringLiteral("autobackup"), [&] { return bench::runAutomaticBackup(argument(2), argument(3).toInt()); }},

@@ -8,16 +8,21 @@
 #include "data/conversions.h"
 #include "data/sqlite.h"
 #include "datafile/profile.h"
+#include "forms/textbox.h"
 #include "support/windows.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace bench {
@@ -322,6 +327,55 @@ int runSave(const QString& folder, const QString& floorFolder, int repetitions)
     const qint64 after = scalar(fileIn(folder), QStringLiteral("SELECT count(*) FROM rj"));
     if (after != before + repetitions + 1)
         return failed(QStringLiteral("%1 rows were saved").arg(after - before));
+    return 0;
+}
+
+int runLongText(const QString& folder, int repetitions)
+{
+    ProgramWindows windows(folder);
+    windows.showMain();
+    const QString huge(2097152, u'长');
+    QApplication::clipboard()->setText(huge);
+    // Each action on a box at its limit, timed from the input to the end of its handling and painting.
+    double longest = 0;
+    const auto timed = [&longest](const std::function<void()>& action) {
+        const qint64 start = nowNs();
+        action();
+        QCoreApplication::processEvents();
+        longest = std::max(longest, msBetween(start, nowNs()));
+    };
+    const auto keys = [&timed](QWidget* box) {
+        for (const Qt::Key key : {Qt::Key_Backspace, Qt::Key_A, Qt::Key_Return, Qt::Key_Left, Qt::Key_PageUp})
+            timed([box, key] { QTest::keyClick(box, key); });
+    };
+    for (int round = -1; round < repetitions; ++round) {
+        longest = 0;
+        windows.reporter.messages.clear();
+        Ttevu_plan* plan = windows.plan.get();
+        plan->show();
+        QCoreApplication::processEvents();
+        QPlainTextEdit* day = plan->dayBox(0);
+        day->setFocus();
+        day->selectAll();
+        timed([day] { day->paste(); });
+        keys(day);
+        timed([plan] { Windows::click(plan->findChild<QPushButton*>(QStringLiteral("Button1"))); });
+        timed([plan] { Windows::click(plan->findChild<QPushButton*>(QStringLiteral("Button2"))); });
+        if (plan->isVisible())
+            return failed(QStringLiteral("the plan window stayed open"));
+
+        windows.click("Image8");
+        windows.click("Image13");
+        auto* memo = windows.find<QPlainTextEdit>("Memo1");
+        timed([memo] { memo->paste(); });
+        keys(memo);
+        windows.find<QLineEdit>("Edit1")->setText(QStringLiteral("120"));
+        timed([&windows] { windows.click("Image15"); });
+        if (windows.reporter.messages != QStringList(2, TextBox::cutMessage()))
+            return failed(QStringLiteral("the program said: ") + windows.reporter.messages.join(QStringLiteral(" / ")));
+        if (round >= 0)
+            sample("longest", longest);
+    }
     return 0;
 }
 

@@ -14,6 +14,9 @@ int runFoodTree(const QString& folder, int repetitions);
 int runCurve(const QString& folder, int repetitions);
 // New entry, text, weight, OK: "save" (the OK) and "floor" (a bare insert into <floorFolder>/data.Mdb).
 int runSave(const QString& folder, const QString& floorFolder, int repetitions);
+// Every action on the longest text a plan day and a diary entry take (a paste of 2,097,152 characters cut to it,
+// keys, save, close): "longest", the slowest of them in milliseconds, one per round.
+int runLongText(const QString& folder, int repetitions);
 // Peak memory after listing the diary: "peak-kib".
 int runDiaryMemory(const QString& folder);
 

@@ -3,11 +3,13 @@
 #include "chart/dbchart.h"
 
 #include "chart/axis.h"
+#include "chart/hint.h"
 #include "chart/lineseries.h"
 #include "chart/trend.h"
 #include "data/conversions.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLineF>
 #include <QMouseEvent>
 #include <QPainter>
@@ -15,6 +17,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -103,14 +106,17 @@ DbChart::DbChart(QWidget* parent)
     m_series->setObjectName(QStringLiteral("Series1"));
     connect(m_series, &LineSeries::changed, this, [this] {
         m_trendStale = true;
+        m_weighingsStale = true;
+        describe();
         update();
     });
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_hint = QStringLiteral("双击显示或隐藏趋势线");
-    setAccessibleDescription(m_hint);
+    m_hint = QStringLiteral("双击或按 T 显示或隐藏趋势线；拖动或按 + - 缩放，方向键移动，0 还原");
+    setFocusPolicy(Qt::StrongFocus);
+    describe();
     setMouseTracking(true);
     m_hintTimer.setSingleShot(true);
-    m_hintTimer.setInterval(hintDelayMs);
+    m_hintTimer.setInterval(hint::delayMs);
     connect(&m_hintTimer, &QTimer::timeout, this, &DbChart::showHint);
 }
 
@@ -142,7 +148,67 @@ void DbChart::setLegendVisible(bool visible)
 void DbChart::setTrendVisible(bool visible)
 {
     m_trendVisible = visible;
+    describe();
     update();
+}
+
+void DbChart::describe()
+{
+    const auto& weights = weighings();
+    QString text;
+    if (weights.empty()) {
+        text = QStringLiteral("没有体重记录");
+    } else {
+        text = QStringLiteral("最新体重 %1斤").arg(axis::formatNumber(weights.back().y));
+        if (m_trendVisible)
+            text += QStringLiteral("；") + trend::summary(trend());
+        const ChartLayout l = chartLayout();
+        text += QStringLiteral("；显示 %1 至 %2，%3 至 %4 斤")
+                    .arg(axis::formatDate(l.x.min, m_dateFormat), axis::formatDate(l.x.max, m_dateFormat),
+                         axis::formatNumber(l.y.min), axis::formatNumber(l.y.max));
+    }
+    setAccessibleDescription(text + QStringLiteral("。") + m_hint);
+}
+
+void DbChart::keyPressEvent(QKeyEvent* event)
+{
+    const ChartLayout l = chartLayout();
+    const int stepX = std::max(1, l.back.width() / 10);
+    const int stepY = std::max(1, l.back.height() / 10);
+    const QRect& b = l.back;
+    switch (event->key()) {
+    case Qt::Key_T:
+        setTrendVisible(!m_trendVisible);
+        break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        zoomToPixels(b.adjusted(b.width() / 4, b.height() / 4, -b.width() / 4, -b.height() / 4));
+        break;
+    case Qt::Key_Minus:
+        zoomToPixels(b.adjusted(-b.width() / 2, -b.height() / 2, b.width() / 2, b.height() / 2));
+        break;
+    case Qt::Key_0:
+    case Qt::Key_Home:
+        undoZoom();
+        break;
+    // The drawing moves against the key, so that the view moves with it.
+    case Qt::Key_Left:
+        scrollByPixels(QPoint(stepX, 0));
+        break;
+    case Qt::Key_Right:
+        scrollByPixels(QPoint(-stepX, 0));
+        break;
+    case Qt::Key_Up:
+        scrollByPixels(QPoint(0, stepY));
+        break;
+    case Qt::Key_Down:
+        scrollByPixels(QPoint(0, -stepY));
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 const std::vector<LineSeries::Point>& DbChart::trend() const
@@ -169,9 +235,21 @@ health::Projection DbChart::projection() const
                            *m_goal);
 }
 
+const std::vector<LineSeries::Point>& DbChart::weighings() const
+{
+    if (m_weighingsStale) {
+        m_weighings.clear();
+        std::copy_if(m_series->points().begin(), m_series->points().end(), std::back_inserter(m_weighings),
+                     [](const LineSeries::Point& point) { return point.weighed(); });
+        m_weighingsStale = false;
+    }
+    return m_weighings;
+}
+
 void DbChart::dataRanges(Range& x, Range& y) const
 {
-    const auto& points = m_series->points();
+    // An entry without a weight would pull the weight axis down to 0 and press the real weights to its top.
+    const auto& points = weighings();
     x = {};
     y = {};
     if (points.empty())
@@ -190,8 +268,8 @@ void DbChart::dataRanges(Range& x, Range& y) const
 
 QString DbChart::legendText(int index) const
 {
-    const LineSeries::Point& point = m_series->points().at(static_cast<std::size_t>(index));
-    // The weight and a space; an entry without a weight reads as the 0 it is drawn at.
+    const LineSeries::Point& point = weighings().at(static_cast<std::size_t>(index));
+    // The weight and a space.
     return axis::formatNumber(point.y) + u' ';
 }
 
@@ -211,7 +289,11 @@ ChartLayout DbChart::chartLayout(const QRect& bounds, const QPaintDevice* device
                       ? trend::title(m_title, trend(), conversions::locale(), health::projectionShort(projection()))
                       : m_title;
     if (!l.titleText.isEmpty()) {
-        l.title = QRect(bounds.left(), inner.top(), width, metricsFor(m_titleFont, device).height());
+        // The height of the line as drawn: the Chinese characters come from a fallback face whose line is taller
+        // than the designed font's, and the title is clipped to this rectangle.
+        const QFontMetrics titleMetrics = metricsFor(m_titleFont, device);
+        l.title = QRect(bounds.left(), inner.top(), width,
+                        std::max(titleMetrics.height(), titleMetrics.boundingRect(l.titleText).height()));
         top = l.title.bottom() + 1 + titleGap;
     }
 
@@ -256,13 +338,13 @@ ChartLayout DbChart::chartLayout(const QRect& bounds, const QPaintDevice* device
         l.x.labels = axis::labelValues(l.x.min, l.x.max, l.x.step);
     }
 
-    if (m_legendVisible && !m_series->isEmpty()) {
+    if (m_legendVisible && !weighings().empty()) {
         const QFontMetrics legend = metricsFor(m_legendFont, device);
         l.legendRowHeight = legend.height();
         const int legendTop = bounds.top() + qRound(height * 0.10);
         // Rows end at the bottom of the plot area, frame included; the shadow may fall on the axis.
         const int available = l.front.bottom() - legendTop + 1 - 2 * (legendPadding + 1);
-        const int rows = std::min(m_series->count(), std::max(0, available / l.legendRowHeight));
+        const int rows = std::min(static_cast<int>(weighings().size()), std::max(0, available / l.legendRowHeight));
         int textWidth = 0;
         for (int i = 0; i < rows; ++i) {
             l.legendRows << legendText(i);
@@ -297,7 +379,10 @@ void DbChart::paint(QPainter& painter, const QRect& bounds) const
     // The plot is not made smaller for the legend: whatever meets it is drawn over it.
     paintLegend(painter, l);
     paintGrid(painter, l);
-    paintLine(painter, l, m_series->points(), QPen(m_series->color(), 0, Qt::SolidLine));
+    // Entries without a weight are left out: the line joins the weighings on either side.
+    // Pens of a logical width (not cosmetic ones of one device pixel): the line and the grid keep their weight at a
+    // scale of 1.5 or 2 as the axes and the text do.
+    paintLine(painter, l, weighings(), QPen(m_series->color(), 1, Qt::SolidLine));
     // The trend stays within the weights' range, so it never changes the axes: only drawn over the series.
     if (m_trendVisible)
         paintLine(painter, l, trend(), QPen(trendColor, trendWidth, Qt::SolidLine));
@@ -362,11 +447,8 @@ void DbChart::paintLegend(QPainter& painter, const ChartLayout& l) const
     for (int i = 0; i < l.legendRows.size(); ++i) {
         const QString& row = l.legendRows[i];
         const int middle = top + l.legendRowHeight / 2;
-        // No stroke for a point whose weight was empty.
-        if (!m_series->points().at(static_cast<std::size_t>(i)).yNull) {
-            painter.setPen(QPen(m_series->color(), 0));
-            painter.drawLine(left, middle, left + legendSymbolWidth - 1, middle);
-        }
+        painter.setPen(QPen(m_series->color(), 0));
+        painter.drawLine(left, middle, left + legendSymbolWidth - 1, middle);
         painter.setPen(Qt::white);
         const int textLeft = left + legendSymbolWidth + legendSymbolGap;
         const QRect text(textLeft, top, l.legend.right() - legendPadding - textLeft, l.legendRowHeight);
@@ -377,7 +459,7 @@ void DbChart::paintLegend(QPainter& painter, const ChartLayout& l) const
 
 void DbChart::paintGrid(QPainter& painter, const ChartLayout& l) const
 {
-    QPen pen(gridColor, 0);
+    QPen pen(gridColor, 1);
     pen.setDashPattern({1, 1});
     painter.setPen(pen);
     for (double value : l.x.labels) {
@@ -422,7 +504,7 @@ void DbChart::paintLine(QPainter& painter, const ChartLayout& l, const std::vect
     // Consecutive points on one pixel column make a chain of vertical segments, and a chain of one-pixel lines on
     // a column covers exactly the span from its lowest point to its highest: drawn as that one line, the picture
     // stays the same pixel for pixel, while a long diary gives a line or two per column instead of one per entry.
-    const bool mergeColumns = pen.widthF() == 0;
+    const bool mergeColumns = pen.widthF() <= 1;
     double runLow = 0;
     double runHigh = 0;
     const auto flushRun = [&](double x) {
@@ -449,7 +531,10 @@ void DbChart::paintLine(QPainter& painter, const ChartLayout& l, const std::vect
     if (!first && mergeColumns)
         flushRun(previous.x());
     painter.save();
-    painter.setClipRect(l.back);
+    // Half a pen beyond the plot: a line along its edge lies half outside, and at a scale of 1.5 the clip to the plot
+    // itself took all of it.
+    const double half = std::max(1.0, pen.widthF()) / 2;
+    painter.setClipRect(QRectF(l.back).adjusted(-half, -half, half, half));
     painter.setPen(pen);
     painter.drawLines(lines);
     painter.restore();
@@ -530,6 +615,7 @@ void DbChart::zoomToPixels(const QRect& area)
         m_viewY = {l.pixelToY(r.bottom(), l.back), l.pixelToY(r.top(), l.back)};
         m_manualY = true;
     }
+    describe();
     update();
 }
 
@@ -546,6 +632,7 @@ void DbChart::scrollByPixels(const QPoint& delta)
         m_viewY = {l.y.min + shift, l.y.max + shift};
         m_manualY = true;
     }
+    describe();
     update();
 }
 
@@ -553,6 +640,7 @@ void DbChart::undoZoom()
 {
     m_manualX = false;
     m_manualY = false;
+    describe();
     update();
 }
 
@@ -645,5 +733,5 @@ bool DbChart::event(QEvent* event)
 void DbChart::showHint()
 {
     if (isVisible() && underMouse())
-        QToolTip::showText(m_hintPosition + QPoint(0, 20), m_hint, this, rect(), hintDurationMs);
+        QToolTip::showText(m_hintPosition + QPoint(0, 20), m_hint, this, rect(), hint::durationMs);
 }

@@ -67,9 +67,6 @@ class DbChart : public QWidget {
 public:
     // Drags shorter than this in either direction are taken for a click.
     static constexpr int minimumDragPixels = 16;
-    // The hint comes when the pointer has rested this long over the chart, and stays this long.
-    static constexpr int hintDelayMs = 500;
-    static constexpr int hintDurationMs = 2500;
 
     explicit DbChart(QWidget* parent = nullptr);
     ~DbChart() override;
@@ -92,6 +89,8 @@ public:
     void setTrendVisible(bool visible);
     // The trend's points, whether shown or not.
     const std::vector<LineSeries::Point>& trend() const;
+    // The series' weighings, in order: what the line, the axes and the legend show.
+    const std::vector<LineSeries::Point>& weighings() const;
 
     // The goal weight: a dashed line with its value at the right end, the weight axis widened to include it, and the
     // projection in the title while the trend is shown. Nothing when unset.
@@ -131,6 +130,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool event(QEvent* event) override;
+    // The mouse's functions on keys: T the trend, + and - zoom about the middle, the arrows scroll, 0 undoes the zoom.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct Range {
@@ -147,6 +148,8 @@ private:
                    const QPen& pen) const;
     void paintPoints(QPainter& painter, const ChartLayout& layout, const std::vector<LineSeries::Point>& points) const;
     void showHint();
+    // What a screen reader says of the chart: the newest weight, the trend, the ranges shown, the keys.
+    void describe();
     void paintAxes(QPainter& painter, const ChartLayout& layout) const;
     void paintGoal(QPainter& painter, const ChartLayout& layout) const;
 
@@ -159,6 +162,8 @@ private:
     std::optional<double> m_goal;
     mutable std::vector<LineSeries::Point> m_trend;
     mutable bool m_trendStale = true;
+    mutable std::vector<LineSeries::Point> m_weighings;
+    mutable bool m_weighingsStale = true;
     QString m_hint;
     QTimer m_hintTimer;
     QPoint m_hintPosition;

@@ -16,6 +16,8 @@ public:
         double x = 0;       // date-time as days since 1899-12-30
         double y = 0;       // 0 when the source was empty
         bool yNull = false; // the source of y was empty
+        // A weighing: no one weighs 0 or less, so such a value (which other programs store for "no weight") is none.
+        bool weighed() const { return !yNull && y > 0; }
     };
 
     explicit LineSeries(QObject* parent = nullptr);

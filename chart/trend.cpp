@@ -36,7 +36,7 @@ std::vector<LineSeries::Point> smooth(const std::vector<LineSeries::Point>& poin
     std::vector<LineSeries::Point> trend;
     trend.reserve(points.size());
     for (const LineSeries::Point& point : points) {
-        if (point.yNull || !(point.y > 0))
+        if (!point.weighed())
             continue;
         const double value = trend.empty() ? point.y : trend.back().y + smoothing * (point.y - trend.back().y);
         trend.push_back({point.x, value, false});
@@ -77,14 +77,22 @@ std::optional<double> weeklyRate(const std::vector<LineSeries::Point>& trend)
     return sxy / sxx * 7;
 }
 
+QString summary(const std::vector<LineSeries::Point>& trend, const QLocale& locale)
+{
+    if (trend.empty())
+        return QString();
+    QString text = QStringLiteral("趋势 ") + tenths(trend.back().y, locale) + u'斤';
+    if (const std::optional<double> rate = weeklyRate(trend))
+        text += QStringLiteral("，每周 ") + rateText(*rate, locale) + u'斤';
+    return text;
+}
+
 QString title(const QString& base, const std::vector<LineSeries::Point>& trend, const QLocale& locale,
               const QString& projection)
 {
     if (trend.empty() || base.isEmpty())
         return base;
-    QString text = base + QStringLiteral("（趋势 ") + tenths(trend.back().y, locale) + u'斤';
-    if (const std::optional<double> rate = weeklyRate(trend))
-        text += QStringLiteral("，每周 ") + rateText(*rate, locale) + u'斤';
+    QString text = base + u'（' + summary(trend, locale);
     if (!projection.isEmpty())
         text += u'，' + projection;
     return text + u'）';

@@ -29,6 +29,8 @@ QString tenths(double value, const QLocale& locale = conversions::locale());
 // A weekly rate as the title shows it: one decimal, the locale's minus sign for a loss, its plus sign for a gain, no
 // sign when it rounds to zero.
 QString rateText(double rate, const QLocale& locale = conversions::locale());
+// "趋势 71.3斤，每周 -0.8斤" as in the title below; empty without a trend.
+QString summary(const std::vector<LineSeries::Point>& trend, const QLocale& locale = conversions::locale());
 
 // The chart's title while the trend is shown: "瘦身曲线（趋势 71.3斤，每周 -0.8斤）", the rate left out when there is
 // none, the base alone when there is no trend. One decimal: a scale shows tenths of a jin, and finer digits would

@@ -386,7 +386,7 @@ double textToNumberOrThrow(const QString& text, const QLocale& locale)
 {
     if (const auto value = textToNumber(text, locale))
         return *value;
-    throw DataError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    throw DataError(QStringLiteral("“%1”不是数字").arg(text));
 }
 
 double textToWeight(const QString& text, const QLocale& locale)
@@ -400,7 +400,7 @@ double textToWeight(const QString& text, const QLocale& locale)
     }
     const auto value = textToNumber(ascii, locale);
     if (!value)
-        throw DataError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+        throw DataError(QStringLiteral("体重“%1”不是数字").arg(text));
     if (!(*value >= 0.0 && *value <= maximumWeight))
         throw DataError(QStringLiteral("体重“%1”不在 0 到 %2 斤之间").arg(text).arg(maximumWeight));
     // -0 is stored and listed as 0.

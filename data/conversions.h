@@ -19,7 +19,7 @@ QString dateTimeToText(const QDateTime& value, const QLocale& locale = conversio
 QString numberToText(double value, const QLocale& locale = conversions::locale());
 // Strict: trimmed, optional sign, digits with the locale's decimal separator, optional exponent.
 std::optional<double> textToNumber(const QString& text, const QLocale& locale = conversions::locale());
-// Like textToNumber but throws DataError "'<text>' is not a valid floating point value".
+// Like textToNumber but throws DataError "“<text>”不是数字" (the text as given).
 double textToNumberOrThrow(const QString& text, const QLocale& locale = conversions::locale());
 // The heaviest body weight, in jin, that the program takes.
 inline constexpr double maximumWeight = 2000;

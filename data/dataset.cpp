@@ -15,13 +15,13 @@ void Dataset::fail(const QString& text) const
 void Dataset::requireActive() const
 {
     if (m_state == State::Closed)
-        fail(QStringLiteral("Cannot perform this operation on a closed dataset"));
+        fail(QStringLiteral("数据集已关闭，不能进行这个操作"));
 }
 
 void Dataset::requireChanging() const
 {
     if (!changing())
-        fail(QStringLiteral("Dataset not in edit or insert mode"));
+        fail(QStringLiteral("数据集不在编辑或新增状态"));
 }
 
 void Dataset::close()
@@ -129,7 +129,7 @@ int Dataset::requireField(const QString& field) const
 {
     const int index = m_rows.find(field);
     if (index < 0)
-        fail(QStringLiteral("Field '%1' not found").arg(field));
+        fail(QStringLiteral("找不到字段“%1”").arg(field));
     return index;
 }
 

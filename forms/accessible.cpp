@@ -2,11 +2,20 @@
 #include "forms/accessible.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QKeySequence>
 #include <QShortcut>
 #include <QWidget>
 
 namespace {
+
+// True while a modal window other than the picture's own blocks the picture's window: the toolkit keeps the mouse and
+// the keys from it then, and assistive technology must not reach past the modal window either.
+bool blockedByModal(const QWidget* picture)
+{
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal && modal != picture->window() && !modal->isAncestorOf(picture);
+}
 
 class PictureAccessible : public QAccessibleWidget {
 public:
@@ -14,7 +23,12 @@ public:
         : QAccessibleWidget(widget, QAccessible::Button), m_picture(picture)
     {}
 
-    QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+    QStringList actionNames() const override
+    {
+        if (blockedByModal(widget()))
+            return QAccessibleWidget::actionNames();
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
 
     void doAction(const QString& name) override
     {
@@ -22,10 +36,17 @@ public:
             QAccessibleWidget::doAction(name);
             return;
         }
+        if (blockedByModal(widget()))
+            return;
         // Later, as the toolkit's own buttons do: an action that shows a modal window would otherwise hold the
         // assistive technology's call, and with it the screen reader, until that window closes.
         QMetaObject::invokeMethod(
-            widget(), [picture = m_picture] { picture->click(); }, Qt::QueuedConnection);
+            widget(),
+            [picture = m_picture, target = widget()] {
+                if (!blockedByModal(target))
+                    picture->click();
+            },
+            Qt::QueuedConnection);
     }
 
     QStringList keyBindingsForAction(const QString& name) const override

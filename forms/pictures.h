@@ -23,6 +23,10 @@ extern const Picture table[];
 extern const int tableSize;
 
 // The picture of the shipped file `name`, as QPixmap would load that file; a null pixmap for an unknown name.
+// On a screen whose device pixel ratio is above 1 (150 %, 200 %), the same picture painted at twice the size
+// (<name>@2x), marked as such: it takes the same place, with the screen's own pixels.
 QPixmap pixmap(const char* name);
+// The same for a given device pixel ratio.
+QPixmap pixmap(const char* name, qreal devicePixelRatio);
 
 } // namespace pictures

@@ -109,7 +109,8 @@ QTreeWidget* Ttevu_main::foodTree()
         m_foodTree->setGeometry(kTreeArea);
         m_foodTree->setFrameShape(QFrame::NoFrame);
         m_foodTree->setIndentation(19);
-        m_foodTree->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+        // The foods are the shipped table's: a name changed on screen would only mislead the energy look-up.
+        m_foodTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
         m_foodTree->setRootIsDecorated(true);
         m_foodTree->setUniformRowHeights(true);
         m_foodTree->header()->setVisible(false);
@@ -122,6 +123,9 @@ QTreeWidget* Ttevu_main::foodTree()
         showTreeSelection(false);
         m_foodTree->installEventFilter(this);
         connect(m_foodTree, &QTreeWidget::clicked, this, [this] { guarded([this] { TreeView1Click(); }); });
+        // The energy follows the food chosen with the keys as well as with the mouse.
+        connect(m_foodTree, &QTreeWidget::itemSelectionChanged, this,
+                [this] { guarded([this] { TreeView1Click(); }); });
     }
     if (m_foodTreeRows) {
         const FoodTreeRows rows = *std::exchange(m_foodTreeRows, std::nullopt);
@@ -132,13 +136,10 @@ QTreeWidget* Ttevu_main::foodTree()
         nodes.reserve(rows.categories.size());
         for (qsizetype c = 0; c < rows.categories.size(); ++c) {
             auto* node = new QTreeWidgetItem(QStringList{rows.categories[c]});
-            node->setFlags(node->flags() | Qt::ItemIsEditable);
             QList<QTreeWidgetItem*> children;
             children.reserve(rows.foods[c].size());
             for (const QString& title : rows.foods[c]) {
-                auto* food = new QTreeWidgetItem(QStringList{title});
-                food->setFlags(food->flags() | Qt::ItemIsEditable);
-                children << food;
+                children << new QTreeWidgetItem(QStringList{title});
             }
             node->addChildren(children);
             nodes << node;
@@ -187,7 +188,10 @@ void Ttevu_main::TreeView1Click()
     const int foods = ADODataSet.recordCount();
     for (int f = 0; f < foods; ++f) {
         if (ADODataSet.asText(QStringLiteral("Title")) == text) {
-            m_ui->Label1->setText(energyText(ADODataSet.asText(QStringLiteral("sz")), m_portions.value(text)));
+            const QString energy = energyText(ADODataSet.asText(QStringLiteral("sz")), m_portions.value(text));
+            m_ui->Label1->setText(energy);
+            // A screen reader announces it with the food, which the label beside the tree is not related to.
+            selected.first()->setData(0, Qt::AccessibleDescriptionRole, energy);
             return;
         }
         ADODataSet.next();

@@ -18,16 +18,21 @@ void Ttevu_main::Image8MouseUp()
     // indexes half as many paragraphs, which is most of the cost of a long listing.
     QString listing;
     listing.reserve(static_cast<qsizetype>(count) * 48);
+    const int weightColumn = count > 0 ? ADODataSet_tevu.fieldIndex(QStringLiteral("lb")) : -1;
     for (int i = 0; i < count; ++i) {
         if (i > 0)
             listing += u'\n';
         listing += ADODataSet_tevu.asText(QStringLiteral("time"));
         listing += QChar::LineSeparator;
         listing += ADODataSet_tevu.asText(QStringLiteral("demo"));
-        listing += QStringLiteral("  这天");
-        // An entry without a weight lists it as 0.
-        listing += conversions::numberToText(ADODataSet_tevu.asNumber(QStringLiteral("lb")));
-        listing += u'斤';
+        // Another program may store an entry without a weight, as empty or as 0: no one weighs 0 jin, so neither is
+        // listed as a weight.
+        const double weight = ADODataSet_tevu.asNumber(weightColumn);
+        if (weight != 0 && !ADODataSet_tevu.isNull(weightColumn)) {
+            listing += QStringLiteral("  这天");
+            listing += conversions::numberToText(weight);
+            listing += u'斤';
+        }
         ADODataSet_tevu.prior();
     }
     if (!listing.isEmpty())
@@ -47,6 +52,10 @@ void Ttevu_main::Image13MouseUp()
             m_ui->Memo1->setPlainText(*m_draft);
     }
     m_draft.reset();
+    if (!m_weightPrefilled) {
+        m_weightPrefilled = true;
+        prefillNewestWeight();
+    }
     showView(View::Writing);
     m_ui->Memo1->setReadOnly(false);
     m_ui->Label1->setText(QStringLiteral("输入你的体重(斤)："));
@@ -56,6 +65,22 @@ void Ttevu_main::Image13MouseUp()
         m_unconfirmed.reset();
     m_ui->Memo1->moveCursor(QTextCursor::End);
     m_ui->Memo1->setFocus();
+}
+
+void Ttevu_main::prefillNewestWeight()
+{
+    // The diary is listed: the newest entry that has a weight is the nearest to the last row.
+    Dataset& diary = ADODataSet_tevu;
+    if (!diary.active() || !diary.hasField(QStringLiteral("lb")))
+        return;
+    const int weight = diary.fieldIndex(QStringLiteral("lb"));
+    for (int row = diary.recordCount() - 1; row >= 0; --row) {
+        diary.moveTo(row);
+        if (!diary.isNull(weight) && diary.asNumber(weight) > 0) {
+            m_ui->Edit1->setText(conversions::numberToText(diary.asNumber(weight)));
+            return;
+        }
+    }
 }
 
 bool Ttevu_main::findUnconfirmedEntry()

@@ -1,6 +1,8 @@
 // The picture button.
 #include "forms/main/imagebutton.h"
 
+#include "chart/hint.h"
+
 #include <QMouseEvent>
 #include <QToolTip>
 
@@ -8,7 +10,7 @@ ImageButton::ImageButton(QWidget* parent) : QLabel(parent)
 {
     setMouseTracking(true);
     m_hintTimer.setSingleShot(true);
-    m_hintTimer.setInterval(hintDelayMs);
+    m_hintTimer.setInterval(hint::delayMs);
     connect(&m_hintTimer, &QTimer::timeout, this, &ImageButton::showHint);
 }
 
@@ -95,5 +97,5 @@ bool ImageButton::event(QEvent* event)
 void ImageButton::showHint()
 {
     if (isVisible() && underMouse())
-        QToolTip::showText(m_hintPosition + QPoint(0, 20), m_hint, this, rect(), hintDurationMs);
+        QToolTip::showText(m_hintPosition + QPoint(0, 20), m_hint, this, rect(), hint::durationMs);
 }

@@ -16,14 +16,11 @@ public:
 
     // Where the picture stands when not pressed (taken from the layout).
     QPoint designPosition() const { return m_design; }
-    // Shown 500 ms after the pointer comes to rest, for 2500 ms; none when empty.
+    // Shown after the pointer comes to rest (chart/hint.h); none when empty.
     void setHint(const QString& hint) { m_hint = hint; }
     QString hint() const { return m_hint; }
 
     void click() override;
-
-    static constexpr int hintDelayMs = 500;
-    static constexpr int hintDurationMs = 2500;
 
 signals:
     void pressed();

@@ -8,12 +8,28 @@
 #include "forms/placement.h"
 #include "ui_ttevu_main.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
+#include <QMouseEvent>
 #include <QShortcut>
 #include <QTreeWidget>
+#include <QWindow>
+#include <algorithm>
 
 Ttevu_main* tevu_main = nullptr;
+
+namespace {
+
+// To assistive technology the main window is a frame like any other window, though it draws its own.
+QAccessibleInterface* mainWindowAccessible(const QString&, QObject* object)
+{
+    auto* window = qobject_cast<Ttevu_main*>(object);
+    return window ? new QAccessibleWidget(window, QAccessible::Window) : nullptr;
+}
+
+} // namespace
 
 Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Dataset& foods, Dialogs dialogs,
                        QWidget* parent)
@@ -24,6 +40,11 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
       m_dialogs(std::move(dialogs)),
       m_ui(std::make_unique<Ui::Ttevu_main>())
 {
+    static const bool accessible = [] {
+        QAccessible::installFactory(mainWindowAccessible);
+        return true;
+    }();
+    (void)accessible;
     m_ui->setupUi(this);
     setFixedSize(600, 335);
     look::setWindowFont(this, look::formFont, 11);
@@ -39,6 +60,10 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
          {m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5, m_ui->Label6, m_ui->Label7, m_ui->Label8})
         look::setCaption(caption, look::formFont, 11, QColor(0x80, 0x00, 0x80));
     look::setCaption(m_ui->Label1, look::roundFont, 15, QColor(0x00, 0x80, 0x00));
+    // The designed 16 pixels are less than the line of the face that stands in for the design's font: the bottoms of
+    // 走 and 点 were cut off. The line's own height, from what the font draws Chinese with.
+    const int line = QFontMetrics(m_ui->Label1->font()).boundingRect(QStringLiteral("走点体重")).height();
+    m_ui->Label1->resize(m_ui->Label1->width(), std::max(m_ui->Label1->height(), line));
 
     wire(m_ui->Image3, &Ttevu_main::Image3MouseUp);
     wire(m_ui->Image4, &Ttevu_main::Image4MouseUp);
@@ -68,35 +93,27 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
 
 Ttevu_main::~Ttevu_main() = default;
 
-namespace {
-
-// Which controls of the centre area each view shows; every other one of them it hides.
-struct ViewControls {
-    bool tree;
-    bool content;
-    bool paging;       // Image2, Image12
-    bool diaryButtons; // Image13, Image15
-    bool weight;
-};
-
-constexpr ViewControls shownIn(int view)
+// A switch, not a table in the enum's order: a view added or moved cannot take another view's row.
+Ttevu_main::ViewControls Ttevu_main::shownIn(View view)
 {
-    constexpr ViewControls table[] = {
-        // tree  content paging diary  weight
-        {false, true, false, false, false}, // start
-        {false, true, true, false, false},  // articles
-        {false, true, false, true, false},  // diary
-        {false, true, false, true, true},   // writing a diary entry
-        {true, false, false, false, false}, // calories
-    };
-    return table[view];
+    switch (view) {
+    case View::Start:
+        return {.tree = false, .content = true, .paging = false, .diaryButtons = false, .weight = false};
+    case View::Articles:
+        return {.tree = false, .content = true, .paging = true, .diaryButtons = false, .weight = false};
+    case View::Diary:
+        return {.tree = false, .content = true, .paging = false, .diaryButtons = true, .weight = false};
+    case View::Writing:
+        return {.tree = false, .content = true, .paging = false, .diaryButtons = true, .weight = true};
+    case View::Calories:
+        return {.tree = true, .content = false, .paging = false, .diaryButtons = false, .weight = false};
+    }
+    Q_UNREACHABLE();
 }
-
-} // namespace
 
 void Ttevu_main::showSmallButtons(View view)
 {
-    const ViewControls shown = shownIn(static_cast<int>(view));
+    const ViewControls shown = shownIn(view);
     m_ui->Image2->setVisible(shown.paging);
     m_ui->Image12->setVisible(shown.paging);
     m_ui->Image13->setVisible(shown.diaryButtons);
@@ -111,12 +128,16 @@ void Ttevu_main::showView(View view)
         m_writingDiary = false;
         m_ui->Memo1->setReadOnly(true);
     }
-    const ViewControls shown = shownIn(static_cast<int>(view));
+    const ViewControls shown = shownIn(view);
     if (shown.tree || m_foodTree)
         foodTree()->setVisible(shown.tree);
     m_ui->Memo1->setVisible(shown.content);
     showSmallButtons(view);
     m_ui->Edit1->setVisible(shown.weight);
+    // The keys go to what the view shows: a hidden tree kept the focus, so PageDown did not page the diary and the
+    // arrows moved a selection that no one could see.
+    QWidget* const first = shown.tree ? static_cast<QWidget*>(m_foodTree) : m_ui->Memo1;
+    first->setFocus(Qt::OtherFocusReason);
 }
 
 void Ttevu_main::wire(ImageButton* button, void (Ttevu_main::*onRelease)())
@@ -161,6 +182,16 @@ void Ttevu_main::showEvent(QShowEvent* event)
         m_shown = true;
         guarded([this] { FormShow(); });
     }
+}
+
+void Ttevu_main::mousePressEvent(QMouseEvent* event)
+{
+    // Pictures and text boxes take their own presses; what reaches the window is a press on the skin or a caption.
+    if (event->button() == Qt::LeftButton && windowHandle() && windowHandle()->startSystemMove()) {
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
 }
 
 void Ttevu_main::FormShow()

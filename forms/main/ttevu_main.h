@@ -42,11 +42,22 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // The window has no frame to drag: a left press on the skin, outside the pictures, lets the window system move it.
+    void mousePressEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     // What the centre area shows; the controls of each are one table in ttevu_main.cpp.
     enum class View { Start, Articles, Diary, Writing, Calories };
+    // Which controls of the centre area a view shows; every other one of them it hides.
+    struct ViewControls {
+        bool tree;
+        bool content;
+        bool paging;       // Image2, Image12
+        bool diaryButtons; // Image13, Image15
+        bool weight;
+    };
+    static ViewControls shownIn(View view);
     // Shows the view's controls and hides the others; any other view than Writing leaves the entry being written, and
     // the content box read-only.
     void showView(View view);
@@ -80,6 +91,9 @@ private:
     void Image8MouseUp();
     void Image13MouseUp();
     void Image15MouseUp();
+    // The weight box of the first new entry of a start: the newest stored weight rather than the design's 125, which a
+    // hurried OK would store as the day's weight. Later entries keep the last weight typed.
+    void prefillNewestWeight();
     // Reloads the diary and moves to the row of m_unconfirmed; false when that save never reached the file.
     bool findUnconfirmedEntry();
 
@@ -117,6 +131,7 @@ private:
     bool m_shown = false;
     bool m_placed = false;
     bool m_writingDiary = false;
+    bool m_weightPrefilled = false;
 
     // An entry whose save failed, identified by its listed time and the texts it was saved with: the failure may
     // have come after the row was already in the file.

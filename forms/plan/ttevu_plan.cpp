@@ -7,7 +7,10 @@
 #include "forms/look.h"
 #include "ui_ttevu_plan.h"
 
+#include <QCloseEvent>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 Ttevu_plan* tevu_plan = nullptr;
 
@@ -43,6 +46,9 @@ void Ttevu_plan::applyLook()
         QPlainTextEdit* box = dayBox(day);
         look::setWindowFont(box, look::formFont, 10);
         box->document()->setDocumentMargin(0);
+        // A horizontal scroll bar would leave one line of the two: long words wrap anywhere instead.
+        box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     }
 }
 
@@ -58,12 +64,48 @@ void Ttevu_plan::FormShow()
     Dataset& plan = ADODataSetPlan;
     load(plan, planText);
     const int rows = plan.recordCount();
+    m_stored.clear();
     for (int day = 0; day < days; ++day) {
         // A day without its own row shows empty rather than another day's text.
-        dayBox(day)->setPlainText(day < rows ? plan.asText(field) : QString());
+        m_stored << (day < rows ? plan.asText(field) : QString());
+        dayBox(day)->setPlainText(m_stored.back());
         if (day < days - 1)
             plan.next();
     }
+}
+
+bool Ttevu_plan::changed() const
+{
+    for (int day = 0; day < days; ++day)
+        if (day >= m_stored.size() || dayBox(day)->toPlainText() != m_stored[day])
+            return true;
+    return false;
+}
+
+void Ttevu_plan::closeEvent(QCloseEvent* event)
+{
+    if (!m_stored.isEmpty() && changed()) {
+        QMessageBox box(QMessageBox::Question, windowTitle(), QStringLiteral("保存修改吗？"), QMessageBox::NoButton,
+                        this);
+        QPushButton* save = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
+        QPushButton* discard = box.addButton(QStringLiteral("不保存"), QMessageBox::DestructiveRole);
+        QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        box.setDefaultButton(save);
+        box.setEscapeButton(cancel);
+        box.exec();
+        bool saved = false;
+        if (box.clickedButton() == save)
+            guarded([this, &saved] {
+                Button1Click();
+                saved = true;
+            });
+        // A failed save has been reported; the window stays with the texts, as after Cancel.
+        if (box.clickedButton() != discard && !saved) {
+            event->ignore();
+            return;
+        }
+    }
+    TevuDialog::closeEvent(event);
 }
 
 void Ttevu_plan::Button1Click()
@@ -86,6 +128,9 @@ void Ttevu_plan::Button1Click()
         }
         plan.updateBatch();
         transaction.commit();
+        m_stored.clear();
+        for (int day = 0; day < days; ++day)
+            m_stored << dayBox(day)->toPlainText();
     } catch (...) {
         // What the dataset holds may no longer match the file; the boxes keep the user's texts.
         plan.close();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "forms/dialog.h"
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -32,14 +33,19 @@ public:
 protected:
     void applyLook() override;
     void FormShow() override;
+    // With changes not yet saved, asks whether to save them first, or to stay.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void Button2Click();
+    bool changed() const;
 
     Connection& ADOCN;
     Dataset& ADODataSetPlan;
     const std::unique_ptr<Ui::Ttevu_plan> m_ui;
     std::function<void()> m_showGoal;
+    // The days as last read or saved.
+    QStringList m_stored;
 };
 
 extern Ttevu_plan* tevu_plan;

@@ -4,6 +4,8 @@
 #include "support/windows.h"
 
 #include <QFontInfo>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
@@ -76,11 +78,29 @@ private slots:
         QCOMPARE(buttons, 1);
     }
 
+    // The toolkit's own menus and buttons speak Chinese once the application is set up.
+    void theToolkitsOwnTextsAreChinese()
+    {
+        QVERIFY(application::installTranslations(*qApp));
+        QLineEdit edit(QStringLiteral("瘦身"));
+        edit.selectAll();
+        const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        QStringList texts;
+        for (const QAction* action : menu->actions())
+            if (!action->isSeparator())
+                texts << action->text().section(u'\t', 0, 0);
+        QCOMPARE(texts, (QStringList{QStringLiteral("撤消(&U)"), QStringLiteral("重做(&R)"), QStringLiteral("剪切(&T)"),
+                                     QStringLiteral("复制(&C)"), QStringLiteral("粘贴(&P)"), QStringLiteral("删除"),
+                                     QStringLiteral("全选")}));
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Tevu"), QStringLiteral("x"), QMessageBox::Ok);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+    }
+
     void theGuardReportsEveryKindOfErrorOnce_data()
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("data error") << 0 << "ADODataSet: Field 'x' not found";
+        QTest::newRow("data error") << 0 << "ADODataSet: 找不到字段“x”";
         QTest::newRow("std exception") << 1 << "boom";
         QTest::newRow("out of memory") << 2 << "内存不足，操作没有完成";
         QTest::newRow("anything else") << 3 << "发生未知错误";
@@ -95,7 +115,7 @@ private slots:
         guarded([&] {
             switch (kind) {
             case 0:
-                throw DataError(QStringLiteral("ADODataSet: Field 'x' not found"));
+                throw DataError(QStringLiteral("ADODataSet: 找不到字段“x”"));
             case 1:
                 throw std::runtime_error("boom");
             case 2:

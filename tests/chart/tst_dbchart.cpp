@@ -70,7 +70,8 @@ private slots:
     void legendAndLine_data();
     void legendAndLine();
     void layoutOfTheCurveWindow();
-    void emptyWeightDrawnAtZero();
+    void entriesWithoutAWeightAreLeftOut_data();
+    void entriesWithoutAWeightAreLeftOut();
     void legendShowsTheOldestRows_data();
     void legendShowsTheOldestRows();
     void lineOnTheBackPlane();
@@ -87,6 +88,12 @@ private slots:
     void trendOnTheSameAxes_data();
     void trendOnTheSameAxes();
     void hintAfterTheChartRests();
+    void keysDoWhatTheMouseDoes_data();
+    void keysDoWhatTheMouseDoes();
+    void theDescriptionSaysWhatIsShown();
+    void theLineKeepsItsWidthAndItsTopEdgeAtEveryScale_data();
+    void theLineKeepsItsWidthAndItsTopEdgeAtEveryScale();
+    void theTrendsTitleIsNotCut();
 };
 
 void DbChartTest::emptySeries()
@@ -217,10 +224,18 @@ void DbChartTest::layoutOfTheCurveWindow()
     QVERIFY2(dots > l.back.width() / 8 && dots < l.back.width() * 3 / 8, qPrintable(QString::number(dots)));
 }
 
-void DbChartTest::emptyWeightDrawnAtZero()
+void DbChartTest::entriesWithoutAWeightAreLeftOut_data()
 {
-    Diary diary(diaryRow("2024-03-01 07:00:00.000", "72.5") + diaryRow("2024-03-02 07:00:00.000", "") +
-                diaryRow("2024-03-03 07:00:00.000", "71.8"));
+    QTest::addColumn<QString>("missing");
+    QTest::newRow("empty") << "";
+    QTest::newRow("zero") << "0";
+}
+
+void DbChartTest::entriesWithoutAWeightAreLeftOut()
+{
+    QFETCH(QString, missing);
+    Diary diary(diaryRow("2024-03-01 07:00:00.000", "150") + diaryRow("2024-03-02 07:00:00.000", missing) +
+                diaryRow("2024-03-03 07:00:00.000", "145"));
     DbChart chart;
     chart.setLegendVisible(true);
     bind(*chart.series(), diary.dataset);
@@ -228,19 +243,14 @@ void DbChartTest::emptyWeightDrawnAtZero()
     const QImage image = render(chart);
     const ChartLayout l = layoutOf(chart, image);
 
-    QCOMPARE(l.y.min, 0.0);
-    QCOMPARE(l.y.labels.back(), 0.0);
+    QCOMPARE(l.y.min, 145.0);
+    QCOMPARE(l.y.max, 150.0);
+    QCOMPARE(l.legendRows, (QStringList{"150 ", "145 "}));
+    // Over the day without a weight the line runs halfway between its neighbours, nowhere near the bottom.
     const int x = qRound(l.xToPixel(ole(2024, 3, 2, 7), l.back));
-    QCOMPARE(qRound(l.yToPixel(0, l.back)), l.back.bottom());
-    QVERIFY(countPixels(image, QRect(x - 1, l.back.bottom() - 1, 3, 3), isRed) > 0);
-    QCOMPARE(l.legendRows, (QStringList{"72.5 ", "0 ", "71.8 "}));
-    // Two strokes for three rows: the entry without a weight has none. A stroke is a horizontal run at the
-    // legend's left; the line, drawn over the legend, does not make such runs.
-    int strokes = 0;
-    for (int y = l.legend.top(); y <= l.legend.bottom(); ++y)
-        if (countPixels(image, QRect(l.legend.left(), y, 24, 1), isRed) >= 10)
-            ++strokes;
-    QCOMPARE(strokes, 2);
+    const int middle = qRound(l.yToPixel(147.5, l.back));
+    QVERIFY(countPixels(image, QRect(x - 1, middle - 2, 3, 5), isRed) > 0);
+    QCOMPARE(countPixels(image, QRect(x - 1, middle + 5, 3, l.back.bottom() - middle - 4), isRed), 0);
 }
 
 void DbChartTest::legendShowsTheOldestRows_data()
@@ -582,10 +592,132 @@ void DbChartTest::hintAfterTheChartRests()
     chart.resize(681, 250);
     chart.show();
     QVERIFY(QTest::qWaitForWindowExposed(&chart));
-    QCOMPARE(chart.hint(), QStringLiteral("双击显示或隐藏趋势线"));
+    QCOMPARE(chart.hint(), QStringLiteral("双击或按 T 显示或隐藏趋势线；拖动或按 + - 缩放，方向键移动，0 还原"));
     QTest::mouseMove(&chart, QPoint(300, 120));
     QVERIFY(QToolTip::text().isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(QToolTip::text(), chart.hint(), 2000);
+}
+
+void DbChartTest::keysDoWhatTheMouseDoes_data()
+{
+    // The visible ranges after the keys, as fractions of the whole ranges (x from, x to, y from, y to).
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QList<double>>("view");
+    QTest::addColumn<bool>("trend");
+    QTest::newRow("T shows the trend") << "T" << QList<double>{0, 1, 0, 1} << true;
+    QTest::newRow("T twice hides it") << "TT" << QList<double>{0, 1, 0, 1} << false;
+    QTest::newRow("plus zooms to the middle half") << "+" << QList<double>{0.25, 0.75, 0.25, 0.75} << false;
+    QTest::newRow("plus then minus zooms back out") << "+-" << QList<double>{0, 1, 0, 1} << false;
+    QTest::newRow("right shows later days") << ">" << QList<double>{0.1, 1.1, 0, 1} << false;
+    QTest::newRow("left shows earlier days") << "<" << QList<double>{-0.1, 0.9, 0, 1} << false;
+    QTest::newRow("up shows heavier weights") << "^" << QList<double>{0, 1, 0.1, 1.1} << false;
+    QTest::newRow("down shows lighter weights") << "v" << QList<double>{0, 1, -0.1, 0.9} << false;
+    QTest::newRow("0 undoes the zoom") << "+>^0" << QList<double>{0, 1, 0, 1} << false;
+}
+
+void DbChartTest::keysDoWhatTheMouseDoes()
+{
+    QFETCH(QString, keys);
+    QFETCH(QList<double>, view);
+    QFETCH(bool, trend);
+    DbChart chart;
+    chart.resize(681, 250);
+    fillThreeWeeks(*chart.series());
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    QCOMPARE(chart.focusPolicy(), Qt::StrongFocus);
+    const ChartLayout before = chart.chartLayout();
+    for (const QChar key : keys) {
+        const Qt::Key code = key == u'>'   ? Qt::Key_Right
+                             : key == u'<' ? Qt::Key_Left
+                             : key == u'^' ? Qt::Key_Up
+                             : key == u'v' ? Qt::Key_Down
+                             : key == u'+' ? Qt::Key_Plus
+                             : key == u'-' ? Qt::Key_Minus
+                             : key == u'0' ? Qt::Key_0
+                                           : Qt::Key_T;
+        QTest::keyClick(&chart, code);
+    }
+    const ChartLayout after = chart.chartLayout();
+    const double xSpan = before.x.max - before.x.min;
+    const double ySpan = before.y.max - before.y.min;
+    // To within two pixels of the plot.
+    const auto near = [](double value, double expected, double pixel) {
+        return std::abs(value - expected) <= 2 * pixel;
+    };
+    const double xPixel = xSpan / (before.back.width() - 1);
+    const double yPixel = ySpan / (before.back.height() - 1);
+    QVERIFY2(near(after.x.min, before.x.min + view[0] * xSpan, xPixel), qPrintable(QString::number(after.x.min)));
+    QVERIFY2(near(after.x.max, before.x.min + view[1] * xSpan, xPixel), qPrintable(QString::number(after.x.max)));
+    QVERIFY2(near(after.y.min, before.y.min + view[2] * ySpan, yPixel), qPrintable(QString::number(after.y.min)));
+    QVERIFY2(near(after.y.max, before.y.min + view[3] * ySpan, yPixel), qPrintable(QString::number(after.y.max)));
+    QCOMPARE(chart.trendVisible(), trend);
+}
+
+void DbChartTest::theDescriptionSaysWhatIsShown()
+{
+    conversions::setLocale(QLocale(QLocale::Chinese, QLocale::China));
+    DbChart chart;
+    chart.resize(681, 250);
+    QVERIFY(chart.accessibleDescription().startsWith(QStringLiteral("没有体重记录。")));
+    chart.series()->addXY(ole(2024, 3, 1), 150);
+    chart.series()->addXY(ole(2024, 3, 8), 0, true);
+    chart.series()->addXY(ole(2024, 3, 15), 146.5);
+    QCOMPARE(chart.accessibleDescription(),
+             QStringLiteral("最新体重 146.5斤；显示 2024-03-01 至 2024-03-15，146.5 至 150 斤。") + chart.hint());
+    chart.setTrendVisible(true);
+    QCOMPARE(chart.accessibleDescription(),
+             QStringLiteral(
+                 "最新体重 146.5斤；趋势 149.7斤，每周 -0.2斤；显示 2024-03-01 至 2024-03-15，146.5 至 150 斤。") +
+                 chart.hint());
+    chart.zoomToPixels(chart.chartLayout().back);
+    QVERIFY(chart.isZoomed());
+    chart.scrollByPixels(QPoint(0, chart.chartLayout().back.height() - 1));
+    QVERIFY2(chart.accessibleDescription().contains(QStringLiteral("，150 至 153.5 斤")),
+             qPrintable(chart.accessibleDescription()));
+}
+
+void DbChartTest::theLineKeepsItsWidthAndItsTopEdgeAtEveryScale_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::newRow("1") << 1.0;
+    QTest::newRow("1.5") << 1.5;
+    QTest::newRow("2") << 2.0;
+}
+
+void DbChartTest::theLineKeepsItsWidthAndItsTopEdgeAtEveryScale()
+{
+    QFETCH(double, scale);
+    DbChart chart;
+    // The first week lies on the plot's top edge.
+    chart.series()->addXY(ole(2024, 3, 1), 74);
+    chart.series()->addXY(ole(2024, 3, 8), 74);
+    chart.series()->addXY(ole(2024, 3, 20), 70);
+    const QSize size(681, 250);
+    QImage image = blankImage(chart, size * scale);
+    image.setDevicePixelRatio(scale);
+    {
+        QPainter painter(&image);
+        chart.paint(painter, QRect(QPoint(0, 0), size));
+    }
+    const ChartLayout l = chart.chartLayout(QRect(QPoint(0, 0), size), &image);
+    const int x = qRound(l.xToPixel(ole(2024, 3, 4), l.back) * scale);
+    const int top = qRound(l.back.top() * scale);
+    const int rows = countPixels(image, QRect(x, top - 3, 1, 7), isRed);
+    QVERIFY2(rows >= int(scale) && rows <= int(scale) + 1, qPrintable(QString::number(rows)));
+}
+
+void DbChartTest::theTrendsTitleIsNotCut()
+{
+    DbChart chart;
+    fillThreeWeeks(*chart.series());
+    chart.setTrendVisible(true);
+    const QImage image = render(chart);
+    const ChartLayout l = layoutOf(chart, image);
+    QVERIFY(l.titleText.contains(QStringLiteral("每周")));
+    // The Chinese strokes end above the title's lowest row: none is cut off there.
+    QVERIFY(countPixels(image, l.title, isTitleBlue) > 50);
+    QCOMPARE(countPixels(image, QRect(l.title.left(), l.title.bottom(), l.title.width(), 1), isTitleBlue), 0);
 }
 
 QTEST_MAIN(DbChartTest)

@@ -197,13 +197,13 @@ void LineSeriesTest::missingField_data()
 
     QTest::newRow("opened without the weight") << "select time, demo from rj"
                                                << "lb"
-                                               << "ADODataSetcurve: Field 'lb' not found";
+                                               << "ADODataSetcurve: 找不到字段“lb”";
     QTest::newRow("opened without the date") << "select demo, lb from rj"
                                              << "lb"
-                                             << "ADODataSetcurve: Field 'time' not found";
+                                             << "ADODataSetcurve: 找不到字段“time”";
     QTest::newRow("bound to a field that is not there") << "select * from rj"
                                                         << "kg"
-                                                        << "ADODataSetcurve: Field 'kg' not found";
+                                                        << "ADODataSetcurve: 找不到字段“kg”";
 }
 
 void LineSeriesTest::missingField()

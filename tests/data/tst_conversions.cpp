@@ -132,7 +132,7 @@ private slots:
             conversions::textToNumberOrThrow(QStringLiteral(" 1,2 "), QLocale(QStringLiteral("zh_CN")));
             QFAIL("no error");
         } catch (const DataError& e) {
-            QCOMPARE(e.message(), QStringLiteral("' 1,2 ' is not a valid floating point value"));
+            QCOMPARE(e.message(), QStringLiteral("“ 1,2 ”不是数字"));
         }
     }
 
@@ -142,7 +142,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("error"); // empty: accepted
         QTest::addColumn<double>("expected");
-        const QString notANumber = QStringLiteral("'%1' is not a valid floating point value");
+        const QString notANumber = QStringLiteral("体重“%1”不是数字");
         const QString outOfRange = QStringLiteral("体重“%1”不在 0 到 2000 斤之间");
         QTest::newRow("zero") << "zh_CN"
                               << "0"

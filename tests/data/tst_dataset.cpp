@@ -251,8 +251,8 @@ private slots:
     {
         QTest::addColumn<QString>("operation");
         QTest::addColumn<QString>("expected");
-        const QString closed = QStringLiteral("ADODataSet_tevu: Cannot perform this operation on a closed dataset");
-        const QString notEditing = QStringLiteral("ADODataSet_tevu: Dataset not in edit or insert mode");
+        const QString closed = QStringLiteral("ADODataSet_tevu: 数据集已关闭，不能进行这个操作");
+        const QString notEditing = QStringLiteral("ADODataSet_tevu: 数据集不在编辑或新增状态");
         QTest::newRow("next closed") << "next" << closed;
         QTest::newRow("prior closed") << "prior" << closed;
         QTest::newRow("first closed") << "first" << closed;
@@ -262,7 +262,7 @@ private slots:
         QTest::newRow("count closed") << "count" << closed;
         QTest::newRow("post browsing") << "post" << notEditing;
         QTest::newRow("assign browsing") << "assign" << notEditing;
-        QTest::newRow("missing field") << "field" << QStringLiteral("ADODataSet_tevu: Field 'Name' not found");
+        QTest::newRow("missing field") << "field" << QStringLiteral("ADODataSet_tevu: 找不到字段“Name”");
     }
 
     void errorsCarryTheDatasetName()
@@ -405,7 +405,7 @@ private slots:
         load(ds, QStringLiteral("select * from rj"));
         ds.append();
         QCOMPARE(errorOf([&] { ds.setText(QStringLiteral("lb"), QStringLiteral("1,200")); }),
-                 QStringLiteral("'1,200' is not a valid floating point value"));
+                 QStringLiteral("“1,200”不是数字"));
         ds.setText(QStringLiteral("lb"), QStringLiteral(" 120 "));
         QCOMPARE(ds.asNumber(QStringLiteral("lb")), 120.0);
     }
@@ -426,7 +426,7 @@ private slots:
         QCOMPARE(errorOf([&] { ds.asNumber(ds.fieldIndex(QStringLiteral("LB"))); }),
                  QStringLiteral("ADODataSetcurve: 字段“lb”的值“abc”不是有效的数字"));
         QCOMPARE(errorOf([&] { ds.fieldIndex(QStringLiteral("weight")); }),
-                 QStringLiteral("ADODataSetcurve: Field 'weight' not found"));
+                 QStringLiteral("ADODataSetcurve: 找不到字段“weight”"));
     }
 
     void listenersHearOpenAndClose()
@@ -453,8 +453,7 @@ private slots:
         load(ds, QStringLiteral("select * from sp"));
         QVERIFY(errorOf([&] { load(ds, QStringLiteral("select * from nosuch")); }) != QStringLiteral("<no error>"));
         QVERIFY(!ds.active());
-        QCOMPARE(errorOf([&] { ds.next(); }),
-                 QStringLiteral("ADODataSet_tevu: Cannot perform this operation on a closed dataset"));
+        QCOMPARE(errorOf([&] { ds.next(); }), QStringLiteral("ADODataSet_tevu: 数据集已关闭，不能进行这个操作"));
     }
 };
 

@@ -49,7 +49,7 @@ private slots:
         QVERIFY(w.reporter.messages.isEmpty());
     }
 
-    void pointsAreTheEntriesInTimeOrderWithAnEmptyWeightAtZero()
+    void pointsAreTheEntriesInTimeOrderAndTheLegendListsOnlyWeights()
     {
         TempDatabase db(entries);
         Windows w(db.folder());
@@ -62,7 +62,8 @@ private slots:
         QCOMPARE(points[1].y, 0.0);
         QVERIFY(points[1].yNull);
         QCOMPARE(points[2].y, 128.0);
-        QCOMPARE(chart(w)->legendRows(), (QStringList{"130 ", "0 ", "128 "}));
+        // An entry without a weight is no weighing: the legend (like the line and the axes) leaves it out.
+        QCOMPARE(chart(w)->legendRows(), (QStringList{"130 ", "128 "}));
     }
 
     void anEmptyDiaryShowsAnEmptyChart()
@@ -96,11 +97,11 @@ private slots:
         bool opened = false;
         whileModal([&] { Windows::click(w.button("Image11")); }, [&](QWidget* m) { opened = m->isVisible(); });
         QVERIFY(opened);
-        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("ADODataSetcurve: Field 'lb' not found")});
+        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("ADODataSetcurve: 找不到字段“lb”")});
         QVERIFY(chart(w)->series()->isEmpty());
         showCurve(w);
         QCOMPARE(w.reporter.messages.size(), 2);
-        QCOMPARE(w.reporter.messages.last(), QStringLiteral("ADODataSetcurve: Field 'lb' not found"));
+        QCOMPARE(w.reporter.messages.last(), QStringLiteral("ADODataSetcurve: 找不到字段“lb”"));
     }
 
     void aZoomStaysAcrossShowingsUntilUndone()

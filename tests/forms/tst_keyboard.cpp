@@ -85,7 +85,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("row"); // name, accessible name, shortcut, keys typed, setup, "hidden"
         const char* rows[] = {"Image3|最小化|||",
-                              "Image4|关闭|||",
+                              "Image4|退出 Tevu|||",
                               "Image5|瘦身食谱|Alt+1|Alt+1|",
                               "Image6|瘦身运动|Alt+2|Alt+2|",
                               "Image7|瘦身秘笈|Alt+3|Alt+3|",
@@ -143,6 +143,38 @@ private slots:
                 QCOMPARE(outcome(name, row[4], keys, Way::key), clicked);
             QCOMPARE(outcome(name, row[4], keys, Way::press), clicked);
         }
+    }
+
+    // To a screen reader the main window is a window (a frame), not a filler.
+    void theMainWindowIsAWindow()
+    {
+        TempDatabase db(contentSql);
+        Windows w(db.folder());
+        QCOMPARE(QAccessible::queryAccessibleInterface(w.main.get())->role(), QAccessible::Window);
+    }
+
+    // While a modal window is open, the pictures of the main window behind it do nothing, whatever asks.
+    void nothingBehindAModalWindowActs()
+    {
+        TempDatabase db(contentSql);
+        Windows w(db.folder());
+        bool stillOpen = false;
+        whileModal([&] { w.plan->exec(); },
+                   [&](QWidget* modal) {
+                       for (const char* name : {"Image4", "Image8", "Image5", "Shape1"}) {
+                           QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w.find(name));
+                           QVERIFY(!face->actionInterface()->actionNames().contains(
+                               QAccessibleActionInterface::pressAction()));
+                           face->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+                       }
+                       QCoreApplication::processEvents();
+                       QCoreApplication::processEvents();
+                       stillOpen = modal->isVisible();
+                   });
+        QVERIFY(stillOpen);
+        QCOMPARE(w.find<QLabel>("Label1")->text(), QString());
+        QCOMPARE(w.find<QPlainTextEdit>("Memo1")->toPlainText(), QString());
+        QVERIFY(!w.about.made());
     }
 };
 

@@ -2,7 +2,9 @@
 #include "support/tempdb.h"
 #include "support/windows.h"
 
+#include <QClipboard>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -192,21 +194,113 @@ private slots:
         QCOMPARE(storedPlan(db), (QStringList{"好", "好", "好", "好", "好", "好", "坏"}));
     }
 
-    void closeDropsUnsavedEditsAndTheNextShowReloads()
+    // Closing with an unsaved day asks first: 保存 stores the days, 不保存 drops them, 取消 keeps the window open.
+    void closingWithUnsavedChangesAsks_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shownAgain");
+        QTest::newRow("save") << "保存" << true << "改过"
+                              << "改过";
+        QTest::newRow("do not save") << "不保存" << true << "第3天\n跑步"
+                                     << "第3天\n跑步";
+        QTest::newRow("cancel") << "取消" << false << "第3天\n跑步"
+                                << "改过";
+    }
+
+    void closingWithUnsavedChangesAsks()
+    {
+        QFETCH(QString, answer);
+        QFETCH(bool, closed);
+        QFETCH(QString, stored);
+        QFETCH(QString, shownAgain);
+        TempDatabase db(planSql(7));
+        Windows w(db.folder());
+        QString question;
+        bool visibleAfter = true;
+        QString boxAfter;
+        whileModal([&] { w.plan->exec(); },
+                   [&](QWidget* m) {
+                       w.plan->dayBox(2)->setPlainText(QStringLiteral("改过"));
+                       QVERIFY(whileModal([&] { Windows::click(m->findChild<QPushButton*>("Button2")); },
+                                          [&](QWidget* box) {
+                                              question = qobject_cast<QMessageBox*>(box)->text();
+                                              for (auto* button : box->findChildren<QPushButton*>())
+                                                  if (button->text() == answer)
+                                                      button->click();
+                                          }));
+                       visibleAfter = m->isVisible();
+                       boxAfter = w.plan->dayBox(2)->toPlainText();
+                       // Back as stored, so that the helper's own close asks nothing.
+                       w.plan->dayBox(2)->setPlainText(QStringLiteral("第3天\n跑步"));
+                   });
+        QCOMPARE(question, QStringLiteral("保存修改吗？"));
+        QCOMPARE(!visibleAfter, closed);
+        QCOMPARE(storedPlan(db)[2], stored);
+        if (!closed)
+            QCOMPARE(boxAfter, shownAgain);
+        else {
+            showPlan(w);
+            QCOMPARE(boxes(w)[2], shownAgain);
+        }
+        QVERIFY(w.reporter.messages.isEmpty());
+    }
+
+    void closingWithoutChangesAsksNothing()
     {
         TempDatabase db(planSql(7));
         Windows w(db.folder());
         bool closedByButton = false;
         whileModal([&] { w.plan->exec(); },
                    [&](QWidget* m) {
-                       w.plan->dayBox(2)->setPlainText(QStringLiteral("没保存"));
                        Windows::click(m->findChild<QPushButton*>("Button2"));
                        closedByButton = !m->isVisible();
                    });
         QVERIFY(closedByButton);
-        showPlan(w);
-        QCOMPARE(boxes(w)[2], QStringLiteral("第3天\n跑步"));
-        QCOMPARE(storedPlan(db)[2], QStringLiteral("第3天\n跑步"));
+    }
+
+    // A long text wraps in its two lines with a vertical scroll bar only; the window shows it so again when reopened.
+    void aLongDayScrollsOnlyVertically()
+    {
+        TempDatabase db(planSql(7));
+        Windows w(db.folder());
+        w.plan->show();
+        QPlainTextEdit* box = w.plan->dayBox(0);
+        box->setFocus();
+        QTest::keyClicks(box, QString(300, u'a') + QStringLiteral(" walk"));
+        QCoreApplication::processEvents();
+        QVERIFY(!box->horizontalScrollBar()->isVisible());
+        QVERIFY(box->verticalScrollBar()->isVisible());
+        QVERIFY2(box->viewport()->height() >= 2 * box->fontMetrics().lineSpacing(),
+                 qPrintable(QString::number(box->viewport()->height())));
+        QVERIFY(!w.plan->dayBox(1)->verticalScrollBar()->isVisible());
+        w.plan->hide();
+    }
+
+    // Typing and pasting stop at 20,000 characters and say so; a longer stored day is shown whole.
+    void aDayTakesAtMostTwentyThousandCharacters()
+    {
+        const QString stored(25000, u'存');
+        TempDatabase db(TempDatabase::standardSchema() + QStringLiteral("INSERT INTO plan VALUES('%1');").arg(stored));
+        Windows w(db.folder());
+        w.plan->show();
+        QCOMPARE(w.plan->dayBox(0)->toPlainText(), stored);
+        QPlainTextEdit* box = w.plan->dayBox(1);
+        box->setFocus();
+        QTest::keyClicks(box, QStringLiteral("ab"));
+        QApplication::clipboard()->setText(QString(30000, u'贴'));
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(box->toPlainText(), QStringLiteral("ab") + QString(19998, u'贴'));
+        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("内容太长，只保留了前 20,000 个字")});
+        QTest::keyClicks(box, QStringLiteral("c"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(box->toPlainText().size(), 20000);
+        // In place of a selection there is room again.
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClicks(box, QStringLiteral("d"));
+        QVERIFY(box->toPlainText().endsWith(u'd'));
+        w.plan->hide();
     }
 };
 

@@ -47,6 +47,22 @@ private slots:
         QVERIFY(w.reporter.messages.isEmpty());
     }
 
+    // The message line is as high as its Chinese face draws: the bottoms of 走 and 点 are not cut off.
+    void theMessageLineShowsWholeCharacters()
+    {
+        TempDatabase db;
+        Windows w(db.folder());
+        auto* line = w.find<QLabel>("Label1");
+        line->setText(QString());
+        const QImage empty = line->grab().toImage();
+        line->setText(QStringLiteral("走点走点"));
+        const QImage text = line->grab().toImage();
+        const int bottom = empty.height() - 1;
+        QCOMPARE(text.copy(0, bottom, text.width(), 1), empty.copy(0, bottom, empty.width(), 1));
+        QVERIFY(text != empty);
+        QVERIFY(line->geometry().bottom() < w.find("Memo1")->y());
+    }
+
     void windowedControlsLieAboveThePicturesInTabOrder()
     {
         TempDatabase db(contentSql);
@@ -294,7 +310,7 @@ private slots:
         TempDatabase db(contentSql);
         Windows w(db.folder());
         Ttevu_about* about = w.about.get();
-        QCOMPARE(about->windowTitle(), QStringLiteral("guanyu"));
+        QCOMPARE(about->windowTitle(), QStringLiteral("关于 Tevu"));
         QCOMPARE(about->size(), QSize(349, 224));
         QWidget* picture = about->findChild<QWidget*>("Image1");
         auto* label = about->findChild<QLabel*>("Label1");
@@ -320,7 +336,7 @@ private slots:
                                        "INSERT INTO sp VALUES('a','b');"));
         Windows w(db.folder());
         Windows::click(w.button("Image5"));
-        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("ADODataSet_tevu: Field 'Name' not found")});
+        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("ADODataSet_tevu: 找不到字段“Name”")});
         QCOMPARE(w.button("Image5")->pos(), QPoint(131, 37));
         QCOMPARE(w.find<QPlainTextEdit>("Memo1")->toPlainText(), QString());
     }

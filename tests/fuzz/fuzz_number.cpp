@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         thrown = conversions::textToNumberOrThrow(text, locale);
     } catch (const DataError& e) {
         threw = true;
-        if (e.message() != QStringLiteral("'%1' is not a valid floating point value").arg(text))
+        if (e.message() != QStringLiteral("“%1”不是数字").arg(text))
             fuzz::finding("the refusal has another text:", e.message());
     }
     if (threw == value.has_value())

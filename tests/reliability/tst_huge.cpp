@@ -108,8 +108,7 @@ private slots:
             QCOMPARE(rows.size(), 1);
             QCOMPARE(rows.first().toDouble(), *expected);
         } else {
-            QCOMPARE(w.reporter.messages,
-                     QStringList{QStringLiteral("'%1' is not a valid floating point value").arg(weight)});
+            QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("体重“%1”不是数字").arg(weight)});
             const Snapshot after = snapshot(db.path());
             QVERIFY2(before == after, qPrintable(difference(before, after)));
             QCOMPARE(memo(w)->toPlainText(), QStringLiteral("称重"));

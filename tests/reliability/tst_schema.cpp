@@ -76,9 +76,7 @@ private slots:
                 << schemaWith(t.name, QString(), QString()) << QStringList{QStringLiteral("中没有表“%1”").arg(bare)}
                 << saves;
         }
-        const auto field = [](const char* name) {
-            return QStringLiteral("Field '%1' not found").arg(QLatin1String(name));
-        };
+        const auto field = [](const char* name) { return QStringLiteral("找不到字段“%1”").arg(QLatin1String(name)); };
         const QString fieldName = field("Name");
         QTest::newRow("02.Name missing") << schemaWith("\"02\"", "Title TEXT", "('谷类')") << QStringList{fieldName}
                                          << 0;
@@ -174,7 +172,7 @@ private slots:
             qInfo().noquote() << messages;
         QVERIFY2(readMessages > 0, "a view read the drifted table without a word");
         static const QRegularExpression closedDataset(
-            QStringLiteral("^ADODataSet\\w*: Cannot perform this operation on a closed dataset$"));
+            QStringLiteral("^ADODataSet\\w*: 数据集已关闭，不能进行这个操作$"));
         for (const QString& message : messages) {
             bool says = false;
             for (const QString& fragment : fragments)

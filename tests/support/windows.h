@@ -1,9 +1,9 @@
 // The four windows created as the program creates them, on a test folder, with errors recorded.
 #pragma once
 
+#include "app/windows.h"
 #include "forms/guard.h"
 #include "forms/main/imagebutton.h"
-#include "forms/windows.h"
 
 #include <QApplication>
 #include <QTest>

@@ -10,9 +10,10 @@ namespace artwork {
 
 void paintWindowButton(QImage& target, WindowButton kind)
 {
+    const QSizeF size = target.deviceIndependentSize();
     QPainter p(&target);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF face(0.5, 0.5, target.width() - 1.0, target.height() - 1.0);
+    const QRectF face(0.5, 0.5, size.width() - 1.0, size.height() - 1.0);
     QColor top;
     QColor bottom;
     QColor edge;
@@ -25,7 +26,7 @@ void paintWindowButton(QImage& target, WindowButton kind)
         bottom = QColor(0xcf, 0x2e, 0x3a);
         edge = QColor(0xa4, 0x1e, 0x2a);
     }
-    QLinearGradient fill(0, 0, 0, target.height());
+    QLinearGradient fill(0, 0, 0, size.height());
     fill.setColorAt(0, top);
     fill.setColorAt(1, bottom);
     p.setPen(QPen(edge, 1));
@@ -34,13 +35,13 @@ void paintWindowButton(QImage& target, WindowButton kind)
 
     // soft shine over the upper half
     QPainterPath shine;
-    shine.addRoundedRect(QRectF(2, 1.6, target.width() - 4.0, target.height() / 2.0 - 1.5), 3, 3);
+    shine.addRoundedRect(QRectF(2, 1.6, size.width() - 4.0, size.height() / 2.0 - 1.5), 3, 3);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 60));
     p.drawPath(shine);
 
     p.setPen(QPen(Qt::white, 2.1, Qt::SolidLine, Qt::RoundCap));
-    const QPointF mid(target.width() / 2.0, target.height() / 2.0);
+    const QPointF mid(size.width() / 2.0, size.height() / 2.0);
     if (kind == WindowButton::Minimize) {
         p.drawLine(QPointF(mid.x() - 4, mid.y() + 3), QPointF(mid.x() + 4, mid.y() + 3));
     } else {
@@ -51,10 +52,11 @@ void paintWindowButton(QImage& target, WindowButton kind)
 
 void paintRoundButton(QImage& target, RoundButton kind)
 {
+    const QSizeF size = target.deviceIndependentSize();
     QPainter p(&target);
     p.setRenderHint(QPainter::Antialiasing);
-    const QPointF c(target.width() / 2.0, target.height() / 2.0);
-    const qreal radius = qMin(target.width(), target.height()) / 2.0 - 1.0;
+    const QPointF c(size.width() / 2.0, size.height() / 2.0);
+    const qreal radius = qMin(size.width(), size.height()) / 2.0 - 1.0;
 
     // faint drop shadow so the button lifts off the pale panel
     p.setPen(Qt::NoPen);

@@ -79,9 +79,10 @@ bool saveBmp24(const QImage& image, const QString& path)
     return true;
 }
 
-QImage renderMascot(Pose pose, int size)
+QImage renderMascot(Pose pose, int size, int scale = 1)
 {
-    QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
+    QImage icon(size * scale, size * scale, QImage::Format_ARGB32_Premultiplied);
+    icon.setDevicePixelRatio(scale);
     icon.fill(Qt::transparent);
     QPainter p(&icon);
     paintMascot(p, QRectF(0, 0, size, size), pose);
@@ -91,7 +92,8 @@ QImage renderMascot(Pose pose, int size)
 // Flattens the soft edge of an icon onto the background it will sit on, keeping a hard mask.
 QImage flattenOnto(const QImage& icon, const QImage& background, const QPoint& where)
 {
-    QImage flat = background.copy(QRect(where, icon.size())).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QPoint at = where * icon.devicePixelRatio();
+    QImage flat = background.copy(QRect(at, icon.size())).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     {
         QPainter p(&flat);
         p.drawImage(0, 0, icon);
@@ -229,6 +231,49 @@ QImage composePreview(const QDir& dir)
 
 } // namespace
 
+// The window's pictures painted at twice the size, for a screen at 150 % or 200 %: named <name>@2x, the buttons and
+// icons as PNG (lossless, with the icons' transparency).
+bool writeDoubleSize(const QDir& dir)
+{
+    using namespace layout;
+    constexpr int scale = 2;
+    const auto at = [&dir](const QString& name) { return dir.filePath(name); };
+    const auto doubled = [](const char* file, const char* extension) {
+        return QString::fromLatin1(file).section(u'.', 0, 0) + QStringLiteral("@2x.") + QLatin1String(extension);
+    };
+    const auto scaled = [](const QRect& rect) { return QRect(rect.topLeft() * scale, rect.size() * scale); };
+    const auto savePng = [](const QImage& image, const QString& path) {
+        if (image.save(path, "PNG"))
+            return true;
+        err() << "cannot write " << path << Qt::endl;
+        return false;
+    };
+    bool ok = true;
+    const QImage background = paintBackground(scale);
+    ok = saveJpeg(background, at(QStringLiteral("background@2x.jpg")), 92) && ok;
+    const std::array<std::pair<const char*, WindowButton>, 2> windowButtons{
+        {{"minimize.bmp", WindowButton::Minimize}, {"close.bmp", WindowButton::Close}}};
+    const std::array<QRect, 2> windowButtonRects{minimizeButton, closeButton};
+    for (std::size_t i = 0; i < windowButtons.size(); ++i) {
+        QImage button = background.copy(scaled(windowButtonRects[i]));
+        paintWindowButton(button, windowButtons[i].second);
+        ok = savePng(button.convertToFormat(QImage::Format_RGB888), at(doubled(windowButtons[i].first, "png"))) && ok;
+    }
+    for (std::size_t i = 0; i < roundButtons.size(); ++i) {
+        QImage button = background.copy(scaled(QRect(QPoint(roundButtonX[i], roundButtonY), roundButtonSize)));
+        paintRoundButton(button, roundButtons[i].kind);
+        ok = saveJpeg(button, at(doubled(roundButtons[i].file, "jpg")), 95) && ok;
+    }
+    for (std::size_t i = 0; i < featureIcons.size(); ++i) {
+        const QImage icon = renderMascot(featureIcons[i].pose, iconSize, scale);
+        ok =
+            savePng(flattenOnto(icon, background, QPoint(iconX[i], iconY)), at(doubled(featureIcons[i].file, "png"))) &&
+            ok;
+    }
+    ok = saveJpeg(paintAbout(scale), at(QStringLiteral("about@2x.jpg")), 92) && ok;
+    return ok;
+}
+
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
@@ -297,6 +342,7 @@ int main(int argc, char** argv)
     }
 
     ok = saveJpeg(paintAbout(), at("about.jpg"), 92) && ok;
+    ok = writeDoubleSize(dir) && ok;
     if (!ok)
         return 1;
 
@@ -311,6 +357,13 @@ int main(int argc, char** argv)
     for (const RoundJob& job : roundButtons)
         ok = verify(at(job.file), roundButtonSize, 0) && ok;
     ok = verify(at("about.jpg"), aboutSize, 0) && ok;
+    ok = verify(at("background@2x.jpg"), windowSize * 2, 0) && ok;
+    ok = verify(at("about@2x.jpg"), aboutSize * 2, 0) && ok;
+    for (const RoundJob& job : roundButtons)
+        ok = verify(
+                 dir.filePath(QString::fromLatin1(job.file).replace(QStringLiteral(".jpg"), QStringLiteral("@2x.jpg"))),
+                 roundButtonSize * 2, 0) &&
+             ok;
 
     if (!previewPath.isEmpty() && !composePreview(dir).save(previewPath)) {
         err() << "cannot write " << previewPath << Qt::endl;

@@ -433,9 +433,10 @@ QPainterPath roughSquare(QRandomGenerator& rng, const QRectF& r, qreal round)
     return path;
 }
 
-QImage paintSeal(QRandomGenerator& rng, int side)
+QImage paintSeal(QRandomGenerator& rng, int side, int scale)
 {
-    QImage seal(side, side, QImage::Format_ARGB32_Premultiplied);
+    QImage seal(side * scale, side * scale, QImage::Format_ARGB32_Premultiplied);
+    seal.setDevicePixelRatio(scale);
     seal.fill(Qt::transparent);
     QPainter p(&seal);
     p.setRenderHint(QPainter::Antialiasing);
@@ -494,10 +495,12 @@ QFont latinFont(int pixelSize, bool bold)
     return font;
 }
 
-QImage paintBackground()
+QImage paintBackground(int scale)
 {
     using namespace layout;
-    QImage image(windowSize, QImage::Format_RGB32);
+    // Drawn in the window's own coordinates at every scale: a picture for a screen at 2x is painted, not enlarged.
+    QImage image(windowSize * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -525,10 +528,11 @@ QImage paintBackground()
     return image;
 }
 
-QImage paintAbout()
+QImage paintAbout(int scale)
 {
     using namespace layout;
-    QImage image(aboutSize, QImage::Format_RGB32);
+    QImage image(aboutSize * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -561,7 +565,7 @@ QImage paintAbout()
     p.setPen(QColor(0x8a, 0x6a, 0x78));
     p.drawText(QPointF(124, 166), QStringLiteral("© 2026 Tevu 开发组  保留所有权利"));
 
-    const QImage seal = paintSeal(rng, 64);
+    const QImage seal = paintSeal(rng, 64, scale);
     p.save();
     p.translate(300, 52);
     p.rotate(-6);

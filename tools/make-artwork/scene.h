@@ -5,8 +5,8 @@
 
 namespace artwork {
 
-QImage paintBackground();
-QImage paintAbout();
+QImage paintBackground(int scale = 1);
+QImage paintAbout(int scale = 1);
 
 // Fonts used for text painted into the pictures.
 QFont chineseFont(int pixelSize, bool bold = false);

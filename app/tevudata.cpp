@@ -1,5 +1,5 @@
 // The connection and the four datasets that the windows share.
-#include "forms/tevudata.h"
+#include "app/tevudata.h"
 
 TevuData::TevuData(const QString& dataFolder)
     : ADOCN(dataFolder),

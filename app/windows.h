@@ -2,12 +2,12 @@
 // opened; destroyed in the reverse order of the design's creation.
 #pragma once
 
+#include "app/tevudata.h"
 #include "forms/about/ttevu_about.h"
 #include "forms/curve/ttevu_curve.h"
 #include "forms/goal/ttevu_goal.h"
 #include "forms/main/ttevu_main.h"
 #include "forms/plan/ttevu_plan.h"
-#include "forms/tevudata.h"
 
 #include <functional>
 #include <memory>

@@ -1,5 +1,5 @@
 // The program's data and its four windows.
-#include "forms/windows.h"
+#include "app/windows.h"
 
 TevuWindows::TevuWindows(const QString& dataFolder)
 {
