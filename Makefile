@@ -65,7 +65,8 @@ install: build
 uninstall:
 	@scripts/uninstall "$(PREFIX)"
 
-# The Debian package from an optimised build with Debian's hardening flags, checked by lintian.
+# The Debian package from an optimised build with all of Debian's hardening flags, checked by lintian.
+deb: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
 deb: deps
 	@[ -f $(DEB)/build.ninja ] || cmake -S . -B $(DEB) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTEVU_BENCH=OFF \
 	    -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
