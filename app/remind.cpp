@@ -1,6 +1,7 @@
 // The reminder's decision and its notification through org.freedesktop.Notifications.
 #include "app/remind.h"
 
+#include "data/errors.h"
 #include "data/sqlite.h"
 
 #include <QCoreApplication>
@@ -109,7 +110,12 @@ int daily(const QString& dataPath, QTime time)
         if (QDateTime::currentDateTime() < next)
             return;
         minute.stop();
-        now(dataPath);
+        // A file that cannot be read today (locked, being restored) may be readable tomorrow: said, and waited on.
+        try {
+            now(dataPath);
+        } catch (const std::exception& e) {
+            say(QStringLiteral("没有发出提醒：%1").arg(describeException(e)));
+        }
         next = QDateTime(QDate::currentDate().addDays(1), time);
         minute.start();
     };
