@@ -10,7 +10,9 @@
 #include "datafile/csv.h"
 #include "datafile/datafile.h"
 #include "datafile/partialfile.h"
+#include "report/report.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -18,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace commandline {
@@ -26,9 +29,17 @@ namespace {
 
 enum Status { Done = 0, Failed = 1, Usage = 2 };
 
+// One message on standard error, whole: control characters that a value may carry (a NUL would end it) shown as
+// their visible symbols, and a huge one cut at about 2,000 characters.
 void say(const QString& text)
 {
-    std::fputs(text.toUtf8().constData(), stderr);
+    constexpr qsizetype most = 2000;
+    QString shown = text.size() > most ? text.left(most) + u'…' : text;
+    for (QChar& c : shown)
+        if ((c.unicode() < 0x20 && c != u'\n' && c != u'\r') || c.unicode() == 0x7f)
+            c = QChar(c.unicode() == 0x7f ? 0x2421 : 0x2400 + c.unicode());
+    const QByteArray bytes = shown.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
     std::fputc('\n', stderr);
 }
 
@@ -48,8 +59,12 @@ QString usageText()
         "                        例：tevu --restore backups/data-20261207-081500.Mdb\n"
         "  --export-csv 文件     把日记导出成 CSV 文件，电子表格双击即可打开（“-”表示标准输出）\n"
         "                        例：tevu --export-csv ~/日记.csv\n"
-        "  --import-csv 文件     把 CSV 文件中的日记加入数据文件，已有的相同条目跳过（“-”表示标准输入）\n"
+        "  --import-csv 文件     把 CSV 文件中的日记加入数据文件，已有的相同条目跳过（“-”表示标准输入）；\n"
+        "                        也认得 openScale、Libra、TrendWeight、wger 的导出文件\n"
         "                        例：tevu --import-csv ~/日记.csv\n"
+        "  --report 文件.pdf     写一页给医生看的 A4 报告：体重曲线、每周记录和小结；文件已存在时要加 --force\n"
+        "                        可加 --from 日期、--to 日期（YYYY-MM-DD）限定期间，--with-notes 附上日记文字\n"
+        "                        例：tevu --report ~/报告.pdf --from 2026-09-01 --to 2026-12-07\n"
         "  --remind              今天还没有记录体重时，发一条桌面通知提醒称体重；已经记录了就什么也不做\n"
         "                        例：tevu --remind\n"
         "  --remind-at 时间      每天到了“时间”（时:分）提醒称体重，直到退出登录（供自动启动使用）\n"
@@ -58,7 +73,7 @@ QString usageText()
         "选项：\n"
         "  --data 文件           处理“文件”，而不是平常用的 data.Mdb（它在哪里，见 --check）\n"
         "                        例：tevu --data ~/旧电脑/data.Mdb --check\n"
-        "  --force               允许 --backup 和 --export-csv 覆盖已存在的文件\n"
+        "  --force               允许 --backup、--export-csv 和 --report 覆盖已存在的文件\n"
         "                        例：tevu --backup ~/tevu-备份.Mdb --force\n"
         "  -h, --help            显示这段说明\n"
         "                        例：tevu --help\n"
@@ -188,13 +203,43 @@ int importCsv(const QString& dataPath, const QString& source)
     try {
         const datafile::ImportResult result = datafile::importCsv(dataPath, bytes, source, progress);
         ended();
+        if (result.format != datafile::CsvFormat::Tevu)
+            say(QStringLiteral("识别为%1。").arg(datafile::formatName(result.format)));
         say(QStringLiteral("已导入 %1 条日记，跳过 %2 条日记中已有的条目。").arg(result.added).arg(result.skipped));
+        if (result.notWeighings > 0)
+            say(QStringLiteral("另有 %1 行是那个程序自己推算的日子，不是称重，没有导入。").arg(result.notWeighings));
         sayDurability(result.durability);
     } catch (...) {
         ended();
         throw;
     }
     return Done;
+}
+
+int writeReport(const QString& dataPath, const QString& target, bool force, const report::Options& options)
+{
+    datafile::checkTarget(target, dataPath);
+    if (QFileInfo::exists(target) && !force) {
+        say(QStringLiteral("文件“%1”已经存在，没有改动它；要覆盖请加上 --force。").arg(target));
+        return Failed;
+    }
+    const report::Result result = report::write(dataPath, target, options);
+    say(QStringLiteral("已把报告写成“%1”：%2 页，称重 %3 次%4。")
+            .arg(target)
+            .arg(result.pages)
+            .arg(result.weighings)
+            .arg(options.withNotes ? QStringLiteral("，附日记文字") : QString()));
+    sayDurability(result.durability);
+    return Done;
+}
+
+// A day given as YYYY-MM-DD.
+std::optional<QDate> dayOf(const QString& text)
+{
+    const QDate day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (!day.isValid() || text.size() != 10)
+        return std::nullopt;
+    return day;
 }
 
 } // namespace
@@ -209,7 +254,22 @@ bool wanted(int argc, char**)
 int run(int argc, char** argv)
 {
     const QDateTime started = QDateTime::currentDateTime();
-    QCoreApplication app(argc, argv);
+    // The toolkit's own notes (an unset XDG_RUNTIME_DIR, a font fallback) are English and about the machine, not the
+    // command: only the command's messages reach the user.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtFatalMsg) {
+            std::fputs(message.toUtf8().constData(), stderr);
+            std::abort();
+        }
+    });
+    // The report draws its curve with the chart widget, which needs the widgets' application; it needs no display.
+    bool drawing = false;
+    for (int i = 1; i < argc; ++i)
+        drawing = drawing || QByteArrayView(argv[i]) == "--report";
+    if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app =
+        drawing ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tevu"));
 
     QCommandLineParser parser;
@@ -223,11 +283,15 @@ int run(int argc, char** argv)
     const QCommandLineOption restoreOption(QStringLiteral("restore"), QStringLiteral("恢复"), QStringLiteral("文件"));
     const QCommandLineOption exportOption(QStringLiteral("export-csv"), QStringLiteral("导出"), QStringLiteral("文件"));
     const QCommandLineOption importOption(QStringLiteral("import-csv"), QStringLiteral("导入"), QStringLiteral("文件"));
+    const QCommandLineOption reportOption(QStringLiteral("report"), QStringLiteral("报告"), QStringLiteral("文件"));
+    const QCommandLineOption fromOption(QStringLiteral("from"), QStringLiteral("起始日期"), QStringLiteral("日期"));
+    const QCommandLineOption toOption(QStringLiteral("to"), QStringLiteral("结束日期"), QStringLiteral("日期"));
+    const QCommandLineOption notesOption(QStringLiteral("with-notes"), QStringLiteral("附日记文字"));
     const QCommandLineOption remindOption(QStringLiteral("remind"), QStringLiteral("提醒称体重"));
     const QCommandLineOption remindAtOption(QStringLiteral("remind-at"), QStringLiteral("每天提醒"),
                                             QStringLiteral("时间"));
     parser.addOptions({help, version, data, force, checkOption, backupOption, restoreOption, exportOption, importOption,
-                       remindOption, remindAtOption});
+                       reportOption, fromOption, toOption, notesOption, remindOption, remindAtOption});
     // Qt's own messages are English; each is said here in Chinese instead.
     if (!parser.parse(QCoreApplication::arguments())) {
         if (!parser.unknownOptionNames().isEmpty())
@@ -246,13 +310,14 @@ int run(int argc, char** argv)
         return usageError(QStringLiteral("不认识的参数：%1（选项以 -- 开头，例如 --check）")
                               .arg(parser.positionalArguments().join(u' ')));
     // A value that is itself an option means that the file name was forgotten: "--export-csv --force".
-    for (const QCommandLineOption* withValue : {&data, &backupOption, &restoreOption, &exportOption, &importOption})
+    for (const QCommandLineOption* withValue :
+         {&data, &backupOption, &restoreOption, &exportOption, &importOption, &reportOption, &fromOption, &toOption})
         for (const QString& value : parser.values(*withValue))
             if (value.startsWith(QStringLiteral("--")))
                 return usageError(
                     QStringLiteral("--%1 后面缺少文件名（“%2”是一个选项）").arg(withValue->names().first(), value));
     const QList<const QCommandLineOption*> commands{&checkOption,  &backupOption, &restoreOption, &exportOption,
-                                                    &importOption, &remindOption, &remindAtOption};
+                                                    &importOption, &reportOption, &remindOption,  &remindAtOption};
     const QCommandLineOption* command = nullptr;
     for (const QCommandLineOption* candidate : commands) {
         if (!parser.isSet(*candidate))
@@ -265,10 +330,27 @@ int run(int argc, char** argv)
         command = candidate;
     }
     if (!command)
-        return usageError(
-            QStringLiteral("没有给出命令（--check、--backup、--restore、--export-csv、--import-csv 或 --remind）。"));
-    if (parser.isSet(force) && command != &backupOption && command != &exportOption)
-        return usageError(QStringLiteral("--force 只能和 --backup 或 --export-csv 一起使用。"));
+        return usageError(QStringLiteral(
+            "没有给出命令（--check、--backup、--restore、--export-csv、--import-csv、--report 或 --remind）。"));
+    if (parser.isSet(force) && command != &backupOption && command != &exportOption && command != &reportOption)
+        return usageError(QStringLiteral("--force 只能和 --backup、--export-csv 或 --report 一起使用。"));
+    if (command != &reportOption && (parser.isSet(fromOption) || parser.isSet(toOption) || parser.isSet(notesOption)))
+        return usageError(QStringLiteral("--from、--to 和 --with-notes 只能和 --report 一起使用。"));
+    report::Options reportOptions;
+    reportOptions.withNotes = parser.isSet(notesOption);
+    reportOptions.made = QDate::currentDate();
+    for (const auto& [option, day] :
+         {std::pair{&fromOption, &reportOptions.from}, std::pair{&toOption, &reportOptions.to}}) {
+        if (!parser.isSet(*option))
+            continue;
+        const std::optional<QDate> given = dayOf(parser.value(*option));
+        if (!given)
+            return usageError(
+                QStringLiteral("--%1 后面应是 YYYY-MM-DD 形式的日期，例如 2026-12-07。").arg(option->names().first()));
+        *day = *given;
+    }
+    if (reportOptions.from.isValid() && reportOptions.to.isValid() && reportOptions.from > reportOptions.to)
+        return usageError(QStringLiteral("--from 的日期晚于 --to 的日期。"));
     if (parser.values(data).size() > 1)
         return usageError(QStringLiteral("--data 只能给一次。"));
     const QTime remindAt = QTime::fromString(parser.value(remindAtOption), QStringLiteral("H:mm"));
@@ -302,6 +384,8 @@ int run(int argc, char** argv)
             return remind::now(dataPath);
         if (command == &remindAtOption)
             return remind::daily(dataPath, remindAt);
+        if (command == &reportOption)
+            return writeReport(dataPath, argument, parser.isSet(force), reportOptions);
         return importCsv(dataPath, argument);
     } catch (const std::exception& e) {
         const QString what = command == &checkOption ? QStringLiteral("检查未通过：") : QStringLiteral("失败：");

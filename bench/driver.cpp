@@ -311,10 +311,10 @@ int runTable(const QString& shipped, const QString& work)
         const Samples& large = diary[100000];
         // Each round's 100,000 over the same round's 10,000, judged against the bare text box's growth in the same
         // round: a view that adds work in proportion to the diary cannot grow less than the toolkit's own box.
-        const auto perRound = [](const std::vector<double>& large, const std::vector<double>& small) {
+        const auto perRound = [](const std::vector<double>& bigger, const std::vector<double>& smaller) {
             std::vector<double> out;
-            for (size_t i = 0; i < large.size() && i < small.size(); ++i)
-                out.push_back(small[i] > 0 ? large[i] / small[i] : 0);
+            for (size_t i = 0; i < bigger.size() && i < smaller.size(); ++i)
+                out.push_back(smaller[i] > 0 ? bigger[i] / smaller[i] : 0);
             return out;
         };
         const std::vector<double> viewGrowth = perRound(large.of("view"), small.of("view"));

@@ -260,6 +260,15 @@ void DbChart::paint(QPainter& painter, const QRect& bounds) const
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     paintPanel(painter, l);
+    if (m_printStyle) {
+        paintGrid(painter, l);
+        paintPoints(painter, l, m_series->points());
+        if (m_trendVisible)
+            paintLine(painter, l, trend(), QPen(Qt::black, std::max(1, l.bounds.width() / 400), Qt::SolidLine));
+        paintAxes(painter, l);
+        painter.restore();
+        return;
+    }
     // The plot is not made smaller for the legend: whatever meets it is drawn over it.
     paintLegend(painter, l);
     paintGrid(painter, l);
@@ -281,7 +290,7 @@ void DbChart::paintPanel(QPainter& painter, const ChartLayout& l) const
     painter.fillRect(QRect(r.right(), r.top() + 1, 1, r.height() - 1), edgeLight);
     if (!l.title.isEmpty()) {
         painter.setFont(m_titleFont);
-        painter.setPen(titleColor);
+        painter.setPen(m_printStyle ? QColor(Qt::black) : titleColor);
         painter.drawText(l.title, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, l.titleText);
     }
 }
@@ -328,6 +337,23 @@ void DbChart::paintGrid(QPainter& painter, const ChartLayout& l) const
         const int y = qRound(l.yToPixel(value, l.back));
         painter.drawLine(l.back.left(), y, l.back.right(), y);
     }
+}
+
+void DbChart::paintPoints(QPainter& painter, const ChartLayout& l, const std::vector<LineSeries::Point>& points) const
+{
+    const double radius = std::max(1.5, l.bounds.width() / 500.0);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(96, 96, 96));
+    for (const LineSeries::Point& point : points) {
+        if (point.yNull || point.y <= 0)
+            continue;
+        const QPointF at(l.xToPixel(point.x, l.back), l.yToPixel(point.y, l.back));
+        if (QRectF(l.back).contains(at))
+            painter.drawEllipse(at, radius, radius);
+    }
+    painter.restore();
 }
 
 void DbChart::paintLine(QPainter& painter, const ChartLayout& l, const std::vector<LineSeries::Point>& points,

@@ -106,6 +106,9 @@ public:
 
     // Paints the whole chart into bounds; the device's resolution decides the font sizes.
     void paint(QPainter& painter, const QRect& bounds) const;
+    // For paper, legible in black and white: the weights as points, the trend a solid black line, no colours, no
+    // legend. Off for the window.
+    void setPrintStyle(bool print) { m_printStyle = print; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -129,6 +132,7 @@ private:
     void paintGrid(QPainter& painter, const ChartLayout& layout) const;
     void paintLine(QPainter& painter, const ChartLayout& layout, const std::vector<LineSeries::Point>& points,
                    const QPen& pen) const;
+    void paintPoints(QPainter& painter, const ChartLayout& layout, const std::vector<LineSeries::Point>& points) const;
     void showHint();
     void paintAxes(QPainter& painter, const ChartLayout& layout) const;
 
@@ -137,6 +141,7 @@ private:
     QString m_dateFormat;
     bool m_legendVisible = false;
     bool m_trendVisible = false;
+    bool m_printStyle = false;
     mutable std::vector<LineSeries::Point> m_trend;
     mutable bool m_trendStale = true;
     QString m_hint;

@@ -116,7 +116,7 @@ qint64 exportCsv(const QString& dataPath, QIODevice& out)
 {
     return writeCsv(dataPath, [&](const QByteArray& bytes) {
         if (out.write(bytes) != bytes.size())
-            throw DataError(QStringLiteral("写入 CSV 文件时出错：%1").arg(out.errorString()));
+            throw DataError(QStringLiteral("写入 CSV 内容时出错，没有写完"));
     });
 }
 
@@ -134,7 +134,8 @@ ExportResult exportCsvFile(const QString& dataPath, const QString& target)
 ImportResult importCsv(const QString& dataPath, const QByteArray& file, const QString& fileName,
                        const Progress& progress)
 {
-    std::vector<CsvEntry> entries = readCsv(file, fileName);
+    CsvFile read = readCsv(file, fileName);
+    std::vector<CsvEntry>& entries = read.entries;
     const qint64 total = static_cast<qint64>(entries.size());
     // Sorted here so that the new rows go in already in order; equal times keep the file's order.
     std::stable_sort(entries.begin(), entries.end(),
@@ -166,6 +167,8 @@ ImportResult importCsv(const QString& dataPath, const QByteArray& file, const QS
     }
 
     ImportResult result;
+    result.format = read.format;
+    result.notWeighings = read.skipped;
     QSet<QByteArray> added;
     sqlite::Statement insert(db.get(), QStringLiteral("INSERT INTO rj(time, demo, lb) VALUES (?, ?, ?)"), dataPath);
     qint64 done = 0;

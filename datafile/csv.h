@@ -26,8 +26,10 @@ struct ExportResult {
 ExportResult exportCsvFile(const QString& dataPath, const QString& target);
 
 struct ImportResult {
+    CsvFormat format = CsvFormat::Tevu;
     qint64 added = 0;
-    qint64 skipped = 0;
+    qint64 skipped = 0;      // entries already in the diary
+    qint64 notWeighings = 0; // rows of another program's file that it filled in itself
     Durability durability = Durability::OnDisk;
 };
 // Rows read so far and in all; called now and then while an import runs.

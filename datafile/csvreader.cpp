@@ -5,10 +5,12 @@
 #include "data/errors.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QList>
 #include <QLocale>
 #include <QTime>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <iconv.h>
 #include <list>
@@ -53,6 +55,20 @@ QByteArray toUtf8(const QByteArray& file, const QString& fileName)
 class Reader {
 public:
     Reader(const QByteArray& text, QString fileName) : m_text(text), m_fileName(std::move(fileName)) {}
+
+    // Fields end at `separator` rather than at a comma.
+    void setSeparator(char separator) { m_separator = separator; }
+    // Skips whole lines that begin with `mark` ('#': a preamble of comments), from the current place.
+    void skipLinesStartingWith(char mark)
+    {
+        while (m_at < m_text.size() && m_text[m_at] == mark) {
+            while (m_at < m_text.size() && m_text[m_at] != '\n')
+                ++m_at;
+            if (m_at < m_text.size())
+                ++m_at;
+            ++m_line;
+        }
+    }
 
     // The next record that is not a blank line; false at the end.
     bool next(QList<QByteArrayView>& fields, qsizetype& line)
@@ -99,7 +115,7 @@ public:
                     m_at = endOfField(start);
                     fields.push_back(QByteArrayView(data + start, m_at - start));
                 }
-                if (m_at < size && data[m_at] == ',') {
+                if (m_at < size && data[m_at] == m_separator) {
                     ++m_at;
                     continue;
                 }
@@ -123,7 +139,7 @@ private:
     qsizetype endOfField(qsizetype at) const
     {
         const char* data = m_text.constData();
-        while (at < m_text.size() && data[at] != ',' && data[at] != '\n' && data[at] != '\r')
+        while (at < m_text.size() && data[at] != m_separator && data[at] != '\n' && data[at] != '\r')
             ++at;
         return at;
     }
@@ -132,6 +148,7 @@ private:
     QString m_fileName;
     qsizetype m_at = 0;
     qsizetype m_line = 1;
+    char m_separator = ',';
     // Stable addresses for the views handed out: a list of implicitly shared arrays whose data never moves.
     std::list<QByteArray> m_owned;
 };
@@ -266,7 +283,235 @@ bool needsFormulaGuard(QByteArrayView text)
     return at < text.size() && isFormulaStart(text[at]);
 }
 
-std::vector<CsvEntry> readCsv(const QByteArray& file, const QString& fileName)
+namespace {
+
+// A moment as another program writes it: "2026-12-07 08:05[:06[.123]]", with 'T' or '/' too, a 'Z' or an offset for
+// UTC; "07.12.2026 08:05"; a date alone; and a separate time of day when the file has a column for it.
+struct Moment {
+    QDate date;
+    QTime time;
+    TimePrecision precision = TimePrecision::Day;
+    std::optional<int> offsetSeconds; // from UTC, when the text gives one
+};
+
+std::optional<Moment> momentOf(QByteArrayView text)
+{
+    text = text.trimmed();
+    Moment m;
+    qsizetype at = 0;
+    int year = 0, month = 0, day = 0;
+    const int first = digits(text, at, 1, 4);
+    if (first < 0 || at >= text.size())
+        return std::nullopt;
+    if (text[at] == '.' && at <= 2) {
+        ++at;
+        day = first;
+        month = digits(text, at, 1, 2);
+        if (month < 0 || at >= text.size() || text[at++] != '.')
+            return std::nullopt;
+        year = digits(text, at, 4, 4);
+    } else if ((text[at] == '-' || text[at] == '/') && at == 4) {
+        const char separator = text[at++];
+        year = first;
+        month = digits(text, at, 1, 2);
+        if (month < 0 || at >= text.size() || text[at++] != separator)
+            return std::nullopt;
+        day = digits(text, at, 1, 2);
+    } else {
+        return std::nullopt;
+    }
+    if (year < 0 || day < 0)
+        return std::nullopt;
+    m.date = QDate(year, month, day);
+    int hour = 0, minute = 0, second = 0, ms = 0;
+    if (at < text.size() && (text[at] == ' ' || text[at] == 'T')) {
+        while (at < text.size() && (text[at] == ' ' || text[at] == 'T'))
+            ++at;
+        hour = digits(text, at, 1, 2);
+        if (hour < 0 || at >= text.size() || text[at++] != ':')
+            return std::nullopt;
+        minute = digits(text, at, 2, 2);
+        if (minute < 0)
+            return std::nullopt;
+        m.precision = TimePrecision::Minute;
+        if (at < text.size() && text[at] == ':') {
+            ++at;
+            second = digits(text, at, 2, 2);
+            if (second < 0)
+                return std::nullopt;
+            m.precision = TimePrecision::Second;
+            if (at < text.size() && text[at] == '.') {
+                ++at;
+                const qsizetype start = at;
+                const int fraction = digits(text, at, 1, 3);
+                if (fraction < 0)
+                    return std::nullopt;
+                ms = fraction * (at - start == 1 ? 100 : at - start == 2 ? 10 : 1);
+                while (at < text.size() && text[at] >= '0' && text[at] <= '9')
+                    ++at;
+                m.precision = TimePrecision::Millisecond;
+            }
+        }
+        if (at < text.size() && text[at] == 'Z') {
+            ++at;
+            m.offsetSeconds = 0;
+        } else if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+            const int sign = text[at++] == '-' ? -1 : 1;
+            const int hours = digits(text, at, 2, 2);
+            if (at < text.size() && text[at] == ':')
+                ++at;
+            const int minutes = digits(text, at, 2, 2);
+            if (hours < 0 || minutes < 0)
+                return std::nullopt;
+            m.offsetSeconds = sign * (hours * 3600 + minutes * 60);
+        }
+    }
+    m.time = QTime(hour, minute, second, ms);
+    if (at != text.size() || !m.date.isValid() || !m.time.isValid())
+        return std::nullopt;
+    return m;
+}
+
+// The program's stored form of a moment, in local time.
+void storeMoment(const Moment& m, bool utc, char (&out)[24])
+{
+    QDateTime when(m.date, m.time);
+    if (m.offsetSeconds || utc)
+        when = QDateTime(m.date, m.time, Qt::OffsetFromUTC, m.offsetSeconds.value_or(0)).toLocalTime();
+    const QByteArray text = when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
+    std::memcpy(out, text.constData(), 23);
+    out[23] = '\0';
+}
+
+enum class Unit { Unknown, Jin, Kilogram, Pound };
+
+// 斤 per unit: a kilogram is two 斤, a pound 0.45359237 kg.
+double jinPer(Unit unit)
+{
+    switch (unit) {
+    case Unit::Kilogram:
+        return 2;
+    case Unit::Pound:
+        return 0.90718474;
+    case Unit::Jin:
+    case Unit::Unknown:
+        break;
+    }
+    return 1;
+}
+
+Unit unitOf(QString text)
+{
+    text = text.toLower();
+    if (text.contains(u'斤'))
+        return Unit::Jin;
+    if (text.contains(QStringLiteral("kg")) || text.contains(QStringLiteral("公斤")) ||
+        text.contains(QStringLiteral("千克")))
+        return Unit::Kilogram;
+    if (text.contains(QStringLiteral("lb")) || text.contains(QStringLiteral("磅")))
+        return Unit::Pound;
+    return Unit::Unknown;
+}
+
+// A column name without its unit and brackets: "Weight (kg)" -> "weight", "体重(斤)" -> "体重".
+QString bareName(QByteArrayView field)
+{
+    QString name = QString::fromUtf8(field).trimmed().toLower();
+    if (name.startsWith(u'#'))
+        name.remove(0, 1);
+    for (const QChar open : {QChar(u'('), QChar(u'（'), QChar(u'[')})
+        if (const qsizetype at = name.indexOf(open); at >= 0)
+            name.truncate(at);
+    return name.trimmed();
+}
+
+// The columns of another program's export, found by their header names.
+struct Layout {
+    CsvFormat format = CsvFormat::Tevu;
+    qsizetype date = -1;
+    qsizetype time = -1;
+    qsizetype weight = -1;
+    qsizetype comment = -1;
+    qsizetype interpolated = -1;
+    Unit unit = Unit::Unknown;
+    bool utc = false;
+};
+
+std::optional<Layout> foreignLayout(const QList<QByteArrayView>& header, bool libra, Unit libraUnit)
+{
+    Layout layout;
+    for (qsizetype i = 0; i < header.size(); ++i) {
+        const QString name = bareName(header[i]);
+        if (layout.date < 0 && (name == u"date" || name == u"datetime" || name == u"日期" || name == u"时间"))
+            layout.date = i;
+        else if (layout.time < 0 && name == u"time")
+            layout.time = i;
+        else if (layout.weight < 0 && (name == u"weight" || name == u"actual weight" || name == u"体重")) {
+            layout.weight = i;
+            layout.unit = unitOf(QString::fromUtf8(header[i]));
+        } else if (layout.comment < 0 && (name == u"comment" || name == u"comments" || name == u"note" ||
+                                          name == u"notes" || name == u"备注"))
+            layout.comment = i;
+        else if (name.contains(QStringLiteral("interpolated")))
+            layout.interpolated = i;
+    }
+    if (layout.date < 0 || layout.weight < 0)
+        return std::nullopt;
+    const QString dateName = bareName(header[layout.date]);
+    const QString weightName = bareName(header[layout.weight]);
+    if (libra) {
+        layout.format = CsvFormat::Libra;
+        layout.unit = libraUnit;
+        layout.utc = true;
+    } else if (weightName == u"actual weight") {
+        layout.format = CsvFormat::TrendWeight;
+    } else if (layout.time >= 0 || dateName == u"datetime") {
+        layout.format = CsvFormat::OpenScale;
+        if (layout.unit == Unit::Unknown)
+            layout.unit = Unit::Kilogram;
+    } else if (header.size() == 2 && layout.unit == Unit::Unknown && dateName == u"date" && weightName == u"weight") {
+        layout.format = CsvFormat::Wger;
+        layout.unit = Unit::Kilogram;
+    } else {
+        layout.format = CsvFormat::Plain;
+    }
+    return layout;
+}
+
+// The separator of a header line: ';' or a tab where the line has no comma.
+char separatorOf(QByteArrayView text)
+{
+    const qsizetype end = text.indexOf('\n');
+    const QByteArrayView line = end < 0 ? text : text.first(end);
+    if (line.contains(','))
+        return ',';
+    if (line.contains(';'))
+        return ';';
+    return line.contains('\t') ? '\t' : ',';
+}
+
+} // namespace
+
+QString formatName(CsvFormat format)
+{
+    switch (format) {
+    case CsvFormat::Tevu:
+        return QStringLiteral("Tevu 自己的日记");
+    case CsvFormat::OpenScale:
+        return QStringLiteral("openScale 的导出文件");
+    case CsvFormat::Libra:
+        return QStringLiteral("Libra 的导出文件");
+    case CsvFormat::TrendWeight:
+        return QStringLiteral("TrendWeight 的导出文件");
+    case CsvFormat::Wger:
+        return QStringLiteral("wger 的导出文件");
+    case CsvFormat::Plain:
+        return QStringLiteral("日期和体重两列");
+    }
+    return {};
+}
+
+CsvFile readCsv(const QByteArray& file, const QString& fileName)
 {
     const QByteArray text = toUtf8(file, fileName);
     Reader reader(text, fileName);
@@ -274,30 +519,90 @@ std::vector<CsvEntry> readCsv(const QByteArray& file, const QString& fileName)
                                 QString::fromUtf16(textColumn)};
     QList<QByteArrayView> fields;
     qsizetype line = 0;
-    if (!reader.next(fields, line))
-        throw DataError(QStringLiteral("文件“%1”是空的，没有标题行").arg(fileName));
+
+    // Libra's export opens with "#Version:", "#Units:" and its header, each behind a '#'.
+    bool libra = false;
+    Unit libraUnit = Unit::Unknown;
+    QList<QByteArray> libraHeader;
+    qsizetype libraLine = 0;
+    {
+        qsizetype at = 0;
+        for (qsizetype number = 1; at < text.size() && text[at] == '#'; ++number) {
+            qsizetype end = text.indexOf('\n', at);
+            if (end < 0)
+                end = text.size();
+            const QByteArrayView comment = QByteArrayView(text).sliced(at + 1, end - at - 1).trimmed();
+            if (comment.startsWith("Version:"))
+                libra = true;
+            else if (comment.startsWith("Units:"))
+                libraUnit = unitOf(QString::fromUtf8(comment.sliced(6)));
+            else if (comment.contains(';')) {
+                libraHeader = comment.toByteArray().split(';');
+                libraLine = number;
+            }
+            at = end + 1;
+        }
+        libra = libra && !libraHeader.isEmpty();
+    }
+    if (libra) {
+        reader.skipLinesStartingWith('#');
+        reader.setSeparator(';');
+        fields.clear();
+        for (const QByteArray& name : libraHeader)
+            fields.push_back(name);
+        line = libraLine;
+    } else {
+        reader.setSeparator(separatorOf(text));
+        if (!reader.next(fields, line))
+            throw DataError(QStringLiteral("文件“%1”是空的，没有标题行").arg(fileName));
+    }
     const qsizetype headerFields = fields.size();
-    qsizetype index[3];
+
+    CsvFile result;
+    qsizetype index[3] = {-1, -1, -1};
     for (int c = 0; c < 3; ++c) {
-        index[c] = -1;
         const QByteArray name = columns[c].toUtf8();
         for (qsizetype i = 0; i < fields.size() && index[c] < 0; ++i)
             if (fields[i].trimmed() == name)
                 index[c] = i;
-        if (index[c] < 0)
-            throw DataError(QStringLiteral("文件“%1”第 %2 行：标题行中没有“%3”列（应有 时间,体重(斤),日记 三列）")
-                                .arg(fileName)
-                                .arg(line)
-                                .arg(columns[c]));
     }
+    Layout layout;
+    if (libra || index[0] < 0 || index[1] < 0 || index[2] < 0) {
+        const std::optional<Layout> foreign = foreignLayout(fields, libra, libraUnit);
+        if (!foreign) {
+            for (int c = 0; c < 3; ++c)
+                if (index[c] < 0)
+                    throw DataError(
+                        QStringLiteral("文件“%1”第 %2 行：标题行中没有“%3”列（应有 时间,体重(斤),日记 三列；"
+                                       "也认得 openScale、Libra、TrendWeight、wger 的导出文件和日期、体重两列的文件）")
+                            .arg(fileName)
+                            .arg(line)
+                            .arg(columns[c]));
+        }
+        layout = *foreign;
+        if (layout.unit == Unit::Unknown)
+            throw DataError(QStringLiteral("文件“%1”第 %2 行：标题行没有说明体重的单位（例如 体重(kg)、weight (lb) "
+                                           "或 体重(斤)），无法知道这些数是公斤、磅还是斤")
+                                .arg(fileName)
+                                .arg(line));
+        index[0] = layout.date;
+        index[1] = layout.weight;
+        index[2] = layout.comment;
+    }
+    result.format = layout.format;
+    const bool tevu = layout.format == CsvFormat::Tevu;
+    const QString names[3] = {tevu ? columns[0] : QString::fromUtf8(fields[index[0]]).trimmed(),
+                              tevu ? columns[1] : QString::fromUtf8(fields[index[1]]).trimmed(),
+                              tevu || index[2] < 0 ? columns[2] : QString::fromUtf8(fields[index[2]]).trimmed()};
+    const char separator = libra ? ';' : separatorOf(text);
 
-    std::vector<CsvEntry> entries;
+    std::vector<CsvEntry>& entries = result.entries;
     entries.reserve(static_cast<size_t>(text.count('\n')));
     while (reader.next(fields, line)) {
         const auto where = [&](int c) {
-            return QStringLiteral("文件“%1”第 %2 行，“%3”列").arg(fileName).arg(line).arg(columns[c]);
+            return QStringLiteral("文件“%1”第 %2 行，“%3”列").arg(fileName).arg(line).arg(names[c]);
         };
-        if (fields.size() > headerFields)
+        if (tevu && fields.size() > headerFields)
             throw DataError(QStringLiteral("文件“%1”第 %2 行有 %3 个字段，比标题行的 %4 列多")
                                 .arg(fileName)
                                 .arg(line)
@@ -306,25 +611,67 @@ std::vector<CsvEntry> readCsv(const QByteArray& file, const QString& fileName)
         for (int c = 0; c < 3; ++c)
             if (index[c] >= fields.size())
                 throw DataError(where(c) + QStringLiteral("：这一行缺少这一列"));
+        if (!tevu) {
+            const QByteArrayView weightText = fields[index[1]].trimmed();
+            bool interpolated = false;
+            if (layout.interpolated >= 0 && layout.interpolated < fields.size()) {
+                const QByteArray flag = fields[layout.interpolated].trimmed().toByteArray().toLower();
+                interpolated = flag == "true" || flag == "1" || flag == "yes";
+            }
+            // A day that a trend program filled in itself is no weighing.
+            if (interpolated || (layout.format == CsvFormat::TrendWeight && weightText.isEmpty())) {
+                ++result.skipped;
+                continue;
+            }
+        }
         CsvEntry& entry = entries.emplace_back();
-        if (!storedTime(fields[index[0]], entry.time, entry.precision))
+        bool timeRead = false;
+        if (tevu) {
+            timeRead = storedTime(fields[index[0]], entry.time, entry.precision);
+        } else {
+            QByteArray whole = fields[index[0]].trimmed().toByteArray();
+            if (layout.time >= 0 && layout.time < fields.size())
+                whole += ' ' + fields[layout.time].trimmed().toByteArray();
+            if (const std::optional<Moment> moment = momentOf(whole)) {
+                storeMoment(*moment, layout.utc, entry.time);
+                entry.precision = moment->precision;
+                timeRead = true;
+            }
+        }
+        if (!timeRead)
             throw DataError(where(0) +
                             QStringLiteral("：“%1”不是能识别的时间（例如 2026-12-07 08:05:00 或 2026/12/7 8:05）")
                                 .arg(shown(fields[index[0]])));
         if (!fields[index[1]].trimmed().isEmpty()) {
             try {
-                entry.weight = weightOf(fields[index[1]]);
+                if (tevu) {
+                    entry.weight = weightOf(fields[index[1]]);
+                } else {
+                    QByteArray number = fields[index[1]].trimmed().toByteArray();
+                    // A file split by semicolons comes from a locale that writes a decimal comma.
+                    if (separator != ',')
+                        number.replace(',', '.');
+                    bool ok = false;
+                    const double value = number.toDouble(&ok);
+                    const double jin = std::round(value * jinPer(layout.unit) * 100) / 100;
+                    if (!ok || !std::isfinite(value) || jin <= 0 || jin > conversions::maximumWeight)
+                        throw DataError(QString());
+                    entry.weight = jin;
+                }
             } catch (const DataError&) {
-                throw DataError(where(1) + QStringLiteral("：“%1”不是有效的体重（应是 0 到 %2 之间的数）")
+                throw DataError(where(1) + QStringLiteral("：“%1”不是有效的体重（应是 0 到 %2 斤之间的数）")
                                                .arg(shown(fields[index[1]]))
                                                .arg(conversions::maximumWeight));
             }
         }
-        const QByteArrayView diary = fields[index[2]];
-        entry.text = diary.startsWith('\'') && needsFormulaGuard(diary.sliced(1)) ? diary.sliced(1).toByteArray()
-                                                                                  : diary.toByteArray();
+        if (index[2] >= 0) {
+            const QByteArrayView diary = fields[index[2]];
+            entry.text = tevu && diary.startsWith('\'') && needsFormulaGuard(diary.sliced(1))
+                             ? diary.sliced(1).toByteArray()
+                             : (tevu ? diary.toByteArray() : diary.trimmed().toByteArray());
+        }
     }
-    return entries;
+    return result;
 }
 
 } // namespace datafile

@@ -27,10 +27,30 @@ struct CsvEntry {
 // any apostrophes) is written with one apostrophe before it, which the reader takes off again.
 bool needsFormulaGuard(QByteArrayView text);
 
+// The kinds of file the reader knows, by their header lines.
+enum class CsvFormat {
+    Tevu,        // 时间,体重(斤),日记
+    OpenScale,   // DATE,TIME,… or dateTime,weight,…; ',' or ';' with dd.MM.yyyy HH:mm; kilograms
+    Libra,       // "#Version:", "#Units:" and a '#'-header; ';'; times in UTC; its trend column ignored
+    TrendWeight, // Date,Actual Weight,…; the days it filled in itself skipped
+    Wger,        // Date,Weight in kilograms
+    Plain,       // a date and a weight whose header names its unit: 日期,体重(kg)
+};
+// The format's name as the import says it.
+QString formatName(CsvFormat format);
+
+struct CsvFile {
+    CsvFormat format = CsvFormat::Tevu;
+    std::vector<CsvEntry> entries;
+    qint64 skipped = 0; // rows that are no weighing: a trend program's filled-in days
+};
+
 // Every entry of a CSV file (`fileName` only names it in messages): UTF-8 with or without the mark, or GB18030; CRLF
-// or LF; RFC 4180 quoting; the three columns found by their header names, in any order, other columns ignored; times
-// as stored or as a spreadsheet writes them back (without milliseconds or seconds, '/' between the date's parts,
-// one-digit months, days and hours). Throws DataError naming the line and the column of the first bad field.
-std::vector<CsvEntry> readCsv(const QByteArray& file, const QString& fileName);
+// or LF; RFC 4180 quoting. Tevu's own file: the three columns found by their header names, in any order, other columns
+// ignored; times as stored or as a spreadsheet writes them back (without milliseconds or seconds, '/' between the
+// date's parts, one-digit months, days and hours). Other programs' exports (see CsvFormat): weights in kilograms or
+// pounds turned into 斤 (rounded to 0.01), times given in UTC turned into local time, the comment as the text.
+// Throws DataError naming the line and the column of the first bad field.
+CsvFile readCsv(const QByteArray& file, const QString& fileName);
 
 } // namespace datafile

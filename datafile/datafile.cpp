@@ -109,7 +109,8 @@ Summary check(const QString& path)
 
 const QStringList& optionalTables()
 {
-    static const QStringList names;
+    // The household portions of the foods.
+    static const QStringList names{QStringLiteral("portions")};
     return names;
 }
 

@@ -35,14 +35,9 @@ QString quoted(const QStringList& names)
 
 const QStringList& contentTables()
 {
-    // Every table of the file but the user's own two.
-    static const QStringList names = [] {
-        QStringList out;
-        for (const TableShape& shape : tables())
-            if (shape.table != u"rj" && shape.table != u"plan")
-                out << shape.table;
-        return out;
-    }();
+    // The shipped content: every table but the user's own diary and plan.
+    static const QStringList names{QStringLiteral("02"), QStringLiteral("01"), QStringLiteral("portions"),
+                                   QStringLiteral("sp"), QStringLiteral("yd"), QStringLiteral("xd")};
     return names;
 }
 
@@ -70,6 +65,17 @@ UpgradeResult upgrade(const QString& dataPath, const QString& shippedPath, const
         result.backup = safetyCopy(dataPath, QStringLiteral("before-upgrade"), now);
         for (const QString& table : contentTables()) {
             const QStringList fields = columns(h, QStringLiteral("shipped"), table, shippedPath);
+            if (fields.isEmpty())
+                continue;
+            // A content table that came with a later version (the portions) is made as the shipped file defines it.
+            if (columns(h, QStringLiteral("main"), table, dataPath).isEmpty()) {
+                sqlite::Statement definition(
+                    h, QStringLiteral("SELECT sql FROM shipped.sqlite_master WHERE type = 'table' AND name = ?"),
+                    shippedPath);
+                definition.bind(1, table);
+                if (definition.step())
+                    sqlite::exec(h, definition.value(0).toString(), dataPath);
+            }
             sqlite::exec(h, QStringLiteral("DELETE FROM main.\"%1\"").arg(table), dataPath);
             sqlite::exec(h,
                          QStringLiteral("INSERT INTO main.\"%1\"(%2) SELECT %2 FROM shipped.\"%1\" ORDER BY rowid")

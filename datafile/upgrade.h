@@ -10,7 +10,8 @@
 
 namespace datafile {
 
-// The tables that are shipped content, replaced whole by an upgrade.
+// The tables that are shipped content, replaced whole by an upgrade; one that the file lacks is made as the shipped
+// file defines it.
 const QStringList& contentTables();
 
 struct UpgradeResult {

@@ -24,10 +24,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tevu.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# What no library link names: the fonts the windows are drawn in, the toolkit's own texts in Chinese, and the
+# What no library link names: the fonts the windows and the report are drawn in, the toolkit's own texts in Chinese, and the
 # platform plugins that open a window on X11 or Wayland.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "fonts-noto-cjk, fonts-dejavu-core, fonts-liberation, qt6-translations-l10n, qt6-qpa-plugins")
+    "fonts-noto-cjk, fonts-wqy-microhei, fonts-dejavu-core, fonts-liberation, qt6-translations-l10n, qt6-qpa-plugins")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "slimming assistant for Simplified-Chinese users")
 # CPack puts the summary first and indents these lines itself.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tevu shows slimming recipes, exercises and tips, looks up the energy of

@@ -6,13 +6,61 @@
 
 #include <QHash>
 #include <QHeaderView>
+#include <QLabel>
 #include <QScopeGuard>
 #include <QTreeWidget>
+#include <cmath>
 #include <utility>
+
+namespace {
+
+// The caption above the tree holds one short line elsewhere; the energy of a food with its portions needs the width
+// of the tree and two lines, so while the tree is shown the caption takes that room and the tree starts lower.
+const QRect kTreeArea(136, 146, 449, 143);
+const QRect kWideCaption(152, 100, 433, 44);
+
+class FoodTree : public QTreeWidget {
+public:
+    FoodTree(QWidget* parent, QLabel* caption) : QTreeWidget(parent), m_caption(caption), m_narrow(caption->geometry())
+    {}
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        m_caption->setWordWrap(true);
+        m_caption->setGeometry(kWideCaption);
+        QTreeWidget::showEvent(event);
+    }
+    void hideEvent(QHideEvent* event) override
+    {
+        m_caption->setWordWrap(false);
+        m_caption->setGeometry(m_narrow);
+        QTreeWidget::hideEvent(event);
+    }
+
+private:
+    QLabel* const m_caption;
+    const QRect m_narrow;
+};
+
+} // namespace
 
 void Ttevu_main::buildFoodTree()
 {
     showView(View::Start);
+    // A file made before portions were shipped has no such table: its foods show their energy alone.
+    m_portions.clear();
+    load(ADODataSet_tevu, QStringLiteral("select name from sqlite_master where type = 'table' and name = 'portions'"));
+    if (ADODataSet_tevu.recordCount() > 0) {
+        load(ADODataSet_tevu, QStringLiteral("select * from portions"));
+        const int portions = ADODataSet_tevu.recordCount();
+        for (int p = 0; p < portions; ++p) {
+            m_portions[ADODataSet_tevu.asText(QStringLiteral("Title"))].append(
+                Portion{ADODataSet_tevu.asText(QStringLiteral("Unit")), ADODataSet_tevu.asText(QStringLiteral("g")),
+                        ADODataSet_tevu.asText(QStringLiteral("Measure"))});
+            ADODataSet_tevu.next();
+        }
+    }
     load(ADODataSet_tevu, QStringLiteral("select * from 02"));
     const int categories = ADODataSet_tevu.recordCount();
     QStringList names;
@@ -53,12 +101,12 @@ QTreeWidget* Ttevu_main::foodTree()
     if (!m_foodTree) {
         // Made as the window's other controls are: at its place on the skin, under the weight box, and between the
         // content box and the weight box in the tab order.
-        m_foodTree = new QTreeWidget(this);
+        m_foodTree = new FoodTree(this, m_ui->Label1);
         auto* header = new QTreeWidgetItem();
         header->setText(0, QStringLiteral("1"));
         m_foodTree->setHeaderItem(header);
         m_foodTree->setObjectName(QStringLiteral("TreeView1"));
-        m_foodTree->setGeometry(QRect(136, 120, 449, 169));
+        m_foodTree->setGeometry(kTreeArea);
         m_foodTree->setFrameShape(QFrame::NoFrame);
         m_foodTree->setIndentation(19);
         m_foodTree->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
@@ -111,6 +159,24 @@ void Ttevu_main::Image9MouseUp()
     m_ui->Label1->setText(QString());
 }
 
+// "所含热量：116大卡/100克；一小碗（100克）116大卡。": the energy per 100 g, then each household unit with its grams
+// and energy. A unit that carries its own note, "一只（可食部）", takes the grams into that note.
+QString Ttevu_main::energyText(const QString& energy, const QList<Portion>& portions)
+{
+    QString text = QStringLiteral("所含热量：") + energy + QStringLiteral("大卡/100克");
+    bool isNumber = false;
+    const double per100g = energy.toDouble(&isNumber);
+    for (const Portion& portion : isNumber ? portions : QList<Portion>()) {
+        const QString amount = portion.amount + portion.measure;
+        const QString unit = portion.unit.endsWith(u'）')
+                                 ? portion.unit.chopped(1) + QStringLiteral("，") + amount + QStringLiteral("）")
+                                 : portion.unit + QStringLiteral("（") + amount + QStringLiteral("）");
+        const auto kcal = std::lround(per100g * portion.amount.toDouble() / 100.0);
+        text += QStringLiteral("；") + unit + QString::number(kcal) + QStringLiteral("大卡");
+    }
+    return text + QStringLiteral("。");
+}
+
 void Ttevu_main::TreeView1Click()
 {
     const QList<QTreeWidgetItem*> selected = m_foodTree->selectedItems();
@@ -121,8 +187,7 @@ void Ttevu_main::TreeView1Click()
     const int foods = ADODataSet.recordCount();
     for (int f = 0; f < foods; ++f) {
         if (ADODataSet.asText(QStringLiteral("Title")) == text) {
-            m_ui->Label1->setText(QStringLiteral("所含热量：") + ADODataSet.asText(QStringLiteral("sz")) +
-                                  QStringLiteral("大卡"));
+            m_ui->Label1->setText(energyText(ADODataSet.asText(QStringLiteral("sz")), m_portions.value(text)));
             return;
         }
         ADODataSet.next();

@@ -4,6 +4,7 @@
 #include "data/connection.h"
 #include "data/dataset.h"
 
+#include <QHash>
 #include <QPalette>
 #include <QStringList>
 #include <QWidget>
@@ -89,6 +90,8 @@ private:
     void Image9MouseDown();
     void Image9MouseUp();
     void TreeView1Click();
+    struct Portion;
+    static QString energyText(const QString& energy, const QList<Portion>& portions);
 
     Connection& ADOCN;
     Dataset& ADODataSet_tevu;
@@ -102,6 +105,13 @@ private:
         QList<QStringList> foods;
     };
     std::optional<FoodTreeRows> m_foodTreeRows;
+    // The household units of each food by title, read with the foods; none for a file made before they were shipped.
+    struct Portion {
+        QString unit;
+        QString amount;  // grams of edible part, or millilitres for a liquid
+        QString measure; // 克 or 毫升
+    };
+    QHash<QString, QList<Portion>> m_portions;
     QTreeWidget* m_foodTree = nullptr;
     bool m_shown = false;
     bool m_placed = false;

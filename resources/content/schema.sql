@@ -40,3 +40,13 @@ CREATE TABLE rj (
 CREATE TABLE plan (
     foodsport TEXT
 );
+
+-- Household units of the foods (一小碗, 一个, 一两 ...): Title is a Title of "01", g the grams of edible part the unit
+-- holds (millilitres for a liquid, counted as grams), Measure the word the unit is shown with: 克 or 毫升.
+-- Files made before this table existed open without it; the content upgrade adds it.
+CREATE TABLE portions (
+    Title   TEXT,
+    Unit    TEXT,
+    g       TEXT,
+    Measure TEXT
+);

@@ -1,5 +1,4 @@
 // The command line through the real executable, with no display: messages, exit statuses, files left alone.
-#include "data/sqlite.h"
 #include "support/tempdb.h"
 
 #include <QDir>
@@ -130,24 +129,25 @@ private slots:
         TempDatabase db;
         db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'kept', 120)"));
         QTemporaryDir killed;
-        {
-            // A write that has reached the file but not its commit, left as a kill leaves it: file and journal.
-            sqlite::Database writer = sqlite::open(db.path(), sqlite::OpenMode::ReadWrite);
-            sqlite::exec(writer.get(), QStringLiteral("PRAGMA cache_size=1"), db.path());
-            sqlite::exec(writer.get(), QStringLiteral("BEGIN"), db.path());
-            sqlite::exec(
-                writer.get(),
-                QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
-                               "INSERT INTO rj SELECT '2026-12-08 08:00:00.000', printf('%0300d', i), 1 FROM n"),
-                db.path());
-            QVERIFY(QFile::copy(db.path(), killed.filePath(QStringLiteral("data.Mdb"))));
-            QVERIFY(QFile::copy(db.path() + QStringLiteral("-journal"),
-                                killed.filePath(QStringLiteral("data.Mdb-journal"))));
-        }
+        db.copyWithInterruptedWrite(killed.filePath(QStringLiteral("data.Mdb")));
         const Run run = tevu({"--data", "{dir}/data.Mdb", "--check"}, killed.path());
         QVERIFY2(run.err.contains(QStringLiteral("表 rj  ：1 行")), qPrintable(run.err));
         QCOMPARE(run.status, 0);
         QVERIFY(!QFileInfo::exists(killed.filePath(QStringLiteral("data.Mdb-journal"))));
+    }
+
+    void aBadValueIsQuotedShortAndVisible()
+    {
+        TempDatabase db;
+        QFile csv(QDir(db.folder()).filePath(QStringLiteral("bad.csv")));
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write(QByteArray("时间,体重(斤),日记\n2026-12-07") + '\0' + QByteArray(1 << 20, 'x') + ",120,a\n");
+        csv.close();
+        const Run run = tevu({"--data", "{dir}/data.Mdb", "--import-csv", "{dir}/bad.csv"}, db.folder());
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("“2026-12-07␀xxx")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("…”")), qPrintable(run.err));
+        QVERIFY2(run.err.size() < 400, qPrintable(QString::number(run.err.size())));
     }
 
     void exportToStandardOutput()

@@ -23,11 +23,12 @@ namespace {
 
 const QByteArray kCategories = QByteArrayLiteral("谷类（每100克）\n\n蔬菜类（每100克）\n");
 
-const QByteArray kFoods = QByteArrayLiteral("Name\tTitle\tsz\n"
-                                            "谷类（每100克）\t稻米\t346\n"
-                                            "蔬菜类（每100克）\t黄瓜\t16\n"
-                                            "谷类（每100克）\t米饭（蒸）\t116\n"
-                                            "蔬菜类（每100克）\t番茄\t23.5\n");
+const QByteArray kFoods =
+    QByteArrayLiteral("Name\tTitle\tsz\tsource\tportions\n"
+                      "谷类（每100克）\t稻米\t346\t第6版 012001x\t一两=50克\n"
+                      "蔬菜类（每100克）\t黄瓜\t16\t第6版 043208\t\n"
+                      "谷类（每100克）\t米饭（蒸）\t116\t第6版 012401x\t一小碗=100克；一大碗=200克\n"
+                      "蔬菜类（每100克）\t番茄\t23.5\t估算：按配料估算\t一杯（榨汁）=250毫升\n");
 
 // CRLF endings, blank lines around and inside a body, trailing spaces: all as people really edit.
 const QByteArray kRecipes = QByteArrayLiteral("\n"
@@ -132,6 +133,11 @@ void ContentCompilerTest::writesSourcesInOrder_data()
         << "SELECT group_concat(Name || '/' || Title || '/' || sz, '|') FROM (SELECT * FROM \"01\" ORDER BY rowid)"
         << "谷类（每100克）/稻米/346|蔬菜类（每100克）/黄瓜/16|谷类（每100克）/米饭（蒸）/116|蔬菜类（每100克）/番茄/"
            "23.5";
+    QTest::newRow("portions in the order of their foods, none for a food without")
+        << "SELECT group_concat(Title || '/' || Unit || '/' || g || Measure, '|') FROM (SELECT * FROM portions ORDER "
+           "BY "
+           "rowid)"
+        << "稻米/一两/50克|米饭（蒸）/一小碗/100克|米饭（蒸）/一大碗/200克|番茄/一杯（榨汁）/250毫升";
     QTest::newRow("energy stored as the text written")
         << "SELECT group_concat(typeof(sz) || ':' || sz, '|') FROM (SELECT sz FROM \"01\" ORDER BY rowid)"
         << "text:346|text:16|text:116|text:23.5";
@@ -222,6 +228,30 @@ void ContentCompilerTest::sourceFaults_data()
         << Files{{foods, header + rice + "\n蔬菜类（每100克）\t黄瓜\t16\n谷类（每100克）\t稻米\t346\n"}} << foods << 5
         << "第 2 行";
     QTest::newRow("header missing") << Files{{foods, rice}} << foods << 1 << "表头";
+    const QByteArray full = "Name\tTitle\tsz\tsource\tportions\n";
+    const QByteArray bread = "谷类（每100克）\t馒头\t223\t第6版 011404x\t";
+    QTest::newRow("five-column row missing a field")
+        << Files{{foods, full + "谷类（每100克）\t馒头\t223\t第6版 011404x\n"}} << foods << 2 << "应有 5 个";
+    QTest::newRow("empty source") << Files{{foods, full + "谷类（每100克）\t馒头\t223\t \t一个=100克\n"}} << foods << 2
+                                  << "第 4 个字段（来源）是空的";
+    QTest::newRow("source neither a food code nor an estimate")
+        << Files{{foods, full + "谷类（每100克）\t馒头\t223\t中国食物成分表\t一个=100克\n"}} << foods << 2
+        << "来源“中国食物成分表”";
+    QTest::newRow("portion without its grams")
+        << Files{{foods, full + bread + "一个\n"}} << foods << 2 << "份量“一个”应写成";
+    QTest::newRow("portion in kilograms")
+        << Files{{foods, full + bread + "一袋=5000克\n"}} << foods << 2 << "不超过 2000";
+    QTest::newRow("unit longer than the caption allows")
+        << Files{{foods, full + bread + "一个（刚出锅的大个儿馒头）=100克\n"}} << foods << 2 << "超过 12 个字";
+    QTest::newRow("portion of no weight") << Files{{foods, full + bread + "一个=0克\n"}} << foods << 2 << "大于 0";
+    QTest::newRow("more than three portions")
+        << Files{{foods, full + bread + "一个=100克；半个=50克；两个=200克；一两=50克\n"}} << foods << 2
+        << "最多写 3 个";
+    QTest::newRow("a unit written twice")
+        << Files{{foods, full + bread + "一个=100克；一个=90克\n"}} << foods << 2 << "“一个”写了两次";
+    QTest::newRow("schema lacking the portions")
+        << Files{{QStringLiteral("schema.sql"), realSchema().replace("CREATE TABLE portions", "CREATE TABLE units")}}
+        << "schema.sql" << 0 << "portions";
     QTest::newRow("duplicate category") << Files{{QStringLiteral("categories.txt"),
                                                   "谷类（每100克）\n蔬菜类（每100克）\n谷类（每100克）\n"}}
                                         << "categories.txt" << 3 << "重复";

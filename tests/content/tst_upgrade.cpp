@@ -34,14 +34,16 @@ QByteArray week(const QByteArray& tag)
     return text;
 }
 
-// Content version 1 (no version file, as before versions were counted) or 2 (a food and a tip more, a new plan).
+// Content version 1 (no version file, as before versions were counted) or 2 (a food and a tip more, the foods'
+// portions, a new plan).
 void writeContent(const QString& dir, int version)
 {
     write(dir + "/schema.sql", bytes(QStringLiteral(TEVU_SOURCE_DIR "/resources/content/schema.sql")));
     write(dir + "/categories.txt", "谷类（每100克）\n");
     QByteArray foods = "Name\tTitle\tsz\n谷类（每100克）\t稻米\t346\n谷类（每100克）\t小米\t361\n";
     if (version == 2)
-        foods += "谷类（每100克）\t燕麦\t338\n";
+        foods = "Name\tTitle\tsz\tsource\tportions\n谷类（每100克）\t稻米\t346\t第6版 012001x\t一两=50克\n"
+                "谷类（每100克）\t小米\t361\t第6版 015101\t\n谷类（每100克）\t燕麦\t338\t第6版 019012\t一瓷勺=10克\n";
     write(dir + "/foods.tsv", foods);
     write(dir + "/sp.txt", "# 清蒸鱼\n蒸八分钟\n");
     write(dir + "/yd.txt", "# 快走\n每天四十分钟\n");
@@ -96,7 +98,8 @@ private:
     QTemporaryDir m_dir;
     QString content(int version) const { return m_dir.filePath(QStringLiteral("content-v%1").arg(version)); }
 
-    // A file made by make-data from version 1, then used: a diary entry, Tuesday rewritten, a food gone.
+    // A file made by make-data from version 1, then used: a diary entry, Tuesday rewritten, a food gone; and without
+    // the portions table, as every file made before portions were shipped.
     QString usedFile(const QString& name) const
     {
         const QString path = m_dir.filePath(name + QStringLiteral("/data.Mdb"));
@@ -106,7 +109,8 @@ private:
             qFatal("make-data failed: %s", qPrintable(made.message));
         execOn(path, QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', '我的日记', 120.5);"
                                     "UPDATE plan SET foodsport = '我自己的周二' WHERE rowid = 2;"
-                                    "DELETE FROM \"01\" WHERE Title = '小米';"));
+                                    "DELETE FROM \"01\" WHERE Title = '小米';"
+                                    "DROP TABLE portions;"));
         return path;
     }
 
@@ -139,6 +143,9 @@ private slots:
         QCOMPARE(rows("SELECT foodsport FROM plan ORDER BY rowid"), plan);
         QCOMPARE(rows("SELECT Title FROM \"01\" ORDER BY rowid"), (QStringList{"稻米", "小米", "燕麦"}));
         QCOMPARE(rows("SELECT Name FROM xd ORDER BY rowid"), (QStringList{"慢慢吃", "早睡"}));
+        // The file made before portions were shipped gets their table with the new content.
+        QCOMPARE(rows("SELECT Title, Unit, g, Measure FROM portions ORDER BY rowid"),
+                 (QStringList{"稻米|一两|50|克", "燕麦|一瓷勺|10|克"}));
         QCOMPARE(rows("PRAGMA user_version"), QStringList{"2"});
 
         // The copy from before the upgrade stands outside the rotation of the automatic backups.

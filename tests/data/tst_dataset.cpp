@@ -106,6 +106,38 @@ private slots:
         QCOMPARE(back.readAll(), content);
     }
 
+    void transactionKeepsNothingUnlessCommitted_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("committed") << "commit" << 2;
+        QTest::newRow("left at the end of the scope") << "scope" << 0;
+        QTest::newRow("an exception on the way") << "throw" << 0;
+    }
+
+    void transactionKeepsNothingUnlessCommitted()
+    {
+        QFETCH(QString, end);
+        QFETCH(int, rows);
+        TempDatabase db;
+        const sqlite::Database file = sqlite::openDataFile(db.path(), sqlite::Access::Write);
+        try {
+            sqlite::Transaction transaction(file);
+            sqlite::exec(file.get(), QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'a', 1)"),
+                         db.path());
+            sqlite::exec(file.get(), QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 09:00:00.000', 'b', 1)"),
+                         db.path());
+            if (end == u"throw")
+                sqlite::exec(file.get(), QStringLiteral("INSERT INTO nowhere VALUES (1)"), db.path());
+            if (end == u"commit")
+                transaction.commit();
+        } catch (const DataError&) {
+        }
+        // The connection is free for the next transaction: nothing was left open.
+        QCOMPARE(sqlite3_get_autocommit(file.get()), 1);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM rj")).toInt(), rows);
+    }
+
     void aFolderNamedLikeTheFileIsRefused()
     {
         QTemporaryDir dir;

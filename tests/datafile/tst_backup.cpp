@@ -29,13 +29,19 @@ void write(const QString& path, const QByteArray& content)
     file.write(content);
 }
 
+// The file's modification time as the test's clock would have set it: the tests' `now` is not the machine's.
+void stamp(const QString& path, const QDateTime& when)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
 // A file as an earlier day left it.
 void writeDated(const QString& path, const QByteArray& content, const QDateTime& when)
 {
     write(path, content);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
+    stamp(path, when);
 }
 
 QStringList names(const QStringList& paths)
@@ -215,13 +221,13 @@ private slots:
                          .arg(day, 2, 10, QLatin1Char('0')));
             ten << QDir(folder).filePath(QStringLiteral("data-202611%1-080000.Mdb").arg(day, 2, 10, QLatin1Char('0')));
             QVERIFY(QFile::copy(old.path(), ten.back()));
-            QFile copy(ten.back());
-            QVERIFY(copy.open(QIODevice::ReadWrite));
-            QVERIFY(copy.setFileTime(QDateTime(QDate(2026, 11, day), QTime(8, 0)), QFileDevice::FileModificationTime));
+            stamp(ten.back(), QDateTime(QDate(2026, 11, day), QTime(8, 0)));
         }
-        if (backedUpToday)
-            QCOMPARE(datafile::automaticBackup(live.path(), noon.addSecs(-3600)).outcome,
-                     datafile::AutomaticOutcome::Written);
+        if (backedUpToday) {
+            const datafile::AutomaticResult today = datafile::automaticBackup(live.path(), noon.addSecs(-3600));
+            QCOMPARE(today.outcome, datafile::AutomaticOutcome::Written);
+            stamp(today.path, noon.addSecs(-3600));
+        }
         const QStringList before = datafile::automaticBackups(folder);
 
         const datafile::RestoreResult result = datafile::restore(live.path(), ten.front(), noon);
@@ -246,12 +252,7 @@ private slots:
             QCOMPARE(result.outcome, datafile::AutomaticOutcome::Written);
             QVERIFY(QFileInfo::exists(result.path));
             written << result.path;
-            // The files are written today whatever the clock says; each later start is another day for the test.
-            for (const QString& path : written) {
-                QFile file(path);
-                QVERIFY(file.open(QIODevice::ReadWrite));
-                QVERIFY(file.setFileTime(noon.addDays(-20), QFileDevice::FileModificationTime));
-            }
+            stamp(result.path, noon.addDays(day));
         }
         QCOMPARE(datafile::automaticBackups(folder), QStringList(written) << future);
     }
@@ -302,6 +303,7 @@ private slots:
 
         const datafile::AutomaticResult result = datafile::automaticBackup(live.path(), noon);
         QCOMPARE(result.outcome, datafile::AutomaticOutcome::Written);
+        stamp(result.path, noon);
         QStringList expected = old.mid(3);
         expected << QStringLiteral("data-20261207-120000.Mdb");
         QCOMPARE(names(datafile::automaticBackups(folder)), expected);
@@ -323,6 +325,26 @@ private slots:
             QSKIP("running as root: a read-only file stays writable");
         QCOMPARE(datafile::automaticBackup(live.path(), noon).outcome, datafile::AutomaticOutcome::ReadOnly);
         QVERIFY(!QFileInfo::exists(datafile::backupFolder(live.path())));
+    }
+
+    void readOnlyFileWithAnInterruptedWriteSaysSo()
+    {
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'kept', 120)"));
+        QTemporaryDir killed;
+        const QString path = killed.filePath(QStringLiteral("data.Mdb"));
+        db.copyWithInterruptedWrite(path);
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        if (QFileInfo(path).isWritable())
+            QSKIP("running as root: a read-only file stays writable");
+        try {
+            datafile::check(path);
+            QFAIL("a file with an interrupted write was read as it is");
+        } catch (const DataError& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("保存被中断")), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("只读")), qPrintable(e.message()));
+        }
+        QVERIFY(QFileInfo::exists(path + QStringLiteral("-journal")));
     }
 
     void failedBackupNamesTheFolderAndLeavesNothing()

@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QTest>
+#include <ctime>
 
 class TestCsv : public QObject {
     Q_OBJECT
@@ -21,6 +22,12 @@ private:
     static const char* diary() { return "SELECT time, quote(lb), demo FROM rj ORDER BY rowid"; }
 
 private slots:
+    void initTestCase()
+    {
+        qputenv("TZ", "Asia/Shanghai");
+        tzset();
+    }
+
     void exportIsWhatASpreadsheetOpens()
     {
         TempDatabase db;
@@ -118,7 +125,7 @@ private slots:
         QTest::newRow("too many fields") << head + "2026-12-08 08:00,1,\"a\r\nb\"\r\n2026-12-08 08:00,1,x,y\r\n"
                                          << QStringList{QStringLiteral("第 5 行"), QStringLiteral("4 个字段")};
         QTest::newRow("no such header") << QByteArray("时间,体重,日记\r\n2026-12-07 08:05,120,ok\r\n")
-                                        << QStringList{QStringLiteral("第 1 行"), QStringLiteral("“体重(斤)”列")};
+                                        << QStringList{QStringLiteral("第 1 行"), QStringLiteral("体重(斤)")};
         QTest::newRow("quote never closed") << head + "2026-12-08 08:00,1,\"x\r\n"
                                             << QStringList{QStringLiteral("第 3 行"), QStringLiteral("引号")};
     }
@@ -166,7 +173,8 @@ private slots:
         const QByteArray head = row.contains('\x95')
                                     ? QByteArray("\xca\xb1\xbc\xe4,\xcc\xe5\xd6\xd8(\xbd\xef),\xc8\xd5\xbc\xc7\r\n")
                                     : QByteArray("时间,体重(斤),日记\r\n");
-        const std::vector<datafile::CsvEntry> entries = datafile::readCsv(head + row + "\r\n", QStringLiteral("d.csv"));
+        const std::vector<datafile::CsvEntry> entries =
+            datafile::readCsv(head + row + "\r\n", QStringLiteral("d.csv")).entries;
         QCOMPARE(entries.size(), size_t(1));
         QCOMPARE(QString::fromLatin1(entries[0].time, 23), time);
         QCOMPARE(QString::fromUtf8(entries[0].text), text);
@@ -242,6 +250,74 @@ private slots:
         const datafile::ImportResult result = datafile::importCsv(db.path(), csv, QStringLiteral("d.csv"));
         QCOMPARE(result.added, 9999);
         QCOMPARE(result.skipped, 10001);
+    }
+
+    // Files written by hand from each format's public description; weights worked by hand: kg x 2, lb x 0.90718474,
+    // to 0.01 斤. Libra's times are UTC; the test runs in Shanghai (UTC+8, no summer time).
+    void otherProgramsExports_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<int>("notWeighings");
+        QTest::newRow("openScale")
+            << QByteArray("\"DATE\",\"TIME\",\"WEIGHT\",\"FAT\",\"WATER\",\"MUSCLE\",\"COMMENT\"\n"
+                          "\"2026-12-01\",\"07:30\",\"80.15\",\"25.0\",\"55.0\",\"40.0\",\"早上\"\n"
+                          "\"2026-12-02\",\"07:31:09\",\"79.9\",\"\",\"\",\"\",\"\"\n")
+            << "openScale" << QStringList{"2026-12-01 07:30:00.000|160.3|早上", "2026-12-02 07:31:09.000|159.8|"} << 0;
+        QTest::newRow("openScale, older")
+            << QByteArray("\"biceps\",\"comment\",\"dateTime\",\"fat\",\"weight\"\n"
+                          "0.0,\"run, then weighed\",2026-12-02 07:45,24.5,79.5\n")
+            << "openScale" << QStringList{"2026-12-02 07:45:00.000|159.0|run, then weighed"} << 0;
+        QTest::newRow("openScale, semicolons")
+            << QByteArray("dateTime;weight;fat;comment\n02.12.2026 08:00;79,4;24,5;\n") << "openScale"
+            << QStringList{"2026-12-02 08:00:00.000|158.8|"} << 0;
+        QTest::newRow("Libra")
+            << QByteArray("#Version:6\n#Units:lb\n#date;weight;weight trend;body fat;body fat trend;comment\n"
+                          "2026-12-03T14:30:00.000Z;176.4;177.0;;;after run\n"
+                          "2026-12-03T17:05:00.000Z;176.0;176.9;;;\n")
+            << "Libra" << QStringList{"2026-12-03 22:30:00.000|160.03|after run", "2026-12-04 01:05:00.000|159.66|"}
+            << 0;
+        QTest::newRow("TrendWeight")
+            << QByteArray("Date,Actual Weight (kg),Trend Weight (kg),Interpolated\n"
+                          "2026-12-04,80.2,80.6,False\n2026-12-05,,80.5,True\n2026-12-06,80.35,80.5,False\n")
+            << "TrendWeight" << QStringList{"2026-12-04 00:00:00.000|160.4|", "2026-12-06 00:00:00.000|160.7|"} << 1;
+        QTest::newRow("wger") << QByteArray("Date,Weight\n2026-12-05,81\n") << "wger"
+                              << QStringList{"2026-12-05 00:00:00.000|162.0|"} << 0;
+        QTest::newRow("two columns in 斤") << QByteArray("日期,体重(斤)\n2026/12/6,150.5\n") << "日期和体重两列"
+                                           << QStringList{"2026-12-06 00:00:00.000|150.5|"} << 0;
+        QTest::newRow("two columns in kg") << QByteArray("date,weight (kg)\n2026-12-06 21:00,75.25\n")
+                                           << "日期和体重两列" << QStringList{"2026-12-06 21:00:00.000|150.5|"} << 0;
+    }
+
+    void otherProgramsExports()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, format);
+        QFETCH(QStringList, rows);
+        QFETCH(int, notWeighings);
+        TempDatabase db;
+        const datafile::ImportResult result = datafile::importCsv(db.path(), file, QStringLiteral("d.csv"));
+        QVERIFY2(datafile::formatName(result.format).startsWith(format),
+                 qPrintable(datafile::formatName(result.format)));
+        QCOMPARE(result.added, rows.size());
+        QCOMPARE(result.notWeighings, notWeighings);
+        QCOMPARE(db.rows(diary()), rows);
+        // The same file again adds nothing.
+        QCOMPARE(datafile::importCsv(db.path(), file, QStringLiteral("d.csv")).added, 0);
+    }
+
+    void aWeightWithoutItsUnitIsRefused()
+    {
+        TempDatabase db;
+        try {
+            datafile::importCsv(db.path(), "Date,Actual Weight,Trend Weight\n2026-12-04,80.2,80.6\n",
+                                QStringLiteral("t.csv"));
+            QFAIL("a weight of no known unit was imported");
+        } catch (const DataError& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("单位")), qPrintable(e.message()));
+        }
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM rj")).toInt(), 0);
     }
 
     void diaryStaysInTimeOrderAfterAnImport()

@@ -53,11 +53,28 @@ private slots:
         category->setExpanded(true);
         QTreeWidgetItem* food = category->child(0);
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(food).center());
-        QString energy;
-        for (const auto& f : m_content.foods)
-            if (f.title == food->text(0) && energy.isEmpty())
-                energy = f.energy;
-        QCOMPARE(w.find<QLabel>("Label1")->text(), QStringLiteral("所含热量：%1大卡").arg(energy));
+        QCOMPARE(food->text(0), QStringLiteral("马铃薯（土豆）"));
+        QCOMPARE(w.find<QLabel>("Label1")->text(),
+                 QStringLiteral("所含热量：81大卡/100克；一个（中等，200克）162大卡。"));
+    }
+
+    void everyShippedFoodsEnergyFitsTheCaption()
+    {
+        Windows w(m_dir.path());
+        Windows::click(w.button("Image9"));
+        auto* caption = w.find<QLabel>("Label1");
+        QStringList tooLong;
+        for (const auto& food : std::as_const(m_content.foods)) {
+            // The sentence as the calorie view writes it, with the longest energies a unit may have.
+            QString text = QStringLiteral("所含热量：%1大卡/100克").arg(food.energy);
+            for (const auto& portion : food.portions)
+                text += QStringLiteral("；%1（%2%3）8888大卡").arg(portion.unit, portion.amount, portion.measure);
+            text += QStringLiteral("。");
+            if (caption->fontMetrics().boundingRect(caption->rect(), Qt::TextWordWrap, text).height() >
+                caption->height())
+                tooLong << text;
+        }
+        QVERIFY2(tooLong.isEmpty(), qPrintable(tooLong.join(u'\n')));
     }
 
     void everyArticleViewPagesThroughItsWholeTable_data()

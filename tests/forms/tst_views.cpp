@@ -24,6 +24,16 @@ const QString foods =
                    "('蔬菜','黄瓜','16'),('谷类','米饭','116'),('谷类','馒头','223'),('无此类','孤儿','50'),"
                    "('蔬菜','重名','10'),('谷类','重名','20'),('谷类 ','带空格','1'),('蔬菜','空类','77');");
 
+const QString portions =
+    TempDatabase::standardSchema() +
+    QStringLiteral(
+        "INSERT INTO \"02\" VALUES('谷类');"
+        "INSERT INTO \"01\" VALUES('谷类','米饭','116'),('谷类','番茄','23.5'),('谷类','牛奶','65'),"
+        "('谷类','鸡翅（可食部69%）','202'),('谷类','馒头','223'),('谷类','怪数','约50');"
+        "INSERT INTO portions VALUES('米饭','一小碗','100','克'),('米饭','一大碗','200','克'),"
+        "('番茄','一个','150','克'),('牛奶','一盒','250','毫升'),('鸡翅（可食部69%）','一只（可食部）','45','克'),"
+        "('怪数','一个','100','克');");
+
 QStringList childTexts(const QTreeWidgetItem* node)
 {
     QStringList texts;
@@ -442,16 +452,67 @@ private slots:
         QCOMPARE(label(w), QString());
 
         clickNode(w, tree->topLevelItem(0)->child(1));
-        QCOMPARE(label(w), QStringLiteral("所含热量：223大卡"));
+        QCOMPARE(label(w), QStringLiteral("所含热量：223大卡/100克。"));
         // The first of two equal titles in the foods table wins, whichever node is clicked.
         clickNode(w, tree->topLevelItem(0)->child(2));
-        QCOMPARE(label(w), QStringLiteral("所含热量：10大卡"));
+        QCOMPARE(label(w), QStringLiteral("所含热量：10大卡/100克。"));
         // A category node is looked up as a food of that name: "空类" is also a food.
         clickNode(w, tree->topLevelItem(2));
-        QCOMPARE(label(w), QStringLiteral("所含热量：77大卡"));
+        QCOMPARE(label(w), QStringLiteral("所含热量：77大卡/100克。"));
         // No match keeps the line as it was.
         clickNode(w, tree->topLevelItem(0));
-        QCOMPARE(label(w), QStringLiteral("所含热量：77大卡"));
+        QCOMPARE(label(w), QStringLiteral("所含热量：77大卡/100克。"));
+        QVERIFY(w.reporter.messages.isEmpty());
+    }
+
+    void aFoodShowsItsPortionsBesideTheEnergyPer100g_data()
+    {
+        QTest::addColumn<QString>("food");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("two bowls") << "米饭"
+                                   << "所含热量：116大卡/100克；一小碗（100克）116大卡；一大碗（200克）232大卡。";
+        QTest::newRow("energy with a decimal, rounded") << "番茄"
+                                                        << "所含热量：23.5大卡/100克；一个（150克）35大卡。";
+        QTest::newRow("a liquid by millilitres") << "牛奶"
+                                                 << "所含热量：65大卡/100克；一盒（250毫升）163大卡。";
+        QTest::newRow("a unit with its own note") << "鸡翅（可食部69%）"
+                                                  << "所含热量：202大卡/100克；一只（可食部，45克）91大卡。";
+        QTest::newRow("no portions") << "馒头"
+                                     << "所含热量：223大卡/100克。";
+        QTest::newRow("an energy that is no number gets no sums") << "怪数"
+                                                                  << "所含热量：约50大卡/100克。";
+    }
+
+    void aFoodShowsItsPortionsBesideTheEnergyPer100g()
+    {
+        QFETCH(QString, food);
+        QFETCH(QString, shown);
+        TempDatabase db(portions);
+        Windows w(db.folder());
+        Windows::click(w.button("Image9"));
+        QTreeWidgetItem* category = w.find<QTreeWidget>("TreeView1")->topLevelItem(0);
+        for (int i = 0; i < category->childCount(); ++i)
+            if (category->child(i)->text(0) == food)
+                clickNode(w, category->child(i));
+        QCOMPARE(label(w), shown);
+        // The sentence has the tree's width and two lines while the tree is shown; the caption is as before elsewhere.
+        auto* caption = w.find<QLabel>("Label1");
+        QVERIFY(caption->wordWrap());
+        const int needed = caption->fontMetrics().boundingRect(caption->rect(), Qt::TextWordWrap, shown).height();
+        QVERIFY2(needed <= caption->height(), qPrintable(QStringLiteral("%1 > %2").arg(needed).arg(caption->height())));
+        Windows::click(w.button("Image5"));
+        QVERIFY(!caption->wordWrap());
+        QCOMPARE(caption->geometry(), QRect(152, 100, 257, 16));
+        QVERIFY(w.reporter.messages.isEmpty());
+    }
+
+    void aFileWithoutPortionsShowsTheEnergyAlone()
+    {
+        TempDatabase db(portions + QStringLiteral("DROP TABLE portions;"));
+        Windows w(db.folder());
+        Windows::click(w.button("Image9"));
+        clickNode(w, w.find<QTreeWidget>("TreeView1")->topLevelItem(0)->child(0));
+        QCOMPARE(label(w), QStringLiteral("所含热量：116大卡/100克。"));
         QVERIFY(w.reporter.messages.isEmpty());
     }
 
@@ -465,7 +526,7 @@ private slots:
         QVERIFY(node->flags() & Qt::ItemIsEditable);
         node->setText(0, QStringLiteral("孤儿")); // a food whose category is not in the tree
         clickNode(w, node);
-        QCOMPARE(label(w), QStringLiteral("所含热量：50大卡"));
+        QCOMPARE(label(w), QStringLiteral("所含热量：50大卡/100克。"));
     }
 
     void theSelectionIsHighlightedOnlyWhileTheTreeHasTheFocus()

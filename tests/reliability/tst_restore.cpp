@@ -14,7 +14,9 @@
 #include <QSet>
 #include <QtTest>
 #include <atomic>
+#include <cerrno>
 #include <thread>
+#include <unistd.h>
 
 using namespace reliability;
 
@@ -99,16 +101,36 @@ private slots:
         QVERIFY2(lost.isEmpty(), qPrintable(QStringList(lost.values()).join(u' ')));
     }
 
-    // Failing each counted operation of an import's commit in turn: either the import fails and the diary is as it
-    // was, or it reports the entries added, and then they are there; past the commit point it says so.
-    void importSaysExactlyWhatHappened()
+    // Failing each counted operation of a command in turn: either it fails and the diary is as it was, or it reports
+    // its change made, and then the change is there; past the commit point it says that the change may not be on disk.
+    void everyCommandSaysExactlyWhatHappened_data()
     {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("import") << "import";
+        QTest::newRow("restore") << "restore";
+    }
+
+    void everyCommandSaysExactlyWhatHappened()
+    {
+        QFETCH(QString, command);
         const QByteArray csv = "时间,体重(斤),日记\n2026-12-01 08:00,1,a\n2026-12-02 08:00,1,b\n2026-12-03 08:00,1,c\n";
+        TempDatabase source;
+        source.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-01-01 08:00:00.000', 'a', 1);"
+                                   "INSERT INTO rj VALUES ('2026-01-02 08:00:00.000', 'b', 1);"));
+        const QDateTime now(QDate(2026, 12, 7), QTime(9, 0));
+        // Returns whether the command reported its change made, and how durably.
+        const auto run = [&](const TempDatabase& db) {
+            if (command == u"import")
+                return datafile::importCsv(db.path(), csv, QStringLiteral("d.csv")).durability;
+            return datafile::restore(db.path(), source.path(), now).durability;
+        };
+        const QStringList before{"before"};
+        const QStringList after = command == u"import" ? QStringList{"before", "a", "b", "c"} : QStringList{"a", "b"};
         int operations = 0;
         {
             TempDatabase db;
             faultvfs::watch(db.folder());
-            datafile::importCsv(db.path(), csv, QStringLiteral("d.csv"));
+            run(db);
             operations = faultvfs::operationCount();
             faultvfs::stopWatching();
         }
@@ -121,25 +143,71 @@ private slots:
             faultvfs::failAt(n, faultvfs::Fault::IoError, false);
             bool reportedMade = false;
             try {
-                const datafile::ImportResult result = datafile::importCsv(db.path(), csv, QStringLiteral("d.csv"));
-                reportedMade = true;
-                QCOMPARE(result.added, 3);
-                if (result.durability == datafile::Durability::MaybeNotOnDisk)
+                if (run(db) == datafile::Durability::MaybeNotOnDisk)
                     ++madeButMaybeNotOnDisk;
+                reportedMade = true;
             } catch (const DataError&) {
             }
             faultvfs::stopWatching();
-            const int rows = db.scalar(QStringLiteral("SELECT count(*) FROM rj")).toInt();
-            QVERIFY2(rows == (reportedMade ? 4 : 1),
-                     qPrintable(QStringLiteral("operation %1 of %2 failed: reported %3, %4 rows\n%5")
+            const QStringList rows = db.rows(QStringLiteral("SELECT demo FROM rj ORDER BY time"));
+            QVERIFY2(rows == (reportedMade ? after : before),
+                     qPrintable(QStringLiteral("operation %1 of %2 failed: reported %3, diary %4\n%5")
                                     .arg(n)
                                     .arg(operations)
-                                    .arg(reportedMade ? "made" : "failed")
-                                    .arg(rows)
+                                    .arg(reportedMade ? "made" : "failed", rows.join(u','))
                                     .arg(faultvfs::trace().join(u'\n'))));
         }
         // The last operation is the folder's sync after the journal is gone: the change is made by then.
         QVERIFY(madeButMaybeNotOnDisk >= 1);
+    }
+
+    void aFileWhoseSyncFailsIsNotReportedWritten_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("failingSync");
+        QTest::addColumn<bool>("made");
+        QTest::newRow("export, the file's sync") << "export" << 1 << false;
+        QTest::newRow("export, the folder's sync") << "export" << 2 << true;
+        QTest::newRow("backup, the file's sync") << "backup" << 1 << false;
+        QTest::newRow("backup, the folder's sync") << "backup" << 2 << true;
+    }
+
+    void aFileWhoseSyncFailsIsNotReportedWritten()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, failingSync);
+        QFETCH(bool, made);
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'a', 1)"));
+        QTemporaryDir out;
+        const QString target = out.filePath(QStringLiteral("copy"));
+        static int calls = 0;
+        static int failing = 0;
+        calls = 0;
+        failing = failingSync;
+        datafile::setSyncFunction([](int fd) {
+            if (++calls == failing) {
+                errno = EIO;
+                return -1;
+            }
+            return ::fsync(fd);
+        });
+        datafile::Durability durability = datafile::Durability::OnDisk;
+        bool reportedMade = false;
+        try {
+            durability = command == u"export" ? datafile::exportCsvFile(db.path(), target).durability
+                                              : datafile::writeBackup(db.path(), target).durability;
+            reportedMade = true;
+        } catch (const DataError& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("没有改动")), qPrintable(e.message()));
+        }
+        datafile::setSyncFunction(nullptr);
+        QCOMPARE(reportedMade, made);
+        QCOMPARE(QFileInfo::exists(target), made);
+        if (made)
+            QCOMPARE(durability, datafile::Durability::MaybeNotOnDisk);
+        // No partial copy is left either way.
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), made ? 1 : 0);
     }
 };
 

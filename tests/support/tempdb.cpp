@@ -45,6 +45,21 @@ void TempDatabase::exec(const QString& sql) const
     sqlite::execScript(openFile(path(), sqlite::OpenMode::ReadWrite).get(), sql, path());
 }
 
+void TempDatabase::copyWithInterruptedWrite(const QString& target) const
+{
+    const sqlite::Database writer = openFile(path(), sqlite::OpenMode::ReadWrite);
+    // A cache of one page spills the uncommitted rows into the file, after the journal is synced.
+    sqlite::exec(writer.get(), QStringLiteral("PRAGMA cache_size=1"), path());
+    sqlite::exec(writer.get(), QStringLiteral("BEGIN"), path());
+    sqlite::exec(writer.get(),
+                 QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                                "INSERT INTO rj SELECT '2026-12-08 08:00:00.000', printf('%0300d', i), 1 FROM n"),
+                 path());
+    if (!QFile::copy(path(), target) ||
+        !QFile::copy(path() + QStringLiteral("-journal"), target + QStringLiteral("-journal")))
+        throw std::runtime_error("cannot copy the file with its journal");
+}
+
 QStringList TempDatabase::rows(const QString& sql) const
 {
     const sqlite::Database db = openFile(path(), sqlite::OpenMode::ReadWrite);

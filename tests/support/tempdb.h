@@ -22,6 +22,9 @@ public:
     QVariant scalar(const QString& sql) const;
     // Every row of a query as "a|b|c" texts (NULL as "<null>").
     QStringList rows(const QString& sql) const;
+    // Copies the file to `target` as a kill in the middle of a save would leave it: 2,000 entries written into the
+    // file but not committed, and the journal that takes them back out.
+    void copyWithInterruptedWrite(const QString& target) const;
 
 private:
     QTemporaryDir m_dir;

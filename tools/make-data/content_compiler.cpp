@@ -168,17 +168,73 @@ const QRegularExpression& plainNumber()
 // Pure fat is about 900 kcal per 100 g, so anything above is a typing slip (often kJ written for kcal).
 constexpr double kMaxEnergy = 900.0;
 
+// "第6版 045217" names a food of the China Food Composition Tables, standard edition 6, by its code; "估算：…" says
+// how a value not in that table was estimated.
+const QRegularExpression& sourceForm()
+{
+    static const QRegularExpression re(QStringLiteral("^(第6版 [0-9]{6}x?|估算：\\S.*)$"));
+    return re;
+}
+
+// "一小碗=100克": a household unit and the grams (or millilitres) of edible part it holds.
+const QRegularExpression& portionForm()
+{
+    static const QRegularExpression re(QStringLiteral("^([^=]+)=([0-9]+(?:\\.[0-9]+)?)(克|毫升)$"));
+    return re;
+}
+
+// A food is eaten by one to three units; a unit bigger than this is a slip (kg for g).
+constexpr qsizetype kMaxPortions = 3;
+constexpr double kMaxPortionGrams = 2000.0;
+constexpr qsizetype kMaxUnitChars = 12;
+
+QList<Portion> parsePortions(const QString& text, const QString& path, int line)
+{
+    QList<Portion> portions;
+    if (text.isEmpty())
+        return portions;
+    const QStringList items = text.split(QStringLiteral("；"));
+    if (items.size() > kMaxPortions)
+        fail(path, line, QStringLiteral("份量最多写 3 个，这一行有 %1 个").arg(items.size()));
+    for (const QString& item : items) {
+        const QRegularExpressionMatch m = portionForm().match(item.trimmed());
+        if (!m.hasMatch())
+            fail(path, line,
+                 QStringLiteral("份量“%1”应写成“单位=克数克”或“单位=毫升数毫升”，如“一小碗=100克”，多个之间用“；”分隔")
+                     .arg(item));
+        const Portion portion{m.captured(1).trimmed(), m.captured(2), m.captured(3)};
+        const double amount = portion.amount.toDouble();
+        if (amount <= 0.0 || amount > kMaxPortionGrams)
+            fail(path, line, QStringLiteral("份量“%1”的克数应大于 0、不超过 2000").arg(item));
+        if (portion.unit.toUcs4().size() > kMaxUnitChars)
+            fail(path, line, QStringLiteral("份量单位“%1”超过 12 个字").arg(portion.unit));
+        for (const Portion& earlier : std::as_const(portions))
+            if (earlier.unit == portion.unit)
+                fail(path, line, QStringLiteral("份量单位“%1”写了两次").arg(portion.unit));
+        portions.append(portion);
+    }
+    return portions;
+}
+
 QList<Food> parseFoods(const QString& path, const QStringList& categories)
 {
     const QList<SourceLine> lines = readLines(path);
+    // Three columns as the program's table has them, or two more: the source of each value and its portions.
     const QString header = QStringLiteral("Name\tTitle\tsz");
+    const QString fullHeader = QStringLiteral("Name\tTitle\tsz\tsource\tportions");
     if (lines.isEmpty())
         fail(path, 0, QStringLiteral("文件是空的：第一行应为表头 Name<Tab>Title<Tab>sz"));
-    if (lines.first().text.trimmed() != header)
-        fail(path, 1, QStringLiteral("第一行应为表头 Name<Tab>Title<Tab>sz（以制表符分隔）"));
+    const QString firstLine = lines.first().text.trimmed();
+    if (firstLine != header && firstLine != fullHeader)
+        fail(path, 1,
+             QStringLiteral("第一行应为表头 Name<Tab>Title<Tab>sz 或 Name<Tab>Title<Tab>sz<Tab>source<Tab>portions"
+                            "（以制表符分隔）"));
+    const bool full = firstLine == fullHeader;
+    const qsizetype fieldCount = full ? 5 : 3;
 
     const QSet<QString> knownCategories(categories.cbegin(), categories.cend());
-    const QString fieldNames[] = {QStringLiteral("类别"), QStringLiteral("食物名称"), QStringLiteral("热量")};
+    const QString fieldNames[] = {QStringLiteral("类别"), QStringLiteral("食物名称"), QStringLiteral("热量"),
+                                  QStringLiteral("来源")};
     QHash<QString, int> titleSeenAt;
     QList<Food> foods;
 
@@ -187,13 +243,21 @@ QList<Food> parseFoods(const QString& path, const QStringList& categories)
         if (isBlank(line.text))
             continue;
         const QStringList fields = line.text.split(QLatin1Char('\t'));
-        if (fields.size() != 3)
+        if (fields.size() != fieldCount)
             fail(path, line.number,
-                 QStringLiteral("应有 3 个以制表符分隔的字段（类别、食物名称、热量），这一行有 %1 个")
-                     .arg(fields.size()));
-        Food food{fields.at(0).trimmed(), fields.at(1).trimmed(), fields.at(2).trimmed(), line.number};
-        const QString values[] = {food.category, food.title, food.energy};
-        for (int f = 0; f < 3; ++f) {
+                 full
+                     ? QStringLiteral("应有 5 个以制表符分隔的字段（类别、食物名称、热量、来源、份量），这一行有 %1 个")
+                           .arg(fields.size())
+                     : QStringLiteral("应有 3 个以制表符分隔的字段（类别、食物名称、热量），这一行有 %1 个")
+                           .arg(fields.size()));
+        Food food{fields.at(0).trimmed(),
+                  fields.at(1).trimmed(),
+                  fields.at(2).trimmed(),
+                  full ? fields.at(3).trimmed() : QString(),
+                  {},
+                  line.number};
+        const QString values[] = {food.category, food.title, food.energy, food.source};
+        for (int f = 0; f < (full ? 4 : 3); ++f) {
             if (values[f].isEmpty())
                 fail(path, line.number, QStringLiteral("第 %1 个字段（%2）是空的").arg(f + 1).arg(fieldNames[f]));
         }
@@ -205,7 +269,13 @@ QList<Food> parseFoods(const QString& path, const QStringList& categories)
         if (food.energy.toDouble() > kMaxEnergy)
             fail(
                 path, line.number,
-                QStringLiteral("热量 %1 千卡超过了 900：每100克食物不会高于纯油脂，是否误填了千焦？").arg(food.energy));
+                QStringLiteral("热量 %1 大卡超过了 900：每100克食物不会高于纯油脂，是否误填了千焦？").arg(food.energy));
+        if (full && !sourceForm().match(food.source).hasMatch())
+            fail(path, line.number,
+                 QStringLiteral("来源“%1”应写成“第6版 食物编码”（如“第6版 045217”）或“估算：估算的依据”")
+                     .arg(food.source));
+        if (full)
+            food.portions = parsePortions(fields.at(4).trimmed(), path, line.number);
         if (const auto it = titleSeenAt.constFind(food.title); it != titleSeenAt.cend())
             fail(path, line.number,
                  QStringLiteral("食物名称“%1”重复，第 %2 行已有同名食物").arg(food.title).arg(it.value()));
@@ -271,22 +341,30 @@ void runSchema(sqlite3* db, const QString& sql, const QString& schemaPath, const
     }
 }
 
+void requireColumns(sqlite::Statement& statement, const QString& table, const QStringList& fields,
+                    const QString& schemaPath)
+{
+    statement.reset();
+    statement.bind(1, table);
+    QStringList columns;
+    while (statement.step())
+        columns.append(statement.value(0).toString());
+    if (columns != fields)
+        fail(schemaPath, 0,
+             QStringLiteral("表 \"%1\" 应有列 %2，实际是 %3")
+                 .arg(table, fields.join(QStringLiteral(", ")),
+                      columns.isEmpty() ? QStringLiteral("（没有这张表）") : columns.join(QStringLiteral(", "))));
+}
+
 // The program reads every table with "SELECT rowid,*", so the columns must be exactly these, in this order.
 void checkSchema(sqlite3* db, const QString& schemaPath, const QString& outputPath)
 {
     sqlite::Statement statement(db, QStringLiteral("SELECT name FROM pragma_table_info(?1) ORDER BY cid"), outputPath);
-    for (const datafile::TableShape& table : datafile::tables()) {
-        statement.reset();
-        statement.bind(1, table.table);
-        QStringList columns;
-        while (statement.step())
-            columns.append(statement.value(0).toString());
-        if (columns != table.fields)
-            fail(schemaPath, 0,
-                 QStringLiteral("表 \"%1\" 应有列 %2，实际是 %3")
-                     .arg(table.table, table.fields.join(QStringLiteral(", ")),
-                          columns.isEmpty() ? QStringLiteral("（没有这张表）") : columns.join(QStringLiteral(", "))));
-    }
+    for (const datafile::TableShape& table : datafile::tables())
+        requireColumns(statement, table.table, table.fields, schemaPath);
+    // The portions are not among the tables every data file has (files made before them open without them), but a
+    // file made now carries them.
+    requireColumns(statement, QString::fromLatin1(portionsTable), portionsFields(), schemaPath);
 }
 
 struct Row {
@@ -382,6 +460,13 @@ void writeDatabase(const QByteArray& path, const QString& outputPath, const Cont
         foodRows.append(Row{{food.category, food.title, food.energy}, food.line});
     insertRows(db.get(), QStringLiteral("INSERT INTO \"01\"(Name, Title, sz) VALUES(?1, ?2, ?3)"), foodRows,
                dir.filePath(QStringLiteral("foods.tsv")), outputPath);
+
+    QList<Row> portionRows;
+    for (const Food& food : content.foods)
+        for (const Portion& portion : food.portions)
+            portionRows.append(Row{{food.title, portion.unit, portion.amount, portion.measure}, food.line});
+    insertRows(db.get(), QStringLiteral("INSERT INTO portions(Title, Unit, g, Measure) VALUES(?1, ?2, ?3, ?4)"),
+               portionRows, dir.filePath(QStringLiteral("foods.tsv")), outputPath);
 
     insertRows(db.get(), QStringLiteral("INSERT INTO sp(Name, demo) VALUES(?1, ?2)"), articleRows(content.recipes),
                dir.filePath(QStringLiteral("sp.txt")), outputPath);

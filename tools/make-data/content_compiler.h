@@ -22,10 +22,20 @@ struct Article {
     int line = 0;
 };
 
+// A household unit of a food ("一小碗"), with the grams of edible part it holds; liquids are written in millilitres
+// and counted as grams.
+struct Portion {
+    QString unit;
+    QString amount;  // as written in the source, e.g. "100"
+    QString measure; // "克" or "毫升"
+};
+
 struct Food {
     QString category;
     QString title;
     QString energy; // kcal per 100 g edible portion, kept as the text written in the source
+    QString source; // where the energy comes from: "第6版 <food code>" or "估算：<basis>"; empty in three-column files
+    QList<Portion> portions;
     int line = 0;
 };
 
@@ -56,6 +66,13 @@ struct CompileResult {
 
 // Reads and checks every source file in contentDir; on the first fault returns false and fills error.
 bool loadContent(const QString& contentDir, Content& content, SourceError& error);
+
+// The household units of the foods: one row per unit, in the order of the foods and of their units.
+inline constexpr char portionsTable[] = "portions";
+inline QStringList portionsFields()
+{
+    return {QStringLiteral("Title"), QStringLiteral("Unit"), QStringLiteral("g"), QStringLiteral("Measure")};
+}
 
 // The seven day texts of every plan in `folder` named v<N>.txt (earlier-plans/ as the package installs it), in the
 // order of N; a folder that is missing or empty gives none. On the first faulty file returns false and fills error.

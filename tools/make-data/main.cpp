@@ -51,6 +51,9 @@ int upgrade(const QString& contentDir, const QString& dataPath)
                               .arg(result.to)
                               .arg(result.planDaysReplaced)
                               .arg(result.backup));
+        if (result.durability == datafile::Durability::MaybeNotOnDisk)
+            printLine(stderr,
+                      QStringLiteral("注意：升级已经完成，但最后一次写入磁盘时出错，它可能还没有完全保存到磁盘上。"));
         return 0;
     } catch (const DataError& e) {
         printLine(stderr, QStringLiteral("没有升级 %1，文件保持原样：%2").arg(dataPath, e.message()));
