@@ -5,9 +5,10 @@ BUILD    ?= build
 TESTS    ?= build-tests
 ASAN     ?= build-asan
 RELEASE  ?= build-release
+DEB      ?= build-deb
 JOBS     ?= $(shell nproc)
 
-.PHONY: deps build run test test-main test-asan bench soak clean install uninstall
+.PHONY: deps build run test test-main test-asan bench soak clean install uninstall deb
 
 deps:
 	@scripts/install-deps
@@ -52,7 +53,7 @@ soak: deps
 	tests/reliability/soak $(TESTS)
 
 clean:
-	rm -rf $(BUILD) $(TESTS) $(ASAN) $(RELEASE)
+	rm -rf $(BUILD) $(TESTS) $(ASAN) $(RELEASE) $(DEB)
 
 # make install PREFIX=...: no root needed for the default prefix.
 PREFIX   ?= $(HOME)/.local
@@ -63,3 +64,15 @@ install: build
 
 uninstall:
 	@scripts/uninstall "$(PREFIX)"
+
+# The Debian package from an optimised build with all of Debian's hardening flags, checked by lintian.
+deb: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
+deb: deps
+	@[ -f $(DEB)/build.ninja ] || cmake -S . -B $(DEB) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTEVU_BENCH=OFF \
+	    -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	    -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(DEB) -j $(JOBS) --target tevu make-data
+	rm -f $(DEB)/package/tevu_*.deb
+	cd $(DEB) && cpack
+	lintian --fail-on error $(DEB)/package/tevu_*.deb
+	@ls $(DEB)/package/tevu_*.deb

@@ -1,6 +1,9 @@
 // The command line: check, backup, restore, CSV export and import.
 #include "app/commandline.h"
 
+#include "app/datalocation.h"
+#include "app/remind.h"
+
 #include "data/connection.h"
 #include "data/errors.h"
 #include "datafile/backup.h"
@@ -66,9 +69,13 @@ QString usageText()
         "                        例：tevu --report ~/报告.pdf --from 2026-09-01 --to 2026-12-07\n"
         "  --summary             在标准输出上每行写一项：最新体重、趋势、每周变化、BMI、目标和预计日期、能量预算\n"
         "                        例：tevu --summary\n"
+        "  --remind              今天还没有记录体重时，发一条桌面通知提醒称体重；已经记录了就什么也不做\n"
+        "                        例：tevu --remind\n"
+        "  --remind-at 时间      每天到了“时间”（时:分）提醒称体重，直到退出登录（供自动启动使用）\n"
+        "                        例：tevu --remind-at 07:30\n"
         "\n"
         "选项：\n"
-        "  --data 文件           处理“文件”，而不是程序所在文件夹中的 data.Mdb\n"
+        "  --data 文件           处理“文件”，而不是平常用的 data.Mdb（它在哪里，见 --check）\n"
         "                        例：tevu --data ~/旧电脑/data.Mdb --check\n"
         "  --force               允许 --backup、--export-csv 和 --report 覆盖已存在的文件\n"
         "                        例：tevu --backup ~/tevu-备份.Mdb --force\n"
@@ -95,10 +102,10 @@ void sayDurability(datafile::Durability durability)
                            "请不要马上关机，并检查磁盘。"));
 }
 
-int check(const QString& dataPath)
+int check(const QString& dataPath, const datalocation::Location& location)
 {
     const datafile::Summary summary = datafile::check(dataPath);
-    say(QStringLiteral("数据文件：%1").arg(dataPath));
+    say(datalocation::describe(location));
     say(QStringLiteral("完整性检查：通过；七个表及其字段齐全"));
     for (const datafile::TableCount& count : summary.counts)
         say(QStringLiteral("  表 %1：%2 行").arg(count.table, -4).arg(count.rows));
@@ -304,8 +311,11 @@ int run(int argc, char** argv)
     const QCommandLineOption toOption(QStringLiteral("to"), QStringLiteral("结束日期"), QStringLiteral("日期"));
     const QCommandLineOption notesOption(QStringLiteral("with-notes"), QStringLiteral("附日记文字"));
     const QCommandLineOption summaryOption(QStringLiteral("summary"), QStringLiteral("概要"));
+    const QCommandLineOption remindOption(QStringLiteral("remind"), QStringLiteral("提醒称体重"));
+    const QCommandLineOption remindAtOption(QStringLiteral("remind-at"), QStringLiteral("每天提醒"),
+                                            QStringLiteral("时间"));
     parser.addOptions({help, version, data, force, checkOption, backupOption, restoreOption, exportOption, importOption,
-                       reportOption, fromOption, toOption, notesOption, summaryOption});
+                       reportOption, fromOption, toOption, notesOption, summaryOption, remindOption, remindAtOption});
     // Qt's own messages are English; each is said here in Chinese instead.
     if (!parser.parse(QCoreApplication::arguments())) {
         if (!parser.unknownOptionNames().isEmpty())
@@ -330,8 +340,9 @@ int run(int argc, char** argv)
             if (value.startsWith(QStringLiteral("--")))
                 return usageError(
                     QStringLiteral("--%1 后面缺少文件名（“%2”是一个选项）").arg(withValue->names().first(), value));
-    const QList<const QCommandLineOption*> commands{&checkOption,  &backupOption, &restoreOption, &exportOption,
-                                                    &importOption, &reportOption, &summaryOption};
+    const QList<const QCommandLineOption*> commands{&checkOption,   &backupOption, &restoreOption,
+                                                    &exportOption,  &importOption, &reportOption,
+                                                    &summaryOption, &remindOption, &remindAtOption};
     const QCommandLineOption* command = nullptr;
     for (const QCommandLineOption* candidate : commands) {
         if (!parser.isSet(*candidate))
@@ -344,8 +355,8 @@ int run(int argc, char** argv)
         command = candidate;
     }
     if (!command)
-        return usageError(QStringLiteral(
-            "没有给出命令（--check、--backup、--restore、--export-csv、--import-csv、--report 或 --summary）。"));
+        return usageError(QStringLiteral("没有给出命令（--check、--backup、--restore、--export-csv、--import-csv、--"
+                                         "report、--summary 或 --remind）。"));
     if (parser.isSet(force) && command != &backupOption && command != &exportOption && command != &reportOption)
         return usageError(QStringLiteral("--force 只能和 --backup、--export-csv 或 --report 一起使用。"));
     if (command != &reportOption && (parser.isSet(fromOption) || parser.isSet(toOption) || parser.isSet(notesOption)))
@@ -367,13 +378,18 @@ int run(int argc, char** argv)
         return usageError(QStringLiteral("--from 的日期晚于 --to 的日期。"));
     if (parser.values(data).size() > 1)
         return usageError(QStringLiteral("--data 只能给一次。"));
+    const QTime remindAt = QTime::fromString(parser.value(remindAtOption), QStringLiteral("H:mm"));
+    if (command == &remindAtOption && !remindAt.isValid())
+        return usageError(QStringLiteral("--remind-at 后面的时间“%1”无效，应写成 时:分，例如 07:30。")
+                              .arg(parser.value(remindAtOption)));
 
     if (parser.isSet(data) && parser.value(data).isEmpty())
         return usageError(QStringLiteral("--data 后面的文件名是空的。"));
     // Links followed: what a command writes reaches the real file, never a new file in the link's place.
-    const QString dataPath = datafile::realPath(
-        parser.isSet(data) ? parser.value(data)
-                           : QDir(QCoreApplication::applicationDirPath()).filePath(Connection::fileName()));
+    const datalocation::Location location =
+        parser.isSet(data) ? datalocation::Location{parser.value(data), datalocation::Reason::Named}
+                           : datalocation::forThisProgram();
+    const QString dataPath = datafile::realPath(location.file);
     const QString argument = command->valueName().isEmpty() ? QString() : parser.value(*command);
     if (command->valueName().size() && argument.isEmpty())
         return usageError(QStringLiteral("--%1 后面的文件名是空的。").arg(command->names().first()));
@@ -382,13 +398,17 @@ int run(int argc, char** argv)
         datafile::removeStalePartials(QFileInfo(dataPath).absolutePath(), started);
         datafile::removeStalePartials(datafile::backupFolder(dataPath), started);
         if (command == &checkOption)
-            return check(dataPath);
+            return check(dataPath, location);
         if (command == &backupOption)
             return backup(dataPath, argument, parser.isSet(force));
         if (command == &restoreOption)
             return restore(dataPath, argument);
         if (command == &exportOption)
             return exportCsv(dataPath, argument, parser.isSet(force));
+        if (command == &remindOption)
+            return remind::now(dataPath);
+        if (command == &remindAtOption)
+            return remind::daily(dataPath, remindAt);
         if (command == &reportOption)
             return writeReport(dataPath, argument, parser.isSet(force), reportOptions);
         if (command == &summaryOption)

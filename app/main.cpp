@@ -3,11 +3,13 @@
 #include "app/application.h"
 #include "app/autobackup.h"
 #include "app/commandline.h"
+#include "app/datalocation.h"
 #include "app/windows.h"
 #include "data/connection.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -27,7 +29,7 @@ int main(int argc, char** argv)
     const ScopedReporter installed(&reporter);
 
     // Destroyed in the reverse order: the windows before the reporter that they report through.
-    const QString folder = QCoreApplication::applicationDirPath();
+    const QString folder = QFileInfo(datalocation::forThisProgram().file).absolutePath();
     const TevuWindows windows(folder);
     const AutomaticBackup backup(windows.main.get(), QDir(folder).filePath(Connection::fileName()));
     windows.main->show();

@@ -48,6 +48,9 @@ private slots:
         QTest::newRow("missing file name") << QStringList{"--backup"} << 2 << "缺少文件名";
         QTest::newRow("force without a writing command") << QStringList{"--check", "--force"} << 2 << "--force";
         QTest::newRow("check") << QStringList{"--data", "{dir}/data.Mdb", "--check"} << 0 << "表 rj  ：2 行";
+        QTest::newRow("check names the file and why")
+            << QStringList{"--data", "{dir}/data.Mdb", "--check"} << 0 << "data.Mdb（用 --data 指定）";
+        QTest::newRow("reminder at no time") << QStringList{"--remind-at", "25:00"} << 2 << "时间“25:00”无效";
         QTest::newRow("check of a missing file")
             << QStringList{"--data", "{dir}/none.Mdb", "--check"} << 1 << "检查未通过：找不到数据库文件";
         QTest::newRow("backup over a file")

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -534,6 +535,31 @@ bool loadContent(const QString& contentDir, Content& content, SourceError& error
             loaded.earlierPlans << days;
         }
         content = std::move(loaded);
+        return true;
+    } catch (const Failure& failure) {
+        error = failure.error;
+        return false;
+    }
+}
+
+bool loadEarlierPlans(const QString& folder, QList<QStringList>& plans, SourceError& error)
+{
+    static const QRegularExpression name(QStringLiteral("^v([1-9][0-9]{0,8})\\.txt$"));
+    std::map<int, QString> files;
+    for (const QString& file : QDir(folder).entryList(QDir::Files)) {
+        const QRegularExpressionMatch match = name.match(file);
+        if (match.hasMatch())
+            files.emplace(match.captured(1).toInt(), QDir(folder).filePath(file));
+    }
+    try {
+        QList<QStringList> loaded;
+        for (const auto& [version, path] : files) {
+            QStringList days;
+            for (const Article& day : parsePlan(path))
+                days << day.body;
+            loaded << days;
+        }
+        plans = std::move(loaded);
         return true;
     } catch (const Failure& failure) {
         error = failure.error;

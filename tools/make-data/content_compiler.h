@@ -74,6 +74,10 @@ inline QStringList portionsFields()
     return {QStringLiteral("Title"), QStringLiteral("Unit"), QStringLiteral("g"), QStringLiteral("Measure")};
 }
 
+// The seven day texts of every plan in `folder` named v<N>.txt (earlier-plans/ as the package installs it), in the
+// order of N; a folder that is missing or empty gives none. On the first faulty file returns false and fills error.
+bool loadEarlierPlans(const QString& folder, QList<QStringList>& plans, SourceError& error);
+
 // The content version written in <contentDir>/version.txt.
 inline constexpr char versionFile[] = "version.txt";
 
