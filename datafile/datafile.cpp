@@ -109,8 +109,8 @@ Summary check(const QString& path)
 
 const QStringList& optionalTables()
 {
-    // The household portions of the foods.
-    static const QStringList names{QStringLiteral("portions")};
+    // The household portions of the foods, and the pinyin the food search matches.
+    static const QStringList names{QStringLiteral("portions"), QStringLiteral("food_search")};
     return names;
 }
 

@@ -50,3 +50,12 @@ CREATE TABLE portions (
     g       TEXT,
     Measure TEXT
 );
+
+-- How each food's name is typed: one row per reading (a name with a polyphone has more than one), Pinyin one token
+-- per character of Title, separated by spaces: the syllable without tone for a Chinese character, the letter or digit
+-- itself (lower case, half-width) for one, "-" for any other character. Made by make-data; a file without it
+-- still finds foods by their Chinese names.
+CREATE TABLE food_search (
+    Title  TEXT,
+    Pinyin TEXT
+);
