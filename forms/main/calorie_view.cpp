@@ -329,6 +329,8 @@ void Ttevu_main::Edit2Change()
             category->setExpanded(true);
     }
 
+    // The food found is marked in the tree while the search shows it, since the caption gives its energy, not its name.
+    showTreeSelection(m_foodTree->hasFocus() || (searching && !matches.isEmpty()));
     QString announcement;
     if (!searching) {
         if (m_openBeforeSearch) {
@@ -343,6 +345,9 @@ void Ttevu_main::Edit2Change()
             if (current->parent())
                 current->parent()->setExpanded(true);
             m_foodTree->scrollToItem(current);
+        } else {
+            // Only a search that found nothing leaves no food current: what it says is over.
+            m_ui->Label1->clear();
         }
     } else if (matches.isEmpty()) {
         m_foodTree->setCurrentItem(nullptr);

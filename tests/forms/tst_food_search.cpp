@@ -146,7 +146,7 @@ private slots:
         QVERIFY(w.reporter.messages.isEmpty());
     }
 
-    void screenReadersHearTheNumberFound()
+    void screenReadersHearTheNumberFoundAndNothingFoundIsClearedWithTheBox()
     {
         // The box's description is what a screen reader reads when it changes (offscreen there is no reader to
         // receive the change itself).
@@ -159,6 +159,7 @@ private slots:
         QCOMPARE(box(w)->accessibleDescription(), QStringLiteral("没有找到“mifanz”。"));
         QTest::keyClick(box(w), Qt::Key_Escape);
         QCOMPARE(box(w)->accessibleDescription(), QString());
+        QCOMPARE(label(w), QString());
     }
 
     void aFileWithoutPinyinFindsByName()
