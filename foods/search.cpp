@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <optional>
 
-namespace foods {
+namespace search {
 
 namespace {
 
@@ -130,4 +130,4 @@ QList<Match> SearchIndex::find(const QString& query) const
     return matches;
 }
 
-} // namespace foods
+} // namespace search

@@ -4,7 +4,7 @@
 #include <QList>
 #include <QString>
 
-namespace foods {
+namespace search {
 
 // How well a food matches, best first; foods of one rank keep the order of the food table.
 enum class Rank { ExactName, NamePrefix, InitialsPrefix, PinyinPrefix, Substring };
@@ -53,4 +53,4 @@ private:
     QList<Food> m_foods;
 };
 
-} // namespace foods
+} // namespace search

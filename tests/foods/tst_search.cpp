@@ -104,14 +104,14 @@ void SearchTest::findsAndRanks()
     QFETCH(QString, query);
     QFETCH(QString, found);
 
-    foods::SearchIndex index;
+    search::SearchIndex index;
     for (const auto& [title, readings] : kFoods) {
         const qsizetype food = index.addFood(title);
         for (const QString& reading : readings)
             index.addReading(food, reading);
     }
     QStringList titles;
-    for (const foods::Match& match : index.find(query))
+    for (const search::Match& match : index.find(query))
         titles << index.title(match.food);
     QCOMPARE(titles.join(u'|'), found);
 }
