@@ -511,6 +511,7 @@ int main(int argc, char** argv)
             {QStringLiteral("diary"), [&] { return bench::runDiary(argument(2), argument(3).toInt()); }},
             {QStringLiteral("foodtree"), [&] { return bench::runFoodTree(argument(2), argument(3).toInt()); }},
             {QStringLiteral("curve"), [&] { return bench::runCurve(argument(2), argument(3).toInt()); }},
+            {QStringLiteral("foodsearch"), [&] { return bench::runFoodSearch(argument(2), argument(3).toInt()); }},
             {QStringLiteral("save"), [&] { return bench::runSave(argument(2), argument(3), argument(4).toInt()); }},
             {QStringLiteral("diary-memory"), [&] { return bench::runDiaryMemory(argument(2)); }},
             {QStringLiteral("long-text"), [&] { return bench::runLongText(argument(2), argument(3).toInt()); }},

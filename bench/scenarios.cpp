@@ -230,6 +230,50 @@ int runFoodTree(const QString& folder, int repetitions)
     return 0;
 }
 
+int runFoodSearch(const QString& folder, int repetitions)
+{
+    ProgramWindows windows(folder);
+    windows.showMain();
+    windows.click("Image9");
+    auto* box = windows.find<QLineEdit>("Edit2");
+    auto* tree = windows.find<QTreeWidget>("TreeView1");
+    QStringList names;
+    for (int c = 0; c < tree->topLevelItemCount(); ++c)
+        for (int f = 0; f < tree->topLevelItem(c)->childCount(); ++f)
+            names << tree->topLevelItem(c)->child(f)->text(0);
+    box->setFocus();
+    // What a user types for 食物123号: its initials narrowing from every food to one, then its number.
+    const QString typed = QStringLiteral("sw123");
+    for (int round = -1; round < repetitions; ++round) {
+        for (qsizetype k = 1; k <= typed.size(); ++k) {
+            const QString query = typed.left(k);
+            qint64 start = nowNs();
+            qsizetype found = 0;
+            for (const QString& name : std::as_const(names))
+                found += name.contains(query, Qt::CaseInsensitive) ? 1 : 0;
+            const double floor = msBetween(start, nowNs());
+            if (found < 0)
+                return 1;
+
+            start = nowNs();
+            QTest::keyClick(box, typed.at(k - 1).toLatin1());
+            // The tree lays out its shown rows and paints them: what the user waits for.
+            tree->viewport()->repaint();
+            const double search = msBetween(start, nowNs());
+            if (!reportedNothing(windows))
+                return 1;
+            if (!tree->currentItem())
+                return failed(QStringLiteral("nothing current after typing ") + query);
+            if (round >= 0) {
+                sample("floor", floor);
+                sample("search", search);
+            }
+        }
+        QTest::keyClick(box, Qt::Key_Escape);
+    }
+    return 0;
+}
+
 int runCurve(const QString& folder, int repetitions)
 {
     // A goal below every weight: the line is drawn and the axis widened for it.

@@ -10,6 +10,9 @@ namespace bench {
 int runDiary(const QString& folder, int repetitions);
 // The main window's first show, which builds the food tree: "tree" and "floor".
 int runFoodTree(const QString& folder, int repetitions);
+// Typing into the calorie view's search box, one keystroke at a time, the tree's update included: "search"; and a bare
+// loop that checks the same query against the same names with QString::contains, "floor". Milliseconds per keystroke.
+int runFoodSearch(const QString& folder, int repetitions);
 // The curve window with the trend and the goal line shown, from its button to its first paint: "curve" and "floor".
 int runCurve(const QString& folder, int repetitions);
 // New entry, text, weight, OK: "save" (the OK) and "floor" (a bare insert into <floorFolder>/data.Mdb).

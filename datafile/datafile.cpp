@@ -109,8 +109,9 @@ Summary check(const QString& path)
 
 const QStringList& optionalTables()
 {
-    // The household portions of the foods, and the profile of 我的目标.
-    static const QStringList names{QStringLiteral("portions"), QStringLiteral("profile")};
+    // The household portions of the foods, the pinyin the food search matches, and the profile of 我的目标.
+    static const QStringList names{QStringLiteral("portions"), QStringLiteral("food_search"),
+                                   QStringLiteral("profile")};
     return names;
 }
 

@@ -37,8 +37,9 @@ QString quoted(const QStringList& names)
 const QStringList& contentTables()
 {
     // The shipped content: every table but the user's own diary and plan.
-    static const QStringList names{QStringLiteral("02"), QStringLiteral("01"), QStringLiteral("portions"),
-                                   QStringLiteral("sp"), QStringLiteral("yd"), QStringLiteral("xd")};
+    static const QStringList names{QStringLiteral("02"),          QStringLiteral("01"), QStringLiteral("portions"),
+                                   QStringLiteral("food_search"), QStringLiteral("sp"), QStringLiteral("yd"),
+                                   QStringLiteral("xd")};
     return names;
 }
 
@@ -68,7 +69,8 @@ UpgradeResult upgrade(const QString& dataPath, const QString& shippedPath, const
             const QStringList fields = columns(h, QStringLiteral("shipped"), table, shippedPath);
             if (fields.isEmpty())
                 continue;
-            // A content table that came with a later version (the portions) is made as the shipped file defines it.
+            // A content table that came with a later version (the portions, the food search) is made as the shipped
+            // file defines it.
             if (columns(h, QStringLiteral("main"), table, dataPath).isEmpty()) {
                 sqlite::Statement definition(
                     h, QStringLiteral("SELECT sql FROM shipped.sqlite_master WHERE type = 'table' AND name = ?"),

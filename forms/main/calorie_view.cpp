@@ -1,27 +1,39 @@
-// The calorie lookup: foods in a tree of categories, and the energy of the food clicked.
+// The calorie lookup: foods in a tree of categories, the search box above it, and the energy of the food clicked.
 #include "forms/main/ttevu_main.h"
 
 #include "forms/guard.h"
 #include "ui_ttevu_main.h"
 
+#include <QAccessible>
 #include <QHash>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScopeGuard>
+#include <QShortcut>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <cmath>
+#include <functional>
 #include <utility>
 
 namespace {
 
 // The caption above the tree holds one short line elsewhere; the energy of a food with its portions needs the width
-// of the tree and two lines, so while the tree is shown the caption takes that room and the tree starts lower.
-const QRect kTreeArea(136, 146, 449, 143);
+// of the tree and two lines, so while the tree is shown the caption takes that room and the tree starts lower, under
+// the search box.
+const QRect kTreeArea(136, 170, 449, 119);
 const QRect kWideCaption(152, 100, 433, 44);
 
 class FoodTree : public QTreeWidget {
 public:
-    FoodTree(QWidget* parent, QLabel* caption) : QTreeWidget(parent), m_caption(caption), m_narrow(caption->geometry())
+    FoodTree(QWidget* parent, QLabel* caption, QLineEdit* searchBox, std::function<void(const QString&)> typed)
+        : QTreeWidget(parent),
+          m_caption(caption),
+          m_narrow(caption->geometry()),
+          m_searchBox(searchBox),
+          m_typed(std::move(typed))
     {}
 
 protected:
@@ -29,18 +41,57 @@ protected:
     {
         m_caption->setWordWrap(true);
         m_caption->setGeometry(kWideCaption);
+        m_searchBox->setVisible(true);
         QTreeWidget::showEvent(event);
     }
     void hideEvent(QHideEvent* event) override
     {
         m_caption->setWordWrap(false);
         m_caption->setGeometry(m_narrow);
+        // A minimised window hides the tree too, and the box must be there when it comes back.
+        if (!event->spontaneous())
+            m_searchBox->setVisible(false);
         QTreeWidget::hideEvent(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        // Letters typed in the tree would jump between nodes by their first character, which a Chinese name read
+        // by pinyin never matches: they start a search instead.
+        const QString text = event->text();
+        const bool printable = !text.isEmpty() && text.front().isPrint() && !text.front().isSpace();
+        if (printable && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            m_typed(text);
+            return;
+        }
+        QTreeWidget::keyPressEvent(event);
     }
 
 private:
     QLabel* const m_caption;
     const QRect m_narrow;
+    QLineEdit* const m_searchBox;
+    const std::function<void(const QString&)> m_typed;
+};
+
+// Hands the search box's keys to the window before the box sees them.
+class KeyFilter : public QObject {
+public:
+    KeyFilter(QObject* parent, std::function<bool(int)> onKey) : QObject(parent), m_onKey(std::move(onKey)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier)
+                if (m_onKey(key->key()))
+                    return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const std::function<bool(int)> m_onKey;
 };
 
 } // namespace
@@ -61,6 +112,20 @@ void Ttevu_main::buildFoodTree()
             ADODataSet_tevu.next();
         }
     }
+    // How the names are typed; a file made before the search was shipped finds foods by their Chinese names only.
+    QList<std::pair<QString, QString>> readings;
+    load(ADODataSet_tevu,
+         QStringLiteral("select name from sqlite_master where type = 'table' and name = 'food_search'"));
+    if (ADODataSet_tevu.recordCount() > 0) {
+        load(ADODataSet_tevu, QStringLiteral("select * from food_search"));
+        const int rows = ADODataSet_tevu.recordCount();
+        for (int r = 0; r < rows; ++r) {
+            readings.append(
+                {ADODataSet_tevu.asText(QStringLiteral("Title")), ADODataSet_tevu.asText(QStringLiteral("Pinyin"))});
+            ADODataSet_tevu.next();
+        }
+    }
+    m_foodIndex = search::SearchIndex();
     load(ADODataSet_tevu, QStringLiteral("select * from 02"));
     const int categories = ADODataSet_tevu.recordCount();
     QStringList names;
@@ -78,21 +143,35 @@ void Ttevu_main::buildFoodTree()
         return;
     rows.categories << names.first();
     rows.foods << QStringList();
+    rows.positions << QList<qsizetype>();
     QHash<QString, QStringList> foodsOf;
+    QHash<QString, QList<qsizetype>> positionsOf;
     for (const QString& name : std::as_const(names))
         foodsOf.insert(name, {});
+    // A title met twice is found once, as the look-up by title finds only the first.
+    QHash<QString, qsizetype> firstOfTitle;
     load(ADODataSet, QStringLiteral("select * from 01"));
     const int foods = ADODataSet.recordCount();
     for (int f = 0; f < foods; ++f) {
+        const QString title = ADODataSet.asText(QStringLiteral("Title"));
         const auto category = foodsOf.find(ADODataSet.asText(QStringLiteral("Name")));
-        if (category != foodsOf.end())
-            *category << ADODataSet.asText(QStringLiteral("Title"));
+        if (category != foodsOf.end()) {
+            if (!firstOfTitle.contains(title))
+                firstOfTitle.insert(title, m_foodIndex.addFood(title));
+            *category << title;
+            positionsOf[category.key()] << firstOfTitle.value(title);
+        }
         ADODataSet.next();
     }
+    for (const auto& [title, pinyin] : std::as_const(readings))
+        if (const auto food = firstOfTitle.constFind(title); food != firstOfTitle.cend())
+            m_foodIndex.addReading(food.value(), pinyin);
     rows.foods.first() = foodsOf.value(names.first());
+    rows.positions.first() = positionsOf.value(names.first());
     for (int c = 1; c < categories; ++c) {
         rows.categories << names[c];
         rows.foods << foodsOf.value(names[c]);
+        rows.positions << positionsOf.value(names[c]);
     }
 }
 
@@ -101,7 +180,8 @@ QTreeWidget* Ttevu_main::foodTree()
     if (!m_foodTree) {
         // Made as the window's other controls are: at its place on the skin, under the weight box, and between the
         // content box and the weight box in the tab order.
-        m_foodTree = new FoodTree(this, m_ui->Label1);
+        m_foodTree = new FoodTree(this, m_ui->Label1, m_ui->Edit2,
+                                  [this](const QString& text) { guarded([this, &text] { typeIntoSearch(text); }); });
         auto* header = new QTreeWidgetItem();
         header->setText(0, QStringLiteral("1"));
         m_foodTree->setHeaderItem(header);
@@ -117,7 +197,8 @@ QTreeWidget* Ttevu_main::foodTree()
         m_foodTree->setAccessibleName(QStringLiteral("食物热量表"));
         m_foodTree->setVisible(false);
         m_foodTree->stackUnder(m_ui->Edit1);
-        QWidget::setTabOrder(m_ui->Memo1, m_foodTree);
+        QWidget::setTabOrder(m_ui->Memo1, m_ui->Edit2);
+        QWidget::setTabOrder(m_ui->Edit2, m_foodTree);
         QWidget::setTabOrder(m_foodTree, m_ui->Edit1);
         m_treePalette = m_foodTree->palette();
         showTreeSelection(false);
@@ -126,9 +207,23 @@ QTreeWidget* Ttevu_main::foodTree()
         // The energy follows the food chosen with the keys as well as with the mouse.
         connect(m_foodTree, &QTreeWidget::itemSelectionChanged, this,
                 [this] { guarded([this] { TreeView1Click(); }); });
+        connect(m_ui->Edit2, &QLineEdit::textChanged, this, [this] { guarded([this] { Edit2Change(); }); });
+        m_ui->Edit2->installEventFilter(new KeyFilter(m_ui->Edit2, [this](int key) {
+            bool taken = false;
+            guarded([this, key, &taken] { taken = searchBoxKey(key); });
+            return taken;
+        }));
+        // A shortcut of the box works only while the box is shown: in the calorie view.
+        auto* find = new QShortcut(QKeySequence::Find, m_ui->Edit2);
+        find->setContext(Qt::WindowShortcut);
+        connect(find, &QShortcut::activated, this, [this] {
+            m_ui->Edit2->setFocus(Qt::ShortcutFocusReason);
+            m_ui->Edit2->selectAll();
+        });
     }
     if (m_foodTreeRows) {
         const FoodTreeRows rows = *std::exchange(m_foodTreeRows, std::nullopt);
+        m_foodNodes = QList<QTreeWidgetItem*>(m_foodIndex.size(), nullptr);
         // The nodes are made apart from the view and handed to it in one call: an item added under a node that is
         // already in the view costs a model notification and a layout update each, which for thousands of foods
         // took most of the build.
@@ -138,8 +233,14 @@ QTreeWidget* Ttevu_main::foodTree()
             auto* node = new QTreeWidgetItem(QStringList{rows.categories[c]});
             QList<QTreeWidgetItem*> children;
             children.reserve(rows.foods[c].size());
-            for (const QString& title : rows.foods[c]) {
-                children << new QTreeWidgetItem(QStringList{title});
+            for (qsizetype f = 0; f < rows.foods[c].size(); ++f) {
+                auto* food = new QTreeWidgetItem(QStringList{rows.foods[c][f]});
+                const qsizetype position = rows.positions[c][f];
+                food->setData(0, Qt::UserRole, position);
+                // A food listed under two categories is current under the first.
+                if (!m_foodNodes[position])
+                    m_foodNodes[position] = food;
+                children << food;
             }
             node->addChildren(children);
             nodes << node;
@@ -196,4 +297,117 @@ void Ttevu_main::TreeView1Click()
         }
         ADODataSet.next();
     }
+}
+
+void Ttevu_main::Edit2Change()
+{
+    const QString query = m_ui->Edit2->text().trimmed();
+    const QList<search::Match> matches = m_foodIndex.find(query);
+    const bool searching = !search::SearchIndex::fold(query).isEmpty();
+    QList<bool> matched(m_foodIndex.size(), false);
+    for (const search::Match& match : matches)
+        matched[match.food] = true;
+
+    m_foodTree->setUpdatesEnabled(false);
+    const auto repaint = qScopeGuard([this] { m_foodTree->setUpdatesEnabled(true); });
+    if (searching && !m_openBeforeSearch) {
+        QList<QTreeWidgetItem*> open;
+        for (int c = 0; c < m_foodTree->topLevelItemCount(); ++c)
+            if (m_foodTree->topLevelItem(c)->isExpanded())
+                open << m_foodTree->topLevelItem(c);
+        m_openBeforeSearch = open;
+    }
+    for (int c = 0; c < m_foodTree->topLevelItemCount(); ++c) {
+        QTreeWidgetItem* category = m_foodTree->topLevelItem(c);
+        bool any = false;
+        for (int f = 0; f < category->childCount(); ++f) {
+            QTreeWidgetItem* food = category->child(f);
+            const bool shown = !searching || matched[food->data(0, Qt::UserRole).toLongLong()];
+            if (food->isHidden() == shown)
+                food->setHidden(!shown);
+            any = any || shown;
+        }
+        const bool shown = !searching || any;
+        if (category->isHidden() == shown)
+            category->setHidden(!shown);
+        if (searching && any && !category->isExpanded())
+            category->setExpanded(true);
+    }
+
+    // The food found is marked in the tree while the search shows it, since the caption gives its energy, not its name.
+    showTreeSelection(m_foodTree->hasFocus() || (searching && !matches.isEmpty()));
+    QString announcement;
+    if (!searching) {
+        if (m_openBeforeSearch) {
+            const QList<QTreeWidgetItem*> open = *std::exchange(m_openBeforeSearch, std::nullopt);
+            for (int c = 0; c < m_foodTree->topLevelItemCount(); ++c) {
+                QTreeWidgetItem* category = m_foodTree->topLevelItem(c);
+                category->setExpanded(open.contains(category));
+            }
+        }
+        // The food found stays current, in its category, for the whole tree.
+        if (QTreeWidgetItem* current = m_foodTree->currentItem()) {
+            if (current->parent())
+                current->parent()->setExpanded(true);
+            m_foodTree->scrollToItem(current);
+        } else {
+            // Only a search that found nothing leaves no food current: what it says is over.
+            m_ui->Label1->clear();
+        }
+    } else if (matches.isEmpty()) {
+        m_foodTree->setCurrentItem(nullptr);
+        m_foodTree->clearSelection();
+        announcement = QStringLiteral("没有找到“%1”。").arg(query);
+        m_ui->Label1->setText(announcement);
+    } else {
+        if (QTreeWidgetItem* best = m_foodNodes.value(matches.first().food)) {
+            m_foodTree->setCurrentItem(best);
+            m_foodTree->scrollToItem(best);
+            TreeView1Click();
+        }
+        announcement = QStringLiteral("找到 %1 种食物").arg(matches.size());
+    }
+    // Screen readers read a changed description of the focused box aloud: the number found, or that none was.
+    if (announcement != m_searchAnnounced) {
+        m_searchAnnounced = announcement;
+        m_ui->Edit2->setAccessibleDescription(announcement);
+        QAccessibleEvent event(m_ui->Edit2, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+bool Ttevu_main::searchBoxKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Escape:
+        if (m_ui->Edit2->text().isEmpty())
+            return false;
+        m_ui->Edit2->clear();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // The food found stays current; the list of matches stays for the arrow keys.
+        if (!m_foodTree->currentItem() || m_foodTree->currentItem()->isHidden())
+            return false;
+        m_foodTree->setFocus(Qt::OtherFocusReason);
+        return true;
+    case Qt::Key_Down:
+        if (!m_foodTree->currentItem() || m_foodTree->currentItem()->isHidden()) {
+            for (QTreeWidgetItemIterator it(m_foodTree, QTreeWidgetItemIterator::NotHidden); *it; ++it) {
+                m_foodTree->setCurrentItem(*it);
+                break;
+            }
+        }
+        m_foodTree->setFocus(Qt::OtherFocusReason);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Ttevu_main::typeIntoSearch(const QString& text)
+{
+    m_ui->Edit2->setFocus(Qt::OtherFocusReason);
+    m_ui->Edit2->end(false);
+    m_ui->Edit2->insert(text);
 }

@@ -3,6 +3,7 @@
 
 #include "data/connection.h"
 #include "data/dataset.h"
+#include "foods/search.h"
 
 #include <QHash>
 #include <QPalette>
@@ -17,6 +18,7 @@ class Ttevu_main;
 }
 class ImageButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 class Ttevu_main : public QWidget {
     Q_OBJECT
@@ -105,6 +107,12 @@ private:
     void Image9MouseDown();
     void Image9MouseUp();
     void TreeView1Click();
+    // The search box above the tree: the tree shows the foods that match, the best one current.
+    void Edit2Change();
+    // Enter, Escape and Down in the search box; true when the key was taken.
+    bool searchBoxKey(int key);
+    // Typing while the tree has the focus goes on in the search box.
+    void typeIntoSearch(const QString& text);
     struct Portion;
     static QString energyText(const QString& energy, const QList<Portion>& portions);
 
@@ -118,6 +126,7 @@ private:
     struct FoodTreeRows {
         QStringList categories;
         QList<QStringList> foods;
+        QList<QList<qsizetype>> positions; // of each food in m_foodIndex
     };
     std::optional<FoodTreeRows> m_foodTreeRows;
     // The household units of each food by title, read with the foods; none for a file made before they were shipped.
@@ -128,6 +137,13 @@ private:
     };
     QHash<QString, QList<Portion>> m_portions;
     QTreeWidget* m_foodTree = nullptr;
+    // Every food of 01 in its order, with the pinyin make-data stored; the tree's node of each (none for a food whose
+    // category is not in 02).
+    search::SearchIndex m_foodIndex;
+    QList<QTreeWidgetItem*> m_foodNodes;
+    // The categories open before a search opened the ones with matches, to be open again when it is cleared.
+    std::optional<QList<QTreeWidgetItem*>> m_openBeforeSearch;
+    QString m_searchAnnounced;
     bool m_shown = false;
     bool m_placed = false;
     bool m_writingDiary = false;

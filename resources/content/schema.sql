@@ -51,6 +51,15 @@ CREATE TABLE portions (
     Measure TEXT
 );
 
+-- How each food's name is typed: one row per reading (a name with a polyphone has more than one), Pinyin one token
+-- per character of Title, separated by spaces: the syllable without tone for a Chinese character, the letter or digit
+-- itself (lower case, half-width) for one, "-" for any other character. Made by make-data; a file without it
+-- still finds foods by their Chinese names.
+CREATE TABLE food_search (
+    Title  TEXT,
+    Pinyin TEXT
+);
+
 -- The profile of 我的目标, one row once the user saves it: height in cm, sex 女 or 男, year of birth, goal weight in
 -- jin, activity 1 (久坐) to 4 (重度活动), and the user's own daily kcal (NULL: the computed budget). Files made before
 -- it lack it; the upgrade and the first save create it.

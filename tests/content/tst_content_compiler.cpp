@@ -67,6 +67,7 @@ bool writeContent(const QString& dirPath, const Files& overrides = {})
         {QStringLiteral("yd.txt"), QByteArrayLiteral("# 快走\n每天四十分钟\n# 跳绳\n分组进行\n")},
         {QStringLiteral("xd.txt"), QByteArrayLiteral("# 慢慢吃\n每口嚼二十下\n")},
         {QStringLiteral("plan.txt"), week()},
+        {QStringLiteral("polyphones.txt"), QByteArrayLiteral("# 番茄的另一读音\n番茄 fan qie\n")},
     };
     for (auto it = overrides.cbegin(); it != overrides.cend(); ++it)
         files.insert(it.key(), it.value());
@@ -114,6 +115,8 @@ private slots:
     void sourceFaults();
     void existingOutputIsLeftAlone_data();
     void existingOutputIsLeftAlone();
+    void readings_data();
+    void readings();
     void executable_data();
     void executable();
 
@@ -155,6 +158,9 @@ void ContentCompilerTest::writesSourcesInOrder_data()
         << "SELECT count(*) || ':' || (SELECT foodsport FROM plan ORDER BY rowid LIMIT 1) || ':' || "
            "(SELECT foodsport FROM plan ORDER BY rowid DESC LIMIT 1) FROM plan"
         << "7:早：燕麦粥；午：糙米饭\n运动：快走一:早：燕麦粥；午：糙米饭\n运动：快走日";
+    QTest::newRow("the pinyin of each food, in the order of the foods")
+        << "SELECT group_concat(Title || '=' || Pinyin, '|') FROM (SELECT * FROM food_search ORDER BY rowid)"
+        << "稻米=dao mi|黄瓜=huang gua|米饭（蒸）=mi fan - zheng -|番茄=fan jia|番茄=fan qie";
     QTest::newRow("diary shipped empty") << "SELECT count(*) FROM rj"
                                          << "0";
     QTest::newRow("rollback journal, not WAL") << "PRAGMA journal_mode"
@@ -228,6 +234,14 @@ void ContentCompilerTest::sourceFaults_data()
         << Files{{foods, header + rice + "\n蔬菜类（每100克）\t黄瓜\t16\n谷类（每100克）\t稻米\t346\n"}} << foods << 5
         << "第 2 行";
     QTest::newRow("header missing") << Files{{foods, rice}} << foods << 1 << "表头";
+    const QString polyphones = QStringLiteral("polyphones.txt");
+    QTest::newRow("polyphone: a syllable missing")
+        << Files{{polyphones, "# 注释\n薄荷 bo he\n长豆角 chang dou\n"}} << polyphones << 3 << "应写 3 个音节";
+    QTest::newRow("polyphone: a tone mark") << Files{{polyphones, "薄荷 bó he\n"}} << polyphones << 1 << "“bó”";
+    QTest::newRow("polyphone: not a Chinese word")
+        << Files{{polyphones, "AD钙奶 a d gai nai\n"}} << polyphones << 1 << "由汉字组成";
+    QTest::newRow("polyphone: twice") << Files{{polyphones, "薄荷 bo he\n\n薄荷 bao he\n"}} << polyphones << 3
+                                      << "第 1 行";
     const QByteArray full = "Name\tTitle\tsz\tsource\tportions\n";
     const QByteArray bread = "谷类（每100克）\t馒头\t223\t第6版 011404x\t";
     QTest::newRow("five-column row missing a field")
@@ -359,6 +373,40 @@ void ContentCompilerTest::existingOutputIsLeftAlone()
         QCOMPARE(permissionBits(output), mode_t(0640));
     }
     QCOMPARE(leftovers(dir.path()), QStringList{QStringLiteral("data.Mdb")});
+}
+
+void ContentCompilerTest::readings_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("readings"); // with the shipped polyphones.txt
+
+    QTest::newRow("one token per character, brackets and digits too")
+        << "鸡翅（可食部69%）" << QStringList{"ji chi - ke shi bu 6 9 - -"};
+    QTest::newRow("a character read by its neighbour") << "重庆小面" << QStringList{"chong qing xiao mian"};
+    QTest::newRow("letters of any width, lower case") << "ＡD钙奶" << QStringList{"a d gai nai"};
+    QTest::newRow("ü as u and as v") << "绿豆" << QStringList{"lu dou", "lv dou"};
+    QTest::newRow("polyphone the transliterator misreads")
+        << "长豆角" << QStringList{"zhang dou jiao", "chang dou jiao"};
+    QTest::newRow("polyphone inside a longer name")
+        << "樱桃番茄" << QStringList{"ying tao fan jia", "ying tao fan qie"};
+    QTest::newRow("polyphone") << "薄荷" << QStringList{"bao he", "bo he"};
+    QTest::newRow("polyphone read right already: one reading") << "鸡蛋白" << QStringList{"ji dan bai"};
+    QTest::newRow("polyphone read right already") << "红薯" << QStringList{"hong shu"};
+    QTest::newRow("two polyphones in one name")
+        << "番茄炒茄子" << QStringList{"fan jia chao jia zi", "fan qie chao qie zi"};
+}
+
+void ContentCompilerTest::readings()
+{
+    QFETCH(QString, title);
+    QFETCH(QStringList, readings);
+    static tevu::content::Content shipped;
+    if (shipped.foods.isEmpty()) {
+        tevu::content::SourceError error;
+        QVERIFY2(tevu::content::loadContent(QStringLiteral(TEVU_SOURCE_DIR "/resources/content"), shipped, error),
+                 qPrintable(error.toString()));
+    }
+    QCOMPARE(tevu::content::readingsOf(title, shipped.polyphones), readings);
 }
 
 void ContentCompilerTest::executable_data()

@@ -99,7 +99,7 @@ private:
     QString content(int version) const { return m_dir.filePath(QStringLiteral("content-v%1").arg(version)); }
 
     // A file made by make-data from version 1, then used: a diary entry, Tuesday rewritten, a food gone; and without
-    // the portions table, as every file made before portions were shipped.
+    // the portions and food search tables, as every file made before they were shipped.
     QString usedFile(const QString& name) const
     {
         const QString path = m_dir.filePath(name + QStringLiteral("/data.Mdb"));
@@ -110,7 +110,7 @@ private:
         execOn(path, QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', '我的日记', 120.5);"
                                     "UPDATE plan SET foodsport = '我自己的周二' WHERE rowid = 2;"
                                     "DELETE FROM \"01\" WHERE Title = '小米';"
-                                    "DROP TABLE portions;"));
+                                    "DROP TABLE portions; DROP TABLE food_search;"));
         return path;
     }
 
@@ -150,6 +150,8 @@ private slots:
         // The file made before portions were shipped gets their table with the new content.
         QCOMPARE(rows("SELECT Title, Unit, g, Measure FROM portions ORDER BY rowid"),
                  (QStringList{"稻米|一两|50|克", "燕麦|一瓷勺|10|克"}));
+        QCOMPARE(rows("SELECT Title, Pinyin FROM food_search ORDER BY rowid"),
+                 (QStringList{"稻米|dao mi", "小米|xiao mi", "燕麦|yan mai"}));
         QCOMPARE(rows("PRAGMA user_version"), QStringList{"2"});
         QCOMPARE(rows("SELECT * FROM profile"), profile);
 

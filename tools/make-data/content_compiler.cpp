@@ -8,10 +8,14 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
+#include <QStringList>
 
 #include "data/errors.h"
 #include "data/sqlite.h"
 #include "datafile/datafile.h"
+
+#include <unicode/translit.h>
+#include <unicode/unistr.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -20,6 +24,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -320,6 +325,43 @@ int parseVersion(const QString& path)
     return version;
 }
 
+// "薄荷 bo he": a word of Chinese characters, then one syllable per character, lower-case letters without tones.
+QList<Polyphone> parsePolyphones(const QString& path)
+{
+    QList<Polyphone> polyphones;
+    if (!QFileInfo::exists(path))
+        return polyphones;
+    static const QRegularExpression syllable(QStringLiteral("^[a-z]+$"));
+    QHash<QString, int> seenAt;
+    for (const SourceLine& line : readLines(path)) {
+        const QString text = line.text.trimmed();
+        if (text.isEmpty() || text.startsWith(QLatin1Char('#')))
+            continue;
+        QStringList fields = text.split(QRegularExpression(QStringLiteral("\\s+")));
+        Polyphone polyphone{fields.takeFirst(), fields, line.number};
+        const QList<uint> characters = polyphone.word.toUcs4();
+        for (const uint c : characters)
+            if (QChar::script(c) != QChar::Script_Han)
+                fail(
+                    path, line.number,
+                    QStringLiteral("“%1”应是一个由汉字组成的词，后面跟着它的读音，如“薄荷 bo he”").arg(polyphone.word));
+        if (polyphone.syllables.size() != characters.size())
+            fail(path, line.number,
+                 QStringLiteral("“%1”有 %2 个字，应写 %2 个音节（以空格分隔），这里写了 %3 个")
+                     .arg(polyphone.word)
+                     .arg(characters.size())
+                     .arg(polyphone.syllables.size()));
+        for (const QString& s : std::as_const(polyphone.syllables))
+            if (!syllable.match(s).hasMatch())
+                fail(path, line.number, QStringLiteral("读音“%1”应只用小写字母 a～z，不标声调（ü 写成 v）").arg(s));
+        if (const auto it = seenAt.constFind(polyphone.word); it != seenAt.cend())
+            fail(path, line.number, QStringLiteral("“%1”重复，第 %2 行已有").arg(polyphone.word).arg(it.value()));
+        seenAt.insert(polyphone.word, line.number);
+        polyphones.append(polyphone);
+    }
+    return polyphones;
+}
+
 QString readSchema(const QString& path)
 {
     QStringList text;
@@ -365,6 +407,7 @@ void checkSchema(sqlite3* db, const QString& schemaPath, const QString& outputPa
     // The portions are not among the tables every data file has (files made before them open without them), but a
     // file made now carries them.
     requireColumns(statement, QString::fromLatin1(portionsTable), portionsFields(), schemaPath);
+    requireColumns(statement, QString::fromLatin1(foodSearchTable), foodSearchFields(), schemaPath);
 }
 
 struct Row {
@@ -468,6 +511,13 @@ void writeDatabase(const QByteArray& path, const QString& outputPath, const Cont
     insertRows(db.get(), QStringLiteral("INSERT INTO portions(Title, Unit, g, Measure) VALUES(?1, ?2, ?3, ?4)"),
                portionRows, dir.filePath(QStringLiteral("foods.tsv")), outputPath);
 
+    QList<Row> searchRows;
+    for (const Food& food : content.foods)
+        for (const QString& reading : readingsOf(food.title, content.polyphones))
+            searchRows.append(Row{{food.title, reading}, food.line});
+    insertRows(db.get(), QStringLiteral("INSERT INTO food_search(Title, Pinyin) VALUES(?1, ?2)"), searchRows,
+               dir.filePath(QStringLiteral("foods.tsv")), outputPath);
+
     insertRows(db.get(), QStringLiteral("INSERT INTO sp(Name, demo) VALUES(?1, ?2)"), articleRows(content.recipes),
                dir.filePath(QStringLiteral("sp.txt")), outputPath);
     insertRows(db.get(), QStringLiteral("INSERT INTO yd(Name, demo) VALUES(?1, ?2)"), articleRows(content.exercises),
@@ -512,7 +562,112 @@ Placed placeWithoutReplacing(const QByteArray& from, const QString& outputPath)
     fail(outputPath, 0, QStringLiteral("无法把临时文件改名为输出文件（%1）").arg(systemError(errno)));
 }
 
+// ---- Pinyin ---------------------------------------------------------------------------------------------
+
+std::unique_ptr<icu::Transliterator> transliterator(const char* id)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::Transliterator> made(
+        icu::Transliterator::createInstance(icu::UnicodeString::fromUTF8(id), UTRANS_FORWARD, status));
+    if (U_FAILURE(status) || !made)
+        throw DataError(QStringLiteral("无法创建 ICU 的转写规则“%1”（%2），算不出食物名称的拼音")
+                            .arg(QString::fromLatin1(id), QString::fromLatin1(u_errorName(status))));
+    return made;
+}
+
+QString transliterated(icu::Transliterator& rule, const QString& text)
+{
+    icu::UnicodeString buffer(reinterpret_cast<const UChar*>(text.utf16()), static_cast<int32_t>(text.size()));
+    rule.transliterate(buffer);
+    return QString(reinterpret_cast<const QChar*>(buffer.getBuffer()), buffer.length());
+}
+
+// A syllable as typed: no tone, and ü either as u (what the transliterator writes) or as v.
+struct Syllable {
+    QString plain;
+    QString withV;
+};
+
+// The readings of a run of Chinese characters, one per character. The whole run is handed over at once, since the
+// transliterator reads some characters by their neighbours (重庆 chong qing, where 重 alone is zhong).
+QList<Syllable> syllablesOf(const QList<uint>& run)
+{
+    static const std::unique_ptr<icu::Transliterator> toLatin = transliterator("Han-Latin");
+    static const std::unique_ptr<icu::Transliterator> toAscii = transliterator("Latin-ASCII");
+    static const QRegularExpression umlaut(QStringLiteral("[üǖǘǚǜ]"));
+    const QString text = QString::fromUcs4(reinterpret_cast<const char32_t*>(run.constData()), run.size());
+    QStringList toned = transliterated(*toLatin, text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (toned.size() != run.size()) {
+        toned.clear();
+        for (const uint c : run)
+            toned << transliterated(*toLatin, QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1))
+                         .remove(QLatin1Char(' '));
+    }
+    QList<Syllable> syllables;
+    for (const QString& s : std::as_const(toned))
+        syllables << Syllable{transliterated(*toAscii, s).toLower(),
+                              transliterated(*toAscii, QString(s).replace(umlaut, QStringLiteral("v"))).toLower()};
+    return syllables;
+}
+
+// A character that is not Chinese is typed as itself when it is a letter or a digit, in any width or case.
+QString tokenOf(uint c)
+{
+    const QString folded =
+        QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1).normalized(QString::NormalizationForm_KC).toLower();
+    if (folded.size() == 1 && folded.front().unicode() < 0x80 && folded.front().isLetterOrNumber())
+        return folded;
+    return QStringLiteral("-");
+}
+
 } // namespace
+
+QStringList readingsOf(const QString& title, const QList<Polyphone>& polyphones)
+{
+    const QList<uint> characters = title.toUcs4();
+    QList<Syllable> tokens;
+    QList<uint> run;
+    const auto flush = [&] {
+        if (!run.isEmpty())
+            tokens << syllablesOf(run);
+        run.clear();
+    };
+    for (const uint c : characters) {
+        if (QChar::script(c) == QChar::Script_Han) {
+            run << c;
+        } else {
+            flush();
+            const QString token = tokenOf(c);
+            tokens << Syllable{token, token};
+        }
+    }
+    flush();
+
+    QList<Syllable> corrected = tokens;
+    for (const Polyphone& polyphone : polyphones) {
+        const QList<uint> word = polyphone.word.toUcs4();
+        for (qsizetype at = 0; at + word.size() <= characters.size(); ++at) {
+            if (!std::equal(word.cbegin(), word.cend(), characters.cbegin() + at))
+                continue;
+            for (qsizetype i = 0; i < word.size(); ++i)
+                corrected[at + i] = Syllable{polyphone.syllables.at(i), polyphone.syllables.at(i)};
+        }
+    }
+
+    QStringList readings;
+    for (const QList<Syllable>* reading : {&tokens, &corrected}) {
+        QStringList plain;
+        QStringList withV;
+        for (const Syllable& s : *reading) {
+            plain << s.plain;
+            withV << s.withV;
+        }
+        for (const QString& text : {plain.join(QLatin1Char(' ')), withV.join(QLatin1Char(' '))})
+            if (!readings.contains(text))
+                readings << text;
+    }
+    return readings;
+}
 
 bool loadContent(const QString& contentDir, Content& content, SourceError& error)
 {
@@ -526,6 +681,7 @@ bool loadContent(const QString& contentDir, Content& content, SourceError& error
         loaded.exercises = parseArticles(dir.filePath(QStringLiteral("yd.txt")));
         loaded.tips = parseArticles(dir.filePath(QStringLiteral("xd.txt")));
         loaded.plan = parsePlan(dir.filePath(QStringLiteral("plan.txt")));
+        loaded.polyphones = parsePolyphones(dir.filePath(QString::fromLatin1(polyphonesFile)));
         loaded.version = parseVersion(dir.filePath(QString::fromLatin1(versionFile)));
         // Every plan shipped before, so that an upgrade can tell a day the user left as shipped from one they changed.
         for (int earlier = 1; earlier < loaded.version; ++earlier) {

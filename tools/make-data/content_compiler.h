@@ -39,6 +39,14 @@ struct Food {
     int line = 0;
 };
 
+// A word of food names that the transliterator reads otherwise than people type it ("薄荷 bo he"): one syllable per
+// character, without tones.
+struct Polyphone {
+    QString word;
+    QStringList syllables;
+    int line = 0;
+};
+
 struct Content {
     QString schemaSql;
     QStringList categories;
@@ -46,8 +54,9 @@ struct Content {
     QList<Article> recipes;
     QList<Article> exercises;
     QList<Article> tips;
-    QList<Article> plan; // Monday first
-    int version = 0;     // version.txt: raised with every change of the shipped content
+    QList<Article> plan;         // Monday first
+    QList<Polyphone> polyphones; // polyphones.txt; none when the folder has no such file
+    int version = 0;             // version.txt: raised with every change of the shipped content
     // The seven day texts of the plan that each earlier content version shipped (earlier-plans/v<N>.txt), oldest first.
     QList<QStringList> earlierPlans;
 };
@@ -77,6 +86,20 @@ inline QStringList portionsFields()
 // The seven day texts of every plan in `folder` named v<N>.txt (earlier-plans/ as the package installs it), in the
 // order of N; a folder that is missing or empty gives none. On the first faulty file returns false and fills error.
 bool loadEarlierPlans(const QString& folder, QList<QStringList>& plans, SourceError& error);
+
+// How each food's name is typed, one row per reading; Pinyin has one token per character of Title.
+inline constexpr char foodSearchTable[] = "food_search";
+inline QStringList foodSearchFields()
+{
+    return {QStringLiteral("Title"), QStringLiteral("Pinyin")};
+}
+inline constexpr char polyphonesFile[] = "polyphones.txt";
+
+// Every reading a food's name may be typed with, the transliterator's first: space-separated tokens, one per character
+// of the name, a syllable without tone for a Chinese character, a letter or digit as itself (lower case, half-width),
+// "-" for anything else. A word of `polyphones` in the name adds a reading with its syllables; a syllable with ü adds
+// one written with v, as pinyin keyboards take it.
+QStringList readingsOf(const QString& title, const QList<Polyphone>& polyphones);
 
 // The content version written in <contentDir>/version.txt.
 inline constexpr char versionFile[] = "version.txt";

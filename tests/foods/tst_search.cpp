@@ -1,0 +1,120 @@
+// The food search's matching and ranking rules, on a small table written out by hand.
+#include "foods/search.h"
+
+#include <QStringList>
+#include <QTest>
+
+namespace {
+
+// Titles in the table's order, each with its readings as make-data stores them.
+const QList<std::pair<QString, QStringList>> kFoods{
+    {QStringLiteral("米饭（蒸）"), {QStringLiteral("mi fan - zheng -")}},
+    {QStringLiteral("糙米饭"), {QStringLiteral("cao mi fan")}},
+    {QStringLiteral("红烧肉"), {QStringLiteral("hong shao rou")}},
+    {QStringLiteral("空心菜"), {QStringLiteral("kong xin cai")}},
+    {QStringLiteral("番茄（西红柿）"),
+     {QStringLiteral("fan jia - xi hong shi -"), QStringLiteral("fan qie - xi hong shi -")}},
+    {QStringLiteral("长豆角"), {QStringLiteral("zhang dou jiao"), QStringLiteral("chang dou jiao")}},
+    {QStringLiteral("绿豆"), {QStringLiteral("lu dou"), QStringLiteral("lv dou")}},
+    {QStringLiteral("AD钙奶"), {QStringLiteral("a d gai nai")}},
+    {QStringLiteral("小米粥"), {QStringLiteral("xiao mi zhou")}},
+    {QStringLiteral("米"), {QStringLiteral("mi")}},
+    {QStringLiteral("西米"), {QStringLiteral("xi mi")}},
+    {QStringLiteral("豆浆"), {QStringLiteral("dou")}}, // does not line up with its title
+};
+
+} // namespace
+
+class SearchTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void findsAndRanks_data();
+    void findsAndRanks();
+};
+
+void SearchTest::findsAndRanks_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("found"); // titles, best first, joined by |
+
+    QTest::newRow("exact name, then name prefix, then substrings in table order") << "米"
+                                                                                  << "米|米饭（蒸）|糙米饭|小米粥|西米";
+    QTest::newRow("initials prefix") << "mf"
+                                     << "米饭（蒸）";
+    QTest::newRow("initials are a prefix only, not anywhere") << "sr"
+                                                              << "";
+    QTest::newRow("initials of three") << "hsr"
+                                       << "红烧肉";
+    QTest::newRow("full pinyin: prefix before substring") << "mifan"
+                                                          << "米饭（蒸）|糙米饭";
+    QTest::newRow("pinyin substring") << "xincai"
+                                      << "空心菜";
+    QTest::newRow("pinyin inside brackets") << "xihongshi"
+                                            << "番茄（西红柿）";
+    QTest::newRow("one letter: initials prefixes, then pinyin substrings") << "m"
+                                                                           << "米饭（蒸）|米|糙米饭|小米粥|西米";
+    QTest::newRow("pinyin prefix ranks by table order") << "mi"
+                                                        << "米饭（蒸）|米|糙米饭|小米粥|西米";
+    QTest::newRow("mixed: character then initial") << "米f"
+                                                   << "米饭（蒸）|糙米饭";
+    QTest::newRow("mixed: character then part of a syllable") << "米fa"
+                                                              << "米饭（蒸）|糙米饭";
+    QTest::newRow("mixed: initial then character") << "c米"
+                                                   << "糙米饭";
+    QTest::newRow("mixed: syllable then character") << "xiao米z"
+                                                    << "小米粥";
+    QTest::newRow("mixed: the character anywhere") << "米z"
+                                                   << "小米粥";
+    QTest::newRow("mixed that does not fit") << "米x"
+                                             << "";
+    QTest::newRow("upper case") << "MF"
+                                << "米饭（蒸）";
+    QTest::newRow("full-width letters") << QStringLiteral("ｍｉｆａｎ") << "米饭（蒸）|糙米饭";
+    QTest::newRow("spaces between syllables") << "mi fan"
+                                              << "米饭（蒸）|糙米饭";
+    QTest::newRow("polyphone: the transliterator's reading") << "fanjia"
+                                                             << "番茄（西红柿）";
+    QTest::newRow("polyphone: the reading people type") << "fanqie"
+                                                        << "番茄（西红柿）";
+    QTest::newRow("polyphone initials") << "cdj"
+                                        << "长豆角";
+    QTest::newRow("polyphone full pinyin") << "changdoujiao"
+                                           << "长豆角";
+    QTest::newRow("ü as v") << "lvdou"
+                            << "绿豆";
+    QTest::newRow("ü as u") << "ludou"
+                            << "绿豆";
+    QTest::newRow("latin letters in a name: name prefix") << "ad"
+                                                          << "AD钙奶";
+    QTest::newRow("latin letters in a name: initials") << "adgn"
+                                                       << "AD钙奶";
+    QTest::newRow("a reading that does not line up is left out") << "dj"
+                                                                 << "";
+    QTest::newRow("still found by its name") << "豆浆"
+                                             << "豆浆";
+    QTest::newRow("nothing") << "xyz"
+                             << "";
+    QTest::newRow("only spaces") << "  "
+                                 << "";
+}
+
+void SearchTest::findsAndRanks()
+{
+    QFETCH(QString, query);
+    QFETCH(QString, found);
+
+    search::SearchIndex index;
+    for (const auto& [title, readings] : kFoods) {
+        const qsizetype food = index.addFood(title);
+        for (const QString& reading : readings)
+            index.addReading(food, reading);
+    }
+    QStringList titles;
+    for (const search::Match& match : index.find(query))
+        titles << index.title(match.food);
+    QCOMPARE(titles.join(u'|'), found);
+}
+
+QTEST_APPLESS_MAIN(SearchTest)
+#include "tst_search.moc"
