@@ -295,12 +295,21 @@ void Ttevu_main::editChosenEntry()
     const QString text = ADODataSet_tevu.asText(QStringLiteral("demo"));
     const QString weight =
         ADODataSet_tevu.isNull(QStringLiteral("lb")) ? QString() : ADODataSet_tevu.asText(QStringLiteral("lb"));
-    const EditedEntry edited{m_listedKeys[static_cast<size_t>(entry)], time, m_ui->Edit1->text()};
+    const EditedEntry edited{m_listedKeys[static_cast<size_t>(entry)], time, m_ui->Edit1->text(),
+                             m_ui->Edit1->geometry()};
     showView(View::Writing);
+    m_ui->Memo1->setExtraSelections({});
     m_ui->Memo1->setPlainText(text);
     m_ui->Memo1->setReadOnly(false);
     m_ui->Edit1->setText(weight);
-    m_ui->Label1->setText(QStringLiteral("修改日记（%1）：").arg(time));
+    const QString prompt = QStringLiteral("修改日记（%1）：").arg(time);
+    m_ui->Label1->setText(prompt);
+    // The prompt with a time is longer than the design's: the weight box moves to its end, short of the buttons.
+    QRect place = edited.weightBoxPlace;
+    const int promptEnd =
+        m_ui->Label1->x() + std::min(m_ui->Label1->fontMetrics().horizontalAdvance(prompt), m_ui->Label1->width());
+    place.moveLeft(std::max(place.x(), std::min(promptEnd + 4, m_ui->Image13->x() - place.width() - 4)));
+    m_ui->Edit1->setGeometry(place);
     m_writingDiary = true;
     m_edited = edited;
     m_ui->Memo1->moveCursor(QTextCursor::End);
@@ -312,6 +321,7 @@ bool Ttevu_main::dropDiaryEdit()
     if (!m_edited)
         return false;
     m_ui->Edit1->setText(m_edited->weightAside);
+    m_ui->Edit1->setGeometry(m_edited->weightBoxPlace);
     m_edited.reset();
     m_writingDiary = false;
     m_ui->Memo1->clear();

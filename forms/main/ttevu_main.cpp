@@ -98,8 +98,10 @@ void Ttevu_main::showSmallButtons(View view)
 
 void Ttevu_main::showView(View view)
 {
-    if (view != View::Diary)
+    if (view != View::Diary && m_listing) {
         m_listing = false;
+        m_ui->Memo1->setExtraSelections({});
+    }
     if (view != View::Writing && m_writingDiary) {
         // The entry is left unsaved: it is kept for the next new entry, and OK would ignore whatever the box took now.
         // A change of a listed entry is dropped instead: the next new entry is not that one.

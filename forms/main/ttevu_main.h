@@ -7,6 +7,7 @@
 
 #include <QHash>
 #include <QPalette>
+#include <QRect>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -160,8 +161,9 @@ private:
     int m_anchorEntry = -1;  // where a Shift range starts
     struct EditedEntry {
         qint64 key;
-        QString time;        // as listed
-        QString weightAside; // what the weight box held for a new entry
+        QString time;         // as listed
+        QString weightAside;  // what the weight box held for a new entry
+        QRect weightBoxPlace; // where the design puts the weight box
     };
     std::optional<EditedEntry> m_edited;
     // Saves, edits and deletions of this session, each with what the message line calls it.

@@ -184,6 +184,11 @@ private slots:
         QCOMPARE(listing(w)->toPlainText(), QStringLiteral("早上"));
         QVERIFY(!listing(w)->isReadOnly());
         QCOMPARE(weightBox(w)->text(), QStringLiteral("150"));
+        QCOMPARE(listing(w)->extraSelections().size(), 0);
+        // The longer prompt is not hidden under the weight box.
+        auto* prompt = w.find<QLabel>("Label1");
+        QVERIFY(weightBox(w)->x() >= prompt->x() + prompt->fontMetrics().horizontalAdvance(prompt->text()));
+        QVERIFY(weightBox(w)->geometry().right() < w.find("Image13")->x());
         type(w, QStringLiteral("早上，空腹"), QStringLiteral("151.5"));
         Windows::click(w.button("Image15"));
         QCOMPARE(w.reporter.messages, QStringList{});
@@ -192,6 +197,7 @@ private slots:
         QCOMPARE(label(w), QStringLiteral("已保存。"));
         QVERIFY(listing(w)->isReadOnly());
         QCOMPARE(chosen(w), QList<int>{2});
+        QCOMPARE(weightBox(w)->x(), 281);
         QCOMPARE(listing(w)->document()->findBlockByNumber(2).text(),
                  QStringLiteral("2026/12/7 08:30:15\u2028早上，空腹  这天151.5斤"));
     }
