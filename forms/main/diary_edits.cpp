@@ -239,7 +239,9 @@ void Ttevu_main::showChosenEntries()
             last = *it;
         QTextCursor run(document->findBlockByNumber(first));
         const QTextBlock end = document->findBlockByNumber(last);
-        run.setPosition(end.position() + end.length() - 1, QTextCursor::KeepAnchor);
+        // With the paragraph's end, so that its last line too is marked across the whole width.
+        run.setPosition(std::min(end.position() + end.length(), document->characterCount() - 1),
+                        QTextCursor::KeepAnchor);
         marks << QTextEdit::ExtraSelection{run, marked};
     }
     listing->setExtraSelections(marks);

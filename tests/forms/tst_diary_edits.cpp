@@ -73,9 +73,9 @@ class TestDiaryEdits : public QObject {
         QTextDocument* document = listing(w)->document();
         for (const QTextEdit::ExtraSelection& mark : listing(w)->extraSelections()) {
             const QTextBlock first = document->findBlock(mark.cursor.selectionStart());
-            const QTextBlock last = document->findBlock(mark.cursor.selectionEnd());
+            const QTextBlock last = document->findBlock(mark.cursor.selectionEnd() - 1);
             if (mark.cursor.selectionStart() != first.position() ||
-                mark.cursor.selectionEnd() != last.position() + last.length() - 1)
+                mark.cursor.selectionEnd() < last.position() + last.length() - 1)
                 return {-1};
             for (int entry = first.blockNumber(); entry <= last.blockNumber(); ++entry)
                 entries << entry;
