@@ -98,4 +98,27 @@ QString title(const QString& base, const std::vector<LineSeries::Point>& trend, 
     return text + u'）';
 }
 
+std::optional<Departure> unlikelyWeight(const std::vector<LineSeries::Point>& points, double weight)
+{
+    if (!(weight > 0))
+        return std::nullopt;
+    const std::vector<LineSeries::Point> trend = smooth(points);
+    if (trend.empty())
+        return std::nullopt;
+    double reference = trend.back().y;
+    if (trend.size() < static_cast<size_t>(settledWeighings)) {
+        for (auto point = points.rbegin(); point != points.rend(); ++point) {
+            if (!point->yNull && point->y > 0) {
+                reference = point->y;
+                break;
+            }
+        }
+    }
+    const double difference = weight - reference;
+    // Compared as products: exactly 6 % of a reference in tenths is within, not a hair over through a division.
+    if (std::abs(difference) * 100 <= unlikelyShare * 100 * reference * (1 + 1e-12))
+        return std::nullopt;
+    return Departure{reference, difference, std::abs(difference) / reference * 100};
+}
+
 } // namespace trend

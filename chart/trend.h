@@ -40,4 +40,20 @@ QString summary(const std::vector<LineSeries::Point>& trend, const QLocale& loca
 QString title(const QString& base, const std::vector<LineSeries::Point>& trend,
               const QLocale& locale = conversions::locale(), const QString& projection = {});
 
+// A weight that departs from the newest trend by more than this share is more likely a slip of the keys (1530 for
+// 153.0, a weight left in the box from another day) than a change of the body, and is asked about before it is saved.
+inline constexpr double unlikelyShare = 0.06;
+// With fewer weighings than this the trend has not settled: the newest weighing is the reference instead.
+inline constexpr int settledWeighings = 5;
+
+struct Departure {
+    double reference;  // the trend, or the newest weighing
+    double difference; // weight - reference, in the weights' unit
+    double percent;    // of the reference
+};
+
+// How far `weight` departs from the reference of the weighings in `points` (ascending time, as for smooth), when by
+// more than unlikelyShare; nothing for no weight (0 or less), no weighing to compare with, or a departure within it.
+std::optional<Departure> unlikelyWeight(const std::vector<LineSeries::Point>& points, double weight);
+
 } // namespace trend

@@ -258,6 +258,14 @@ void Dataset::post()
     m_bof = m_eof = false;
 }
 
+qint64 Dataset::rowKey(int row) const
+{
+    requireActive();
+    if (row < 0 || row >= recordCount())
+        fail(QStringLiteral("没有第 %1 行").arg(row + 1));
+    return m_rows.rowid(static_cast<size_t>(row));
+}
+
 void Dataset::cancel()
 {
     if (!changing())

@@ -44,6 +44,8 @@ public:
     int recNo() const;
     // Moves to a row by index, with the same pending-change rule as the other moves.
     void moveTo(int row);
+    // The key by which the file knows a stored row (0 for a read-only result): two rows may hold the same values.
+    qint64 rowKey(int row) const;
 
     bool hasField(const QString& field) const;
     QStringList fieldNames() const { return m_rows.names(); }

@@ -43,6 +43,7 @@ public:
 
     size_t count() const { return m_rowids.size(); }
     Row row(size_t index) const;
+    qint64 rowid(size_t index) const { return m_rowids[index]; }
     // Replaces a stored row, or adds one at the end when `index` is count().
     void store(size_t index, const Row& values);
 

@@ -39,10 +39,13 @@ void Ttevu_main::Image8MouseUp()
         m_ui->Memo1->setPlainText(listing);
     m_ui->Memo1->moveCursor(QTextCursor::Start);
     m_ui->Memo1->ensureCursorVisible();
+    keepListedKeys();
 }
 
 void Ttevu_main::Image13MouseUp()
 {
+    // A change of a listed entry is not the new entry: it ends unsaved.
+    dropDiaryEdit();
     // An entry left unsaved comes back, with its weight, which the hidden weight box kept; one still being written
     // stays as it is.
     const bool resuming = m_writingDiary || m_draft;
@@ -100,9 +103,15 @@ void Ttevu_main::Image15MouseUp()
     // Only an entry that is being written is saved: a stray OK must not store the listing as an entry.
     if (!m_writingDiary || m_ui->Memo1->toPlainText().isEmpty())
         return;
+    if (m_edited) {
+        saveEditedEntry();
+        return;
+    }
     // Converted before the row is begun, so a bad weight leaves nothing pending.
     const double weight = conversions::textToWeight(m_ui->Edit1->text());
     const QString text = m_ui->Memo1->toPlainText();
+    if (!confirmLikelyWeight(weight, std::nullopt))
+        return;
     // A save can fail after its row reached the file (the folder's sync after the commit failed); then the retry
     // writes that row again, durably, instead of adding a second one.
     const bool rewrite = m_unconfirmed && findUnconfirmedEntry();
@@ -126,7 +135,12 @@ void Ttevu_main::Image15MouseUp()
         throw;
     }
     m_unconfirmed.reset();
+    const qint64 key = ADODataSet_tevu.rowKey(ADODataSet_tevu.recNo());
+    const QString time = ADODataSet_tevu.asText(QStringLiteral("time"));
     m_writingDiary = false;
     m_ui->Memo1->setReadOnly(true);
     showView(View::Diary);
+    rememberSavedEntry(key, time);
+    // The listing shows what was saved, so that nobody wonders whether anything happened.
+    relistDiary({key}, QStringLiteral("已保存。"));
 }

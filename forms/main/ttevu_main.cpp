@@ -122,9 +122,15 @@ void Ttevu_main::showSmallButtons(View view)
 
 void Ttevu_main::showView(View view)
 {
+    if (view != View::Diary && m_listing) {
+        m_listing = false;
+        m_ui->Memo1->setExtraSelections({});
+    }
     if (view != View::Writing && m_writingDiary) {
         // The entry is left unsaved: it is kept for the next new entry, and OK would ignore whatever the box took now.
-        m_draft = m_ui->Memo1->toPlainText();
+        // A change of a listed entry is dropped instead: the next new entry is not that one.
+        if (!dropDiaryEdit())
+            m_draft = m_ui->Memo1->toPlainText();
         m_writingDiary = false;
         m_ui->Memo1->setReadOnly(true);
     }
@@ -148,6 +154,8 @@ void Ttevu_main::wire(ImageButton* button, void (Ttevu_main::*onRelease)())
 
 bool Ttevu_main::eventFilter(QObject* watched, QEvent* event)
 {
+    if (diaryListingEvent(watched, event))
+        return true;
     if (watched == m_foodTree && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
         showTreeSelection(event->type() == QEvent::FocusIn);
     return QWidget::eventFilter(watched, event);

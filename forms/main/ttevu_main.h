@@ -3,15 +3,19 @@
 
 #include "data/connection.h"
 #include "data/dataset.h"
+#include "data/rowchanges.h"
 #include "foods/search.h"
 
 #include <QHash>
 #include <QPalette>
+#include <QRect>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
+#include <vector>
 
 namespace Ui {
 class Ttevu_main;
@@ -99,6 +103,29 @@ private:
     // Reloads the diary and moves to the row of m_unconfirmed; false when that save never reached the file.
     bool findUnconfirmedEntry();
 
+    // Choosing, changing and removing listed diary entries (diary_edits.cpp). Entry i is the listing's paragraph i,
+    // newest first; it is known by its row key, since two entries may share their time.
+    // After a listing: the keys of the entries listed, none of them chosen.
+    void keepListedKeys();
+    bool diaryListingEvent(QObject* watched, QEvent* event);
+    // What a click (or an arrow key) on entry `entry` chooses with these modifiers.
+    void chooseEntry(int entry, Qt::KeyboardModifiers modifiers);
+    void showChosenEntries();
+    // The diary dataset's row of a listed entry, the diary read again when the dataset holds anything else.
+    int diaryRow(int entry);
+    void editChosenEntry();
+    void deleteChosenEntries();
+    void saveEditedEntry();
+    // Ends an edit without saving; false when none was going on.
+    bool dropDiaryEdit();
+    void undoDiaryChange();
+    void redoDiaryChange();
+    // Lists the diary again with the entries of these keys chosen and the message line saying `message`.
+    void relistDiary(const std::vector<qint64>& chosen, const QString& message);
+    // True when the weight is likely, or the user confirms it; the entry being edited is no reference for itself.
+    bool confirmLikelyWeight(double weight, std::optional<qint64> edited);
+    void rememberSavedEntry(qint64 key, const QString& time);
+
     // Calorie lookup (calorie_view.cpp)
     // Reads the categories and foods when the window is first shown. The tree and its nodes are made when a view
     // first shows it: until then no window shows them.
@@ -158,6 +185,26 @@ private:
     std::optional<UnconfirmedEntry> m_unconfirmed;
     // The text of an entry left unsaved for another view, until the next new entry takes it back.
     std::optional<QString> m_draft;
+
+    bool m_listing = false; // the diary view shows its listing
+    std::vector<qint64> m_listedKeys;
+    std::set<int> m_chosen;
+    int m_currentEntry = -1; // where the arrow keys move from
+    int m_anchorEntry = -1;  // where a Shift range starts
+    struct EditedEntry {
+        qint64 key;
+        QString time;         // as listed
+        QString weightAside;  // what the weight box held for a new entry
+        QRect weightBoxPlace; // where the design puts the weight box
+    };
+    std::optional<EditedEntry> m_edited;
+    // Saves, edits and deletions of this session, each with what the message line calls it.
+    struct DiaryChange {
+        rowchanges::Change change;
+        QString what;
+    };
+    std::vector<DiaryChange> m_undone;
+    std::vector<DiaryChange> m_done;
 };
 
 extern Ttevu_main* tevu_main;

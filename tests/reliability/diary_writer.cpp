@@ -163,6 +163,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     reliability::useProgramLocale();
+    saveUnlikelyWeightsWithoutAsking();
     const QStringList args = app.arguments();
     if (args.size() < 2)
         return usage();

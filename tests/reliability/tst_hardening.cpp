@@ -53,6 +53,7 @@ class TestHardening : public QObject {
 private slots:
     void initTestCase()
     {
+        saveUnlikelyWeightsWithoutAsking();
         useProgramLocale();
         faultvfs::install();
     }

@@ -49,7 +49,11 @@ class TestHuge : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useProgramLocale(); }
+    void initTestCase()
+    {
+        useProgramLocale();
+        saveUnlikelyWeightsWithoutAsking();
+    }
 
     void aFiveMegabyteEntryIsSavedAndListedExactly()
     {

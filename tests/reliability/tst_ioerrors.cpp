@@ -127,6 +127,7 @@ class TestIoErrors : public QObject {
 private slots:
     void initTestCase()
     {
+        saveUnlikelyWeightsWithoutAsking();
         useProgramLocale();
         faultvfs::install();
     }

@@ -95,7 +95,11 @@ class TestLocks : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useProgramLocale(); }
+    void initTestCase()
+    {
+        useProgramLocale();
+        saveUnlikelyWeightsWithoutAsking();
+    }
 
     void aLockShorterThanTheWaitIsWaitedOut()
     {

@@ -61,6 +61,7 @@ class TestPowerLoss : public QObject {
 private slots:
     void initTestCase()
     {
+        saveUnlikelyWeightsWithoutAsking();
         useProgramLocale();
         faultvfs::install();
     }

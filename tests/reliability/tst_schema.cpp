@@ -58,7 +58,11 @@ class TestSchema : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useProgramLocale(); }
+    void initTestCase()
+    {
+        useProgramLocale();
+        saveUnlikelyWeightsWithoutAsking();
+    }
 
     void eachViewSaysWhatIsMissingAndFailedSavesWriteNothing_data()
     {

@@ -5,6 +5,7 @@
 #include "forms/guard.h"
 #include "forms/main/imagebutton.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
@@ -93,4 +94,26 @@ inline bool whileModal(const std::function<void()>& act, const std::function<voi
     act();
     state->done = true;
     return state->seen;
+}
+
+// For runs that save many generated weights far from one another: the question on an unlikely weight is answered
+// 保存 whenever it comes up, for the rest of the process.
+inline void saveUnlikelyWeightsWithoutAsking()
+{
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, [] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        QAbstractButton* save = nullptr;
+        bool weightQuestion = false;
+        for (auto* button : modal->findChildren<QAbstractButton*>()) {
+            if (button->text() == QStringLiteral("保存"))
+                save = button;
+            weightQuestion = weightQuestion || button->text() == QStringLiteral("返回修改");
+        }
+        if (save && weightQuestion)
+            save->click();
+    });
+    timer->start(5);
 }
