@@ -79,6 +79,8 @@ QString usageText()
         "                        例：tevu --data ~/旧电脑/data.Mdb --check\n"
         "  --force               允许 --backup、--export-csv 和 --report 覆盖已存在的文件\n"
         "                        例：tevu --backup ~/tevu-备份.Mdb --force\n"
+        "  --write               （单独使用）打开窗口，直接开始写一条新日记；提醒里的“记录”就是这样打开 Tevu 的\n"
+        "                        例：tevu --write\n"
         "  -h, --help            显示这段说明\n"
         "                        例：tevu --help\n"
         "  -v, --version         显示版本\n"
@@ -267,11 +269,16 @@ std::optional<QDate> dayOf(const QString& text)
 
 } // namespace
 
-bool wanted(int argc, char**)
+bool opensNewEntry(int argc, char** argv)
+{
+    return argc == 2 && QByteArrayView(argv[1]) == "--write";
+}
+
+bool wanted(int argc, char** argv)
 {
     // Every argument is for the command line: one that is not a known option is a usage error there, never a reason
-    // to open the window.
-    return argc > 1;
+    // to open the window. The one exception opens the window ready to write.
+    return argc > 1 && !opensNewEntry(argc, argv);
 }
 
 int run(int argc, char** argv)

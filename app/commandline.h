@@ -3,9 +3,11 @@
 
 namespace commandline {
 
-// True when the arguments name a command (an option starting with "--", or -h, -v, -?); otherwise the program starts
-// its windows, as it always has, and Qt takes its own arguments.
+// True when there are arguments: each is for the command line, where one that is not a known option is a usage error.
+// The one exception is "--write" alone, which opens the windows ready to write a diary entry.
 bool wanted(int argc, char** argv);
+// True for "tevu --write".
+bool opensNewEntry(int argc, char** argv);
 // Runs the command; the exit status: 0 done, 1 failed, 2 a usage error.
 int run(int argc, char** argv);
 

@@ -23,6 +23,7 @@ int main(int argc, char** argv)
                      argv[0]);
         return 1;
     }
+    const bool writeAtOnce = commandline::opensNewEntry(argc, argv);
     QApplication app(argc, argv);
     application::setUp(app);
     MessageBoxReporter reporter;
@@ -33,5 +34,7 @@ int main(int argc, char** argv)
     const TevuWindows windows(folder);
     const AutomaticBackup backup(windows.main.get(), QDir(folder).filePath(Connection::fileName()));
     windows.main->show();
+    if (writeAtOnce)
+        windows.main->startNewEntry();
     return app.exec();
 }

@@ -92,7 +92,7 @@ int now(const QString& dataPath)
     bus.connect(service, path, service, QStringLiteral("NotificationClosed"), &answer, SLOT(closed(uint, uint)));
     QTimer::singleShot(longestWaitMs, &answer.loop, &QEventLoop::quit);
     answer.loop.exec();
-    if (answer.record && !QProcess::startDetached(QCoreApplication::applicationFilePath(), {}))
+    if (answer.record && !QProcess::startDetached(QCoreApplication::applicationFilePath(), {QStringLiteral("--write")}))
         say(QStringLiteral("无法启动 Tevu：%1").arg(QCoreApplication::applicationFilePath()));
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "forms/main/ttevu_main.h"
 
 #include "data/conversions.h"
+#include "forms/guard.h"
 #include "ui_ttevu_main.h"
 
 void Ttevu_main::Image8MouseUp()
@@ -143,4 +144,12 @@ void Ttevu_main::Image15MouseUp()
     rememberSavedEntry(key, time);
     // The listing shows what was saved, so that nobody wonders whether anything happened.
     relistDiary({key}, QStringLiteral("已保存。"));
+}
+
+void Ttevu_main::startNewEntry()
+{
+    guarded([this] {
+        Image8MouseUp();
+        Image13MouseUp();
+    });
 }

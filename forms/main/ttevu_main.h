@@ -44,6 +44,8 @@ public:
     Ui::Ttevu_main* ui() const { return m_ui.get(); }
     // True between a new diary entry and the OK that saves it.
     bool writingDiary() const { return m_writingDiary; }
+    // The diary, then a new entry: what the reminder's 记录 opens the program for.
+    void startNewEntry();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -59,6 +59,7 @@ private slots:
             << QStringList{"--data", "{dir}/data.Mdb", "--backup", "{dir}/kept", "--force"} << 0 << "日记 2 条";
         QTest::newRow("a word, not an option") << QStringList{"check"} << 2 << "不认识的参数：check";
         QTest::newRow("one dash") << QStringList{"-x"} << 2 << "不认识的选项";
+        QTest::newRow("write with a command") << QStringList{"--write", "--check"} << 2 << "不认识的选项：write";
         QTest::newRow("file name forgotten")
             << QStringList{"--data", "{dir}/data.Mdb", "--export-csv", "--force"} << 2 << "缺少文件名";
         QTest::newRow("empty data file name") << QStringList{"--data", "", "--check"} << 2 << "--data";

@@ -533,6 +533,18 @@ private slots:
         QVERIFY(w.reporter.messages.isEmpty());
     }
 
+    void theReminderOpensTheDiaryReadyToWrite()
+    {
+        TempDatabase db(foods);
+        Windows w(db.folder());
+        QVERIFY(!w.main->writingDiary());
+        w.main->startNewEntry();
+        QVERIFY(w.main->writingDiary());
+        QVERIFY(w.find("Memo1")->isVisible());
+        QVERIFY(w.find("Edit1")->isVisible());
+        QVERIFY(w.reporter.messages.isEmpty());
+    }
+
     void theTreeIsReadOnlyAndItsEnergyFollowsTheKeys()
     {
         TempDatabase db(foods);
