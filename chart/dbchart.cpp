@@ -372,6 +372,7 @@ void DbChart::paint(QPainter& painter, const QRect& bounds) const
         paintPoints(painter, l, m_series->points());
         if (m_trendVisible)
             paintLine(painter, l, trend(), QPen(Qt::black, std::max(1, l.bounds.width() / 400), Qt::SolidLine));
+        paintGoal(painter, l);
         paintAxes(painter, l);
         painter.restore();
         return;
@@ -400,7 +401,9 @@ void DbChart::paintGoal(QPainter& painter, const ChartLayout& l) const
     if (y < l.back.top() || y > l.back.bottom())
         return;
     painter.save();
-    painter.setPen(QPen(goalColor, 1, Qt::DashLine));
+    // On paper it is black and dashed, a little thinner than the trend.
+    painter.setPen(m_printStyle ? QPen(Qt::black, std::max(1, l.bounds.width() / 600), Qt::DashLine)
+                                : QPen(goalColor, 1, Qt::DashLine));
     painter.drawLine(QPointF(l.back.left(), y), QPointF(l.back.right(), y));
     painter.setFont(m_labelFont);
     const QString label = QStringLiteral("目标 %1斤").arg(axis::formatNumber(*m_goal));

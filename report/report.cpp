@@ -8,6 +8,8 @@
 #include "data/dataset.h"
 #include "data/errors.h"
 #include "data/sqlite.h"
+#include "datafile/profile.h"
+#include "health/body.h"
 
 #include <QBuffer>
 #include <QFontMetrics>
@@ -192,8 +194,11 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
 
     // The entries for the table and the notes.
     QList<Entry> entries;
+    health::Profile profile;
     {
         const sqlite::Database db = sqlite::openDataFile(dataPath, sqlite::Access::Read);
+        profile = datafile::readProfile(db.get(), dataPath,
+                                        options.made.isValid() ? options.made.year() : QDate::currentDate().year());
         sqlite::Statement rows(
             db.get(), QStringLiteral("select time, lb, demo from rj%1 order by time, rowid").arg(where), dataPath);
         while (rows.step()) {
@@ -221,6 +226,7 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
     chart.setDateFormat(QStringLiteral("yyyy-MM-dd"));
     chart.setTrendVisible(true);
     chart.setPrintStyle(true);
+    chart.setGoal(profile.goal);
     // The chart's own title would be drawn in the window's font; the page writes it in its own, above the chart.
     chart.setTitle(QString());
     const std::vector<LineSeries::Point> points = chart.series()->points();
@@ -251,6 +257,17 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
                                    ? QStringLiteral("记录期间：%1 至 %2").arg(dateText(from), dateText(to))
                                    : QStringLiteral("记录期间：全部");
         pages.paragraph(period + QStringLiteral("　　生成日期：%1").arg(dateText(options.made)), font(10));
+        QStringList person;
+        if (profile.height)
+            person << QStringLiteral("身高 %1 厘米").arg(QString::number(*profile.height, 'f', 0));
+        if (profile.birthYear && options.made.isValid())
+            person << QStringLiteral("%1 岁").arg(options.made.year() - *profile.birthYear);
+        if (profile.sex)
+            person << health::sexName(*profile.sex);
+        if (profile.goal)
+            person << QStringLiteral("目标体重 %1 斤（%2 公斤）").arg(jin(*profile.goal), jin(*profile.goal / 2));
+        if (!person.isEmpty())
+            pages.paragraph(person.join(QStringLiteral("，")) + u'。', font(10));
         pages.advance(40);
 
         if (points.empty() || table.isEmpty()) {
@@ -279,6 +296,17 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
             if (const std::optional<double> rate = trend::weeklyRate(smooth))
                 summary
                     << QStringLiteral("最近每周变化 %1 斤（%2 公斤）。").arg(signedJin(*rate), signedJin(*rate / 2));
+            if (profile.height) {
+                const auto bmiText = [&](double weight) {
+                    const std::optional<double> value = health::bmi(weight, *profile.height);
+                    return value ? QStringLiteral("%1（%2）")
+                                       .arg(QString::number(*value, 'f', 1),
+                                            health::bmiClassName(health::bmiClass(std::round(*value * 10) / 10)))
+                                 : QStringLiteral("—");
+                };
+                summary << QStringLiteral("BMI（按趋势体重，中国成人标准）：开始 %1，结束 %2。")
+                               .arg(bmiText(startTrend), bmiText(endTrend));
+            }
             for (const QString& line : summary)
                 pages.paragraph(line, font(10), 40);
             pages.advance(40);

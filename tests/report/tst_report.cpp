@@ -98,13 +98,36 @@ private slots:
         QCOMPARE(text.contains(QStringLiteral("私人的话")), withNotes);
     }
 
+    void theProfileAndTheBmiAreOnThePage()
+    {
+        TempDatabase db;
+        // BMI on the trend, by hand: 150 斤 = 75 kg, 75 / 1.65² = 27.55 -> 27.5 超重; the trend ends at 149.71 斤 =
+        // 74.855 kg, 74.855 / 2.7225 = 27.49 -> 27.5 超重. Born 1990, the page made in 2026: 36 岁.
+        db.exec(QStringLiteral("INSERT INTO profile VALUES (165, '女', 1990, 120, 2, NULL);"
+                               "INSERT INTO rj VALUES ('2026-12-01 07:30:00.000', '', 150);"
+                               "INSERT INTO rj VALUES ('2026-12-03 07:30:00.000', '', 149);"
+                               "INSERT INTO rj VALUES ('2026-12-08 07:30:00.000', '', 148);"));
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("p.pdf"));
+        report::Options options;
+        options.made = QDate(2026, 12, 14);
+        report::write(db.path(), pdf, options);
+        const QString text = pdfText(pdf);
+        for (const QString& expected :
+             {QStringLiteral("身高165厘米"), QStringLiteral("36岁"), QStringLiteral("女"),
+              QStringLiteral("目标体重120.0斤（60.0公斤）"), QStringLiteral("开始27.5（超重），结束27.5（超重）")})
+            QVERIFY2(text.contains(expected), qPrintable(expected + u'\n' + text));
+    }
+
     void aLongDiaryTakesMorePagesAndStaysBlackAndWhite()
     {
         TempDatabase db;
         db.exec(QStringLiteral(
             "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 730) "
             "INSERT INTO rj SELECT strftime('%Y-%m-%d 07:30:00.000', '2025-01-01', '+' || i || ' days'), "
-            "'', 160 - i * 0.02 FROM n"));
+            "'', 160 - i * 0.02 FROM n;"
+            // A goal, so that its line is on the page too.
+            "INSERT INTO profile VALUES (165, '女', 1990, 140, 2, NULL)"));
         QTemporaryDir out;
         const QString pdf = out.filePath(QStringLiteral("long.pdf"));
         const report::Result result = report::write(db.path(), pdf, {});
