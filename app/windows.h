@@ -2,6 +2,7 @@
 // opened; destroyed in the reverse order of the design's creation.
 #pragma once
 
+#include "app/reportexport.h"
 #include "app/tevudata.h"
 #include "forms/about/ttevu_about.h"
 #include "forms/curve/ttevu_curve.h"
@@ -65,6 +66,9 @@ public:
     MadeOnFirstUse<Ttevu_curve> curve{[this] {
                                           auto window = std::make_unique<Ttevu_curve>(data->ADODataSetcurve);
                                           window->setShowGoal([this] { goal->exec(); });
+                                          window->setExportReport([this](const QDate& from, const QDate& to) {
+                                              reportexport::ask(tevu_curve, data->ADOCN.filePath(), from, to);
+                                          });
                                           return window;
                                       },
                                       &tevu_curve};

@@ -3,6 +3,7 @@
 
 #include "chart/lineseries.h"
 #include "data/connection.h"
+#include "data/conversions.h"
 #include "data/dataset.h"
 #include "datafile/profile.h"
 #include "forms/goal/goalfacts.h"
@@ -27,6 +28,10 @@ Ttevu_curve::Ttevu_curve(Dataset& curve, QWidget* parent)
     // The key is named in the menu, and acts through the window's own shortcut below.
     QAction* goal = menu->addAction(QStringLiteral("我的目标…\tAlt+8"));
     connect(goal, &QAction::triggered, this, [this] { guarded([this] { showGoal(); }); });
+    QAction* report = menu->addAction(QStringLiteral("导出报告…\tCtrl+P"));
+    connect(report, &QAction::triggered, this, [this] { guarded([this] { exportReport(); }); });
+    auto* reportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    connect(reportKey, &QShortcut::activated, this, [this] { guarded([this] { exportReport(); }); });
     connect(m_ui->DBChart1, &DbChart::contextClicked, menu, [menu](const QPoint& at) { menu->popup(at); });
     // The same key as in the main window.
     auto* key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_8), this);
@@ -37,6 +42,19 @@ Ttevu_curve::~Ttevu_curve()
 {
     // The series listens to a dataset that outlives the window: it must not call back into a destroyed chart.
     m_ui->DBChart1->series()->setDataSource(nullptr);
+}
+
+void Ttevu_curve::exportReport()
+{
+    if (!m_exportReport)
+        return;
+    // The days the chart shows, zoomed or not; nothing shown yet means the whole diary.
+    const ChartScale x = m_ui->DBChart1->chartLayout().x;
+    if (m_ui->DBChart1->series()->isEmpty() || !(x.max >= x.min)) {
+        m_exportReport(QDate(), QDate());
+        return;
+    }
+    m_exportReport(conversions::fromOleDate(x.min).date(), conversions::fromOleDate(x.max).date());
 }
 
 void Ttevu_curve::applyLook()

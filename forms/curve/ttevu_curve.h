@@ -2,6 +2,7 @@
 #pragma once
 
 #include "forms/dialog.h"
+#include <QDate>
 #include <functional>
 #include <memory>
 
@@ -23,6 +24,10 @@ public:
     // What the context menu's 我的目标… and Alt+8 open; after it closes the goal line and title follow the new profile.
     void setShowGoal(std::function<void()> showGoal) { m_showGoal = std::move(showGoal); }
     void showGoal();
+    // What the context menu's 导出报告… and Ctrl+P do with the days the chart shows: write the page for a doctor.
+    using ExportReport = std::function<void(const QDate& from, const QDate& to)>;
+    void setExportReport(ExportReport exportReport) { m_exportReport = std::move(exportReport); }
+    void exportReport();
 
 protected:
     void applyLook() override;
@@ -35,6 +40,7 @@ private:
     Dataset& ADODataSetcurve;
     const std::unique_ptr<Ui::Ttevu_curve> m_ui;
     std::function<void()> m_showGoal;
+    ExportReport m_exportReport;
 };
 
 extern Ttevu_curve* tevu_curve;

@@ -4,6 +4,7 @@
 #include "support/tempdb.h"
 #include "support/windows.h"
 
+#include <QMenu>
 #include <QtTest>
 
 namespace {
@@ -64,6 +65,39 @@ private slots:
         QCOMPARE(points[2].y, 128.0);
         // An entry without a weight is no weighing: the legend (like the line and the axes) leaves it out.
         QCOMPARE(chart(w)->legendRows(), (QStringList{"130 ", "128 "}));
+    }
+
+    void ctrlPExportsTheDaysTheChartShows()
+    {
+        TempDatabase db(entries);
+        Windows w(db.folder());
+        QDate from, to;
+        int asked = 0;
+        w.curve->setExportReport([&](const QDate& first, const QDate& last) {
+            from = first;
+            to = last;
+            ++asked;
+        });
+        w.curve->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.curve.get()));
+        QTest::keyClick(w.curve.get(), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(asked, 1);
+        // The whole diary, 1 to 3 March, with at most the axis's margin around it.
+        QVERIFY2(from <= QDate(2026, 3, 1) && from >= QDate(2026, 2, 25), qPrintable(from.toString()));
+        QVERIFY2(to >= QDate(2026, 3, 3) && to <= QDate(2026, 3, 7), qPrintable(to.toString()));
+        // The menu names the key, and its item does the same.
+        auto* menu = w.curve->findChild<QMenu*>(QStringLiteral("ContextMenu"));
+        QVERIFY(menu);
+        QAction* report = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->text().startsWith(QStringLiteral("导出报告…")))
+                report = action;
+        QVERIFY(report);
+        QVERIFY(report->text().endsWith(QStringLiteral("Ctrl+P")));
+        report->trigger();
+        QCOMPARE(asked, 2);
+        w.curve->hide();
+        QVERIFY(w.reporter.messages.isEmpty());
     }
 
     void anEmptyDiaryShowsAnEmptyChart()
