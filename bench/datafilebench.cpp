@@ -84,6 +84,24 @@ int runDataFile(const QString& folder, const QString& tevu, int repetitions)
         expectEntries(path("t.Mdb"), entries);
         expectEntries(path("s.Mdb"), entries);
 
+        // The same rows as another program exports them: openScale's older form, weights in kilograms.
+        if (round == 0)
+            timed(sqlite,
+                  {QStringLiteral("-csv"), QStringLiteral("-header"), data,
+                   QStringLiteral("SELECT substr(time, 1, 16) AS dateTime, lb / 2.0 AS weight, demo AS comment "
+                                  "FROM rj ORDER BY rowid")},
+                  path("o.csv"));
+        for (const char* name : {"to.Mdb", "so.Mdb"}) {
+            QFile::remove(path(name));
+            QFile::copy(empty, path(name));
+        }
+        const double foreignMs =
+            timed(tevu, {QStringLiteral("--data"), path("to.Mdb"), QStringLiteral("--import-csv"), path("o.csv")});
+        const double foreignFloor =
+            timed(sqlite, {path("so.Mdb"), QStringLiteral(".import --csv --skip 1 %1 rj").arg(path("o.csv"))});
+        // Entries of one minute with equal weight and text are one to the import; the floor takes every row.
+        expectEntries(path("so.Mdb"), entries);
+
         QFile::remove(path("sb.Mdb"));
         const double backupMs = timed(tevu, {QStringLiteral("--data"), data, QStringLiteral("--backup"), path("tb.Mdb"),
                                              QStringLiteral("--force")});
@@ -95,6 +113,8 @@ int runDataFile(const QString& folder, const QString& tevu, int repetitions)
             sample("export-floor", exportFloor);
             sample("import", importMs);
             sample("import-floor", importFloor);
+            sample("import-foreign", foreignMs);
+            sample("import-foreign-floor", foreignFloor);
             sample("backup", backupMs);
             sample("backup-floor", backupFloor);
         }

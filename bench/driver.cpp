@@ -429,6 +429,8 @@ int runTable(const QString& shipped, const QString& work)
         };
         against("export", "export-floor", QStringLiteral("tevu --export-csv"), QStringLiteral("sqlite3 -csv"), 1.5);
         against("import", "import-floor", QStringLiteral("tevu --import-csv"), QStringLiteral("sqlite3 .import"), 2);
+        against("import-foreign", "import-foreign-floor", QStringLiteral("tevu --import-csv, openScale's export"),
+                QStringLiteral("sqlite3 .import"), 2);
         against("backup", "backup-floor", QStringLiteral("tevu --backup (checked)"),
                 QStringLiteral("sqlite3 .backup + integrity_check"), 1.5);
         const Samples a = runProcess(self, {QStringLiteral("autobackup"), largeDiary, QStringLiteral("5")}, 1800);
