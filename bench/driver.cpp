@@ -3,6 +3,7 @@
 #include "bench/datafilebench.h"
 #include "bench/datagen.h"
 #include "bench/measure.h"
+#include "bench/reportbench.h"
 #include "bench/scenarios.h"
 
 #include <QApplication>
@@ -465,6 +466,19 @@ int runTable(const QString& shipped, const QString& work)
                      s.error, longest <= 200);
     }
 
+    // 9: the page for a doctor, a year of the diary with its texts, against a bare writer drawing the same.
+    progress(QStringLiteral("the report"));
+    {
+        const QString folder = work + QStringLiteral("/report");
+        bench::copyShipped(shipped, folder);
+        const Samples s = runProcess(self, {QStringLiteral("report"), folder, QStringLiteral("7")}, 600);
+        const auto ratio = bench::pairedRatio(s.of("report"), s.of("floor"));
+        table.judged(pairedRow(QStringLiteral("9"), QStringLiteral("tevu --report, notes on"),
+                               QStringLiteral("365 entries; floor: the same chart and lines into a bare QPdfWriter"),
+                               ms(s.medianOf("report")), ms(s.medianOf("floor")), ratio, QStringLiteral("≤ 2x")),
+                     s.error, ratio.median <= 2);
+    }
+
     std::printf("Locale of the program: %s. Each ratio is the median of per-pair ratios (a run of the program over "
                 "the floor's run beside it, interleaved); the spread is their 10th to 90th percentile. The medians "
                 "of the times are shown beside them.\n\n",
@@ -517,6 +531,7 @@ int main(int argc, char** argv)
             {QStringLiteral("save"), [&] { return bench::runSave(argument(2), argument(3), argument(4).toInt()); }},
             {QStringLiteral("diary-memory"), [&] { return bench::runDiaryMemory(argument(2)); }},
             {QStringLiteral("long-text"), [&] { return bench::runLongText(argument(2), argument(3).toInt()); }},
+            {QStringLiteral("report"), [&] { return bench::runReport(argument(2), argument(3).toInt()); }},
             {QStringLiteral("datafile"),
              [&] { return bench::runDataFile(argument(2), argument(3), argument(4).toInt()); }},
             {QStringLiteral("autobackup"), [&] { return bench::runAutomaticBackup(argument(2), argument(3).toInt()); }},
