@@ -21,17 +21,21 @@ Qt::WindowFlags frameFlags(bool withMinimise)
 
 TevuDialog::TevuDialog(QWidget* parent, bool withMinimise) : QDialog(parent, frameFlags(withMinimise)) {}
 
+void TevuDialog::setVisible(bool visible)
+{
+    if (visible && !m_placed) {
+        m_placed = true;
+        applyLook();
+        placeBeforeShowing(this);
+    }
+    QDialog::setVisible(visible);
+}
+
 void TevuDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    if (!m_placed) {
-        m_placed = true;
-        applyLook();
-        centreOnScreen(this);
-    }
-    guarded([this] { FormShow(); });
+    if (!event->spontaneous())
+        guarded([this] { FormShow(); });
 }
 
 void TevuDialog::keyPressEvent(QKeyEvent* event)

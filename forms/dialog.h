@@ -10,6 +10,10 @@ public:
     // A fixed-border window; withMinimise adds the system menu and the minimise box.
     TevuDialog(QWidget* parent, bool withMinimise);
 
+    // Placed before it is shown: a window moved while it is being mapped may leave Qt taking the window manager's
+    // frame corner for its place, and menus then open beside their pictures.
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     // Escape closes nothing: no window has a cancel button, and in the plan an accidental Escape would drop the

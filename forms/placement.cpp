@@ -16,3 +16,10 @@ void centreOnScreen(QWidget* window)
     window->move(area.x() + std::max(0, (area.width() - size.width()) / 2),
                  area.y() + std::max(0, (area.height() - size.height()) / 2));
 }
+
+void placeBeforeShowing(QWidget* window)
+{
+    if (!window->testAttribute(Qt::WA_Resized))
+        window->adjustSize();
+    centreOnScreen(window);
+}

@@ -179,13 +179,18 @@ void Ttevu_main::FormCreate()
     m_ui->Label1->setText(QString());
 }
 
+void Ttevu_main::setVisible(bool visible)
+{
+    if (visible && !m_placed) {
+        m_placed = true;
+        placeBeforeShowing(this);
+    }
+    QWidget::setVisible(visible);
+}
+
 void Ttevu_main::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!m_placed) {
-        m_placed = true;
-        centreOnScreen(this);
-    }
     if (!m_shown) {
         m_shown = true;
         guarded([this] { FormShow(); });

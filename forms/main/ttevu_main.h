@@ -47,6 +47,9 @@ public:
     // The diary, then a new entry: what the reminder's 记录 opens the program for.
     void startNewEntry();
 
+    // Centred before it is shown (see placeBeforeShowing()).
+    void setVisible(bool visible) override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
