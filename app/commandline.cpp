@@ -11,6 +11,7 @@
 #include "datafile/datafile.h"
 #include "datafile/partialfile.h"
 #include "datafile/profile.h"
+#include "foods/foodlog.h"
 #include "forms/goal/goalfacts.h"
 #include "report/report.h"
 
@@ -61,13 +62,16 @@ QString usageText()
         "                        例：tevu --restore backups/data-20261207-081500.Mdb\n"
         "  --export-csv 文件     把日记导出成 CSV 文件，电子表格双击即可打开（“-”表示标准输出）\n"
         "                        例：tevu --export-csv ~/日记.csv\n"
+        "  --export-food-log 文件\n"
+        "                        把饮食记录导出成 CSV 文件；可以单独使用，也可以跟在 --export-csv 后面\n"
+        "                        例：tevu --export-csv ~/日记.csv --export-food-log ~/饮食.csv\n"
         "  --import-csv 文件     把 CSV 文件中的日记加入数据文件，已有的相同条目跳过（“-”表示标准输入）；\n"
         "                        也认得 openScale、Libra、TrendWeight、wger 的导出文件\n"
         "                        例：tevu --import-csv ~/日记.csv\n"
         "  --report 文件.pdf     写一页给医生看的 A4 报告：体重曲线、每周记录和小结；文件已存在时要加 --force\n"
         "                        可加 --from 日期、--to 日期（YYYY-MM-DD）限定期间，--with-notes 附上日记文字\n"
         "                        例：tevu --report ~/报告.pdf --from 2026-09-01 --to 2026-12-07\n"
-        "  --summary             在标准输出上每行写一项：最新体重、趋势、每周变化、BMI、目标和预计日期、能量预算\n"
+        "  --summary             在标准输出上每行写一项：最新体重、趋势、每周变化、BMI、目标和预计日期、能量预算、今天已吃\n"
         "                        例：tevu --summary\n"
         "  --remind              今天还没有记录体重时，发一条桌面通知提醒称体重；已经记录了就什么也不做\n"
         "                        例：tevu --remind\n"
@@ -77,7 +81,7 @@ QString usageText()
         "选项：\n"
         "  --data 文件           处理“文件”，而不是平常用的 data.Mdb（它在哪里，见 --check）\n"
         "                        例：tevu --data ~/旧电脑/data.Mdb --check\n"
-        "  --force               允许 --backup、--export-csv 和 --report 覆盖已存在的文件\n"
+        "  --force               允许 --backup、--export-csv、--export-food-log 和 --report 覆盖已存在的文件\n"
         "                        例：tevu --backup ~/tevu-备份.Mdb --force\n"
         "  --write               （单独使用）打开窗口，直接开始写一条新日记；提醒里的“记录”就是这样打开 Tevu 的\n"
         "                        例：tevu --write\n"
@@ -111,6 +115,8 @@ int check(const QString& dataPath, const datalocation::Location& location)
     say(QStringLiteral("完整性检查：通过；七个表及其字段齐全"));
     for (const datafile::TableCount& count : summary.counts)
         say(QStringLiteral("  表 %1：%2 行").arg(count.table, -4).arg(count.rows));
+    for (const datafile::TableCount& count : summary.others)
+        say(QStringLiteral("  表 %1：%2 行").arg(count.table).arg(count.rows));
     say(QStringLiteral("内容版本：%1").arg(summary.contentVersion));
     const QStringList backups = datafile::automaticBackups(datafile::backupFolder(dataPath));
     if (backups.isEmpty())
@@ -178,6 +184,19 @@ int exportCsv(const QString& dataPath, const QString& target, bool force)
     return Done;
 }
 
+int exportFoodLog(const QString& dataPath, const QString& target, bool force)
+{
+    datafile::checkTarget(target, dataPath);
+    if (QFileInfo::exists(target) && !force) {
+        say(QStringLiteral("文件“%1”已经存在，没有改动它；要覆盖请加上 --force。").arg(target));
+        return Failed;
+    }
+    const datafile::ExportResult result = datafile::exportFoodLogFile(dataPath, target);
+    say(QStringLiteral("已把饮食记录的 %1 项导出到“%2”。").arg(result.entries).arg(target));
+    sayDurability(result.durability);
+    return Done;
+}
+
 int summary(const QString& dataPath)
 {
     // Read-only in effect: nothing is written, and a file whose interrupted write cannot be rolled back is refused
@@ -189,7 +208,10 @@ int summary(const QString& dataPath)
     const int thisYear = QDate::currentDate().year();
     const health::Profile profile = datafile::readProfile(connection.handle(), dataPath, thisYear);
     const goalfacts::Diary diary = goalfacts::read(connection);
-    QByteArray text = goalfacts::summary(profile, diary, thisYear).join(u'\n').toUtf8() + '\n';
+    QStringList lines = goalfacts::summary(profile, diary, thisYear);
+    const foodlog::Day today = foodlog::read(connection.handle(), dataPath, QDate::currentDate());
+    lines << foodlog::summaryLine(foodlog::totals(today, goalfacts::dayBudget(profile, diary, thisYear)));
+    QByteArray text = lines.join(u'\n').toUtf8() + '\n';
     if (std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout) !=
             static_cast<std::size_t>(text.size()) ||
         std::fflush(stdout) != 0)
@@ -312,6 +334,8 @@ int run(int argc, char** argv)
     const QCommandLineOption backupOption(QStringLiteral("backup"), QStringLiteral("备份"), QStringLiteral("文件"));
     const QCommandLineOption restoreOption(QStringLiteral("restore"), QStringLiteral("恢复"), QStringLiteral("文件"));
     const QCommandLineOption exportOption(QStringLiteral("export-csv"), QStringLiteral("导出"), QStringLiteral("文件"));
+    const QCommandLineOption foodLogOption(QStringLiteral("export-food-log"), QStringLiteral("导出饮食记录"),
+                                           QStringLiteral("文件"));
     const QCommandLineOption importOption(QStringLiteral("import-csv"), QStringLiteral("导入"), QStringLiteral("文件"));
     const QCommandLineOption reportOption(QStringLiteral("report"), QStringLiteral("报告"), QStringLiteral("文件"));
     const QCommandLineOption fromOption(QStringLiteral("from"), QStringLiteral("起始日期"), QStringLiteral("日期"));
@@ -321,7 +345,8 @@ int run(int argc, char** argv)
     const QCommandLineOption remindOption(QStringLiteral("remind"), QStringLiteral("提醒称体重"));
     const QCommandLineOption remindAtOption(QStringLiteral("remind-at"), QStringLiteral("每天提醒"),
                                             QStringLiteral("时间"));
-    parser.addOptions({help, version, data, force, checkOption, backupOption, restoreOption, exportOption, importOption,
+    parser.addOptions({help, version, data, force, checkOption, backupOption, restoreOption, exportOption, foodLogOption,
+                       importOption,
                        reportOption, fromOption, toOption, notesOption, summaryOption, remindOption, remindAtOption});
     // Qt's own messages are English; each is said here in Chinese instead.
     if (!parser.parse(QCoreApplication::arguments())) {
@@ -342,7 +367,8 @@ int run(int argc, char** argv)
                               .arg(parser.positionalArguments().join(u' ')));
     // A value that is itself an option means that the file name was forgotten: "--export-csv --force".
     for (const QCommandLineOption* withValue :
-         {&data, &backupOption, &restoreOption, &exportOption, &importOption, &reportOption, &fromOption, &toOption})
+         {&data, &backupOption, &restoreOption, &exportOption, &foodLogOption, &importOption, &reportOption, &fromOption,
+          &toOption})
         for (const QString& value : parser.values(*withValue))
             if (value.startsWith(QStringLiteral("--")))
                 return usageError(
@@ -361,11 +387,26 @@ int run(int argc, char** argv)
             return usageError(QStringLiteral("--%1 只能给一次").arg(candidate->names().first()));
         command = candidate;
     }
+    // The food log goes with the diary's export as its second file, or alone.
+    if (parser.isSet(foodLogOption)) {
+        if (parser.values(foodLogOption).size() > 1)
+            return usageError(QStringLiteral("--export-food-log 只能给一次"));
+        if (command && command != &exportOption)
+            return usageError(QStringLiteral("--export-food-log 只能单独使用，或者和 --export-csv 一起使用。"));
+        if (parser.value(foodLogOption).isEmpty())
+            return usageError(QStringLiteral("--export-food-log 后面的文件名是空的。"));
+        if (parser.value(foodLogOption) == u'-')
+            return usageError(QStringLiteral("--export-food-log 要写到文件里，不能写到标准输出（“-”）。"));
+        if (!command)
+            command = &foodLogOption;
+    }
     if (!command)
         return usageError(QStringLiteral("没有给出命令（--check、--backup、--restore、--export-csv、--import-csv、--"
                                          "report、--summary 或 --remind）。"));
-    if (parser.isSet(force) && command != &backupOption && command != &exportOption && command != &reportOption)
-        return usageError(QStringLiteral("--force 只能和 --backup、--export-csv 或 --report 一起使用。"));
+    if (parser.isSet(force) && command != &backupOption && command != &exportOption && command != &reportOption &&
+        command != &foodLogOption)
+        return usageError(
+            QStringLiteral("--force 只能和 --backup、--export-csv、--export-food-log 或 --report 一起使用。"));
     if (command != &reportOption && (parser.isSet(fromOption) || parser.isSet(toOption) || parser.isSet(notesOption)))
         return usageError(QStringLiteral("--from、--to 和 --with-notes 只能和 --report 一起使用。"));
     report::Options reportOptions;
@@ -410,8 +451,14 @@ int run(int argc, char** argv)
             return backup(dataPath, argument, parser.isSet(force));
         if (command == &restoreOption)
             return restore(dataPath, argument);
-        if (command == &exportOption)
-            return exportCsv(dataPath, argument, parser.isSet(force));
+        if (command == &foodLogOption)
+            return exportFoodLog(dataPath, argument, parser.isSet(force));
+        if (command == &exportOption) {
+            const int exported = exportCsv(dataPath, argument, parser.isSet(force));
+            if (exported != Done || !parser.isSet(foodLogOption))
+                return exported;
+            return exportFoodLog(dataPath, parser.value(foodLogOption), parser.isSet(force));
+        }
         if (command == &remindOption)
             return remind::now(dataPath);
         if (command == &remindAtOption)

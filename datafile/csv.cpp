@@ -47,7 +47,7 @@ void appendQuoted(QByteArray& out, QByteArrayView text)
     out.append('"');
 }
 
-// The weight as the export writes it and as duplicates are compared: empty for none.
+// A number as the export writes it (a weight as duplicates are compared too): empty for none.
 void appendWeight(QByteArray& out, sqlite3_stmt* row, int column)
 {
     switch (sqlite3_column_type(row, column)) {
@@ -91,6 +91,43 @@ qint64 writeCsv(const QString& dataPath, const std::function<void(const QByteArr
     return count;
 }
 
+qint64 writeFoodLogCsv(const QString& dataPath, const std::function<void(const QByteArray&)>& write)
+{
+    const sqlite::Database db = sqlite::openDataFile(dataPath, sqlite::Access::Read);
+    QByteArray buffer;
+    buffer.append(bom);
+    buffer.append(QStringLiteral("时间,餐次,食物,数量,单位,克,大卡\r\n").toUtf8());
+    sqlite::Statement present(
+        db.get(), QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'food_log'"), dataPath);
+    qint64 count = 0;
+    if (present.step()) {
+        sqlite::Statement rows(db.get(),
+                               QStringLiteral("SELECT time, meal, food, amount, unit, g, kcal FROM food_log "
+                                              "ORDER BY time, rowid"),
+                               dataPath);
+        while (rows.step()) {
+            sqlite3_stmt* row = rows.handle();
+            for (int column = 0; column < 7; ++column) {
+                if (column > 0)
+                    buffer.append(',');
+                const bool text = column <= 2 || column == 4;
+                if (text)
+                    appendQuoted(buffer, columnBytes(row, column));
+                else
+                    appendWeight(buffer, row, column);
+            }
+            buffer.append("\r\n");
+            ++count;
+            if (buffer.size() > (1 << 20) - 4096) {
+                write(buffer);
+                buffer.clear();
+            }
+        }
+    }
+    write(buffer);
+    return count;
+}
+
 // What makes two entries the same at a precision: the time's first `precision` characters, weight and text.
 QByteArray key(QByteArrayView time, TimePrecision precision, QByteArrayView weight, QByteArrayView text)
 {
@@ -127,6 +164,17 @@ ExportResult exportCsvFile(const QString& dataPath, const QString& target)
     ExportResult result;
     result.entries =
         writeCsv(dataPath, [&](const QByteArray& bytes) { partial.write(bytes.constData(), bytes.size()); });
+    result.durability = partial.commit();
+    return result;
+}
+
+ExportResult exportFoodLogFile(const QString& dataPath, const QString& target)
+{
+    checkTarget(target, dataPath);
+    PartialFile partial(target);
+    ExportResult result;
+    result.entries =
+        writeFoodLogCsv(dataPath, [&](const QByteArray& bytes) { partial.write(bytes.constData(), bytes.size()); });
     result.durability = partial.commit();
     return result;
 }

@@ -25,6 +25,10 @@ struct ExportResult {
 // itself, a folder and a link.
 ExportResult exportCsvFile(const QString& dataPath, const QString& target);
 
+// The food log as a second CSV file with the diary's conventions: 时间,餐次,食物,数量,单位,克,大卡, by time. A file
+// without the log gives the heading alone. Returns the number of items written.
+ExportResult exportFoodLogFile(const QString& dataPath, const QString& target);
+
 struct ImportResult {
     CsvFormat format = CsvFormat::Tevu;
     qint64 added = 0;

@@ -70,6 +70,15 @@ Summary inspect(sqlite3* db, const QString& path)
     checkShape(db, path);
     Summary summary;
     summary.counts = countRows(db, path);
+    for (const QString& table : optionalTables()) {
+        sqlite::Statement present(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"),
+                                  path);
+        present.bind(1, table);
+        if (!present.step())
+            continue;
+        sqlite::Statement count(db, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table), path);
+        summary.others.push_back({table, count.step() ? count.integer(0) : 0});
+    }
     summary.contentVersion = contentVersion(db, path);
     return summary;
 }
@@ -109,9 +118,11 @@ Summary check(const QString& path)
 
 const QStringList& optionalTables()
 {
-    // The household portions of the foods, the pinyin the food search matches, and the profile of 我的目标.
+    // The household portions of the foods, the pinyin the food search matches, the profile of 我的目标, and the food
+    // and exercise log.
     static const QStringList names{QStringLiteral("portions"), QStringLiteral("food_search"),
-                                   QStringLiteral("profile")};
+                                   QStringLiteral("profile"),  QStringLiteral("food_log"),
+                                   QStringLiteral("exercise_log")};
     return names;
 }
 

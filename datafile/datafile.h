@@ -22,6 +22,7 @@ struct TableCount {
 
 struct Summary {
     QList<TableCount> counts; // the seven tables in a fixed order
+    QList<TableCount> others; // the optional tables that the file has, in their fixed order
     int contentVersion = 0;
     qint64 rows(const QString& table) const;
 };

@@ -1,6 +1,8 @@
 // The facts of 我的目标 and the command line's summary.
 #include "forms/goal/goalfacts.h"
 
+#include "health/energy.h"
+
 #include "chart/axis.h"
 #include "chart/trend.h"
 #include "data/connection.h"
@@ -124,6 +126,22 @@ std::optional<int> suggestedBudget(const health::Profile& profile, const Diary& 
     const double resting =
         health::restingEnergy(*diary.trend, *profile.height, thisYear - *profile.birthYear, *profile.sex);
     return health::dailyBudget(resting, *profile.activity, *profile.sex, losing(profile, diary));
+}
+
+std::optional<int> dayBudget(const health::Profile& profile, const Diary& diary, int thisYear)
+{
+    if (profile.ownBudget)
+        return profile.ownBudget;
+    return suggestedBudget(profile, diary, thisYear);
+}
+
+std::optional<int> formulaUse(const health::Profile& profile, const Diary& diary, int thisYear)
+{
+    if (!profile.height || !profile.sex || !profile.birthYear || !profile.activity || !diary.trend)
+        return std::nullopt;
+    const double resting =
+        health::restingEnergy(*diary.trend, *profile.height, thisYear - *profile.birthYear, *profile.sex);
+    return health::roundToTen(resting * health::activityFactor(*profile.activity));
 }
 
 QString budget(const health::Profile& profile, const Diary& diary, int thisYear)

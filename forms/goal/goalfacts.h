@@ -39,6 +39,10 @@ bool losing(const health::Profile& profile, const Diary& diary);
 // The computed budget; nothing while an input is missing.
 std::optional<int> suggestedBudget(const health::Profile& profile, const Diary& diary, int thisYear);
 QString budget(const health::Profile& profile, const Diary& diary, int thisYear); // 每天建议摄入约 1,480 大卡
+// What a day may hold: the user's own budget, else the computed one; nothing while an input is missing.
+std::optional<int> dayBudget(const health::Profile& profile, const Diary& diary, int thisYear);
+// What the formula says a day uses at the trend's weight, no deficit, to the nearest 10 kcal.
+std::optional<int> formulaUse(const health::Profile& profile, const Diary& diary, int thisYear);
 
 // One fact a line, for `tevu --summary`: newest weight, trend, weekly rate, BMI, goal and projection, budget.
 QStringList summary(const health::Profile& profile, const Diary& diary, int thisYear);

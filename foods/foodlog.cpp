@@ -1,0 +1,342 @@
+// The food log's tables, its units and its totals.
+#include "foods/foodlog.h"
+
+#include "data/connection.h"
+#include "data/conversions.h"
+#include "data/errors.h"
+#include "data/sqlite.h"
+#include "health/body.h"
+
+#include <QRegularExpression>
+#include <cmath>
+
+namespace foodlog {
+
+namespace {
+
+const QString gram = QStringLiteral("克");
+const QString liang = QStringLiteral("两");
+
+bool hasTable(sqlite3* db, const QString& path, const QString& table)
+{
+    sqlite::Statement found(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"), path);
+    found.bind(1, table);
+    return found.step();
+}
+
+void ensureTables(sqlite3* db, const QString& path)
+{
+    if (hasTables(db, path))
+        return;
+    for (const QString& statement : tableStatements())
+        sqlite::exec(db, statement, path);
+}
+
+// The bounds of a day as stored times compare: from its midnight to the next one.
+QString dayStart(const QDate& day)
+{
+    return day.toString(Qt::ISODate);
+}
+
+QDateTime storedTime(const QVariant& value)
+{
+    return conversions::fromStorageText(value.toString()).value_or(QDateTime());
+}
+
+qint64 insert(Connection& connection, const QString& table, const QString& columns, const QVariantList& values)
+{
+    sqlite3* db = connection.handle();
+    const QString path = connection.filePath();
+    sqlite::Transaction transaction(db, path);
+    ensureTables(db, path);
+    QStringList marks;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        marks << QStringLiteral("?");
+    sqlite::Statement row(db, QStringLiteral("INSERT INTO %1(%2) VALUES (%3)").arg(table, columns, marks.join(u',')),
+                          path);
+    for (qsizetype i = 0; i < values.size(); ++i)
+        row.bind(static_cast<int>(i) + 1, values[i]);
+    row.step();
+    const qint64 key = sqlite::lastInsertRowid(db);
+    transaction.commit();
+    return key;
+}
+
+} // namespace
+
+QString mealName(Meal meal)
+{
+    switch (meal) {
+    case Meal::Breakfast:
+        return QStringLiteral("早餐");
+    case Meal::Lunch:
+        return QStringLiteral("午餐");
+    case Meal::Dinner:
+        return QStringLiteral("晚餐");
+    case Meal::Snack:
+        break;
+    }
+    return QStringLiteral("加餐");
+}
+
+std::optional<Meal> mealNamed(const QString& name)
+{
+    for (const Meal meal : meals)
+        if (mealName(meal) == name)
+            return meal;
+    return std::nullopt;
+}
+
+Meal mealAt(const QTime& time)
+{
+    const int hour = time.hour();
+    if (hour >= 5 && hour < 10)
+        return Meal::Breakfast;
+    if (hour >= 10 && hour < 15)
+        return Meal::Lunch;
+    if (hour >= 17 && hour < 21)
+        return Meal::Dinner;
+    return Meal::Snack;
+}
+
+QList<Unit> unitsFor(const QList<Unit>& household)
+{
+    QList<Unit> units = household;
+    units.append({gram, 1});
+    const bool hasLiang = std::any_of(household.cbegin(), household.cend(),
+                                      [](const Unit& unit) { return unit.name == QStringLiteral("一两"); });
+    if (!hasLiang)
+        units.append({liang, gramsPerLiang});
+    return units;
+}
+
+double gramsOf(double amount, const Unit& unit)
+{
+    if (!(amount > 0) || !std::isfinite(amount))
+        throw DataError(QStringLiteral("数量要大于 0。"));
+    const double grams = amount * unit.grams;
+    if (!(grams <= maximumGrams))
+        throw DataError(QStringLiteral("%1%2 有 %3 克，一次记录不能超过 %4 克：请检查数量和单位。")
+                            .arg(amountText(amount), unit.name == gram || unit.name == liang ? unit.name
+                                                                                            : u'×' + unit.name)
+                            .arg(std::lround(grams))
+                            .arg(maximumGrams));
+    return grams;
+}
+
+std::optional<Food> food(sqlite3* db, const QString& path, const QString& title)
+{
+    sqlite::Statement energy(db, QStringLiteral("SELECT sz FROM \"01\" WHERE Title = ? ORDER BY rowid LIMIT 1"), path);
+    energy.bind(1, title);
+    if (!energy.step())
+        return std::nullopt;
+    bool isNumber = false;
+    const double per100g = energy.value(0).toString().trimmed().toDouble(&isNumber);
+    if (!isNumber || !(per100g >= 0))
+        return std::nullopt;
+    QList<Unit> household;
+    if (hasTable(db, path, QStringLiteral("portions"))) {
+        sqlite::Statement portions(db, QStringLiteral("SELECT Unit, g FROM portions WHERE Title = ? ORDER BY rowid"),
+                                   path);
+        portions.bind(1, title);
+        while (portions.step()) {
+            const double grams = portions.value(1).toString().toDouble(&isNumber);
+            if (isNumber && grams > 0)
+                household.append({portions.value(0).toString(), grams});
+        }
+    }
+    return Food{title, per100g, unitsFor(household)};
+}
+
+QStringList tableStatements()
+{
+    return {QStringLiteral("CREATE TABLE food_log (\n"
+                           "    time   DATETIME,\n"
+                           "    meal   TEXT,\n"
+                           "    food   TEXT,\n"
+                           "    amount REAL,\n"
+                           "    unit   TEXT,\n"
+                           "    g      REAL,\n"
+                           "    kcal   REAL\n"
+                           ")"),
+            QStringLiteral("CREATE INDEX food_log_time ON food_log(time)"),
+            QStringLiteral("CREATE TABLE exercise_log (\n"
+                           "    time    DATETIME,\n"
+                           "    name    TEXT,\n"
+                           "    minutes REAL,\n"
+                           "    kcal    REAL\n"
+                           ")"),
+            QStringLiteral("CREATE INDEX exercise_log_time ON exercise_log(time)")};
+}
+
+bool hasTables(sqlite3* db, const QString& path)
+{
+    return hasTable(db, path, QLatin1String(foodTable)) && hasTable(db, path, QLatin1String(exerciseTable));
+}
+
+rowchanges::Change add(Connection& connection, const Item& item)
+{
+    const qint64 key = insert(connection, QLatin1String(foodTable), QStringLiteral("time, meal, food, amount, unit, g, kcal"),
+                              {conversions::toStorageText(item.time), mealName(item.meal), item.food, item.amount,
+                               item.unit, item.grams, item.kcal});
+    return rowchanges::added(connection, QLatin1String(foodTable), key);
+}
+
+rowchanges::Change add(Connection& connection, const Exercise& exercise)
+{
+    const qint64 key = insert(connection, QLatin1String(exerciseTable), QStringLiteral("time, name, minutes, kcal"),
+                              {conversions::toStorageText(exercise.time), exercise.name, exercise.minutes,
+                               exercise.kcal});
+    return rowchanges::added(connection, QLatin1String(exerciseTable), key);
+}
+
+rowchanges::Change change(Connection& connection, const Item& item, double amount, const Unit& unit, Meal meal,
+                          double kcalPer100g)
+{
+    const double grams = gramsOf(amount, unit);
+    return rowchanges::update(connection, QLatin1String(foodTable), item.key,
+                              {QStringLiteral("meal"), QStringLiteral("amount"), QStringLiteral("unit"),
+                               QStringLiteral("g"), QStringLiteral("kcal")},
+                              {mealName(meal), amount, unit.name, grams, kcalPer100g * grams / 100});
+}
+
+rowchanges::Change remove(Connection& connection, const QString& table, qint64 key)
+{
+    return rowchanges::remove(connection, table, {key});
+}
+
+Day read(sqlite3* db, const QString& path, const QDate& day)
+{
+    Day result;
+    if (!hasTables(db, path))
+        return result;
+    sqlite::Statement items(db,
+                            QStringLiteral("SELECT rowid, time, meal, food, amount, unit, g, kcal FROM food_log "
+                                           "WHERE time >= ? AND time < ? ORDER BY time, rowid"),
+                            path);
+    items.bind(1, dayStart(day));
+    items.bind(2, dayStart(day.addDays(1)));
+    while (items.step())
+        result.items.push_back({items.integer(0), storedTime(items.value(1)),
+                                mealNamed(items.value(2).toString()).value_or(Meal::Snack), items.value(3).toString(),
+                                items.value(4).toDouble(), items.value(5).toString(), items.value(6).toDouble(),
+                                items.value(7).toDouble()});
+    sqlite::Statement exercises(db,
+                                QStringLiteral("SELECT rowid, time, name, minutes, kcal FROM exercise_log "
+                                               "WHERE time >= ? AND time < ? ORDER BY time, rowid"),
+                                path);
+    exercises.bind(1, dayStart(day));
+    exercises.bind(2, dayStart(day.addDays(1)));
+    while (exercises.step())
+        result.exercises.push_back({exercises.integer(0), storedTime(exercises.value(1)),
+                                    exercises.value(2).toString(), exercises.value(3).toDouble(),
+                                    exercises.value(4).toDouble()});
+    return result;
+}
+
+std::vector<health::DayIntake> intake(sqlite3* db, const QString& path, const QDate& first, const QDate& last)
+{
+    std::vector<health::DayIntake> days;
+    if (!hasTables(db, path))
+        return days;
+    sqlite::Statement sums(db,
+                           QStringLiteral("SELECT substr(time, 1, 10) AS day, total(kcal) FROM food_log "
+                                          "WHERE time >= ? AND time < ? GROUP BY day ORDER BY day"),
+                           path);
+    sums.bind(1, dayStart(first));
+    sums.bind(2, dayStart(last.addDays(1)));
+    while (sums.step()) {
+        const QDate day = QDate::fromString(sums.value(0).toString(), Qt::ISODate);
+        if (day.isValid())
+            days.push_back({day, sums.value(1).toDouble()});
+    }
+    return days;
+}
+
+std::optional<double> metIn(const QString& text)
+{
+    static const QRegularExpression met(QStringLiteral("MET约\\s*(\\d+(?:\\.\\d+)?)"));
+    const QRegularExpressionMatch match = met.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1).toDouble();
+}
+
+std::vector<Activity> activities(sqlite3* db, const QString& path)
+{
+    std::vector<Activity> found;
+    sqlite::Statement articles(db, QStringLiteral("SELECT Name, demo FROM yd ORDER BY rowid"), path);
+    while (articles.step())
+        if (const std::optional<double> met = metIn(articles.value(1).toString()); met && *met > 0)
+            found.push_back({articles.value(0).toString(), *met});
+    return found;
+}
+
+Bar barFor(double eaten, double allowance)
+{
+    if (eaten > allowance)
+        return Bar::Red;
+    if (eaten > allowance * nearShare)
+        return Bar::Orange;
+    return Bar::Green;
+}
+
+Totals totals(const Day& day, std::optional<int> budget)
+{
+    Totals sums;
+    for (const Item& item : day.items) {
+        sums.meals[static_cast<std::size_t>(item.meal)] += item.kcal;
+        sums.eaten += item.kcal;
+    }
+    for (const Exercise& exercise : day.exercises)
+        sums.exercise += exercise.kcal;
+    sums.budget = budget;
+    if (budget) {
+        sums.allowance = *budget + sums.exercise;
+        sums.bar = barFor(std::round(sums.eaten), std::round(sums.allowance));
+    }
+    return sums;
+}
+
+QString totalLine(const Totals& totals, const QDate& day, const QDate& today)
+{
+    const QString when = day == today ? QStringLiteral("今天") : QStringLiteral("%1月%2日").arg(day.month()).arg(day.day());
+    const int eaten = static_cast<int>(std::lround(totals.eaten));
+    if (!totals.budget)
+        return QStringLiteral("%1 %2 大卡（在“我的目标”里填好身高、性别、出生年份和活动量，就能看到每天的预算）")
+            .arg(when, health::kcalText(eaten));
+    const int allowance = static_cast<int>(std::lround(totals.allowance));
+    const QString rest = eaten <= allowance
+                             ? QStringLiteral("还可以吃 %1 大卡").arg(health::kcalText(allowance - eaten))
+                             : QStringLiteral("超出 %1 大卡").arg(health::kcalText(eaten - allowance));
+    return QStringLiteral("%1 %2 / %3 大卡，%4")
+        .arg(when, health::kcalText(eaten), health::kcalText(allowance), rest);
+}
+
+QString summaryLine(const Totals& totals)
+{
+    const QString eaten =
+        QStringLiteral("今天已吃 %1 大卡").arg(health::kcalText(static_cast<int>(std::lround(totals.eaten))));
+    if (!totals.budget)
+        return eaten + QStringLiteral("，预算未定（在“我的目标”里填好身高、性别、出生年份和活动量）");
+    QString line = eaten + QStringLiteral("，预算 %1 大卡")
+                               .arg(health::kcalText(static_cast<int>(std::lround(totals.allowance))));
+    if (totals.exercise > 0)
+        line += QStringLiteral("（含运动 %1 大卡）")
+                    .arg(health::kcalText(static_cast<int>(std::lround(totals.exercise))));
+    return line;
+}
+
+QString exerciseLine(const Totals& totals)
+{
+    if (totals.exercise <= 0)
+        return QString();
+    return QStringLiteral("运动 +%1 大卡").arg(health::kcalText(static_cast<int>(std::lround(totals.exercise))));
+}
+
+QString amountText(double amount)
+{
+    return QString::number(amount, 'g', 10);
+}
+
+} // namespace foodlog

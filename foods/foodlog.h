@@ -1,0 +1,128 @@
+// The food log: what was eaten on a day, by meal, in the units a Chinese kitchen counts in, and the exercises that
+// add to the day's allowance; the day's totals against the budget. Read and written through the program's connection;
+// a data file made before the log opens without its tables, which the first entry creates.
+#pragma once
+
+#include "data/rowchanges.h"
+#include "health/energy.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+#include <vector>
+
+class Connection;
+struct sqlite3;
+
+namespace foodlog {
+
+enum class Meal { Breakfast, Lunch, Dinner, Snack };
+inline constexpr std::array meals{Meal::Breakfast, Meal::Lunch, Meal::Dinner, Meal::Snack};
+// 早餐 / 午餐 / 晚餐 / 加餐
+QString mealName(Meal meal);
+std::optional<Meal> mealNamed(const QString& name);
+// The meal a time of day most likely belongs to: 早餐 from 5 to before 10, 午餐 from 10 to before 15, 晚餐 from 17
+// to before 21, 加餐 at every other hour.
+Meal mealAt(const QTime& time);
+
+// One measure a food is counted in: its name and the grams one of it holds.
+struct Unit {
+    QString name;
+    double grams = 0;
+};
+inline constexpr double gramsPerLiang = 50;
+// Beyond this one item is a mistyped amount or a wrong unit, not a meal.
+inline constexpr double maximumGrams = 5000;
+// The food's household units, then 克 and 两.
+QList<Unit> unitsFor(const QList<Unit>& household);
+// The grams of `amount` of `unit`; throws DataError in Chinese for an amount that is not above 0 or that comes to
+// more than maximumGrams.
+double gramsOf(double amount, const Unit& unit);
+// A food's energy and its units, as the calorie view shows them; nothing for a food not in the table or without a
+// number for its energy.
+struct Food {
+    QString title;
+    double kcalPer100g = 0;
+    QList<Unit> units; // household units first, then 克 and 两
+};
+std::optional<Food> food(sqlite3* db, const QString& path, const QString& title);
+
+struct Item {
+    qint64 key = 0;
+    QDateTime time;
+    Meal meal = Meal::Snack;
+    QString food;
+    double amount = 0;
+    QString unit;
+    double grams = 0;
+    double kcal = 0;
+};
+struct Exercise {
+    qint64 key = 0;
+    QDateTime time;
+    QString name;
+    double minutes = 0;
+    double kcal = 0;
+};
+struct Day {
+    std::vector<Item> items;         // by time, then as logged
+    std::vector<Exercise> exercises; // by time, then as logged
+};
+
+// The table statements; the tables and their index on the time are made with the first entry.
+inline constexpr auto foodTable = "food_log";
+inline constexpr auto exerciseTable = "exercise_log";
+QStringList tableStatements();
+bool hasTables(sqlite3* db, const QString& path);
+
+// Each is one transaction with the program's settings, and returns the change for undo (rowchanges).
+rowchanges::Change add(Connection& connection, const Item& item);
+rowchanges::Change add(Connection& connection, const Exercise& exercise);
+// A changed amount, unit or meal of a logged item; its grams and energy worked out again from `food`.
+rowchanges::Change change(Connection& connection, const Item& item, double amount, const Unit& unit, Meal meal,
+                          double kcalPer100g);
+rowchanges::Change remove(Connection& connection, const QString& table, qint64 key);
+
+Day read(sqlite3* db, const QString& path, const QDate& day);
+// The energy logged on each day from `first` to `last`, days without an item left out.
+std::vector<health::DayIntake> intake(sqlite3* db, const QString& path, const QDate& first, const QDate& last);
+
+// The exercises a user can log: every shipped exercise whose text says what MET it was counted with.
+struct Activity {
+    QString name;
+    double met = 0;
+};
+// "按MET约4.3计算": the first MET the text names.
+std::optional<double> metIn(const QString& text);
+std::vector<Activity> activities(sqlite3* db, const QString& path);
+
+enum class Bar { Green, Orange, Red };
+// Within this share of the allowance the day is near its budget.
+inline constexpr double nearShare = 0.9;
+struct Totals {
+    std::array<double, 4> meals{}; // by Meal
+    double eaten = 0;
+    double exercise = 0;
+    std::optional<int> budget;
+    double allowance = 0; // budget + exercise
+    Bar bar = Bar::Green;
+};
+// Green up to nearShare of the allowance, orange up to the allowance, red past it.
+Bar barFor(double eaten, double allowance);
+Totals totals(const Day& day, std::optional<int> budget);
+
+// 今天 1,230 / 1,450 大卡，还可以吃 220 大卡 (超出 120 大卡 past it); another day by its date; without a budget the
+// total alone and what is missing for one.
+QString totalLine(const Totals& totals, const QDate& day, const QDate& today);
+// The line of `tevu --summary`: 今天已吃 1,230 大卡，预算 1,450 大卡 (with exercise: 预算 1,630 大卡（含运动 180 大卡）).
+QString summaryLine(const Totals& totals);
+// 运动 +180 大卡; empty without exercise.
+QString exerciseLine(const Totals& totals);
+// An amount as a user typed it: 1.5, 2, 0.25.
+QString amountText(double amount);
+
+} // namespace foodlog
