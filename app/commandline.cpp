@@ -71,7 +71,8 @@ QString usageText()
         "  --report 文件.pdf     写一页给医生看的 A4 报告：体重曲线、每周记录和小结；文件已存在时要加 --force\n"
         "                        可加 --from 日期、--to 日期（YYYY-MM-DD）限定期间，--with-notes 附上日记文字\n"
         "                        例：tevu --report ~/报告.pdf --from 2026-09-01 --to 2026-12-07\n"
-        "  --summary             在标准输出上每行写一项：最新体重、趋势、每周变化、BMI、目标和预计日期、能量预算、今天已吃\n"
+        "  --summary             "
+        "在标准输出上每行写一项：最新体重、趋势、每周变化、BMI、目标和预计日期、能量预算、今天已吃\n"
         "                        例：tevu --summary\n"
         "  --remind              今天还没有记录体重时，发一条桌面通知提醒称体重；已经记录了就什么也不做\n"
         "                        例：tevu --remind\n"
@@ -345,9 +346,9 @@ int run(int argc, char** argv)
     const QCommandLineOption remindOption(QStringLiteral("remind"), QStringLiteral("提醒称体重"));
     const QCommandLineOption remindAtOption(QStringLiteral("remind-at"), QStringLiteral("每天提醒"),
                                             QStringLiteral("时间"));
-    parser.addOptions({help, version, data, force, checkOption, backupOption, restoreOption, exportOption, foodLogOption,
-                       importOption,
-                       reportOption, fromOption, toOption, notesOption, summaryOption, remindOption, remindAtOption});
+    parser.addOptions({help, version, data, force, checkOption, backupOption, restoreOption, exportOption,
+                       foodLogOption, importOption, reportOption, fromOption, toOption, notesOption, summaryOption,
+                       remindOption, remindAtOption});
     // Qt's own messages are English; each is said here in Chinese instead.
     if (!parser.parse(QCoreApplication::arguments())) {
         if (!parser.unknownOptionNames().isEmpty())
@@ -366,9 +367,8 @@ int run(int argc, char** argv)
         return usageError(QStringLiteral("不认识的参数：%1（选项以 -- 开头，例如 --check）")
                               .arg(parser.positionalArguments().join(u' ')));
     // A value that is itself an option means that the file name was forgotten: "--export-csv --force".
-    for (const QCommandLineOption* withValue :
-         {&data, &backupOption, &restoreOption, &exportOption, &foodLogOption, &importOption, &reportOption, &fromOption,
-          &toOption})
+    for (const QCommandLineOption* withValue : {&data, &backupOption, &restoreOption, &exportOption, &foodLogOption,
+                                                &importOption, &reportOption, &fromOption, &toOption})
         for (const QString& value : parser.values(*withValue))
             if (value.startsWith(QStringLiteral("--")))
                 return usageError(

@@ -9,12 +9,14 @@ TevuWindows::TevuWindows(const QString& dataFolder)
                                         Ttevu_main::Dialogs{.showAbout = [this] { about->exec(); },
                                                             .showPlan = [this] { plan->exec(); },
                                                             .showCurve = [this] { curve->exec(); },
-                                                            .showGoal = [this] { goal->exec(); }});
+                                                            .showGoal = [this] { goal->exec(); },
+                                                            .showFoodLog = [this] { foodLog->exec(); }});
     tevu_main = main.get();
 }
 
 TevuWindows::~TevuWindows()
 {
+    foodLog.reset();
     goal.reset();
     curve.reset();
     plan.reset();

@@ -6,6 +6,7 @@
 #include "app/tevudata.h"
 #include "forms/about/ttevu_about.h"
 #include "forms/curve/ttevu_curve.h"
+#include "forms/foodlog/ttevu_foodlog.h"
 #include "forms/goal/ttevu_goal.h"
 #include "forms/main/ttevu_main.h"
 #include "forms/plan/ttevu_plan.h"
@@ -73,4 +74,6 @@ public:
                                       },
                                       &tevu_curve};
     MadeOnFirstUse<Ttevu_goal> goal{[this] { return std::make_unique<Ttevu_goal>(data->ADOCN); }, &tevu_goal};
+    MadeOnFirstUse<Ttevu_foodlog> foodLog{[this] { return std::make_unique<Ttevu_foodlog>(data->ADOCN); },
+                                          &tevu_foodlog};
 };

@@ -120,9 +120,8 @@ const QStringList& optionalTables()
 {
     // The household portions of the foods, the pinyin the food search matches, the profile of 我的目标, and the food
     // and exercise log.
-    static const QStringList names{QStringLiteral("portions"), QStringLiteral("food_search"),
-                                   QStringLiteral("profile"),  QStringLiteral("food_log"),
-                                   QStringLiteral("exercise_log")};
+    static const QStringList names{QStringLiteral("portions"), QStringLiteral("food_search"), QStringLiteral("profile"),
+                                   QStringLiteral("food_log"), QStringLiteral("exercise_log")};
     return names;
 }
 

@@ -116,11 +116,11 @@ double gramsOf(double amount, const Unit& unit)
         throw DataError(QStringLiteral("数量要大于 0。"));
     const double grams = amount * unit.grams;
     if (!(grams <= maximumGrams))
-        throw DataError(QStringLiteral("%1%2 有 %3 克，一次记录不能超过 %4 克：请检查数量和单位。")
-                            .arg(amountText(amount), unit.name == gram || unit.name == liang ? unit.name
-                                                                                            : u'×' + unit.name)
-                            .arg(std::lround(grams))
-                            .arg(maximumGrams));
+        throw DataError(
+            QStringLiteral("%1%2 有 %3 克，一次记录不能超过 %4 克：请检查数量和单位。")
+                .arg(amountText(amount), unit.name == gram || unit.name == liang ? unit.name : u'×' + unit.name)
+                .arg(std::lround(grams))
+                .arg(maximumGrams));
     return grams;
 }
 
@@ -136,16 +136,37 @@ std::optional<Food> food(sqlite3* db, const QString& path, const QString& title)
         return std::nullopt;
     QList<Unit> household;
     if (hasTable(db, path, QStringLiteral("portions"))) {
-        sqlite::Statement portions(db, QStringLiteral("SELECT Unit, g FROM portions WHERE Title = ? ORDER BY rowid"),
-                                   path);
+        sqlite::Statement portions(
+            db, QStringLiteral("SELECT Unit, g, Measure FROM portions WHERE Title = ? ORDER BY rowid"), path);
         portions.bind(1, title);
         while (portions.step()) {
             const double grams = portions.value(1).toString().toDouble(&isNumber);
             if (isNumber && grams > 0)
-                household.append({portions.value(0).toString(), grams});
+                household.append(
+                    {portions.value(0).toString(), grams,
+                     portions.value(2).toString() == QStringLiteral("毫升") ? QStringLiteral("毫升") : gram});
         }
     }
     return Food{title, per100g, unitsFor(household)};
+}
+
+QString unitLabel(const Unit& unit)
+{
+    if (unit.name == gram)
+        return gram;
+    const QString amount = amountText(unit.grams) + unit.measure;
+    if (unit.name.endsWith(u'）'))
+        return unit.name.chopped(1) + QStringLiteral("，") + amount + QStringLiteral("）");
+    return unit.name + QStringLiteral("（") + amount + QStringLiteral("）");
+}
+
+QString quantityText(double amount, const QString& unit)
+{
+    if (unit == gram || unit == liang)
+        return amountText(amount) + unit;
+    if (unit.startsWith(u'一') && unit.size() > 1)
+        return amountText(amount) + unit.mid(1);
+    return amountText(amount) + u'×' + unit;
 }
 
 QStringList tableStatements()
@@ -176,17 +197,18 @@ bool hasTables(sqlite3* db, const QString& path)
 
 rowchanges::Change add(Connection& connection, const Item& item)
 {
-    const qint64 key = insert(connection, QLatin1String(foodTable), QStringLiteral("time, meal, food, amount, unit, g, kcal"),
-                              {conversions::toStorageText(item.time), mealName(item.meal), item.food, item.amount,
-                               item.unit, item.grams, item.kcal});
+    const qint64 key =
+        insert(connection, QLatin1String(foodTable), QStringLiteral("time, meal, food, amount, unit, g, kcal"),
+               {conversions::toStorageText(item.time), mealName(item.meal), item.food, item.amount, item.unit,
+                item.grams, item.kcal});
     return rowchanges::added(connection, QLatin1String(foodTable), key);
 }
 
 rowchanges::Change add(Connection& connection, const Exercise& exercise)
 {
-    const qint64 key = insert(connection, QLatin1String(exerciseTable), QStringLiteral("time, name, minutes, kcal"),
-                              {conversions::toStorageText(exercise.time), exercise.name, exercise.minutes,
-                               exercise.kcal});
+    const qint64 key =
+        insert(connection, QLatin1String(exerciseTable), QStringLiteral("time, name, minutes, kcal"),
+               {conversions::toStorageText(exercise.time), exercise.name, exercise.minutes, exercise.kcal});
     return rowchanges::added(connection, QLatin1String(exerciseTable), key);
 }
 
@@ -228,9 +250,8 @@ Day read(sqlite3* db, const QString& path, const QDate& day)
     exercises.bind(1, dayStart(day));
     exercises.bind(2, dayStart(day.addDays(1)));
     while (exercises.step())
-        result.exercises.push_back({exercises.integer(0), storedTime(exercises.value(1)),
-                                    exercises.value(2).toString(), exercises.value(3).toDouble(),
-                                    exercises.value(4).toDouble()});
+        result.exercises.push_back({exercises.integer(0), storedTime(exercises.value(1)), exercises.value(2).toString(),
+                                    exercises.value(3).toDouble(), exercises.value(4).toDouble()});
     return result;
 }
 
@@ -300,7 +321,8 @@ Totals totals(const Day& day, std::optional<int> budget)
 
 QString totalLine(const Totals& totals, const QDate& day, const QDate& today)
 {
-    const QString when = day == today ? QStringLiteral("今天") : QStringLiteral("%1月%2日").arg(day.month()).arg(day.day());
+    const QString when =
+        day == today ? QStringLiteral("今天") : QStringLiteral("%1月%2日").arg(day.month()).arg(day.day());
     const int eaten = static_cast<int>(std::lround(totals.eaten));
     if (!totals.budget)
         return QStringLiteral("%1 %2 大卡（在“我的目标”里填好身高、性别、出生年份和活动量，就能看到每天的预算）")
@@ -309,8 +331,7 @@ QString totalLine(const Totals& totals, const QDate& day, const QDate& today)
     const QString rest = eaten <= allowance
                              ? QStringLiteral("还可以吃 %1 大卡").arg(health::kcalText(allowance - eaten))
                              : QStringLiteral("超出 %1 大卡").arg(health::kcalText(eaten - allowance));
-    return QStringLiteral("%1 %2 / %3 大卡，%4")
-        .arg(when, health::kcalText(eaten), health::kcalText(allowance), rest);
+    return QStringLiteral("%1 %2 / %3 大卡，%4").arg(when, health::kcalText(eaten), health::kcalText(allowance), rest);
 }
 
 QString summaryLine(const Totals& totals)
@@ -319,11 +340,11 @@ QString summaryLine(const Totals& totals)
         QStringLiteral("今天已吃 %1 大卡").arg(health::kcalText(static_cast<int>(std::lround(totals.eaten))));
     if (!totals.budget)
         return eaten + QStringLiteral("，预算未定（在“我的目标”里填好身高、性别、出生年份和活动量）");
-    QString line = eaten + QStringLiteral("，预算 %1 大卡")
-                               .arg(health::kcalText(static_cast<int>(std::lround(totals.allowance))));
+    QString line =
+        eaten + QStringLiteral("，预算 %1 大卡").arg(health::kcalText(static_cast<int>(std::lround(totals.allowance))));
     if (totals.exercise > 0)
-        line += QStringLiteral("（含运动 %1 大卡）")
-                    .arg(health::kcalText(static_cast<int>(std::lround(totals.exercise))));
+        line +=
+            QStringLiteral("（含运动 %1 大卡）").arg(health::kcalText(static_cast<int>(std::lround(totals.exercise))));
     return line;
 }
 

@@ -33,7 +33,12 @@ Meal mealAt(const QTime& time);
 struct Unit {
     QString name;
     double grams = 0;
+    QString measure = QStringLiteral("克"); // what the grams are shown in: 毫升 for a liquid
 };
+// As a unit list shows it: 克, 两（50克）, 一杯（250毫升）, 一只（可食部，200克）.
+QString unitLabel(const Unit& unit);
+// An amount of a unit as the log lists it: 150克, 1.5两, 2个 (of 一个), 2小碗（含汤）, 2×大杯.
+QString quantityText(double amount, const QString& unit);
 inline constexpr double gramsPerLiang = 50;
 // Beyond this one item is a mistyped amount or a wrong unit, not a meal.
 inline constexpr double maximumGrams = 5000;
@@ -118,7 +123,8 @@ Totals totals(const Day& day, std::optional<int> budget);
 // 今天 1,230 / 1,450 大卡，还可以吃 220 大卡 (超出 120 大卡 past it); another day by its date; without a budget the
 // total alone and what is missing for one.
 QString totalLine(const Totals& totals, const QDate& day, const QDate& today);
-// The line of `tevu --summary`: 今天已吃 1,230 大卡，预算 1,450 大卡 (with exercise: 预算 1,630 大卡（含运动 180 大卡）).
+// The line of `tevu --summary`: 今天已吃 1,230 大卡，预算 1,450 大卡 (with exercise: 预算 1,630 大卡（含运动 180
+// 大卡）).
 QString summaryLine(const Totals& totals);
 // 运动 +180 大卡; empty without exercise.
 QString exerciseLine(const Totals& totals);

@@ -34,6 +34,13 @@ Diary fromPoints(const std::vector<LineSeries::Point>& points)
             diary.newestWeight = it->y;
             break;
         }
+    for (const LineSeries::Point& point : line) {
+        const QDate day = conversions::fromOleDate(point.x).date();
+        if (!diary.trendDays.empty() && diary.trendDays.back().day == day)
+            diary.trendDays.back().jin = point.y;
+        else
+            diary.trendDays.push_back({day, point.y});
+    }
     diary.newestDate = conversions::fromOleDate(line.back().x).date();
     diary.trend = line.back().y;
     diary.weeklyRate = trend::weeklyRate(line);

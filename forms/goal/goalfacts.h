@@ -3,6 +3,7 @@
 
 #include "chart/lineseries.h"
 #include "health/body.h"
+#include "health/energy.h"
 #include "health/goal.h"
 
 #include <QDate>
@@ -21,6 +22,7 @@ struct Diary {
     QDate newestDate;
     std::optional<double> trend; // the trend's newest value
     std::optional<double> weeklyRate;
+    std::vector<health::TrendAt> trendDays; // the trend at each day's last weighing, oldest first
 };
 Diary fromPoints(const std::vector<LineSeries::Point>& points);
 // Reads every diary row through a dataset of its own on `connection`, as the curve window does.

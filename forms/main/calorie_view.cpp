@@ -1,15 +1,21 @@
 // The calorie lookup: foods in a tree of categories, the search box above it, and the energy of the food clicked.
 #include "forms/main/ttevu_main.h"
 
+#include "data/conversions.h"
+#include "data/errors.h"
+#include "foods/foodlog.h"
 #include "forms/guard.h"
+#include "health/body.h"
 #include "ui_ttevu_main.h"
 
 #include <QAccessible>
+#include <QComboBox>
 #include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QShortcut>
 #include <QTreeWidget>
@@ -23,16 +29,23 @@ namespace {
 // The caption above the tree holds one short line elsewhere; the energy of a food with its portions needs the width
 // of the tree and two lines, so while the tree is shown the caption takes that room and the tree starts lower, under
 // the search box.
-const QRect kTreeArea(136, 170, 449, 119);
+const QRect kTreeArea(136, 170, 449, 93);
+// Under the tree, one row: how much of the food current in the tree, in which unit, at which meal, and the day's log.
+const QRect kAmountBox(136, 267, 52, 22);
+const QRect kUnitList(192, 267, 128, 22);
+const QRect kMealList(324, 267, 64, 22);
+const QRect kAddButton(392, 267, 78, 22);
+const QRect kDayButton(474, 267, 111, 22);
 const QRect kWideCaption(152, 100, 433, 44);
 
 class FoodTree : public QTreeWidget {
 public:
-    FoodTree(QWidget* parent, QLabel* caption, QLineEdit* searchBox, std::function<void(const QString&)> typed)
+    // `companions`: the search box and the food log's row, shown with the tree.
+    FoodTree(QWidget* parent, QLabel* caption, QList<QWidget*> companions, std::function<void(const QString&)> typed)
         : QTreeWidget(parent),
           m_caption(caption),
           m_narrow(caption->geometry()),
-          m_searchBox(searchBox),
+          m_companions(std::move(companions)),
           m_typed(std::move(typed))
     {}
 
@@ -41,7 +54,8 @@ protected:
     {
         m_caption->setWordWrap(true);
         m_caption->setGeometry(kWideCaption);
-        m_searchBox->setVisible(true);
+        for (QWidget* companion : std::as_const(m_companions))
+            companion->setVisible(true);
         QTreeWidget::showEvent(event);
     }
     void hideEvent(QHideEvent* event) override
@@ -50,7 +64,8 @@ protected:
         m_caption->setGeometry(m_narrow);
         // A minimised window hides the tree too, and the box must be there when it comes back.
         if (!event->spontaneous())
-            m_searchBox->setVisible(false);
+            for (QWidget* companion : std::as_const(m_companions))
+                companion->setVisible(false);
         QTreeWidget::hideEvent(event);
     }
     void keyPressEvent(QKeyEvent* event) override
@@ -69,7 +84,7 @@ protected:
 private:
     QLabel* const m_caption;
     const QRect m_narrow;
-    QLineEdit* const m_searchBox;
+    const QList<QWidget*> m_companions;
     const std::function<void(const QString&)> m_typed;
 };
 
@@ -180,7 +195,8 @@ QTreeWidget* Ttevu_main::foodTree()
     if (!m_foodTree) {
         // Made as the window's other controls are: at its place on the skin, under the weight box, and between the
         // content box and the weight box in the tab order.
-        m_foodTree = new FoodTree(this, m_ui->Label1, m_ui->Edit2,
+        makeFoodLogRow();
+        m_foodTree = new FoodTree(this, m_ui->Label1, {m_ui->Edit2, m_amount, m_unit, m_meal, m_addToday, m_showDay},
                                   [this](const QString& text) { guarded([this, &text] { typeIntoSearch(text); }); });
         auto* header = new QTreeWidgetItem();
         header->setText(0, QStringLiteral("1"));
@@ -199,7 +215,12 @@ QTreeWidget* Ttevu_main::foodTree()
         m_foodTree->stackUnder(m_ui->Edit1);
         QWidget::setTabOrder(m_ui->Memo1, m_ui->Edit2);
         QWidget::setTabOrder(m_ui->Edit2, m_foodTree);
-        QWidget::setTabOrder(m_foodTree, m_ui->Edit1);
+        QWidget::setTabOrder(m_foodTree, m_amount);
+        QWidget::setTabOrder(m_amount, m_unit);
+        QWidget::setTabOrder(m_unit, m_meal);
+        QWidget::setTabOrder(m_meal, m_addToday);
+        QWidget::setTabOrder(m_addToday, m_showDay);
+        QWidget::setTabOrder(m_showDay, m_ui->Edit1);
         m_treePalette = m_foodTree->palette();
         showTreeSelection(false);
         m_foodTree->installEventFilter(this);
@@ -259,6 +280,104 @@ void Ttevu_main::Image9MouseUp()
 {
     showView(View::Calories);
     m_ui->Label1->setText(QString());
+    if (m_meal)
+        m_meal->setCurrentIndex(static_cast<int>(foodlog::mealAt(QTime::currentTime())));
+}
+
+void Ttevu_main::makeFoodLogRow()
+{
+    m_amount = new QLineEdit(this);
+    m_amount->setObjectName(QStringLiteral("amountBox"));
+    m_amount->setGeometry(kAmountBox);
+    m_amount->setPlaceholderText(QStringLiteral("数量"));
+    m_amount->setAccessibleName(QStringLiteral("数量"));
+    m_amount->setToolTip(QStringLiteral("吃了多少（按 Enter 加入今天）"));
+    m_unit = new QComboBox(this);
+    m_unit->setObjectName(QStringLiteral("unitList"));
+    m_unit->setGeometry(kUnitList);
+    m_unit->setAccessibleName(QStringLiteral("单位"));
+    m_meal = new QComboBox(this);
+    m_meal->setObjectName(QStringLiteral("mealList"));
+    m_meal->setGeometry(kMealList);
+    m_meal->setAccessibleName(QStringLiteral("餐次"));
+    for (const foodlog::Meal meal : foodlog::meals)
+        m_meal->addItem(foodlog::mealName(meal));
+    m_meal->setCurrentIndex(static_cast<int>(foodlog::mealAt(QTime::currentTime())));
+    m_addToday = new QPushButton(QStringLiteral("加入今天"), this);
+    m_addToday->setObjectName(QStringLiteral("addToToday"));
+    m_addToday->setGeometry(kAddButton);
+    m_showDay = new QPushButton(QStringLiteral("今天吃了什么"), this);
+    m_showDay->setObjectName(QStringLiteral("showFoodLog"));
+    m_showDay->setGeometry(kDayButton);
+    m_showDay->setToolTip(QStringLiteral("今天吃了什么（Alt+9）"));
+    for (QWidget* control : std::initializer_list<QWidget*>{m_amount, m_unit, m_meal, m_addToday, m_showDay}) {
+        control->setVisible(false);
+        control->stackUnder(m_ui->Edit1);
+    }
+    connect(m_addToday, &QPushButton::clicked, this, [this] { guarded([this] { addToToday(); }); });
+    connect(m_amount, &QLineEdit::returnPressed, this, [this] { guarded([this] { addToToday(); }); });
+    connect(m_showDay, &QPushButton::clicked, this, [this] {
+        if (m_dialogs.showFoodLog)
+            guarded(m_dialogs.showFoodLog);
+    });
+    showFoodUnits(QString());
+}
+
+void Ttevu_main::showFoodUnits(const QString& title)
+{
+    m_loggedFood.reset();
+    if (!title.isEmpty())
+        m_loggedFood = foodlog::food(ADOCN.handle(), ADOCN.filePath(), title);
+    m_unit->clear();
+    if (!m_loggedFood) {
+        m_unit->addItem(QStringLiteral("克"));
+        m_unit->setEnabled(false);
+        m_addToday->setEnabled(false);
+        return;
+    }
+    for (const foodlog::Unit& unit : m_loggedFood->units)
+        m_unit->addItem(foodlog::unitLabel(unit));
+    m_unit->setEnabled(true);
+    m_addToday->setEnabled(true);
+    // The food's first household unit, or grams when it has none: the amount typed most often.
+    m_unit->setCurrentIndex(0);
+}
+
+void Ttevu_main::addToToday()
+{
+    if (!m_loggedFood)
+        throw DataError(QStringLiteral("先在热量表里选一种食物，再加入今天。"));
+    const QString typed = m_amount->text().trimmed();
+    const std::optional<double> amount = conversions::textToNumber(typed.normalized(QString::NormalizationForm_KC));
+    if (typed.isEmpty())
+        throw DataError(QStringLiteral("请先填写数量。"));
+    if (!amount)
+        throw DataError(QStringLiteral("数量“%1”不是数字。").arg(typed.left(40)));
+    const foodlog::Unit& unit = m_loggedFood->units.at(std::max(0, m_unit->currentIndex()));
+    const double grams = foodlog::gramsOf(*amount, unit);
+    const foodlog::Item item{0,
+                             QDateTime::currentDateTime(),
+                             foodlog::meals.at(static_cast<std::size_t>(std::max(0, m_meal->currentIndex()))),
+                             m_loggedFood->title,
+                             *amount,
+                             unit.name,
+                             grams,
+                             m_loggedFood->kcalPer100g * grams / 100};
+    foodlog::add(ADOCN, item);
+    const double eaten =
+        foodlog::totals(foodlog::read(ADOCN.handle(), ADOCN.filePath(), QDate::currentDate()), {}).eaten;
+    const QString said = QStringLiteral("已加入今天：%1 %2，%3大卡。今天共 %4 大卡。")
+                             .arg(item.food, foodlog::quantityText(item.amount, item.unit))
+                             .arg(std::lround(item.kcal))
+                             .arg(health::kcalText(static_cast<int>(std::lround(eaten))));
+    m_ui->Label1->setText(said);
+    m_amount->setAccessibleDescription(said);
+    QAccessibleEvent event(m_amount, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
+    m_amount->clear();
+    // The next food is typed into the search box.
+    m_ui->Edit2->setFocus(Qt::OtherFocusReason);
+    m_ui->Edit2->selectAll();
 }
 
 // "所含热量：116大卡/100克；一小碗（100克）116大卡。": the energy per 100 g, then each household unit with its grams
@@ -291,6 +410,8 @@ void Ttevu_main::TreeView1Click()
         if (ADODataSet.asText(QStringLiteral("Title")) == text) {
             const QString energy = energyText(ADODataSet.asText(QStringLiteral("sz")), m_portions.value(text));
             m_ui->Label1->setText(energy);
+            if (selected.first()->parent())
+                showFoodUnits(text);
             // A screen reader announces it with the food, which the label beside the tree is not related to.
             selected.first()->setData(0, Qt::AccessibleDescriptionRole, energy);
             return;

@@ -134,6 +134,9 @@ bool Ttevu_main::diaryListingEvent(QObject* watched, QEvent* event)
         QAction* remove = menu.addAction(QStringLiteral("删除这条日记"));
         menu.addSeparator();
         QAction* copy = menu.addAction(QStringLiteral("复制"));
+        menu.addSeparator();
+        QAction* foodLog = menu.addAction(QStringLiteral("今天吃了什么…"));
+        foodLog->setShortcut(QKeySequence(Qt::ALT | Qt::Key_9));
         edit->setEnabled(m_chosen.size() == 1);
         remove->setEnabled(!m_chosen.empty());
         copy->setEnabled(!m_chosen.empty());
@@ -146,6 +149,9 @@ bool Ttevu_main::diaryListingEvent(QObject* watched, QEvent* event)
                 editChosenEntry();
             } else if (chosen == remove) {
                 deleteChosenEntries();
+            } else if (chosen == foodLog) {
+                if (m_dialogs.showFoodLog)
+                    m_dialogs.showFoodLog();
             } else if (chosen == copy) {
                 QStringList texts;
                 for (const int entry : m_chosen)

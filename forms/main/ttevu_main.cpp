@@ -88,6 +88,13 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
             guarded(m_dialogs.showGoal);
     });
 
+    auto* foodLog = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_9), this);
+    foodLog->setObjectName(QStringLiteral("FoodLogShortcut"));
+    connect(foodLog, &QShortcut::activated, this, [this] {
+        if (m_dialogs.showFoodLog)
+            guarded(m_dialogs.showFoodLog);
+    });
+
     guarded([this] { FormCreate(); });
 }
 

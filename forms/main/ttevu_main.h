@@ -4,6 +4,7 @@
 #include "data/connection.h"
 #include "data/dataset.h"
 #include "data/rowchanges.h"
+#include "foods/foodlog.h"
 #include "foods/search.h"
 
 #include <QHash>
@@ -21,6 +22,9 @@ namespace Ui {
 class Ttevu_main;
 }
 class ImageButton;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -33,7 +37,8 @@ public:
         std::function<void()> showAbout;
         std::function<void()> showPlan;
         std::function<void()> showCurve;
-        std::function<void()> showGoal; // Alt+8: no picture of the skin stands for it
+        std::function<void()> showGoal;    // Alt+8: no picture of the skin stands for it
+        std::function<void()> showFoodLog; // Alt+9, the calorie view's 今天吃了什么, the diary's menu
     };
 
     // The creation opens the connection; the connection and the datasets must outlive the window.
@@ -147,6 +152,12 @@ private:
     void typeIntoSearch(const QString& text);
     struct Portion;
     static QString energyText(const QString& energy, const QList<Portion>& portions);
+    // The food log's row under the tree: amount, unit, meal, 加入今天 and 今天吃了什么.
+    void makeFoodLogRow();
+    // The units of the food current in the tree; none while no food is current.
+    void showFoodUnits(const QString& title);
+    // Adds the amount of the current food to today's log at this moment.
+    void addToToday();
 
     Connection& ADOCN;
     Dataset& ADODataSet_tevu;
@@ -169,6 +180,12 @@ private:
     };
     QHash<QString, QList<Portion>> m_portions;
     QTreeWidget* m_foodTree = nullptr;
+    QLineEdit* m_amount = nullptr;
+    QComboBox* m_unit = nullptr;
+    QComboBox* m_meal = nullptr;
+    QPushButton* m_addToday = nullptr;
+    QPushButton* m_showDay = nullptr;
+    std::optional<foodlog::Food> m_loggedFood;
     // Every food of 01 in its order, with the pinyin make-data stored; the tree's node of each (none for a food whose
     // category is not in 02).
     search::SearchIndex m_foodIndex;

@@ -58,6 +58,12 @@ private slots:
         QTest::newRow("backup with force")
             << QStringList{"--data", "{dir}/data.Mdb", "--backup", "{dir}/kept", "--force"} << 0 << "日记 2 条";
         QTest::newRow("a word, not an option") << QStringList{"check"} << 2 << "不认识的参数：check";
+        QTest::newRow("food log with another command")
+            << QStringList{"--check", "--export-food-log", "{dir}/log.csv"} << 2 << "只能单独使用，或者和 --export-csv";
+        QTest::newRow("food log to standard output")
+            << QStringList{"--export-food-log", "-"} << 2 << "不能写到标准输出";
+        QTest::newRow("food log of a file without one")
+            << QStringList{"--data", "{dir}/data.Mdb", "--export-food-log", "{dir}/log.csv"} << 0 << "饮食记录的 0 项";
         QTest::newRow("one dash") << QStringList{"-x"} << 2 << "不认识的选项";
         QTest::newRow("write with a command") << QStringList{"--write", "--check"} << 2 << "不认识的选项：write";
         QTest::newRow("file name forgotten")
@@ -162,6 +168,35 @@ private slots:
         QCOMPARE(run.out, QByteArray("\xEF\xBB\xBF时间,体重(斤),日记\r\n\"2026-12-07 08:00:00.000\",120,\"a\"\r\n"));
     }
 
+    void foodLogBesideTheDiary()
+    {
+        TempDatabase db;
+        db.exec(QStringLiteral(
+            "INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'a', 120);"
+            "CREATE TABLE food_log (time DATETIME, meal TEXT, food TEXT, amount REAL, unit TEXT, "
+            "g REAL, kcal REAL);"
+            "INSERT INTO food_log VALUES ('2026-12-07 12:00:00.000', '午餐', '米饭', 1, '一碗', 150, 174);"
+            "INSERT INTO food_log VALUES ('2026-12-07 07:30:00.000', '早餐', '=1+1', 2.5, '一个', 125, "
+            "173.75);"));
+        const Run run =
+            tevu({"--data", "{dir}/data.Mdb", "--export-csv", "{dir}/diary.csv", "--export-food-log", "{dir}/log.csv"},
+                 db.folder());
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.err.contains(QStringLiteral("饮食记录的 2 项")), qPrintable(run.err));
+        QFile diary(db.folder() + QStringLiteral("/diary.csv"));
+        QVERIFY(diary.open(QIODevice::ReadOnly));
+        QVERIFY(diary.readAll().contains("\"a\""));
+        QFile log(db.folder() + QStringLiteral("/log.csv"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        // By time, texts quoted, a formula made inert.
+        QCOMPARE(log.readAll(),
+                 QByteArray("\xEF\xBB\xBF") +
+                     QStringLiteral("时间,餐次,食物,数量,单位,克,大卡\r\n"
+                                    "\"2026-12-07 07:30:00.000\",\"早餐\",\"'=1+1\",2.5,\"一个\",125,173.75\r\n"
+                                    "\"2026-12-07 12:00:00.000\",\"午餐\",\"米饭\",1,\"一碗\",150,174\r\n")
+                         .toUtf8());
+    }
+
     void summaryToStandardOutput()
     {
         TempDatabase db;
@@ -170,14 +205,27 @@ private slots:
         db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'a', 120);"
                                "INSERT INTO rj VALUES ('2026-12-08 08:00:00.000', 'b', 130);"
                                "INSERT INTO profile VALUES (160, '女', NULL, 110, 1, NULL);"));
+        // Today 300.4 + 150 kcal; yesterday's 900 is not today's.
+        const QString today = QDate::currentDate().toString(Qt::ISODate);
+        const QString yesterday = QDate::currentDate().addDays(-1).toString(Qt::ISODate);
+        db.exec(QStringLiteral("CREATE TABLE food_log (time DATETIME, meal TEXT, food TEXT, amount REAL, unit TEXT, "
+                               "g REAL, kcal REAL);"
+                               "CREATE TABLE exercise_log (time DATETIME, name TEXT, minutes REAL, kcal REAL);"
+                               "INSERT INTO food_log VALUES ('%1 07:00:00.000', '早餐', '鸡蛋', 2, '一个', 100, 300.4);"
+                               "INSERT INTO food_log VALUES ('%1 23:59:59.999', '加餐', '苹果', 1, '克', 283, 150);"
+                               "INSERT INTO food_log VALUES ('%2 12:00:00.000', '午餐', '米饭', 1, '克', 776, 900);")
+                    .arg(today, yesterday));
         const Run run = tevu({"--data", "{dir}/data.Mdb", "--summary"}, db.folder());
         QCOMPARE(run.status, 0);
-        QCOMPARE(QString::fromUtf8(run.out), QStringLiteral("最新体重：130斤（2026年12月8日）\n"
-                                                            "趋势：121.0斤\n"
-                                                            "每周变化：+7.0斤\n"
-                                                            "BMI：23.6（正常）\n"
-                                                            "目标：110斤，还要减 11.0斤；按现在的趋势还达不到目标。\n"
-                                                            "能量预算：未设置出生年份\n"));
+        QCOMPARE(QString::fromUtf8(run.out),
+                 QStringLiteral("最新体重：130斤（2026年12月8日）\n"
+                                "趋势：121.0斤\n"
+                                "每周变化：+7.0斤\n"
+                                "BMI：23.6（正常）\n"
+                                "目标：110斤，还要减 11.0斤；按现在的趋势还达不到目标。\n"
+                                "能量预算：未设置出生年份\n"
+                                "今天已吃 450 大卡，预算未定（在“我的目标”里填好身高、性别、"
+                                "出生年份和活动量）\n"));
     }
 };
 

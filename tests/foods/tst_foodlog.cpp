@@ -102,6 +102,45 @@ private slots:
         QCOMPARE(unitsFor({{QStringLiteral("一两"), 50}}).size(), 2);
     }
 
+    void shownUnits_data()
+    {
+        QTest::addColumn<double>("amount");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<double>("unitGrams");
+        QTest::addColumn<QString>("measure");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("quantity");
+        QTest::newRow("grams") << 150.0 << "克" << 1.0 << "克"
+                               << "克"
+                               << "150克";
+        QTest::newRow("liang") << 1.5 << "两" << 50.0 << "克"
+                               << "两（50克）"
+                               << "1.5两";
+        QTest::newRow("one of") << 2.0 << "一个" << 50.0 << "克"
+                                << "一个（50克）"
+                                << "2个";
+        QTest::newRow("a liquid") << 1.0 << "一杯" << 250.0 << "毫升"
+                                  << "一杯（250毫升）"
+                                  << "1杯";
+        QTest::newRow("with its note") << 0.5 << "一只（可食部）" << 200.0 << "克"
+                                       << "一只（可食部，200克）"
+                                       << "0.5只（可食部）";
+        QTest::newRow("not one of") << 2.0 << "大杯" << 500.0 << "毫升"
+                                    << "大杯（500毫升）"
+                                    << "2×大杯";
+    }
+    void shownUnits()
+    {
+        QFETCH(double, amount);
+        QFETCH(QString, unit);
+        QFETCH(double, unitGrams);
+        QFETCH(QString, measure);
+        QFETCH(QString, label);
+        QFETCH(QString, quantity);
+        QCOMPARE(unitLabel({unit, unitGrams, measure}), label);
+        QCOMPARE(quantityText(amount, unit), quantity);
+    }
+
     void bar_data()
     {
         QTest::addColumn<double>("eaten");
@@ -131,11 +170,13 @@ private slots:
                                << "今天已吃 1,050 大卡，预算 1,450 大卡";
         QTest::newRow("exercise adds") << 1450 << today << 180.0 << "今天 1,050 / 1,630 大卡，还可以吃 580 大卡"
                                        << "今天已吃 1,050 大卡，预算 1,630 大卡（含运动 180 大卡）";
-        QTest::newRow("over, another day") << 930 << today.addDays(-1) << 0.0 << "12月6日 1,050 / 930 大卡，超出 120 大卡"
-                                           << "今天已吃 1,050 大卡，预算 930 大卡";
-        QTest::newRow("no budget") << 0 << today << 0.0
-                                   << "今天 1,050 大卡（在“我的目标”里填好身高、性别、出生年份和活动量，就能看到每天的预算）"
-                                   << "今天已吃 1,050 大卡，预算未定（在“我的目标”里填好身高、性别、出生年份和活动量）";
+        QTest::newRow("over, another day")
+            << 930 << today.addDays(-1) << 0.0 << "12月6日 1,050 / 930 大卡，超出 120 大卡"
+            << "今天已吃 1,050 大卡，预算 930 大卡";
+        QTest::newRow("no budget")
+            << 0 << today << 0.0
+            << "今天 1,050 大卡（在“我的目标”里填好身高、性别、出生年份和活动量，就能看到每天的预算）"
+            << "今天已吃 1,050 大卡，预算未定（在“我的目标”里填好身高、性别、出生年份和活动量）";
     }
     void totalsOfADay()
     {

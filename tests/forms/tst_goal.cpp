@@ -59,7 +59,7 @@ private slots:
         QTest::addColumn<Profile>("profile");
         QTest::addColumn<QStringList>("lines");
 
-        const goalfacts::Diary losing{148.5, today, 150.0, -1.0};
+        const goalfacts::Diary losing{148.5, today, 150.0, -1.0, {}};
         // BMI 75 ÷ 1.65² = 27.5; 30 jin at 1 a week is 210 days, 5 July 2027; 1440.25 × 1.375 − 500 = 1480, and
         // 1980 without the deficit once the goal is reached.
         QTest::newRow("the worked example")
@@ -86,20 +86,21 @@ private slots:
         Profile gaining = worked();
         gaining.goal = 155;
         QTest::newRow("goal above the trend: no deficit")
-            << goalfacts::Diary{150.0, today, 150.0, 0.5} << gaining
+            << goalfacts::Diary{150.0, today, 150.0, 0.5, {}} << gaining
             << QStringList{"最新体重：150斤（2026年12月7日）",
                            "趋势：150.0斤",
                            "每周变化：+0.5斤",
                            "BMI：27.5（超重）",
                            "目标：155斤，还要增 5.0斤；按现在的速度，预计 2027年2月15日 达到目标。",
                            "能量预算：每天建议摄入约 1,980 大卡（保持体重）"};
-        QTest::newRow("one weighing, nothing set") << goalfacts::Diary{150.0, today, 150.0, std::nullopt} << Profile{}
-                                                   << QStringList{"最新体重：150斤（2026年12月7日）",
-                                                                  "趋势：150.0斤",
-                                                                  "每周变化：称重记录还太少",
-                                                                  "BMI：未设置身高",
-                                                                  "目标：未设置目标体重",
-                                                                  "能量预算：未设置身高、性别、出生年份、活动量"};
+        QTest::newRow("one weighing, nothing set")
+            << goalfacts::Diary{150.0, today, 150.0, std::nullopt, {}} << Profile{}
+            << QStringList{"最新体重：150斤（2026年12月7日）",
+                           "趋势：150.0斤",
+                           "每周变化：称重记录还太少",
+                           "BMI：未设置身高",
+                           "目标：未设置目标体重",
+                           "能量预算：未设置身高、性别、出生年份、活动量"};
         QTest::newRow("no weighing") << goalfacts::Diary{} << worked()
                                      << QStringList{"最新体重：还没有称重记录",
                                                     "趋势：还没有称重记录",

@@ -92,8 +92,8 @@ private slots:
             << days(1, 13, 2000) + Intake{{december(14), 800}}
             << Trend{{december(5), 140.0}, {december(12), 139.0}, {december(19), 140.0}} << K::Estimate << 14
             << 1910; // (13 × 2000 + 800) ÷ 14 = 1914.3
-        QTest::newRow("thirteen days are too few") << days(1, 13, 2000) + days(14, 10, 700) << losing << K::TooFewLogs
-                                                   << 13 << 0;
+        QTest::newRow("thirteen days are too few")
+            << days(1, 13, 2000) + days(14, 10, 700) << losing << K::TooFewLogs << 13 << 0;
         QTest::newRow("weighings thirteen days apart")
             << days(1, 20, 1500) << Trend{{december(2), 150.0}, {december(15), 149.0}} << K::TooFewWeighings << 20 << 0;
         QTest::newRow("no weighing in the window")

@@ -1,0 +1,84 @@
+// The 今天吃了什么 window: a day's food log by meal with the meal totals, the day's total against the budget with a bar
+// that turns orange near it and red past it, the exercises that add to the allowance, and the energy the body really
+// uses as the log and the weight trend tell it.
+#pragma once
+
+#include "data/rowchanges.h"
+#include "foods/foodlog.h"
+#include "forms/dialog.h"
+#include "forms/goal/goalfacts.h"
+
+#include <QDate>
+#include <vector>
+
+class Connection;
+class QDateEdit;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class Ttevu_foodlog : public TevuDialog {
+    Q_OBJECT
+
+public:
+    // The log, the diary and the profile are read and written through `connection`, which outlives the window.
+    explicit Ttevu_foodlog(Connection& connection, QWidget* parent = nullptr);
+    ~Ttevu_foodlog() override;
+
+    // The day that counts as today; the clock's unless a test sets it.
+    void setToday(const QDate& today) { m_today = today; }
+    QDate today() const;
+    QDate shownDay() const { return m_day; }
+    void showDay(const QDate& day);
+
+    // Asks for a new amount, unit and meal of the chosen item.
+    void changeChosen();
+    void removeChosen();
+    // Asks for one of the shipped exercises and its minutes.
+    void addExercise();
+    // Takes back the last change made in this window.
+    void undo();
+    // Makes the real daily use, less the deficit while losing, the user's own budget.
+    void useRealUse();
+
+    QTreeWidget* list() const { return m_list; }
+    QLabel* totalLabel() const { return m_total; }
+    QProgressBar* bar() const { return m_bar; }
+    QLabel* exerciseLabel() const { return m_exercise; }
+    QLabel* realUseLabel() const { return m_realUse; }
+    QPushButton* useRealUseButton() const { return m_useRealUse; }
+
+protected:
+    void FormShow() override;
+
+private:
+    void reload();
+    // The item or exercise of the chosen row; none for a meal's row.
+    const foodlog::Item* chosenItem() const;
+    const foodlog::Exercise* chosenExercise() const;
+    void done(rowchanges::Change change);
+
+    Connection& m_connection;
+    QDate m_today;
+    QDate m_day;
+    QDateEdit* m_date = nullptr;
+    QTreeWidget* m_list = nullptr;
+    QLabel* m_total = nullptr;
+    QProgressBar* m_bar = nullptr;
+    QLabel* m_exercise = nullptr;
+    QLabel* m_realUse = nullptr;
+    QPushButton* m_useRealUse = nullptr;
+    QPushButton* m_change = nullptr;
+    QPushButton* m_remove = nullptr;
+    QPushButton* m_undo = nullptr;
+
+    foodlog::Day m_log;
+    goalfacts::Diary m_diary;
+    health::Profile m_profile;
+    std::optional<int> m_useAsBudget;
+    std::vector<rowchanges::Change> m_changes;
+};
+
+extern Ttevu_foodlog* tevu_foodlog;

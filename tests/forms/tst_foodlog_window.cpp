@@ -1,0 +1,231 @@
+// The food log as a user keeps it: three foods found by their pinyin and logged with the keyboard from the calorie
+// view, and the day window's totals, changes, removal, undo, exercise and the real daily use, against figures worked by
+// hand.
+#include "data/connection.h"
+#include "datafile/profile.h"
+#include "foods/foodlog.h"
+#include "support/tempdb.h"
+#include "support/windows.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+const QString foods =
+    QStringLiteral("INSERT INTO \"02\" VALUES ('蛋类'), ('谷类'), ('水果');"
+                   "INSERT INTO \"01\" VALUES ('蛋类', '鸡蛋', '139'), ('谷类', '米饭', '116'), ('水果', '苹果', '53');"
+                   "INSERT INTO portions VALUES ('鸡蛋', '一个', '50', '克'), ('米饭', '一碗', '150', '克');"
+                   "INSERT INTO food_search VALUES ('鸡蛋', 'ji dan'), ('米饭', 'mi fan'), ('苹果', 'ping guo');"
+                   "INSERT INTO yd VALUES ('快走', '【消耗】按MET约4.3计算。');");
+
+// 160 cm, a woman born in 1980, sitting most of the day, aiming at 120 jin.
+const QString profile = QStringLiteral("INSERT INTO profile VALUES (160, '女', 1980, 120, 1, NULL);");
+
+const QDate today(2026, 12, 7);
+
+QStringList rows(QTreeWidget* list)
+{
+    QStringList texts;
+    for (int r = 0; r < list->topLevelItemCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < list->columnCount(); ++c)
+            cells << list->topLevelItem(r)->text(c);
+        texts << cells.join(u'|');
+    }
+    return texts;
+}
+
+void chooseRow(QTreeWidget* list, const QString& food)
+{
+    for (int r = 0; r < list->topLevelItemCount(); ++r)
+        if (list->topLevelItem(r)->text(1) == food) {
+            list->setCurrentItem(list->topLevelItem(r));
+            return;
+        }
+    QFAIL(qPrintable(food + " is not listed"));
+}
+
+} // namespace
+
+class TestFoodLogWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void threeFoodsByKeyboard()
+    {
+        TempDatabase db;
+        db.exec(foods + QStringLiteral("INSERT INTO profile VALUES (160, '女', 1980, 120, 1, 1450);"));
+        Windows w(db.folder());
+        w.foodTree();
+        auto* search = w.find<QLineEdit>(QStringLiteral("Edit2"));
+        auto* amount = w.find<QLineEdit>(QStringLiteral("amountBox"));
+        QVERIFY(search && amount);
+        search->setFocus();
+        // Two eggs: the egg's own unit comes first.
+        QTest::keyClicks(search, QStringLiteral("jidan"));
+        QTest::keyClick(search, Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), amount);
+        QTest::keyClicks(amount, QStringLiteral("2"));
+        QTest::keyClick(amount, Qt::Key_Return);
+        // The search box has the focus again, its text chosen: the next food replaces it.
+        QCOMPARE(QApplication::focusWidget(), search);
+        QTest::keyClicks(search, QStringLiteral("mifan"));
+        QTest::keyClick(search, Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClicks(amount, QStringLiteral("1"));
+        QTest::keyClick(amount, Qt::Key_Return);
+        // 200 g of apple as a snack: Tab past the unit (grams, the apple has no household unit) to the meal list,
+        // End for its last meal, Tab to 加入今天 and Space.
+        QTest::keyClicks(search, QStringLiteral("pingguo"));
+        QTest::keyClick(search, Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClicks(amount, QStringLiteral("200"));
+        QTest::keyClick(amount, Qt::Key_Tab);
+        QCOMPARE(w.find<QComboBox>(QStringLiteral("unitList"))->currentText(), QStringLiteral("克"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        auto* meal = w.find<QComboBox>(QStringLiteral("mealList"));
+        QCOMPARE(QApplication::focusWidget(), meal);
+        QTest::keyClick(meal, Qt::Key_End);
+        QTest::keyClick(meal, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.find<QPushButton>(QStringLiteral("addToToday")));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QVERIFY2(w.reporter.messages.isEmpty(), qPrintable(w.reporter.messages.join(u'\n')));
+
+        // 2 × 50 g × 1.39 = 139, 150 g × 1.16 = 174, 200 g × 0.53 = 106: 419 of 1,450.
+        QString total;
+        QStringList listed;
+        QVERIFY(whileModal([&] { QTest::keyClick(w.main.get(), Qt::Key_9, Qt::AltModifier); },
+                           [&](QWidget* window) {
+                               total = window->findChild<QLabel*>(QStringLiteral("total"))->text();
+                               listed = rows(window->findChild<QTreeWidget*>(QStringLiteral("list")));
+                           }));
+        QCOMPARE(total, QStringLiteral("今天 419 / 1,450 大卡，还可以吃 1,031 大卡"));
+        QVERIFY2(listed.size() >= 5 && listed.mid(listed.size() - 2, 1).first() == QStringLiteral("加餐|||106") &&
+                     listed.last().endsWith(QStringLiteral("|苹果|200克|106")),
+                 qPrintable(listed.join(u'\n')));
+        QVERIFY(listed.join(u'\n').contains(QStringLiteral("|鸡蛋|2个|139")));
+        QVERIFY(listed.join(u'\n').contains(QStringLiteral("|米饭|1碗|174")));
+    }
+
+    void aWrongAmountIsRefusedAndNothingLogged_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not a number") << "abc"
+                                      << "数量“abc”不是数字。";
+        QTest::newRow("zero") << "0"
+                              << "数量要大于 0。";
+        QTest::newRow("six kilos") << "6000"
+                                   << "6000克 有 6000 克，一次记录不能超过 5000 克：请检查数量和单位。";
+    }
+    void aWrongAmountIsRefusedAndNothingLogged()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        TempDatabase db;
+        db.exec(foods);
+        Windows w(db.folder());
+        w.foodTree();
+        auto* search = w.find<QLineEdit>(QStringLiteral("Edit2"));
+        QTest::keyClicks(search, QStringLiteral("pingguo"));
+        auto* amount = w.find<QLineEdit>(QStringLiteral("amountBox"));
+        QTest::keyClicks(amount, typed);
+        QTest::keyClick(amount, Qt::Key_Return);
+        QCOMPARE(w.reporter.messages, QStringList{message});
+        QCOMPARE(amount->text(), typed);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'food_log'")).toInt(), 0);
+    }
+
+    void theDayWindow()
+    {
+        TempDatabase db;
+        db.exec(foods + profile);
+        // Weighed on 9 November (150) and 6 December (148): the trend goes 150, then 150 + 0.1 × (148 − 150) = 149.8.
+        db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-11-09 07:00:00.000', '', 150);"
+                               "INSERT INTO rj VALUES ('2026-12-06 07:00:00.000', '', 148);"));
+        RecordingReporter reporter;
+        ScopedReporter installed(&reporter);
+        Connection connection(db.folder());
+        connection.openDatabase();
+        // 1,500 kcal on each of 20 days, 9 to 28 November, and an egg and rice today.
+        for (int d = 0; d < 20; ++d)
+            foodlog::add(connection,
+                         foodlog::Item{0, QDateTime(QDate(2026, 11, 9).addDays(d), QTime(12, 0)), foodlog::Meal::Lunch,
+                                       QStringLiteral("米饭"), 1, QStringLiteral("克"), 1293.1, 1500});
+        foodlog::add(connection, foodlog::Item{0, QDateTime(today, QTime(7, 30)), foodlog::Meal::Breakfast,
+                                               QStringLiteral("鸡蛋"), 2, QStringLiteral("一个"), 100, 139});
+        foodlog::add(connection, foodlog::Item{0, QDateTime(today, QTime(12, 0)), foodlog::Meal::Lunch,
+                                               QStringLiteral("米饭"), 1, QStringLiteral("一碗"), 150, 174});
+
+        Ttevu_foodlog window(connection);
+        window.setToday(today);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        // Resting: 10 × 74.9 + 6.25 × 160 − 5 × 46 − 161 = 1,358; × 1.2 = 1,629.6; less 500 is 1,129.6, under the
+        // woman's floor: 1,200. Eaten 139 + 174 = 313.
+        QCOMPARE(window.totalLabel()->text(), QStringLiteral("今天 313 / 1,200 大卡，还可以吃 887 大卡"));
+        QCOMPARE(window.totalLabel()->accessibleName(), window.totalLabel()->text());
+        QCOMPARE(window.bar()->property("state").toString(), QStringLiteral("在预算之内"));
+        // 1,500 + 0.2 × 3,850 ÷ 27 = 1,528.5 over the 20 days with a log; the trend's two weighings are 27 days apart.
+        QCOMPARE(
+            window.realUseLabel()->text(),
+            QStringLiteral(
+                "身体实际每天消耗约 1,530 大卡（按公式估计 1,630），根据最近 28 天里 20 天的饮食记录和体重趋势。"));
+
+        // Two eggs become six at dinner: 300 g, 417 kcal; 591 of 1,200.
+        chooseRow(window.list(), QStringLiteral("鸡蛋"));
+        QVERIFY(whileModal([&] { window.changeChosen(); },
+                           [](QWidget* ask) {
+                               ask->findChild<QLineEdit*>(QStringLiteral("amount"))->setText(QStringLiteral("6"));
+                               ask->findChild<QComboBox*>(QStringLiteral("meal"))->setCurrentIndex(2);
+                               static_cast<QDialog*>(ask)->accept();
+                           }));
+        QVERIFY2(reporter.messages.isEmpty(), qPrintable(reporter.messages.join(u'\n')));
+        QCOMPARE(window.totalLabel()->text(), QStringLiteral("今天 591 / 1,200 大卡，还可以吃 609 大卡"));
+        QVERIFY(rows(window.list()).contains(QStringLiteral("晚餐|||417")));
+
+        // Thirty minutes of brisk walking at the trend's 149.8 jin: 4.3 × 74.9 × 0.5 = 161.0.
+        QVERIFY(whileModal([&] { window.addExercise(); },
+                           [](QWidget* ask) {
+                               ask->findChild<QLineEdit*>(QStringLiteral("minutes"))->setText(QStringLiteral("30"));
+                               static_cast<QDialog*>(ask)->accept();
+                           }));
+        QVERIFY2(reporter.messages.isEmpty(), qPrintable(reporter.messages.join(u'\n')));
+        QCOMPARE(window.exerciseLabel()->text(), QStringLiteral("运动 +161 大卡"));
+        QCOMPARE(window.totalLabel()->text(), QStringLiteral("今天 591 / 1,361 大卡，还可以吃 770 大卡"));
+
+        // Removed, and back with Ctrl+Z; then Ctrl+Z takes the exercise back, then the change.
+        chooseRow(window.list(), QStringLiteral("米饭"));
+        window.removeChosen();
+        // Offscreen, a closed question leaves no window active, as a window manager would.
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCOMPARE(window.totalLabel()->text(), QStringLiteral("今天 417 / 1,361 大卡，还可以吃 944 大卡"));
+        QTest::keyClick(window.list(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(window.totalLabel()->text(), QStringLiteral("今天 591 / 1,361 大卡，还可以吃 770 大卡"));
+        QTest::keyClick(window.list(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(window.list(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(window.totalLabel()->text(), QStringLiteral("今天 313 / 1,200 大卡，还可以吃 887 大卡"));
+
+        // The real use, less the deficit, under the floor: the budget becomes the floor, 1,200, now the user's own.
+        window.useRealUse();
+        QCOMPARE(datafile::readProfile(connection.handle(), db.path(), 2026).ownBudget, std::optional<int>(1200));
+
+        // Another day: nothing logged there, and past the budget on 28 November.
+        window.showDay(today.addDays(-1));
+        QCOMPARE(window.totalLabel()->text(), QStringLiteral("12月6日 0 / 1,200 大卡，还可以吃 1,200 大卡"));
+        window.showDay(QDate(2026, 11, 28));
+        QCOMPARE(window.totalLabel()->text(), QStringLiteral("11月28日 1,500 / 1,200 大卡，超出 300 大卡"));
+        QCOMPARE(window.bar()->property("state").toString(), QStringLiteral("已超出预算"));
+    }
+};
+
+QTEST_MAIN(TestFoodLogWindow)
+#include "tst_foodlog_window.moc"
