@@ -2,6 +2,7 @@
 #include "app/application.h"
 #include "bench/datafilebench.h"
 #include "bench/datagen.h"
+#include "bench/foodlogbench.h"
 #include "bench/measure.h"
 #include "bench/reportbench.h"
 #include "bench/scenarios.h"
@@ -479,6 +480,37 @@ int runTable(const QString& shipped, const QString& work)
                      s.error, ratio.median <= 2);
     }
 
+    // 10: an item added to the food log, each synced to disk, beside a bare insert.
+    progress(QStringLiteral("food log items"));
+    {
+        constexpr int items = 300;
+        const QString folder = work + QStringLiteral("/foodlog-add");
+        const QString floorFolder = work + QStringLiteral("/foodlog-add-floor");
+        bench::copyShipped(shipped, folder);
+        bench::copyShipped(shipped, floorFolder);
+        const Samples s =
+            runProcess(self, {QStringLiteral("foodlog-add"), folder, floorFolder, QString::number(items)}, 1800);
+        const auto ratio = bench::pairedRatio(s.of("add"), s.of("floor"));
+        table.judged(pairedRow(QStringLiteral("10"), QStringLiteral("加入今天 (Enter in the amount box to posted row)"),
+                               QStringLiteral("%1 items; floor: a bare INSERT, same settings").arg(items),
+                               ms(s.medianOf("add")), ms(s.medianOf("floor")), ratio, QStringLiteral("≤ 1.2x")),
+                     s.error, ratio.median <= 1.2);
+    }
+
+    // 11: 今天吃了什么 over a year of logs, beside the day's rows read bare and shown in a bare list.
+    progress(QStringLiteral("the day window"));
+    {
+        const QString folder = work + QStringLiteral("/foodlog-day");
+        bench::copyShipped(shipped, folder);
+        const Samples s = runProcess(self, {QStringLiteral("foodlog-day"), folder, QStringLiteral("25")}, 600);
+        const auto ratio = bench::pairedRatio(s.of("open"), s.of("floor"));
+        table.judged(pairedRow(QStringLiteral("11"), QStringLiteral("今天吃了什么: open and first paint"),
+                               QStringLiteral("7,300 items (a year, 20 a day) and 365 weighings; floor: the day's "
+                                              "rows, bare query, bare list"),
+                               ms(s.medianOf("open")), ms(s.medianOf("floor")), ratio, QStringLiteral("≤ 1.3x")),
+                     s.error, ratio.median <= 1.3);
+    }
+
     std::printf("Locale of the program: %s. Each ratio is the median of per-pair ratios (a run of the program over "
                 "the floor's run beside it, interleaved); the spread is their 10th to 90th percentile. The medians "
                 "of the times are shown beside them.\n\n",
@@ -491,7 +523,8 @@ int usage()
 {
     std::fprintf(stderr, "usage: tevu_bench table <shipped data.Mdb> <work folder>\n"
                          "       tevu_bench diary|foodtree|curve|diary-memory|long-text <folder> [repetitions]\n"
-                         "       tevu_bench save <folder> <floor folder> <repetitions>\n"
+                         "       tevu_bench save|foodlog-add <folder> <floor folder> <repetitions>\n"
+                         "       tevu_bench foodlog-day <folder> <repetitions>\n"
                          "       tevu_bench datafile <folder> <tevu> <repetitions>\n"
                          "       tevu_bench autobackup <folder> <repetitions>\n"
                          "       tevu_bench make-diary <shipped data.Mdb> <folder> <entries>\n"
@@ -532,6 +565,9 @@ int main(int argc, char** argv)
             {QStringLiteral("diary-memory"), [&] { return bench::runDiaryMemory(argument(2)); }},
             {QStringLiteral("long-text"), [&] { return bench::runLongText(argument(2), argument(3).toInt()); }},
             {QStringLiteral("report"), [&] { return bench::runReport(argument(2), argument(3).toInt()); }},
+            {QStringLiteral("foodlog-add"),
+             [&] { return bench::runFoodLogAdd(argument(2), argument(3), argument(4).toInt()); }},
+            {QStringLiteral("foodlog-day"), [&] { return bench::runFoodLogDay(argument(2), argument(3).toInt()); }},
             {QStringLiteral("datafile"),
              [&] { return bench::runDataFile(argument(2), argument(3), argument(4).toInt()); }},
             {QStringLiteral("autobackup"), [&] { return bench::runAutomaticBackup(argument(2), argument(3).toInt()); }},
