@@ -123,6 +123,8 @@ Ttevu_foodlog::Ttevu_foodlog(Connection& connection, QWidget* parent)
     m_list->setAccessibleName(QStringLiteral("这一天吃的食物和做的运动"));
     m_list->setHeaderLabels(
         {QStringLiteral("时间"), QStringLiteral("食物"), QStringLiteral("数量"), QStringLiteral("大卡")});
+    m_list->headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+    m_list->headerItem()->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
     m_list->setRootIsDecorated(false);
     m_list->setItemsExpandable(false);
     m_list->setUniformRowHeights(true);
@@ -299,6 +301,10 @@ void Ttevu_foodlog::reload()
         empty->setFirstColumnSpanned(true);
         m_list->addTopLevelItem(empty);
     }
+    // Amounts and energies line up on the right, as figures do.
+    for (int r = 0; r < m_list->topLevelItemCount(); ++r)
+        for (const int column : {2, 3})
+            m_list->topLevelItem(r)->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     m_list->resizeColumnToContents(0);
     m_list->resizeColumnToContents(2);
     m_list->resizeColumnToContents(3);

@@ -8,6 +8,7 @@
 #include "datafile/profile.h"
 #include "forms/guard.h"
 #include "forms/look.h"
+#include "reminder/schedule.h"
 #include "ui_ttevu_goal.h"
 
 #include <cmath>
@@ -55,6 +56,7 @@ Ttevu_goal::Ttevu_goal(Connection& connection, QWidget* parent)
         connect(edit, &QLineEdit::textChanged, this, [this] { updateFacts(); });
     for (QComboBox* box : {m_ui->sexBox, m_ui->activityBox})
         connect(box, &QComboBox::currentIndexChanged, this, [this] { updateFacts(); });
+    connect(m_ui->remindBox, &QCheckBox::toggled, m_ui->remindTime, &QWidget::setEnabled);
 }
 
 Ttevu_goal::~Ttevu_goal() = default;
@@ -76,6 +78,11 @@ void Ttevu_goal::FormShow()
     m_connection.connect();
     m_diary = goalfacts::read(m_connection);
     showProfile(datafile::readProfile(m_connection.handle(), m_connection.filePath(), thisYear()));
+    // The reminder is the user's session's, not the data file's: what is installed now.
+    m_remindAt = reminder::installedTime();
+    m_ui->remindBox->setChecked(m_remindAt.has_value());
+    m_ui->remindTime->setTime(m_remindAt.value_or(reminder::defaultTime()));
+    m_ui->remindTime->setEnabled(m_remindAt.has_value());
     m_ui->heightEdit->setFocus();
 }
 
@@ -136,6 +143,16 @@ void Ttevu_goal::saveClick()
     const health::Profile profile = checked();
     m_connection.connect();
     datafile::writeProfile(m_connection.handle(), m_connection.filePath(), profile);
+    // The profile is stored either way; a reminder that cannot be set is said, and the window stays open.
+    const QTime wanted = m_ui->remindTime->time();
+    if (m_ui->remindBox->isChecked() &&
+        (!m_remindAt || m_remindAt->hour() != wanted.hour() || m_remindAt->minute() != wanted.minute())) {
+        reminder::enable(wanted);
+        m_remindAt = wanted;
+    } else if (!m_ui->remindBox->isChecked() && m_remindAt) {
+        reminder::disable();
+        m_remindAt.reset();
+    }
     accept();
 }
 

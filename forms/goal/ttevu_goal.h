@@ -7,7 +7,9 @@
 #include "health/body.h"
 
 #include <QDate>
+#include <QTime>
 #include <memory>
+#include <optional>
 
 class Connection;
 
@@ -27,8 +29,8 @@ public:
     // The day whose year counts ages and bounds the birth year; today unless a test sets it.
     void setToday(const QDate& today) { m_today = today; }
 
-    // Checks every field and stores the profile; a bad field is reported by name with its range, and nothing is
-    // stored.
+    // Checks every field and stores the profile, then turns the daily reminder on or off as chosen; a bad field is
+    // reported by name with its range, and nothing is stored.
     void saveClick();
 
 protected:
@@ -48,6 +50,7 @@ private:
     const std::unique_ptr<Ui::Ttevu_goal> m_ui;
     goalfacts::Diary m_diary;
     QDate m_today;
+    std::optional<QTime> m_remindAt; // the reminder installed when the window was shown
 };
 
 extern Ttevu_goal* tevu_goal;

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QtTest>
 
 using health::Activity;
@@ -239,6 +240,43 @@ private slots:
             QTest::mouseClick(ui.cancelButton, Qt::LeftButton);
         }));
         QCOMPARE(db.scalar(QStringLiteral("SELECT goal FROM profile")).toDouble(), 130.0);
+    }
+
+    // 每天提醒我称体重 with a time installs the user's timer at that time; unchecked, 保存 removes it.
+    void theReminderIsTurnedOnAndOffWithTheProfile()
+    {
+        TempDatabase db(flatDiary());
+        Windows w(db.folder());
+        const QString timer = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                              QStringLiteral("/systemd/user/tevu-remind.timer");
+        const auto fill = [](Ui::Ttevu_goal& ui) {
+            ui.heightEdit->setText(QStringLiteral("165"));
+            ui.birthYearEdit->setText(QStringLiteral("1990"));
+            ui.goalEdit->setText(QStringLiteral("120"));
+        };
+        QVERIFY(withGoal(w, [&](Ttevu_goal* goal) {
+            Ui::Ttevu_goal& ui = *goal->ui();
+            QVERIFY(!ui.remindBox->isChecked());
+            QVERIFY(!ui.remindTime->isEnabled());
+            QCOMPARE(ui.remindTime->time(), QTime(7, 30));
+            fill(ui);
+            ui.remindBox->setChecked(true);
+            ui.remindTime->setTime(QTime(6, 45));
+            QTest::mouseClick(ui.saveButton, Qt::LeftButton);
+        }));
+        QCOMPARE(w.reporter.messages, QStringList{});
+        QFile installed(timer);
+        QVERIFY2(installed.open(QIODevice::ReadOnly), qPrintable(timer));
+        QVERIFY(installed.readAll().contains("06:45"));
+        QVERIFY(withGoal(w, [&](Ttevu_goal* goal) {
+            Ui::Ttevu_goal& ui = *goal->ui();
+            QVERIFY(ui.remindBox->isChecked());
+            QCOMPARE(ui.remindTime->time(), QTime(6, 45));
+            ui.remindBox->setChecked(false);
+            QTest::mouseClick(ui.saveButton, Qt::LeftButton);
+        }));
+        QVERIFY(!QFile::exists(timer));
+        QVERIFY(Windows::systemctlCalls().join(u'\n').contains(QStringLiteral("disable")));
     }
 
     void aFileWithoutTheTableOpensAndTheFirstSaveMakesIt()

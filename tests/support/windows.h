@@ -4,9 +4,11 @@
 #include "app/windows.h"
 #include "forms/guard.h"
 #include "forms/main/imagebutton.h"
+#include "reminder/schedule.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -22,7 +24,7 @@ public:
 class Windows {
 public:
     // Creates the four windows as the program does, on `folder`, and shows the main one.
-    explicit Windows(const QString& folder, bool show = true) : m_windows(folder)
+    explicit Windows(const QString& folder, bool show = true) : m_windows((keepTheUsersSessionOut(), folder))
     {
         if (show) {
             main->show();
@@ -30,6 +32,27 @@ public:
             if (!QTest::qWaitForWindowExposed(main.get()))
                 qFatal("the main window was never exposed");
         }
+    }
+
+    // The daily reminder of 我的目标 is installed into the user's session: in tests into a temporary XDG_CONFIG_HOME of
+    // the process, with systemctl recorded instead of run, never into the real one.
+    static QStringList& systemctlCalls()
+    {
+        static QStringList calls;
+        return calls;
+    }
+    static void keepTheUsersSessionOut()
+    {
+        static QTemporaryDir config;
+        static const bool done = [] {
+            qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+            reminder::setSystemctl([](const QStringList& arguments) {
+                systemctlCalls() << arguments.join(u' ');
+                return 0;
+            });
+            return true;
+        }();
+        (void)done;
     }
 
     template <class T = QWidget> T* find(const QString& name) const { return main->findChild<T*>(name); }
