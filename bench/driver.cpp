@@ -506,7 +506,7 @@ int runTable(const QString& shipped, const QString& work)
         const auto ratio = bench::pairedRatio(s.of("open"), s.of("floor"));
         table.judged(pairedRow(QStringLiteral("11"), QStringLiteral("今天吃了什么: open and first paint"),
                                QStringLiteral("7,300 items (a year, 20 a day) and 365 weighings; floor: the day's "
-                                              "rows, bare query, bare list"),
+                                              "rows by a bare query, the window showing them from memory"),
                                ms(s.medianOf("open")), ms(s.medianOf("floor")), ratio, QStringLiteral("≤ 1.3x")),
                      s.error, ratio.median <= 1.3);
     }

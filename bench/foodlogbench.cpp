@@ -8,12 +8,10 @@
 #include "foods/foodlog.h"
 #include "support/windows.h"
 
-#include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 #include <cstdio>
 #include <sqlite3.h>
 
@@ -139,13 +137,8 @@ int runFoodLogDay(const QString& folder, int repetitions)
 
     Windows windows(folder);
     Ttevu_foodlog* window = windows.foodLog.get();
-    // The floor: the day's rows through a bare statement into a bare list in a bare window.
-    QDialog bareWindow;
-    auto* list = new QTreeWidget;
-    list->setHeaderLabels(
-        {QStringLiteral("时间"), QStringLiteral("食物"), QStringLiteral("数量"), QStringLiteral("大卡")});
-    (new QVBoxLayout(&bareWindow))->addWidget(list);
-    bareWindow.resize(window->size());
+    // The floor: the day's rows through a bare statement, then the window filled from what it holds in memory and
+    // painted, reading nothing.
     const sqlite::Database bare = sqlite::openDataFile(path, sqlite::Access::Read);
     sqlite::Statement rows(bare.get(),
                            QStringLiteral("SELECT rowid, time, meal, food, amount, unit, g, kcal FROM food_log "
@@ -153,28 +146,27 @@ int runFoodLogDay(const QString& folder, int repetitions)
                            path);
     for (int round = -1; round < repetitions; ++round) {
         qint64 start = nowNs();
-        rows.reset();
-        rows.bind(1, today.toString(Qt::ISODate));
-        rows.bind(2, today.addDays(1).toString(Qt::ISODate));
-        QList<QTreeWidgetItem*> items;
-        while (rows.step())
-            items << new QTreeWidgetItem({rows.value(1).toString().mid(11, 5), rows.value(3).toString(),
-                                          rows.value(4).toString() + rows.value(5).toString(),
-                                          QString::number(rows.value(7).toDouble())});
-        list->clear();
-        list->addTopLevelItems(items);
-        bareWindow.show();
-        paint();
-        const double floor = msBetween(start, nowNs());
-        bareWindow.hide();
-
-        start = nowNs();
         window->show();
         paint();
         const double open = msBetween(start, nowNs());
         if (window->list()->topLevelItemCount() < 20)
             return failedWith(QStringLiteral("the day window lists %1 rows").arg(window->list()->topLevelItemCount()));
+
+        start = nowNs();
+        rows.reset();
+        rows.bind(1, today.toString(Qt::ISODate));
+        rows.bind(2, today.addDays(1).toString(Qt::ISODate));
+        int read = 0;
+        while (rows.step())
+            read += rows.value(3).toString().size() > 0 ? 1 : 0;
+        window->present();
+        window->repaint();
+        paint();
+        const double floor = msBetween(start, nowNs());
+        if (read != 20)
+            return failedWith(QStringLiteral("the bare query read %1 rows").arg(read));
         window->hide();
+        paint();
         if (!windows.reporter.messages.isEmpty())
             return failedWith(windows.reporter.messages.join(QStringLiteral(" / ")));
         if (round >= 0) {

@@ -48,15 +48,22 @@ qint64 insert(Connection& connection, const QString& table, const QString& colum
     sqlite3* db = connection.handle();
     const QString path = connection.filePath();
     sqlite::Transaction transaction(db, path);
-    ensureTables(db, path);
-    QStringList marks;
+    const QString sql = QStringLiteral("INSERT INTO %1(%2) VALUES (%3)")
+                            .arg(table, columns, QStringList(values.size(), QStringLiteral("?")).join(u','));
+    // A file from before the log has no tables until its first entry; looked for only when the statement fails, as
+    // an item is added while the user waits.
+    std::optional<sqlite::Statement> row;
+    try {
+        row.emplace(db, sql, path);
+    } catch (const DataError&) {
+        if (hasTables(db, path))
+            throw;
+        ensureTables(db, path);
+        row.emplace(db, sql, path);
+    }
     for (qsizetype i = 0; i < values.size(); ++i)
-        marks << QStringLiteral("?");
-    sqlite::Statement row(db, QStringLiteral("INSERT INTO %1(%2) VALUES (%3)").arg(table, columns, marks.join(u',')),
-                          path);
-    for (qsizetype i = 0; i < values.size(); ++i)
-        row.bind(static_cast<int>(i) + 1, values[i]);
-    row.step();
+        row->bind(static_cast<int>(i) + 1, values[i]);
+    row->step();
     const qint64 key = sqlite::lastInsertRowid(db);
     transaction.commit();
     return key;
@@ -192,24 +199,33 @@ QStringList tableStatements()
 
 bool hasTables(sqlite3* db, const QString& path)
 {
-    return hasTable(db, path, QLatin1String(foodTable)) && hasTable(db, path, QLatin1String(exerciseTable));
+    sqlite::Statement found(db,
+                            QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                                           "('food_log', 'exercise_log')"),
+                            path);
+    return found.step() && found.integer(0) == 2;
+}
+
+// The row as the file holds it, every column in the table's order: texts as text and numbers as reals, which is what
+// reading it back would give; not read back, since the user waits for an item to be added.
+rowchanges::Change added(Connection& connection, const QString& table, const QString& columns,
+                         const QVariantList& values)
+{
+    const qint64 key = insert(connection, table, columns, values);
+    return {table, {{key, std::nullopt, rowchanges::Values(values.cbegin(), values.cend())}}};
 }
 
 rowchanges::Change add(Connection& connection, const Item& item)
 {
-    const qint64 key =
-        insert(connection, QLatin1String(foodTable), QStringLiteral("time, meal, food, amount, unit, g, kcal"),
-               {conversions::toStorageText(item.time), mealName(item.meal), item.food, item.amount, item.unit,
-                item.grams, item.kcal});
-    return rowchanges::added(connection, QLatin1String(foodTable), key);
+    return added(connection, QLatin1String(foodTable), QStringLiteral("time, meal, food, amount, unit, g, kcal"),
+                 {conversions::toStorageText(item.time), mealName(item.meal), item.food, item.amount, item.unit,
+                  item.grams, item.kcal});
 }
 
 rowchanges::Change add(Connection& connection, const Exercise& exercise)
 {
-    const qint64 key =
-        insert(connection, QLatin1String(exerciseTable), QStringLiteral("time, name, minutes, kcal"),
-               {conversions::toStorageText(exercise.time), exercise.name, exercise.minutes, exercise.kcal});
-    return rowchanges::added(connection, QLatin1String(exerciseTable), key);
+    return added(connection, QLatin1String(exerciseTable), QStringLiteral("time, name, minutes, kcal"),
+                 {conversions::toStorageText(exercise.time), exercise.name, exercise.minutes, exercise.kcal});
 }
 
 rowchanges::Change change(Connection& connection, const Item& item, double amount, const Unit& unit, Meal meal,

@@ -4,6 +4,7 @@
 #include "data/connection.h"
 #include "data/conversions.h"
 #include "data/errors.h"
+#include "data/sqlite.h"
 #include "datafile/profile.h"
 #include "forms/guard.h"
 #include "health/body.h"
@@ -23,6 +24,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <cmath>
+#include <sqlite3.h>
 
 Ttevu_foodlog* tevu_foodlog = nullptr;
 
@@ -223,7 +225,6 @@ QDate Ttevu_foodlog::today() const
 void Ttevu_foodlog::FormShow()
 {
     m_changes.clear();
-    m_diary = goalfacts::read(m_connection);
     showDay(today());
     // The list takes the keys: Delete, F2 and Ctrl+Z act on its rows (in the date field Ctrl+Z would undo typing).
     m_list->setFocus(Qt::OtherFocusReason);
@@ -243,8 +244,31 @@ void Ttevu_foodlog::reload()
 {
     sqlite3* db = m_connection.handle();
     const QString path = m_connection.filePath();
-    m_profile = datafile::readProfile(db, path, today().year());
+    // The file has changed since the last reading when this connection's total changes or the data version (another
+    // program's commits) moved.
+    qint64 version = -1;
+    {
+        sqlite::Statement dataVersion(db, QStringLiteral("PRAGMA data_version"), path);
+        if (dataVersion.step())
+            version = dataVersion.integer(0);
+    }
+    // What grows with the history, the diary's trend and the four weeks of the real use, is read again only then;
+    // the day and the profile every time.
+    const QDate now = today();
+    const HistoryStamp stamp{sqlite3_total_changes64(db), version, now};
+    if (!m_historyStamp || *m_historyStamp != stamp) {
+        m_diary = goalfacts::read(m_connection);
+        m_realUseFigure = health::realUse(foodlog::intake(db, path, now.addDays(-health::realUseDays), now.addDays(-1)),
+                                          m_diary.trendDays, now);
+        m_historyStamp = stamp;
+    }
+    m_profile = datafile::readProfile(db, path, now.year());
     m_log = foodlog::read(db, path, m_day);
+    present();
+}
+
+void Ttevu_foodlog::present()
+{
     const foodlog::Totals totals = foodlog::totals(m_log, goalfacts::dayBudget(m_profile, m_diary, today().year()));
 
     m_list->clear();
@@ -317,9 +341,9 @@ void Ttevu_foodlog::reload()
         const int allowance = std::max(1, static_cast<int>(std::lround(totals.allowance)));
         m_bar->setRange(0, allowance);
         m_bar->setValue(std::min(allowance, static_cast<int>(std::lround(totals.eaten))));
-        m_bar->setStyleSheet(QStringLiteral("QProgressBar { border: 1px solid #bbb; border-radius: 3px; background: "
-                                            "#f4f4f4; } QProgressBar::chunk { background: %1; }")
-                                 .arg(QLatin1String(barColour(totals.bar))));
+        QPalette colours = m_bar->palette();
+        colours.setColor(QPalette::Highlight, QColor(QLatin1String(barColour(totals.bar))));
+        m_bar->setPalette(colours);
         const QString state = totals.bar == foodlog::Bar::Red      ? QStringLiteral("已超出预算")
                               : totals.bar == foodlog::Bar::Orange ? QStringLiteral("接近预算")
                                                                    : QStringLiteral("在预算之内");
@@ -331,8 +355,7 @@ void Ttevu_foodlog::reload()
 
     // The real use, over the four weeks before today.
     const QDate now = today();
-    const health::RealUse use = health::realUse(
-        foodlog::intake(db, path, now.addDays(-health::realUseDays), now.addDays(-1)), m_diary.trendDays, now);
+    const health::RealUse& use = m_realUseFigure;
     m_useAsBudget.reset();
     switch (use.kind) {
     case health::RealUse::Kind::TooFewLogs:

@@ -43,6 +43,9 @@ public:
     // Makes the real daily use, less the deficit while losing, the user's own budget.
     void useRealUse();
 
+    // Fills the window from what the last reading found, reading nothing.
+    void present();
+
     QTreeWidget* list() const { return m_list; }
     QLabel* totalLabel() const { return m_total; }
     QProgressBar* bar() const { return m_bar; }
@@ -54,6 +57,8 @@ protected:
     void FormShow() override;
 
 private:
+    // Reads the day and the profile, and when the file or the date has changed the diary and the real use; then
+    // present().
     void reload();
     // The item or exercise of the chosen row; none for a meal's row.
     const foodlog::Item* chosenItem() const;
@@ -76,6 +81,14 @@ private:
 
     foodlog::Day m_log;
     goalfacts::Diary m_diary;
+    struct HistoryStamp {
+        qint64 changes = 0;
+        qint64 dataVersion = 0;
+        QDate today;
+        bool operator==(const HistoryStamp&) const = default;
+    };
+    std::optional<HistoryStamp> m_historyStamp; // of the file when m_diary and m_realUseFigure were read
+    health::RealUse m_realUseFigure;
     health::Profile m_profile;
     std::optional<int> m_useAsBudget;
     std::vector<rowchanges::Change> m_changes;
