@@ -224,6 +224,15 @@ private slots:
         window.showDay(QDate(2026, 11, 28));
         QCOMPARE(window.totalLabel()->text(), QStringLiteral("11月28日 1,500 / 1,200 大卡，超出 300 大卡"));
         QCOMPARE(window.bar()->property("state").toString(), QStringLiteral("已超出预算"));
+
+        // Another program weighs today at 140: the trend becomes 149.8 + 0.1 × (140 − 149.8) = 148.82, and the
+        // formula 10 × 74.41 + 1,000 − 230 − 161 = 1,353.1 × 1.2 = 1,623.7. The real use keeps to the days before
+        // today.
+        db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 07:00:00.000', '', 140);"));
+        window.showDay(today);
+        QVERIFY2(window.realUseLabel()->text().startsWith(
+                     QStringLiteral("身体实际每天消耗约 1,530 大卡（按公式估计 1,620）")),
+                 qPrintable(window.realUseLabel()->text()));
     }
 };
 
