@@ -167,8 +167,12 @@ void Ttevu_main::buildFoodTree()
     QHash<QString, qsizetype> firstOfTitle;
     load(ADODataSet, QStringLiteral("select * from 01"));
     const int foods = ADODataSet.recordCount();
+    m_foodRowOfTitle.clear();
     for (int f = 0; f < foods; ++f) {
         const QString title = ADODataSet.asText(QStringLiteral("Title"));
+        // The first row of a title, as the look-up in order finds.
+        if (!m_foodRowOfTitle.contains(title))
+            m_foodRowOfTitle.insert(title, f);
         const auto category = foodsOf.find(ADODataSet.asText(QStringLiteral("Name")));
         if (category != foodsOf.end()) {
             if (!firstOfTitle.contains(title))
@@ -320,14 +324,26 @@ void Ttevu_main::makeFoodLogRow()
         if (m_dialogs.showFoodLog)
             guarded(m_dialogs.showFoodLog);
     });
-    showFoodUnits(QString());
+    showFoodUnits(QString(), QString());
 }
 
-void Ttevu_main::showFoodUnits(const QString& title)
+void Ttevu_main::showFoodUnits(const QString& title, const QString& per100g)
 {
     m_loggedFood.reset();
-    if (!title.isEmpty())
-        m_loggedFood = foodlog::food(ADOCN.handle(), ADOCN.filePath(), title);
+    bool isNumber = false;
+    const double kcal = per100g.trimmed().toDouble(&isNumber);
+    // From what the tree was made with: the energy of the food's row and its household units.
+    if (!title.isEmpty() && isNumber && kcal >= 0) {
+        QList<foodlog::Unit> household;
+        for (const Portion& portion : m_portions.value(title)) {
+            const double grams = portion.amount.toDouble(&isNumber);
+            if (isNumber && grams > 0)
+                household.append({portion.unit, grams, portion.measure});
+        }
+        m_loggedFood = foodlog::Food{title, kcal, foodlog::unitsFor(household)};
+    }
+    if (!m_unit)
+        return;
     m_unit->clear();
     if (!m_loggedFood) {
         m_unit->addItem(QStringLiteral("克"));
@@ -402,23 +418,31 @@ QString Ttevu_main::energyText(const QString& energy, const QList<Portion>& port
 void Ttevu_main::TreeView1Click()
 {
     const QList<QTreeWidgetItem*> selected = m_foodTree->selectedItems();
+    // Only a food can be added to the day: none while a category or nothing is chosen.
+    if (selected.isEmpty() || !selected.first()->parent())
+        showFoodUnits(QString(), QString());
     if (selected.isEmpty())
         return;
     const QString text = selected.first()->text(0);
-    ADODataSet.first();
-    const int foods = ADODataSet.recordCount();
-    for (int f = 0; f < foods; ++f) {
-        if (ADODataSet.asText(QStringLiteral("Title")) == text) {
-            const QString energy = energyText(ADODataSet.asText(QStringLiteral("sz")), m_portions.value(text));
-            m_ui->Label1->setText(energy);
-            if (selected.first()->parent())
-                showFoodUnits(text);
-            // A screen reader announces it with the food, which the label beside the tree is not related to.
-            selected.first()->setData(0, Qt::AccessibleDescriptionRole, energy);
+    // The first row of that title, found by the index of the rows made with the tree; the rows in order otherwise.
+    const auto found = [&] { return ADODataSet.asText(QStringLiteral("Title")) == text; };
+    const auto known = m_foodRowOfTitle.constFind(text);
+    if (known != m_foodRowOfTitle.cend() && *known < ADODataSet.recordCount())
+        ADODataSet.moveTo(*known);
+    if (known == m_foodRowOfTitle.cend() || !found()) {
+        ADODataSet.first();
+        while (!ADODataSet.eof() && !found())
+            ADODataSet.next();
+        if (ADODataSet.eof())
             return;
-        }
-        ADODataSet.next();
     }
+    const QString per100g = ADODataSet.asText(QStringLiteral("sz"));
+    const QString energy = energyText(per100g, m_portions.value(text));
+    m_ui->Label1->setText(energy);
+    if (selected.first()->parent())
+        showFoodUnits(text, per100g);
+    // A screen reader announces it with the food, which the label beside the tree is not related to.
+    selected.first()->setData(0, Qt::AccessibleDescriptionRole, energy);
 }
 
 void Ttevu_main::Edit2Change()

@@ -154,8 +154,8 @@ private:
     static QString energyText(const QString& energy, const QList<Portion>& portions);
     // The food log's row under the tree: amount, unit, meal, 加入今天 and 今天吃了什么.
     void makeFoodLogRow();
-    // The units of the food current in the tree; none while no food is current.
-    void showFoodUnits(const QString& title);
+    // The units of the food current in the tree, `per100g` its row's energy; none while no food is current.
+    void showFoodUnits(const QString& title, const QString& per100g);
     // Adds the amount of the current food to today's log at this moment.
     void addToToday();
 
@@ -179,6 +179,8 @@ private:
         QString measure; // 克 or 毫升
     };
     QHash<QString, QList<Portion>> m_portions;
+    // The first row of 01 of each title, for the energy look-up of the food chosen.
+    QHash<QString, int> m_foodRowOfTitle;
     QTreeWidget* m_foodTree = nullptr;
     QLineEdit* m_amount = nullptr;
     QComboBox* m_unit = nullptr;
