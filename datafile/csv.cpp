@@ -62,6 +62,15 @@ void appendWeight(QByteArray& out, sqlite3_stmt* row, int column)
     }
 }
 
+// Hands the buffer on once it nears a megabyte: a large export is written in pieces, never held whole.
+void flushWhenFull(QByteArray& buffer, const std::function<void(const QByteArray&)>& write)
+{
+    if (buffer.size() > (1 << 20) - 4096) {
+        write(buffer);
+        buffer.clear();
+    }
+}
+
 qint64 writeCsv(const QString& dataPath, const std::function<void(const QByteArray&)>& write)
 {
     const sqlite::Database db = sqlite::openDataFile(dataPath, sqlite::Access::Read);
@@ -82,10 +91,7 @@ qint64 writeCsv(const QString& dataPath, const std::function<void(const QByteArr
         appendQuoted(buffer, columnBytes(row, 2));
         buffer.append("\r\n");
         ++count;
-        if (buffer.size() > (1 << 20) - 4096) {
-            write(buffer);
-            buffer.clear();
-        }
+        flushWhenFull(buffer, write);
     }
     write(buffer);
     return count;
@@ -118,10 +124,7 @@ qint64 writeFoodLogCsv(const QString& dataPath, const std::function<void(const Q
             }
             buffer.append("\r\n");
             ++count;
-            if (buffer.size() > (1 << 20) - 4096) {
-                write(buffer);
-                buffer.clear();
-            }
+            flushWhenFull(buffer, write);
         }
     }
     write(buffer);
