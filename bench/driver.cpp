@@ -2,6 +2,7 @@
 #include "app/application.h"
 #include "bench/datafilebench.h"
 #include "bench/datagen.h"
+#include "bench/diaryeditbench.h"
 #include "bench/foodlogbench.h"
 #include "bench/measure.h"
 #include "bench/reportbench.h"
@@ -511,6 +512,38 @@ int runTable(const QString& shipped, const QString& work)
                      s.error, ratio.median <= 1.3);
     }
 
+    // 12: putting entries right in the 100,000-entry diary, against the diary view's own showing of it.
+    progress(QStringLiteral("diary edits, 100,000 entries"));
+    {
+        const QString folder = work + QStringLiteral("/diary-edits");
+        QDir().mkpath(folder);
+        QFile::copy(largeDiary + QStringLiteral("/data.Mdb"), folder + QStringLiteral("/data.Mdb"));
+        const Samples s = runProcess(self, {QStringLiteral("diary-edits"), folder, QStringLiteral("5")}, 1800);
+        for (const auto& [series, scenario] : {std::pair{"edit", "a changed entry saved, to the refreshed listing"},
+                                               std::pair{"delete", "an entry deleted (redo), to the refreshed listing"},
+                                               std::pair{"undo", "a delete undone, to the refreshed listing"}}) {
+            const auto ratio = bench::pairedRatio(s.of(series), s.of("show"));
+            table.judged(pairedRow(QStringLiteral("12"), QString::fromUtf8(scenario),
+                                   QStringLiteral("100,000 entries; floor: entering the diary view"),
+                                   ms(s.medianOf(series)), ms(s.medianOf("show")), ratio, QStringLiteral("≤ 1.3x")),
+                         s.error, ratio.median <= 1.3);
+        }
+    }
+
+    // 13: a diary holding one entry of a megabyte, against a bare text box given the same listing.
+    progress(QStringLiteral("a 1 MB entry"));
+    {
+        const QString folder = work + QStringLiteral("/long-entry");
+        bench::copyShipped(shipped, folder);
+        const Samples s =
+            runProcess(self, {QStringLiteral("long-entry"), folder, QStringLiteral("1024"), QStringLiteral("5")}, 1800);
+        const auto ratio = bench::pairedRatio(s.of("view"), s.of("floor"));
+        table.judged(pairedRow(QStringLiteral("13"), QStringLiteral("entering the diary view with a 1 MB entry"),
+                               QStringLiteral("one entry of 1 MB; floor: a bare QPlainTextEdit given the same text"),
+                               ms(s.medianOf("view")), ms(s.medianOf("floor")), ratio, QStringLiteral("≤ 1.3x")),
+                     s.error, ratio.median <= 1.3);
+    }
+
     std::printf("Locale of the program: %s. Each ratio is the median of per-pair ratios (a run of the program over "
                 "the floor's run beside it, interleaved); the spread is their 10th to 90th percentile. The medians "
                 "of the times are shown beside them.\n\n",
@@ -524,7 +557,8 @@ int usage()
     std::fprintf(stderr, "usage: tevu_bench table <shipped data.Mdb> <work folder>\n"
                          "       tevu_bench diary|foodtree|curve|diary-memory|long-text <folder> [repetitions]\n"
                          "       tevu_bench save|foodlog-add <folder> <floor folder> <repetitions>\n"
-                         "       tevu_bench foodlog-day <folder> <repetitions>\n"
+                         "       tevu_bench foodlog-day|diary-edits <folder> <repetitions>\n"
+                         "       tevu_bench long-entry <folder> <kilobytes> <repetitions>\n"
                          "       tevu_bench datafile <folder> <tevu> <repetitions>\n"
                          "       tevu_bench autobackup <folder> <repetitions>\n"
                          "       tevu_bench make-diary <shipped data.Mdb> <folder> <entries>\n"
@@ -568,6 +602,9 @@ int main(int argc, char** argv)
             {QStringLiteral("foodlog-add"),
              [&] { return bench::runFoodLogAdd(argument(2), argument(3), argument(4).toInt()); }},
             {QStringLiteral("foodlog-day"), [&] { return bench::runFoodLogDay(argument(2), argument(3).toInt()); }},
+            {QStringLiteral("diary-edits"), [&] { return bench::runDiaryEdits(argument(2), argument(3).toInt()); }},
+            {QStringLiteral("long-entry"),
+             [&] { return bench::runLongEntry(argument(2), argument(3).toInt(), argument(4).toInt()); }},
             {QStringLiteral("datafile"),
              [&] { return bench::runDataFile(argument(2), argument(3), argument(4).toInt()); }},
             {QStringLiteral("autobackup"), [&] { return bench::runAutomaticBackup(argument(2), argument(3).toInt()); }},
