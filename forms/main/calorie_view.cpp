@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QShortcut>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <cmath>
@@ -238,6 +239,9 @@ QTreeWidget* Ttevu_main::foodTree()
             guarded([this, key, &taken] { taken = searchBoxKey(key); });
             return taken;
         }));
+        // The toolkit's clear button in the box has no name of its own for a screen reader.
+        for (QToolButton* clear : m_ui->Edit2->findChildren<QToolButton*>())
+            clear->setAccessibleName(QStringLiteral("清空搜索"));
         // A shortcut of the box works only while the box is shown: in the calorie view.
         auto* find = new QShortcut(QKeySequence::Find, m_ui->Edit2);
         find->setContext(Qt::WindowShortcut);
@@ -300,10 +304,13 @@ void Ttevu_main::makeFoodLogRow()
     m_unit->setObjectName(QStringLiteral("unitList"));
     m_unit->setGeometry(kUnitList);
     m_unit->setAccessibleName(QStringLiteral("单位"));
+    // Over AT-SPI the toolkit names a list by its current entry: what the list is for goes in its description.
+    m_unit->setAccessibleDescription(QStringLiteral("单位"));
     m_meal = new QComboBox(this);
     m_meal->setObjectName(QStringLiteral("mealList"));
     m_meal->setGeometry(kMealList);
     m_meal->setAccessibleName(QStringLiteral("餐次"));
+    m_meal->setAccessibleDescription(QStringLiteral("餐次"));
     for (const foodlog::Meal meal : foodlog::meals)
         m_meal->addItem(foodlog::mealName(meal));
     m_meal->setCurrentIndex(static_cast<int>(foodlog::mealAt(QTime::currentTime())));
