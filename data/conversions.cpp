@@ -412,6 +412,18 @@ double toOleDate(const QDateTime& value)
     return oleDate(value.date(), value.time());
 }
 
+QDate oleDay(double value)
+{
+    if (!std::isfinite(value) || std::fabs(value) > 3.0e6)
+        return QDate();
+    const double whole = std::trunc(value);
+    auto days = static_cast<qint64>(whole);
+    // As fromOleDate: a time of day that rounds up to a whole day is the next day.
+    if (std::llround(std::fabs(value - whole) * msPerDay) >= msPerDay)
+        ++days;
+    return oleEpoch.addDays(days);
+}
+
 QDateTime fromOleDate(double value)
 {
     if (!std::isfinite(value) || std::fabs(value) > 3.0e6)

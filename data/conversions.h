@@ -31,6 +31,8 @@ double textToWeight(const QString& text, const QLocale& locale = conversions::lo
 // OLE Automation date: days since 1899-12-30, the time of day as the fraction.
 double toOleDate(const QDateTime& value);
 QDateTime fromOleDate(double value);
+// The date of fromOleDate(value), without making the date-time: for many points at a time. Invalid where it is.
+QDate oleDay(double value);
 
 // Storage form of a date-time: local ISO 8601 with milliseconds ("2026-12-07 08:30:15.123").
 QString toStorageText(const QDateTime& value);

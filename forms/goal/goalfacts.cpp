@@ -34,8 +34,9 @@ Diary fromPoints(const std::vector<LineSeries::Point>& points)
             diary.newestWeight = it->y;
             break;
         }
+    // Days, not date-times: a long diary is read here each time the curve or the goal window opens.
     for (const LineSeries::Point& point : line) {
-        const QDate day = conversions::fromOleDate(point.x).date();
+        const QDate day = conversions::oleDay(point.x);
         if (!diary.trendDays.empty() && diary.trendDays.back().day == day)
             diary.trendDays.back().jin = point.y;
         else

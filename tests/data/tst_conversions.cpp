@@ -202,6 +202,7 @@ private slots:
         QFETCH(double, ole);
         QCOMPARE(conversions::toOleDate(value), ole);
         QCOMPARE(conversions::fromOleDate(ole), value);
+        QCOMPARE(conversions::oleDay(ole), value.date());
     }
 
     void oleDatesKeepMilliseconds()
@@ -209,6 +210,10 @@ private slots:
         const QDateTime value(QDate(2026, 12, 7), QTime(23, 59, 59, 999));
         QCOMPARE(conversions::fromOleDate(conversions::toOleDate(value)), value);
         QVERIFY(!conversions::fromOleDate(std::nan("")).isValid());
+        QVERIFY(!conversions::oleDay(std::nan("")).isValid());
+        // Within half a millisecond of midnight the time rounds to the next day, for the day alone as well.
+        QCOMPARE(conversions::oleDay(46363.9999999999), QDate(2026, 12, 8));
+        QCOMPARE(conversions::fromOleDate(46363.9999999999).date(), QDate(2026, 12, 8));
     }
 
     void storageTextRoundTrips()
