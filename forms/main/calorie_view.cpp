@@ -3,6 +3,7 @@
 
 #include "data/conversions.h"
 #include "data/errors.h"
+#include "data/sqlite.h"
 #include "foods/foodlog.h"
 #include "forms/guard.h"
 #include "health/body.h"
@@ -115,32 +116,10 @@ private:
 void Ttevu_main::buildFoodTree()
 {
     showView(View::Start);
-    // A file made before portions were shipped has no such table: its foods show their energy alone.
+    // The portions and the pinyin are read when the calorie view is first entered (loadFoodExtras): nothing of them
+    // is needed for the first paint.
     m_portions.clear();
-    load(ADODataSet_tevu, QStringLiteral("select name from sqlite_master where type = 'table' and name = 'portions'"));
-    if (ADODataSet_tevu.recordCount() > 0) {
-        load(ADODataSet_tevu, QStringLiteral("select * from portions"));
-        const int portions = ADODataSet_tevu.recordCount();
-        for (int p = 0; p < portions; ++p) {
-            m_portions[ADODataSet_tevu.asText(QStringLiteral("Title"))].append(
-                Portion{ADODataSet_tevu.asText(QStringLiteral("Unit")), ADODataSet_tevu.asText(QStringLiteral("g")),
-                        ADODataSet_tevu.asText(QStringLiteral("Measure"))});
-            ADODataSet_tevu.next();
-        }
-    }
-    // How the names are typed; a file made before the search was shipped finds foods by their Chinese names only.
-    QList<std::pair<QString, QString>> readings;
-    load(ADODataSet_tevu,
-         QStringLiteral("select name from sqlite_master where type = 'table' and name = 'food_search'"));
-    if (ADODataSet_tevu.recordCount() > 0) {
-        load(ADODataSet_tevu, QStringLiteral("select * from food_search"));
-        const int rows = ADODataSet_tevu.recordCount();
-        for (int r = 0; r < rows; ++r) {
-            readings.append(
-                {ADODataSet_tevu.asText(QStringLiteral("Title")), ADODataSet_tevu.asText(QStringLiteral("Pinyin"))});
-            ADODataSet_tevu.next();
-        }
-    }
+    m_extrasLoaded = false;
     m_foodIndex = search::SearchIndex();
     load(ADODataSet_tevu, QStringLiteral("select * from 02"));
     const int categories = ADODataSet_tevu.recordCount();
@@ -165,7 +144,8 @@ void Ttevu_main::buildFoodTree()
     for (const QString& name : std::as_const(names))
         foodsOf.insert(name, {});
     // A title met twice is found once, as the look-up by title finds only the first.
-    QHash<QString, qsizetype> firstOfTitle;
+    QHash<QString, qsizetype>& firstOfTitle = m_positionOfTitle;
+    firstOfTitle.clear();
     load(ADODataSet, QStringLiteral("select * from 01"));
     const int foods = ADODataSet.recordCount();
     m_foodRowOfTitle.clear();
@@ -183,9 +163,6 @@ void Ttevu_main::buildFoodTree()
         }
         ADODataSet.next();
     }
-    for (const auto& [title, pinyin] : std::as_const(readings))
-        if (const auto food = firstOfTitle.constFind(title); food != firstOfTitle.cend())
-            m_foodIndex.addReading(food.value(), pinyin);
     rows.foods.first() = foodsOf.value(names.first());
     rows.positions.first() = positionsOf.value(names.first());
     for (int c = 1; c < categories; ++c) {
@@ -195,8 +172,44 @@ void Ttevu_main::buildFoodTree()
     }
 }
 
+void Ttevu_main::loadFoodExtras()
+{
+    if (m_extrasLoaded)
+        return;
+    // A file that could not be opened says so as the datasets do, and is tried again the next time.
+    if (!ADOCN.connected())
+        ADOCN.connect();
+    sqlite3* db = ADOCN.handle();
+    const QString path = ADOCN.filePath();
+    const auto hasTable = [&](const QString& name) {
+        sqlite::Statement found(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"),
+                                path);
+        found.bind(1, name);
+        return found.step();
+    };
+    m_portions.clear();
+    // A file made before portions were shipped has no such table: its foods show their energy alone.
+    if (hasTable(QStringLiteral("portions"))) {
+        sqlite::Statement portions(db, QStringLiteral("SELECT Title, Unit, g, Measure FROM portions ORDER BY rowid"),
+                                   path);
+        while (portions.step())
+            m_portions[portions.value(0).toString()].append(
+                Portion{portions.value(1).toString(), portions.value(2).toString(), portions.value(3).toString()});
+    }
+    // How the names are typed; a file made before the search was shipped finds foods by their Chinese names only.
+    if (hasTable(QStringLiteral("food_search"))) {
+        sqlite::Statement readings(db, QStringLiteral("SELECT Title, Pinyin FROM food_search ORDER BY rowid"), path);
+        while (readings.step())
+            if (const auto food = m_positionOfTitle.constFind(readings.value(0).toString());
+                food != m_positionOfTitle.cend())
+                m_foodIndex.addReading(food.value(), readings.value(1).toString());
+    }
+    m_extrasLoaded = true;
+}
+
 QTreeWidget* Ttevu_main::foodTree()
 {
+    loadFoodExtras();
     if (!m_foodTree) {
         // Made as the window's other controls are: at its place on the skin, under the weight box, and between the
         // content box and the weight box in the tab order.

@@ -141,6 +141,8 @@ private:
     // first shows it: until then no window shows them.
     void buildFoodTree();
     QTreeWidget* foodTree();
+    // The household units and the pinyin of the foods, read once when the tree is first wanted.
+    void loadFoodExtras();
     void Image9MouseDown();
     void Image9MouseUp();
     void TreeView1Click();
@@ -181,6 +183,9 @@ private:
     QHash<QString, QList<Portion>> m_portions;
     // The first row of 01 of each title, for the energy look-up of the food chosen.
     QHash<QString, int> m_foodRowOfTitle;
+    // Each title's position in m_foodIndex, for the pinyin read later.
+    QHash<QString, qsizetype> m_positionOfTitle;
+    bool m_extrasLoaded = false;
     QTreeWidget* m_foodTree = nullptr;
     QLineEdit* m_amount = nullptr;
     QComboBox* m_unit = nullptr;
