@@ -209,7 +209,8 @@ void Ttevu_main::loadFoodExtras()
 
 QTreeWidget* Ttevu_main::foodTree()
 {
-    loadFoodExtras();
+    // A file that fails here has said so; the tree is made all the same, as from the foods that were read.
+    guarded([this] { loadFoodExtras(); });
     if (!m_foodTree) {
         // Made as the window's other controls are: at its place on the skin, under the weight box, and between the
         // content box and the weight box in the tab order.
