@@ -351,6 +351,13 @@ qint64 lastInsertRowid(sqlite3* db)
     return sqlite3_last_insert_rowid(db);
 }
 
+bool hasTable(sqlite3* db, const QString& table, const QString& path)
+{
+    Statement found(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"), path);
+    found.bind(1, table);
+    return found.step();
+}
+
 void exec(sqlite3* db, const QString& sql, const QString& path)
 {
     Statement statement(db, sql, path);

@@ -112,6 +112,9 @@ private:
 // The key of the row that the last INSERT on `db` added.
 qint64 lastInsertRowid(sqlite3* db);
 
+// True when the file holds a table of that name.
+bool hasTable(sqlite3* db, const QString& table, const QString& path);
+
 // Runs one statement that returns nothing (or whose rows are ignored).
 void exec(sqlite3* db, const QString& sql, const QString& path);
 // Runs every statement of `sql` in turn. When one fails, `failedLine` (if given) gets the line of `sql` on which

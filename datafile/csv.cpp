@@ -103,10 +103,8 @@ qint64 writeFoodLogCsv(const QString& dataPath, const std::function<void(const Q
     QByteArray buffer;
     buffer.append(bom);
     buffer.append(QStringLiteral("时间,餐次,食物,数量,单位,克,大卡\r\n").toUtf8());
-    sqlite::Statement present(
-        db.get(), QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'food_log'"), dataPath);
     qint64 count = 0;
-    if (present.step()) {
+    if (sqlite::hasTable(db.get(), QStringLiteral("food_log"), dataPath)) {
         sqlite::Statement rows(db.get(),
                                QStringLiteral("SELECT time, meal, food, amount, unit, g, kcal FROM food_log "
                                               "ORDER BY time, rowid"),

@@ -71,10 +71,7 @@ Summary inspect(sqlite3* db, const QString& path)
     Summary summary;
     summary.counts = countRows(db, path);
     for (const QString& table : optionalTables()) {
-        sqlite::Statement present(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"),
-                                  path);
-        present.bind(1, table);
-        if (!present.step())
+        if (!sqlite::hasTable(db, table, path))
             continue;
         sqlite::Statement count(db, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table), path);
         summary.others.push_back({table, count.step() ? count.integer(0) : 0});

@@ -17,13 +17,6 @@ namespace {
 const QString gram = QStringLiteral("克");
 const QString liang = QStringLiteral("两");
 
-bool hasTable(sqlite3* db, const QString& path, const QString& table)
-{
-    sqlite::Statement found(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"), path);
-    found.bind(1, table);
-    return found.step();
-}
-
 void ensureTables(sqlite3* db, const QString& path)
 {
     if (hasTables(db, path))
@@ -142,7 +135,7 @@ std::optional<Food> food(sqlite3* db, const QString& path, const QString& title)
     if (!isNumber || !(per100g >= 0))
         return std::nullopt;
     QList<Unit> household;
-    if (hasTable(db, path, QStringLiteral("portions"))) {
+    if (sqlite::hasTable(db, QStringLiteral("portions"), path)) {
         sqlite::Statement portions(
             db, QStringLiteral("SELECT Unit, g, Measure FROM portions WHERE Title = ? ORDER BY rowid"), path);
         portions.bind(1, title);

@@ -181,15 +181,9 @@ void Ttevu_main::loadFoodExtras()
         ADOCN.connect();
     sqlite3* db = ADOCN.handle();
     const QString path = ADOCN.filePath();
-    const auto hasTable = [&](const QString& name) {
-        sqlite::Statement found(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"),
-                                path);
-        found.bind(1, name);
-        return found.step();
-    };
     m_portions.clear();
     // A file made before portions were shipped has no such table: its foods show their energy alone.
-    if (hasTable(QStringLiteral("portions"))) {
+    if (sqlite::hasTable(db, QStringLiteral("portions"), path)) {
         sqlite::Statement portions(db, QStringLiteral("SELECT Title, Unit, g, Measure FROM portions ORDER BY rowid"),
                                    path);
         while (portions.step())
@@ -197,7 +191,7 @@ void Ttevu_main::loadFoodExtras()
                 Portion{portions.value(1).toString(), portions.value(2).toString(), portions.value(3).toString()});
     }
     // How the names are typed; a file made before the search was shipped finds foods by their Chinese names only.
-    if (hasTable(QStringLiteral("food_search"))) {
+    if (sqlite::hasTable(db, QStringLiteral("food_search"), path)) {
         sqlite::Statement readings(db, QStringLiteral("SELECT Title, Pinyin FROM food_search ORDER BY rowid"), path);
         while (readings.step())
             if (const auto food = m_positionOfTitle.constFind(readings.value(0).toString());
