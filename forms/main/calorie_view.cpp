@@ -247,6 +247,9 @@ QTreeWidget* Ttevu_main::foodTree()
             guarded([this, key, &taken] { taken = searchBoxKey(key); });
             return taken;
         }));
+        // Made with the tree, not with the window: its icon is looked up in the theme, which start-up need not wait
+        // for.
+        m_ui->Edit2->setClearButtonEnabled(true);
         // The toolkit's clear button in the box has no name of its own for a screen reader.
         for (QToolButton* clear : m_ui->Edit2->findChildren<QToolButton*>())
             clear->setAccessibleName(QStringLiteral("清空搜索"));

@@ -45,9 +45,16 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
         return true;
     }();
     (void)accessible;
-    m_ui->setupUi(this);
-    setFixedSize(600, 335);
+    // The window's font before its controls exist, and the application's for as long as they are made: the content
+    // box lays its empty document out as it is made, in the application's font, and would load a face for nothing.
     look::setWindowFont(this, look::formFont, 11);
+    {
+        const QFont applicationFont = QApplication::font();
+        QApplication::setFont(font());
+        m_ui->setupUi(this);
+        QApplication::setFont(applicationFont);
+    }
+    setFixedSize(600, 335);
     const std::pair<QLabel*, const char*> skin[] = {
         {m_ui->Image1, "background.jpg"}, {m_ui->Image3, "minimize.bmp"},  {m_ui->Image4, "close.bmp"},
         {m_ui->Image5, "recipes.ico"},    {m_ui->Image6, "exercises.ico"}, {m_ui->Image7, "tips.ico"},
@@ -60,10 +67,6 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
          {m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5, m_ui->Label6, m_ui->Label7, m_ui->Label8})
         look::setCaption(caption, look::formFont, 11, QColor(0x80, 0x00, 0x80));
     look::setCaption(m_ui->Label1, look::roundFont, 15, QColor(0x00, 0x80, 0x00));
-    // The designed 16 pixels are less than the line of the face that stands in for the design's font: the bottoms of
-    // 走 and 点 were cut off. The line's own height, from what the font draws Chinese with.
-    const int line = QFontMetrics(m_ui->Label1->font()).boundingRect(QStringLiteral("走点体重")).height();
-    m_ui->Label1->resize(m_ui->Label1->width(), std::max(m_ui->Label1->height(), line));
 
     wire(m_ui->Image3, &Ttevu_main::Image3MouseUp);
     wire(m_ui->Image4, &Ttevu_main::Image4MouseUp);
@@ -127,8 +130,21 @@ void Ttevu_main::showSmallButtons(View view)
     m_ui->Image15->setVisible(shown.diaryButtons);
 }
 
+void Ttevu_main::fitMessageLine()
+{
+    // The designed 16 pixels are less than the line of the face that stands in for the design's font: the bottoms of
+    // 走 and 点 were cut off. The line's own height, from what the font draws Chinese with. Measured when a view is
+    // first entered: the start view's line is empty, and measuring loads a face that the first paint does not need.
+    if (std::exchange(m_messageLineFitted, true))
+        return;
+    const int line = QFontMetrics(m_ui->Label1->font()).boundingRect(QStringLiteral("走点体重")).height();
+    m_ui->Label1->resize(m_ui->Label1->width(), std::max(m_ui->Label1->height(), line));
+}
+
 void Ttevu_main::showView(View view)
 {
+    if (view != View::Start)
+        fitMessageLine();
     if (view != View::Diary && m_listing) {
         m_listing = false;
         m_ui->Memo1->setExtraSelections({});

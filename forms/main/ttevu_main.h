@@ -77,6 +77,7 @@ private:
     // Shows the view's controls and hides the others; any other view than Writing leaves the entry being written, and
     // the content box read-only.
     void showView(View view);
+    void fitMessageLine();
     // The four small buttons (previous, next, new entry, OK) as the view shows them.
     void showSmallButtons(View view);
 
@@ -216,6 +217,7 @@ private:
     std::optional<QString> m_draft;
 
     bool m_listing = false; // the diary view shows its listing
+    bool m_messageLineFitted = false;
     std::vector<qint64> m_listedKeys;
     std::set<int> m_chosen;
     int m_currentEntry = -1; // where the arrow keys move from

@@ -505,6 +505,7 @@ private slots:
         QFETCH(QString, shown);
         TempDatabase db(portions);
         Windows w(db.folder());
+        Windows::click(w.button("Image8"));
         const QRect elsewhere = w.find<QLabel>("Label1")->geometry();
         Windows::click(w.button("Image9"));
         QTreeWidgetItem* category = w.find<QTreeWidget>("TreeView1")->topLevelItem(0);
