@@ -78,6 +78,13 @@ int runDiaryEdits(const QString& folder, int repetitions)
             memo->clear();
             QCoreApplication::processEvents();
             const double show = timed(main, [&] { Windows::click(windows.button(QStringLiteral("Image8"))); });
+            // A new entry, with the weight the box offers (the newest): OK is done when the row is stored, and the
+            // listing that shows it follows in the event loop's next turn.
+            Windows::click(windows.button(QStringLiteral("Image13")));
+            memo->setPlainText(QStringLiteral("新的日记，第 %1 轮").arg(round));
+            QCoreApplication::processEvents();
+            const double added = timed(main, [&] { Windows::click(windows.button(QStringLiteral("Image15"))); });
+            said(QStringLiteral("已保存"));
             memo->setFocus();
             // The newest entry, then a changed text of it saved.
             key(Qt::Key_Down);
@@ -99,6 +106,7 @@ int runDiaryEdits(const QString& folder, int repetitions)
                 return failedWith(windows.reporter.messages.join(QStringLiteral(" / ")));
             if (round >= 0) {
                 sampleOf("show", show);
+                sampleOf("new", added);
                 sampleOf("edit", edit);
                 sampleOf("delete", remove);
                 sampleOf("undo", undo);

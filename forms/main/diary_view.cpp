@@ -142,8 +142,17 @@ void Ttevu_main::Image15MouseUp()
     m_ui->Memo1->setReadOnly(true);
     showView(View::Diary);
     rememberSavedEntry(key, time);
-    // The listing shows what was saved, so that nobody wonders whether anything happened.
-    relistDiary({key}, QStringLiteral("已保存。"));
+    // The listing shows what was saved, so that nobody wonders whether anything happened. OK is done once the row is
+    // in the file; the listing is made in the event loop's next turn, still before the window is painted again (a
+    // repaint waits behind queued calls). Whatever the user did in between (another view, a new entry) wins.
+    const quint64 views = m_viewsShown;
+    QMetaObject::invokeMethod(
+        this,
+        [this, key, views] {
+            if (views == m_viewsShown)
+                guarded([this, key] { relistDiary({key}, QStringLiteral("已保存。")); });
+        },
+        Qt::QueuedConnection);
 }
 
 void Ttevu_main::startNewEntry()

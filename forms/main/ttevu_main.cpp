@@ -143,6 +143,7 @@ void Ttevu_main::fitMessageLine()
 
 void Ttevu_main::showView(View view)
 {
+    ++m_viewsShown;
     if (view != View::Start)
         fitMessageLine();
     if (view != View::Diary && m_listing) {

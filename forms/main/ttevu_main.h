@@ -204,6 +204,7 @@ private:
     bool m_shown = false;
     bool m_placed = false;
     bool m_writingDiary = false;
+    quint64 m_viewsShown = 0; // counts every change of view, so that a queued refresh knows whether it is stale
     bool m_weightPrefilled = false;
 
     // An entry whose save failed, identified by its listed time and the texts it was saved with: the failure may

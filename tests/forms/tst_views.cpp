@@ -330,7 +330,7 @@ private slots:
         // After OK: locked, weight box hidden, the listing shown again with what was saved.
         QVERIFY(w.find<QPlainTextEdit>("Memo1")->isReadOnly());
         QVERIFY(!weightBox(w)->isVisible());
-        QCOMPARE(label(w), QStringLiteral("已保存。"));
+        QTRY_COMPARE(label(w), QStringLiteral("已保存。"));
         QVERIFY2(memo(w).endsWith(QStringLiteral("走了一万步  这天%1斤").arg(listed)), qPrintable(memo(w)));
     }
 
