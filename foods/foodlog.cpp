@@ -283,6 +283,17 @@ std::vector<health::DayIntake> intake(sqlite3* db, const QString& path, const QD
     return days;
 }
 
+double eatenOn(sqlite3* db, const QString& path, const QDate& day)
+{
+    // One sum over the day's rows by the time index: asked after every item added, so no grouping by day.
+    if (!hasTables(db, path))
+        return 0;
+    sqlite::Statement sum(db, QStringLiteral("SELECT total(kcal) FROM food_log WHERE time >= ? AND time < ?"), path);
+    sum.bind(1, dayStart(day));
+    sum.bind(2, dayStart(day.addDays(1)));
+    return sum.step() ? sum.value(0).toDouble() : 0;
+}
+
 std::optional<double> metIn(const QString& text)
 {
     static const QRegularExpression met(QStringLiteral("MET约\\s*(\\d+(?:\\.\\d+)?)"));

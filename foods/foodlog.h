@@ -95,6 +95,8 @@ rowchanges::Change remove(Connection& connection, const QString& table, qint64 k
 Day read(sqlite3* db, const QString& path, const QDate& day);
 // The energy logged on each day from `first` to `last`, days without an item left out.
 std::vector<health::DayIntake> intake(sqlite3* db, const QString& path, const QDate& first, const QDate& last);
+// The energy logged on one day; 0 without a log.
+double eatenOn(sqlite3* db, const QString& path, const QDate& day);
 
 // The exercises a user can log: every shipped exercise whose text says what MET it was counted with.
 struct Activity {

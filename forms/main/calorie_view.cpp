@@ -398,9 +398,7 @@ void Ttevu_main::addToToday()
                              grams,
                              m_loggedFood->kcalPer100g * grams / 100};
     foodlog::add(ADOCN, item);
-    const QDate today = item.time.date();
-    const std::vector<health::DayIntake> sum = foodlog::intake(ADOCN.handle(), ADOCN.filePath(), today, today);
-    const double eaten = sum.empty() ? 0 : sum.front().kcal;
+    const double eaten = foodlog::eatenOn(ADOCN.handle(), ADOCN.filePath(), item.time.date());
     const QString said = QStringLiteral("已加入今天：%1 %2，%3大卡。今天共 %4 大卡。")
                              .arg(item.food, foodlog::quantityText(item.amount, item.unit))
                              .arg(std::lround(item.kcal))

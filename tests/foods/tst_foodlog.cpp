@@ -226,6 +226,7 @@ private slots:
         // A file from before the log: nothing to read, and reading makes no table.
         QVERIFY(read(handle, db.path(), today).items.empty());
         QVERIFY(intake(handle, db.path(), today.addDays(-28), today).empty());
+        QCOMPARE(eatenOn(handle, db.path(), today), 0.0);
         QVERIFY(!hasTables(handle, db.path()));
 
         const std::optional<Food> egg = food(handle, db.path(), QStringLiteral("鸡蛋"));
@@ -265,6 +266,9 @@ private slots:
         QCOMPARE(sums[0].day, today.addDays(-1));
         QCOMPARE(sums[0].kcal, 100.0);
         QCOMPARE(sums[1].kcal, 269.5);
+        QCOMPARE(eatenOn(handle, db.path(), today), 269.5);
+        QCOMPARE(eatenOn(handle, db.path(), today.addDays(1)), 400.0);
+        QCOMPARE(eatenOn(handle, db.path(), today.addDays(2)), 0.0);
 
         // Removed, then put back by its undo with its key.
         const rowchanges::Change removed = remove(connection, QLatin1String(foodTable), first.rows.front().key);
