@@ -93,6 +93,11 @@ private slots:
             << QStringList{QStringLiteral("2026-12-07 08:05:00.000|120.0|x"),
                            QStringLiteral("2026-12-07 08:05:00.000|121.0|x"),
                            QStringLiteral("2026-12-07 08:05:00.000|120.0|y")};
+        QTest::newRow("a row given again after another time goes in once")
+            << QByteArray(
+                   "时间,体重(斤),日记\n2026-12-07 08:05,120,x\n2026-12-07 07:00,120,x\n2026-12-07 08:05,120,x\n")
+            << QStringList{QStringLiteral("2026-12-07 07:00:00.000|120.0|x"),
+                           QStringLiteral("2026-12-07 08:05:00.000|120.0|x")};
     }
 
     void importReadsWhatSpreadsheetsSave()
