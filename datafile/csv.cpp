@@ -9,9 +9,12 @@
 #include <QIODevice>
 #include <QSet>
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <sqlite3.h>
+#include <string_view>
+#include <unordered_set>
 
 namespace datafile {
 
@@ -148,6 +151,27 @@ int slot(TimePrecision precision)
                             std::begin(precisions));
 }
 
+// Weight and text, what makes entries of one time the same. Two weights are equal when their bits are, as when their
+// shortest texts are.
+quint64 weightBits(const CsvEntry* e)
+{
+    return e->weight ? std::bit_cast<quint64>(*e->weight) : 0;
+}
+struct HashOfEntry {
+    size_t operator()(const CsvEntry* e) const
+    {
+        return std::hash<std::string_view>()(std::string_view(e->text.constData(), size_t(e->text.size()))) ^
+               (weightBits(e) * 0x9E3779B97F4A7C15ULL) ^ size_t(e->weight.has_value());
+    }
+};
+struct SameEntry {
+    bool operator()(const CsvEntry* a, const CsvEntry* b) const
+    {
+        return a->weight.has_value() == b->weight.has_value() && weightBits(a) == weightBits(b) && a->text == b->text;
+    }
+};
+using AddedAtOneTime = std::unordered_set<const CsvEntry*, HashOfEntry, SameEntry>;
+
 } // namespace
 
 qint64 exportCsv(const QString& dataPath, QIODevice& out)
@@ -186,9 +210,11 @@ ImportResult importCsv(const QString& dataPath, const QByteArray& file, const QS
     CsvFile read = readCsv(file, fileName);
     std::vector<CsvEntry>& entries = read.entries;
     const qint64 total = static_cast<qint64>(entries.size());
-    // Sorted here so that the new rows go in already in order; equal times keep the file's order.
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const CsvEntry& a, const CsvEntry& b) { return std::memcmp(a.time, b.time, 23) < 0; });
+    // Sorted here so that the new rows go in already in order; equal times keep the file's order. An export is mostly
+    // in order already.
+    const auto earlier = [](const CsvEntry& a, const CsvEntry& b) { return std::memcmp(a.time, b.time, 23) < 0; };
+    if (!std::is_sorted(entries.begin(), entries.end(), earlier))
+        std::stable_sort(entries.begin(), entries.end(), earlier);
 
     const sqlite::Database db = sqlite::openDataFile(dataPath, sqlite::Access::Write);
     checkShape(db.get(), dataPath);
@@ -218,18 +244,29 @@ ImportResult importCsv(const QString& dataPath, const QByteArray& file, const QS
     ImportResult result;
     result.format = read.format;
     result.notWeighings = read.skipped;
-    QSet<QByteArray> added;
+    // Nothing stored can match when the diary was empty: no keys are made for it then.
+    const bool diaryWasEmpty = before == 0;
+    // An entry of the file repeats one added before it when time to the millisecond, weight and text are equal. Equal
+    // times stand side by side after the sort, so only the added entries of the current time are kept, and only while
+    // the next entry has that time too.
+    const auto sameTime = [](const CsvEntry& a, const CsvEntry& b) { return std::memcmp(a.time, b.time, 23) == 0; };
+    AddedAtOneTime added;
     sqlite::Statement insert(db.get(), QStringLiteral("INSERT INTO rj(time, demo, lb) VALUES (?, ?, ?)"), dataPath);
     qint64 done = 0;
     QByteArray earliestAdded;
-    for (const CsvEntry& entry : entries) {
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const CsvEntry& entry = entries[i];
         const QByteArrayView time(entry.time, 23);
-        weight.clear();
-        if (entry.weight)
-            appendNumber(weight, *entry.weight);
-        QByteArray exact = key(time, TimePrecision::Millisecond, weight, entry.text);
-        const bool duplicate = stored[slot(entry.precision)].contains(key(time, entry.precision, weight, entry.text)) ||
-                               added.contains(exact);
+        const bool timeRepeats = i > 0 && sameTime(entries[i - 1], entry);
+        if (!timeRepeats && !added.empty())
+            added = AddedAtOneTime();
+        bool duplicate = timeRepeats && added.contains(&entry);
+        if (!duplicate && !diaryWasEmpty) {
+            weight.clear();
+            if (entry.weight)
+                appendNumber(weight, *entry.weight);
+            duplicate = stored[slot(entry.precision)].contains(key(time, entry.precision, weight, entry.text));
+        }
         if (duplicate) {
             ++result.skipped;
         } else {
@@ -238,7 +275,8 @@ ImportResult importCsv(const QString& dataPath, const QByteArray& file, const QS
             insert.bind(3, entry.weight ? QVariant(*entry.weight) : QVariant());
             insert.step();
             insert.reset();
-            added.insert(std::move(exact));
+            if (i + 1 < entries.size() && sameTime(entries[i + 1], entry))
+                added.insert(&entry);
             if (result.added++ == 0)
                 earliestAdded = time.toByteArray();
         }

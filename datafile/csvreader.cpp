@@ -26,7 +26,8 @@ QByteArray toUtf8(const QByteArray& file, const QString& fileName)
 {
     const QByteArrayView mark(bom, 3);
     if (file.startsWith(mark)) {
-        QByteArray body = file.sliced(3);
+        // Not copied: the text is read while `file` lives.
+        QByteArray body = QByteArray::fromRawData(file.constData() + 3, file.size() - 3);
         if (!QByteArrayView(body).isValidUtf8())
             throw DataError(QStringLiteral("文件“%1”标明是 UTF-8 编码，但其中有无效的字节").arg(fileName));
         return body;
@@ -82,34 +83,43 @@ public:
             for (;;) {
                 if (m_at < size && data[m_at] == '"') {
                     const qsizetype openedOn = m_line;
+                    // A field without doubled quotes or text after its closing quote is a view like an unquoted one;
+                    // only the others are copied, a stretch at a time.
                     QByteArray field;
-                    ++m_at;
+                    bool copied = false;
+                    qsizetype piece = ++m_at;
+                    qsizetype closing = 0;
                     for (;;) {
+                        while (m_at < size && data[m_at] != '"') {
+                            if (data[m_at] == '\n')
+                                ++m_line;
+                            ++m_at;
+                        }
                         if (m_at >= size)
                             throw DataError(QStringLiteral("文件“%1”第 %2 行：引号开始的字段没有结束的引号")
                                                 .arg(m_fileName)
                                                 .arg(openedOn));
-                        const char c = data[m_at];
-                        if (c == '"') {
-                            if (m_at + 1 < size && data[m_at + 1] == '"') {
-                                field += '"';
-                                m_at += 2;
-                                continue;
-                            }
-                            ++m_at;
-                            break;
+                        if (m_at + 1 < size && data[m_at + 1] == '"') {
+                            field.append(data + piece, m_at + 1 - piece);
+                            copied = true;
+                            m_at += 2;
+                            piece = m_at;
+                            continue;
                         }
-                        if (c == '\n')
-                            ++m_line;
-                        field += c;
-                        ++m_at;
+                        closing = m_at++;
+                        break;
                     }
                     // Anything between the closing quote and the next comma is kept as it stands.
                     const qsizetype start = m_at;
                     m_at = endOfField(start);
-                    field.append(data + start, m_at - start);
-                    m_owned.push_back(std::move(field));
-                    fields.push_back(m_owned.back());
+                    if (!copied && m_at == start) {
+                        fields.push_back(QByteArrayView(data + piece, closing - piece));
+                    } else {
+                        field.append(data + piece, closing - piece);
+                        field.append(data + start, m_at - start);
+                        m_owned.push_back(std::move(field));
+                        fields.push_back(m_owned.back());
+                    }
                 } else {
                     const qsizetype start = m_at;
                     m_at = endOfField(start);
@@ -235,6 +245,32 @@ bool storedTime(QByteArrayView text, char (&out)[24], TimePrecision& precision)
     putDigits(out + 17, second, 2);
     putDigits(out + 20, ms, 3);
     return true;
+}
+
+// Digits with at most one point between digits, which every reader of numbers takes alike.
+std::optional<double> plainDecimal(QByteArrayView text)
+{
+    if (text.isEmpty() || text.size() >= 24 || text.front() == '.' || text.back() == '.')
+        return std::nullopt;
+    int points = 0;
+    for (const char c : text) {
+        if (c == '.')
+            ++points;
+        else if (c < '0' || c > '9')
+            return std::nullopt;
+    }
+    double value = 0;
+    if (points > 1 || std::from_chars(text.data(), text.data() + text.size(), value).ec != std::errc())
+        return std::nullopt;
+    return value;
+}
+
+qsizetype lineCount(const QByteArray& text)
+{
+    qsizetype lines = 0;
+    for (qsizetype at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1))
+        ++lines;
+    return lines;
 }
 
 // The program's weight rules; plain ASCII decimals are read here directly, everything else by the rules' own function.
@@ -372,15 +408,32 @@ std::optional<Moment> momentOf(QByteArrayView text)
     return m;
 }
 
-// The program's stored form of a moment, in local time.
-void storeMoment(const Moment& m, bool utc, char (&out)[24])
+// The stored form of a date and a time of day; false for a year that it cannot hold.
+bool putStored(QDate date, QTime time, char (&out)[24])
 {
-    QDateTime when(m.date, m.time);
-    if (m.offsetSeconds || utc)
-        when = QDateTime(m.date, m.time, Qt::OffsetFromUTC, m.offsetSeconds.value_or(0)).toLocalTime();
-    const QByteArray text = when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
-    std::memcpy(out, text.constData(), 23);
-    out[23] = '\0';
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    if (year < 1 || year > 9999)
+        return false;
+    std::memcpy(out, "0000-00-00 00:00:00.000", 24);
+    putDigits(out, year, 4);
+    putDigits(out + 5, month, 2);
+    putDigits(out + 8, day, 2);
+    putDigits(out + 11, time.hour(), 2);
+    putDigits(out + 14, time.minute(), 2);
+    putDigits(out + 17, time.second(), 2);
+    putDigits(out + 20, time.msec(), 3);
+    return true;
+}
+
+// The program's stored form of a moment, in local time; false when that falls outside the years 1 to 9999. A time
+// without an offset stands as the file gives it, as in the program's own files, even in an hour that the clock skips.
+bool storeMoment(const Moment& m, bool utc, char (&out)[24])
+{
+    if (!m.offsetSeconds && !utc)
+        return putStored(m.date, m.time, out);
+    const QDateTime when = QDateTime(m.date, m.time, Qt::OffsetFromUTC, m.offsetSeconds.value_or(0)).toLocalTime();
+    return putStored(when.date(), when.time(), out);
 }
 
 enum class Unit { Unknown, Jin, Kilogram, Pound };
@@ -597,7 +650,7 @@ CsvFile readCsv(const QByteArray& file, const QString& fileName)
     const char separator = libra ? ';' : separatorOf(text);
 
     std::vector<CsvEntry>& entries = result.entries;
-    entries.reserve(static_cast<size_t>(text.count('\n')));
+    entries.reserve(static_cast<size_t>(lineCount(text)));
     while (reader.next(fields, line)) {
         const auto where = [&](int c) {
             return QStringLiteral("文件“%1”第 %2 行，“%3”列").arg(fileName).arg(line).arg(names[c]);
@@ -629,11 +682,14 @@ CsvFile readCsv(const QByteArray& file, const QString& fileName)
         if (tevu) {
             timeRead = storedTime(fields[index[0]], entry.time, entry.precision);
         } else {
-            QByteArray whole = fields[index[0]].trimmed().toByteArray();
-            if (layout.time >= 0 && layout.time < fields.size())
-                whole += ' ' + fields[layout.time].trimmed().toByteArray();
-            if (const std::optional<Moment> moment = momentOf(whole)) {
-                storeMoment(*moment, layout.utc, entry.time);
+            QByteArray joined;
+            QByteArrayView whole = fields[index[0]].trimmed();
+            if (layout.time >= 0 && layout.time < fields.size()) {
+                joined = whole.toByteArray() + ' ' + fields[layout.time].trimmed().toByteArray();
+                whole = joined;
+            }
+            if (const std::optional<Moment> moment = momentOf(whole);
+                moment && storeMoment(*moment, layout.utc, entry.time)) {
                 entry.precision = moment->precision;
                 timeRead = true;
             }
@@ -647,12 +703,19 @@ CsvFile readCsv(const QByteArray& file, const QString& fileName)
                 if (tevu) {
                     entry.weight = weightOf(fields[index[1]]);
                 } else {
-                    QByteArray number = fields[index[1]].trimmed().toByteArray();
-                    // A file split by semicolons comes from a locale that writes a decimal comma.
-                    if (separator != ',')
-                        number.replace(',', '.');
+                    const QByteArrayView given = fields[index[1]].trimmed();
                     bool ok = false;
-                    const double value = number.toDouble(&ok);
+                    double value = 0;
+                    if (const std::optional<double> plain = plainDecimal(given)) {
+                        value = *plain;
+                        ok = true;
+                    } else {
+                        QByteArray number = given.toByteArray();
+                        // A file split by semicolons comes from a locale that writes a decimal comma.
+                        if (separator != ',')
+                            number.replace(',', '.');
+                        value = number.toDouble(&ok);
+                    }
                     const double jin = std::round(value * jinPer(layout.unit) * 100) / 100;
                     if (!ok || !std::isfinite(value) || jin <= 0 || jin > conversions::maximumWeight)
                         throw DataError(QString());

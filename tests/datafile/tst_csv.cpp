@@ -93,6 +93,11 @@ private slots:
             << QStringList{QStringLiteral("2026-12-07 08:05:00.000|120.0|x"),
                            QStringLiteral("2026-12-07 08:05:00.000|121.0|x"),
                            QStringLiteral("2026-12-07 08:05:00.000|120.0|y")};
+        QTest::newRow("a row given again after another time goes in once")
+            << QByteArray(
+                   "时间,体重(斤),日记\n2026-12-07 08:05,120,x\n2026-12-07 07:00,120,x\n2026-12-07 08:05,120,x\n")
+            << QStringList{QStringLiteral("2026-12-07 07:00:00.000|120.0|x"),
+                           QStringLiteral("2026-12-07 08:05:00.000|120.0|x")};
     }
 
     void importReadsWhatSpreadsheetsSave()
@@ -128,6 +133,11 @@ private slots:
                                         << QStringList{QStringLiteral("第 1 行"), QStringLiteral("体重(斤)")};
         QTest::newRow("quote never closed") << head + "2026-12-08 08:00,1,\"x\r\n"
                                             << QStringList{QStringLiteral("第 3 行"), QStringLiteral("引号")};
+        // 23:30 UTC on the last day of 9999 is in the year 10000 in Shanghai.
+        QTest::newRow("UTC time past the last year")
+            << QByteArray("#Version:6\n#Units:kg\n#date;weight;weight trend;body fat;body fat trend;comment\n"
+                          "2026-12-03T14:30:00.000Z;80;;;;ok\n9999-12-31T23:30:00.000Z;80;;;;x\n")
+            << QStringList{QStringLiteral("第 5 行"), QStringLiteral("“date”列"), QStringLiteral("9999-12-31T23:30")};
     }
 
     void badRowStopsWithLineAndColumnAndWritesNothing()
@@ -163,6 +173,11 @@ private slots:
         QTest::newRow("apostrophe of the user's own")
             << QByteArray("2026/12/7 8:05,120,'ok") << "2026-12-07 08:05:00.000"
             << "'ok";
+        QTest::newRow("quoted, with a doubled quote and text after the closing one")
+            << QByteArray("\"2026/12/7 8:05\",\"120\",\"a\"\"b\"c") << "2026-12-07 08:05:00.000"
+            << "a\"bc";
+        QTest::newRow("quoted and empty") << QByteArray("2026/12/7 8:05,120,\"\"") << "2026-12-07 08:05:00.000"
+                                          << "";
     }
 
     void readerTakesWhatSpreadsheetsWriteBack()
@@ -305,6 +320,44 @@ private slots:
         QCOMPARE(db.rows(diary()), rows);
         // The same file again adds nothing.
         QCOMPARE(datafile::importCsv(db.path(), file, QStringLiteral("d.csv")).added, 0);
+    }
+
+    // A time without an offset stands as the file gives it, as in the program's own files, even in an hour that the
+    // clock skips or repeats (Berlin: 2026-03-29 02:00 to 03:00 and 2026-10-25 02:00 to 03:00).
+    void otherProgramsTimesAndWeights_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QByteArray>("row");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<double>("weight");
+        QTest::newRow("whole kilograms") << QByteArray("Asia/Shanghai") << QByteArray("2026-12-02 07:45,79,x")
+                                         << "2026-12-02 07:45:00.000" << 158.0;
+        QTest::newRow("spaces around the weight")
+            << QByteArray("Asia/Shanghai") << QByteArray("2026-12-02 07:45, 80.25 ,x") << "2026-12-02 07:45:00.000"
+            << 160.5;
+        QTest::newRow("an hour the clock skips")
+            << QByteArray("Europe/Berlin") << QByteArray("2026-03-29 02:30,80,x") << "2026-03-29 02:30:00.000" << 160.0;
+        QTest::newRow("an hour the clock repeats")
+            << QByteArray("Europe/Berlin") << QByteArray("2026-10-25 02:30:10,80.005,x") << "2026-10-25 02:30:10.000"
+            << 160.01;
+    }
+
+    void otherProgramsTimesAndWeights()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QByteArray, row);
+        QFETCH(QString, time);
+        QFETCH(double, weight);
+        const QByteArray shanghai = qgetenv("TZ");
+        qputenv("TZ", zone);
+        tzset();
+        const std::vector<datafile::CsvEntry> entries =
+            datafile::readCsv("dateTime,weight,comment\n" + row + "\n", QStringLiteral("o.csv")).entries;
+        qputenv("TZ", shanghai);
+        tzset();
+        QCOMPARE(entries.size(), size_t(1));
+        QCOMPARE(QString::fromLatin1(entries[0].time, 23), time);
+        QCOMPARE(entries[0].weight.value_or(-1), weight);
     }
 
     void aWeightWithoutItsUnitIsRefused()
