@@ -36,7 +36,7 @@ QPixmap wrap(const Picture& p, qreal ratio)
     image.setDotsPerMeterX(p.dotsPerMeterX);
     image.setDotsPerMeterY(p.dotsPerMeterY);
     image.setDevicePixelRatio(ratio);
-    return QPixmap::fromImage(image);
+    return QPixmap::fromImage(image, Qt::NoFormatConversion);
 }
 
 } // namespace
