@@ -7,8 +7,12 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cstdint>
+#include <map>
+#include <mutex>
 #include <sqlite3.h>
 #include <unistd.h>
+#include <vector>
 
 namespace sqlite {
 
@@ -87,10 +91,65 @@ void fail(sqlite3* db, int rc, const QString& path)
     throw DataError(describe(rc, engineText, path), rc & 0xff, extended);
 }
 
+namespace {
+
+// The cached statements of every open connection. A connection is used by one thread at a time, but the automatic
+// backup opens its own on another thread, so the map itself is shared.
+struct StatementCache {
+    std::mutex lock;
+    // By the connection's and the SQL literal's addresses.
+    using Key = std::pair<std::uintptr_t, std::uintptr_t>;
+    std::map<Key, std::unique_ptr<Statement>> statements;
+};
+
+StatementCache::Key keyOf(sqlite3* db, const char* sql)
+{
+    return {reinterpret_cast<std::uintptr_t>(db), reinterpret_cast<std::uintptr_t>(sql)};
+}
+
+StatementCache& statementCache()
+{
+    static StatementCache cache;
+    return cache;
+}
+
+void dropCached(sqlite3* db)
+{
+    StatementCache& cache = statementCache();
+    std::vector<std::unique_ptr<Statement>> closing;
+    {
+        const std::lock_guard guard(cache.lock);
+        auto it = cache.statements.lower_bound(keyOf(db, nullptr));
+        while (it != cache.statements.end() && it->first.first == keyOf(db, nullptr).first) {
+            closing.push_back(std::move(it->second));
+            it = cache.statements.erase(it);
+        }
+    }
+    // Finalized here, before the connection closes: a handle that a later connection gets again finds none of them.
+}
+
+} // namespace
+
 void CloseDatabase::operator()(sqlite3* db) const
 {
+    dropCached(db);
     // close_v2, so that a statement still alive somewhere ends the connection when it is finalized.
     sqlite3_close_v2(db);
+}
+
+CachedStatement cached(sqlite3* db, const char* sql, const QString& path)
+{
+    StatementCache& cache = statementCache();
+    {
+        const std::lock_guard guard(cache.lock);
+        const auto found = cache.statements.find(keyOf(db, sql));
+        if (found != cache.statements.end())
+            return CachedStatement(*found->second);
+    }
+    // Prepared outside the lock; a failure throws as any statement's does, and nothing is kept.
+    auto made = std::make_unique<Statement>(db, QString::fromUtf8(sql), path);
+    const std::lock_guard guard(cache.lock);
+    return CachedStatement(*cache.statements.emplace(keyOf(db, sql), std::move(made)).first->second);
 }
 
 void FinalizeStatement::operator()(sqlite3_stmt* statement) const

@@ -109,6 +109,27 @@ private:
     QString m_path;
 };
 
+// A use of a statement kept prepared on its connection (see cached()). Reset and unbound when the use ends: a
+// statement left part-way keeps the file's read lock, and other programs could not write.
+class CachedStatement {
+public:
+    explicit CachedStatement(Statement& statement) : m_statement(statement) {}
+    CachedStatement(const CachedStatement&) = delete;
+    CachedStatement& operator=(const CachedStatement&) = delete;
+    ~CachedStatement() { m_statement.reset(); }
+
+    Statement* operator->() const { return &m_statement; }
+    Statement& operator*() const { return m_statement; }
+
+private:
+    Statement& m_statement;
+};
+
+// A statement kept prepared on `db` until the connection closes: for the reads that a window repeats on every
+// showing, whose SQL would otherwise be parsed each time. `sql` is a string literal: its address is the key. One use
+// at a time per statement.
+CachedStatement cached(sqlite3* db, const char* sql, const QString& path);
+
 // The key of the row that the last INSERT on `db` added.
 qint64 lastInsertRowid(sqlite3* db);
 

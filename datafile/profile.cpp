@@ -18,9 +18,9 @@ constexpr int lastActivity = 4;
 
 bool hasProfileTable(sqlite3* db, const QString& path)
 {
-    sqlite::Statement table(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'profile'"),
-                            path);
-    return table.step();
+    const sqlite::CachedStatement table =
+        sqlite::cached(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'profile'", path);
+    return table->step();
 }
 
 std::optional<double> numberIn(const QVariant& value, double low, double high)
@@ -71,9 +71,10 @@ health::Profile readProfile(sqlite3* db, const QString& path, int thisYear)
     health::Profile profile;
     if (!hasProfileTable(db, path))
         return profile;
-    sqlite::Statement row(
-        db, QStringLiteral("SELECT height, sex, born, goal, activity, budget FROM profile ORDER BY rowid DESC LIMIT 1"),
-        path);
+    // Kept prepared: the day window reads the profile on every showing.
+    const sqlite::CachedStatement cachedRow = sqlite::cached(
+        db, "SELECT height, sex, born, goal, activity, budget FROM profile ORDER BY rowid DESC LIMIT 1", path);
+    sqlite::Statement& row = *cachedRow;
     if (!row.step())
         return profile;
     profile.height = numberIn(row.value(0), health::minimumHeight, health::maximumHeight);

@@ -192,11 +192,9 @@ QStringList tableStatements()
 
 bool hasTables(sqlite3* db, const QString& path)
 {
-    sqlite::Statement found(db,
-                            QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
-                                           "('food_log', 'exercise_log')"),
-                            path);
-    return found.step() && found.integer(0) == 2;
+    const sqlite::CachedStatement found = sqlite::cached(
+        db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('food_log', 'exercise_log')", path);
+    return found->step() && found->integer(0) == 2;
 }
 
 // The row as the file holds it, every column in the table's order: texts as text and numbers as reals, which is what
@@ -241,26 +239,33 @@ Day read(sqlite3* db, const QString& path, const QDate& day)
     Day result;
     if (!hasTables(db, path))
         return result;
-    sqlite::Statement items(db,
-                            QStringLiteral("SELECT rowid, time, meal, food, amount, unit, g, kcal FROM food_log "
-                                           "WHERE time >= ? AND time < ? ORDER BY time, rowid"),
-                            path);
-    items.bind(1, dayStart(day));
-    items.bind(2, dayStart(day.addDays(1)));
-    while (items.step())
-        result.items.push_back({items.integer(0), storedTime(items.value(1)),
-                                mealNamed(items.value(2).toString()).value_or(Meal::Snack), items.value(3).toString(),
-                                items.value(4).toDouble(), items.value(5).toString(), items.value(6).toDouble(),
-                                items.value(7).toDouble()});
-    sqlite::Statement exercises(db,
-                                QStringLiteral("SELECT rowid, time, name, minutes, kcal FROM exercise_log "
-                                               "WHERE time >= ? AND time < ? ORDER BY time, rowid"),
-                                path);
-    exercises.bind(1, dayStart(day));
-    exercises.bind(2, dayStart(day.addDays(1)));
-    while (exercises.step())
-        result.exercises.push_back({exercises.integer(0), storedTime(exercises.value(1)), exercises.value(2).toString(),
-                                    exercises.value(3).toDouble(), exercises.value(4).toDouble()});
+    // Kept prepared: the day window reads its day on every showing.
+    const QString from = dayStart(day);
+    const QString to = dayStart(day.addDays(1));
+    {
+        const sqlite::CachedStatement items =
+            sqlite::cached(db,
+                           "SELECT rowid, time, meal, food, amount, unit, g, kcal FROM food_log "
+                           "WHERE time >= ? AND time < ? ORDER BY time, rowid",
+                           path);
+        items->bind(1, from);
+        items->bind(2, to);
+        while (items->step())
+            result.items.push_back({items->integer(0), storedTime(items->value(1)),
+                                    mealNamed(items->value(2).toString()).value_or(Meal::Snack),
+                                    items->value(3).toString(), items->value(4).toDouble(), items->value(5).toString(),
+                                    items->value(6).toDouble(), items->value(7).toDouble()});
+    }
+    const sqlite::CachedStatement exercises = sqlite::cached(
+        db,
+        "SELECT rowid, time, name, minutes, kcal FROM exercise_log WHERE time >= ? AND time < ? ORDER BY time, rowid",
+        path);
+    exercises->bind(1, from);
+    exercises->bind(2, to);
+    while (exercises->step())
+        result.exercises.push_back({exercises->integer(0), storedTime(exercises->value(1)),
+                                    exercises->value(2).toString(), exercises->value(3).toDouble(),
+                                    exercises->value(4).toDouble()});
     return result;
 }
 
@@ -288,10 +293,11 @@ double eatenOn(sqlite3* db, const QString& path, const QDate& day)
     // One sum over the day's rows by the time index: asked after every item added, so no grouping by day.
     if (!hasTables(db, path))
         return 0;
-    sqlite::Statement sum(db, QStringLiteral("SELECT total(kcal) FROM food_log WHERE time >= ? AND time < ?"), path);
-    sum.bind(1, dayStart(day));
-    sum.bind(2, dayStart(day.addDays(1)));
-    return sum.step() ? sum.value(0).toDouble() : 0;
+    const sqlite::CachedStatement sum =
+        sqlite::cached(db, "SELECT total(kcal) FROM food_log WHERE time >= ? AND time < ?", path);
+    sum->bind(1, dayStart(day));
+    sum->bind(2, dayStart(day.addDays(1)));
+    return sum->step() ? sum->value(0).toDouble() : 0;
 }
 
 std::optional<double> metIn(const QString& text)

@@ -248,9 +248,9 @@ void Ttevu_foodlog::reload()
     // program's commits) moved.
     qint64 version = -1;
     {
-        sqlite::Statement dataVersion(db, QStringLiteral("PRAGMA data_version"), path);
-        if (dataVersion.step())
-            version = dataVersion.integer(0);
+        const sqlite::CachedStatement dataVersion = sqlite::cached(db, "PRAGMA data_version", path);
+        if (dataVersion->step())
+            version = dataVersion->integer(0);
     }
     // What grows with the history, the diary's trend and the four weeks of the real use, is read again only then;
     // the day and the profile every time.

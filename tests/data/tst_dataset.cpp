@@ -3,6 +3,7 @@
 #include "data/conversions.h"
 #include "data/dataset.h"
 #include "data/errors.h"
+#include "data/sqlite.h"
 #include "support/tempdb.h"
 
 #include <QFile>
@@ -39,6 +40,32 @@ private slots:
         Connection c(QStringLiteral("/home/li/tevu"));
         QCOMPARE(c.defaultConnectionString(), QStringLiteral("Data Source=/home/li/tevu/data.Mdb"));
         QCOMPARE(c.filePath(), QStringLiteral("/home/li/tevu/data.Mdb"));
+    }
+
+    // A statement kept prepared starts over with no bindings at each use, and a use left part-way holds no lock:
+    // another program writes at once, and a reconnection gets statements of its own.
+    void aKeptStatementStartsOverAndHoldsNoLock()
+    {
+        TempDatabase db(articles);
+        Connection c(db.folder());
+        c.openDatabase();
+        static const char* const titles = "SELECT Name FROM sp WHERE Name >= ? ORDER BY rowid";
+        const auto firstTitle = [&](const char* from) {
+            const sqlite::CachedStatement s = sqlite::cached(c.handle(), titles, db.path());
+            if (from)
+                s->bind(1, QString::fromUtf8(from));
+            return s->step() ? s->value(0).toString() : QStringLiteral("<none>");
+        };
+        QCOMPARE(firstTitle("二"), QStringLiteral("二"));
+        QCOMPARE(firstTitle(nullptr), QStringLiteral("<none>")); // the last binding is gone
+        QCOMPARE(firstTitle("一"), QStringLiteral("一"));
+
+        const sqlite::Database other = sqlite::openDataFile(db.path(), sqlite::Access::Write);
+        sqlite3_busy_timeout(other.get(), 0);
+        sqlite::exec(other.get(), QStringLiteral("INSERT INTO sp VALUES('四','丁')"), db.path());
+
+        c.openDatabase();
+        QCOMPARE(firstTitle("四"), QStringLiteral("四"));
     }
 
     void openDatabaseSetsDurableSettings()
