@@ -157,36 +157,44 @@ void Ttevu_main::buildFoodTree()
     rows.categories << names.first();
     rows.foods << QStringList();
     rows.positions << QList<qsizetype>();
-    QHash<QString, QStringList> foodsOf;
-    QHash<QString, QList<qsizetype>> positionsOf;
+    // Categories of one name share their foods: each name has one list, found once per food.
+    QHash<QString, qsizetype> listOf;
+    listOf.reserve(categories);
     for (const QString& name : std::as_const(names))
-        foodsOf.insert(name, {});
+        if (!listOf.contains(name))
+            listOf.insert(name, listOf.size());
+    QList<QStringList> foodsOf(listOf.size());
+    QList<QList<qsizetype>> positionsOf(listOf.size());
     // A title met twice is found once, as the look-up by title finds only the first.
     QHash<QString, qsizetype>& firstOfTitle = m_positionOfTitle;
     firstOfTitle.clear();
     load(ADODataSet, QStringLiteral("select * from 01"));
     const int foods = ADODataSet.recordCount();
     m_foodRowOfTitle.clear();
+    // Grown once, not rehashed again and again on the way to thousands of titles.
+    m_foodRowOfTitle.reserve(foods);
+    firstOfTitle.reserve(foods);
     for (int f = 0; f < foods; ++f) {
         const QString title = ADODataSet.asText(QStringLiteral("Title"));
         // The first row of a title, as the look-up in order finds.
         if (!m_foodRowOfTitle.contains(title))
             m_foodRowOfTitle.insert(title, f);
-        const auto category = foodsOf.find(ADODataSet.asText(QStringLiteral("Name")));
-        if (category != foodsOf.end()) {
-            if (!firstOfTitle.contains(title))
-                firstOfTitle.insert(title, m_foodIndex.addFood(title));
-            *category << title;
-            positionsOf[category.key()] << firstOfTitle.value(title);
+        const auto list = listOf.constFind(ADODataSet.asText(QStringLiteral("Name")));
+        if (list != listOf.cend()) {
+            auto position = firstOfTitle.constFind(title);
+            if (position == firstOfTitle.cend())
+                position = firstOfTitle.insert(title, m_foodIndex.addFood(title));
+            foodsOf[*list] << title;
+            positionsOf[*list] << *position;
         }
         ADODataSet.next();
     }
-    rows.foods.first() = foodsOf.value(names.first());
-    rows.positions.first() = positionsOf.value(names.first());
+    rows.foods.first() = foodsOf.value(listOf.value(names.first()));
+    rows.positions.first() = positionsOf.value(listOf.value(names.first()));
     for (int c = 1; c < categories; ++c) {
         rows.categories << names[c];
-        rows.foods << foodsOf.value(names[c]);
-        rows.positions << positionsOf.value(names[c]);
+        rows.foods << foodsOf.value(listOf.value(names[c]));
+        rows.positions << positionsOf.value(listOf.value(names[c]));
     }
 }
 
