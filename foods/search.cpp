@@ -196,6 +196,7 @@ QList<Match> SearchIndex::find(const QString& query) const
     // xh柿) is matched by other rules, and looks at every food again.
     const bool narrowing = m_last && m_last->mixed == mixed && q.startsWith(m_last->query);
     std::vector<quint32> found;
+    found.reserve(narrowing ? m_last->found.size() : m_foods.size());
     std::array<std::vector<quint32>, 5> byRank;
     const auto match = [&](quint32 f) {
         const Food& food = m_foods[f];

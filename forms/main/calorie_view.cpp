@@ -551,7 +551,8 @@ void Ttevu_main::Edit2Change()
         // it is not shown, and the whole tree gets its current food back.
         const QSignalBlocker quiet(m_foodTree);
         QTreeWidgetItem* const current = m_foodTree->currentItem();
-        static_cast<FoodTree*>(m_foodTree)->layOutLater();
+        // Only when something changes: a layout of ten thousand rows for nothing cost as much as the search.
+        bool layOutLater = true;
         for (FoodBranch& branch : m_foodBranches) {
             QList<QTreeWidgetItem*> shown;
             if (searching) {
@@ -570,8 +571,11 @@ void Ttevu_main::Edit2Change()
             const bool categoryShown = !searching || !shown.isEmpty();
             if (branch.category->isHidden() == categoryShown)
                 branch.category->setHidden(!categoryShown);
-            if (searching && !shown.isEmpty() && !branch.category->isExpanded())
+            if (searching && !shown.isEmpty() && !branch.category->isExpanded()) {
+                if (std::exchange(layOutLater, false))
+                    static_cast<FoodTree*>(m_foodTree)->layOutLater();
                 branch.category->setExpanded(true);
+            }
         }
         if (!searching && current && m_foodTree->currentItem() != current)
             m_foodTree->setCurrentItem(current);
