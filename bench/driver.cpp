@@ -370,14 +370,18 @@ int runTable(const QString& shipped, const QString& work)
         progress(QStringLiteral("food search, 10,000 foods"));
         const Samples s = runProcess(self, {QStringLiteral("foodsearch"), folder, QStringLiteral("11")}, 1800);
         const auto ratio = bench::pairedRatio(s.of("search"), s.of("floor"));
+        // The first keystroke after entering the view (its median over fresh windows) is judged with the slowest
+        // keystroke, not in the ratio: it has no floor.
         const std::vector<double>& keystrokes = s.of("search");
         const double slowest = keystrokes.empty() ? 0 : *std::max_element(keystrokes.begin(), keystrokes.end());
+        const double first = s.medianOf("first");
         table.judged(
             pairedRow(QStringLiteral("3"), QStringLiteral("food search: one keystroke, tree included"),
-                      QStringLiteral("10,000 foods, \"sw123\" typed; slowest %1; floor: a QString::contains loop")
-                          .arg(ms(slowest)),
+                      QStringLiteral("10,000 foods, \"sw123\" typed; first keystroke in a fresh view %1, slowest %2; "
+                                     "floor: a QString::contains loop")
+                          .arg(ms(first), ms(slowest)),
                       ms(s.medianOf("search")), ms(s.medianOf("floor")), ratio, QStringLiteral("≤ 3x, ≤ 16 ms")),
-            s.error, ratio.median <= 3 && slowest <= 16);
+            s.error, ratio.median <= 3 && slowest <= 16 && first <= 16);
     }
 
     // 4: the curve window with the trend and the goal line shown, on the largest diary.

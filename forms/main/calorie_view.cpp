@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -82,8 +83,23 @@ protected:
         }
         QTreeWidget::keyPressEvent(event);
     }
+    void paintEvent(QPaintEvent* event) override
+    {
+        QTreeWidget::paintEvent(event);
+        // Queued: it runs once the tree is on the screen, not before.
+        if (m_afterPaint)
+            QMetaObject::invokeMethod(this, std::exchange(m_afterPaint, {}), Qt::QueuedConnection);
+    }
+
+public:
+    // Work that can wait until the user sees the tree.
+    void afterNextPaint(std::function<void()> work) { m_afterPaint = std::move(work); }
+    // With a layout of the whole tree to come before the next paint, opening or closing a category only notes it:
+    // otherwise each one lays out its rows at once, which for a hundred categories took longer than the search.
+    void layOutLater() { scheduleDelayedItemsLayout(); }
 
 private:
+    std::function<void()> m_afterPaint;
     QLabel* const m_caption;
     const QRect m_narrow;
     const QList<QWidget*> m_companions;
@@ -120,6 +136,8 @@ void Ttevu_main::buildFoodTree()
     // is needed for the first paint.
     m_portions.clear();
     m_extrasLoaded = false;
+    m_readingsLoaded = false;
+    m_readingsFailed = false;
     m_foodIndex = search::SearchIndex();
     load(ADODataSet_tevu, QStringLiteral("select * from 02"));
     const int categories = ADODataSet_tevu.recordCount();
@@ -139,36 +157,44 @@ void Ttevu_main::buildFoodTree()
     rows.categories << names.first();
     rows.foods << QStringList();
     rows.positions << QList<qsizetype>();
-    QHash<QString, QStringList> foodsOf;
-    QHash<QString, QList<qsizetype>> positionsOf;
+    // Categories of one name share their foods: each name has one list, found once per food.
+    QHash<QString, qsizetype> listOf;
+    listOf.reserve(categories);
     for (const QString& name : std::as_const(names))
-        foodsOf.insert(name, {});
+        if (!listOf.contains(name))
+            listOf.insert(name, listOf.size());
+    QList<QStringList> foodsOf(listOf.size());
+    QList<QList<qsizetype>> positionsOf(listOf.size());
     // A title met twice is found once, as the look-up by title finds only the first.
     QHash<QString, qsizetype>& firstOfTitle = m_positionOfTitle;
     firstOfTitle.clear();
     load(ADODataSet, QStringLiteral("select * from 01"));
     const int foods = ADODataSet.recordCount();
     m_foodRowOfTitle.clear();
+    // Grown once, not rehashed again and again on the way to thousands of titles.
+    m_foodRowOfTitle.reserve(foods);
+    firstOfTitle.reserve(foods);
     for (int f = 0; f < foods; ++f) {
         const QString title = ADODataSet.asText(QStringLiteral("Title"));
         // The first row of a title, as the look-up in order finds.
         if (!m_foodRowOfTitle.contains(title))
             m_foodRowOfTitle.insert(title, f);
-        const auto category = foodsOf.find(ADODataSet.asText(QStringLiteral("Name")));
-        if (category != foodsOf.end()) {
-            if (!firstOfTitle.contains(title))
-                firstOfTitle.insert(title, m_foodIndex.addFood(title));
-            *category << title;
-            positionsOf[category.key()] << firstOfTitle.value(title);
+        const auto list = listOf.constFind(ADODataSet.asText(QStringLiteral("Name")));
+        if (list != listOf.cend()) {
+            auto position = firstOfTitle.constFind(title);
+            if (position == firstOfTitle.cend())
+                position = firstOfTitle.insert(title, m_foodIndex.addFood(title));
+            foodsOf[*list] << title;
+            positionsOf[*list] << *position;
         }
         ADODataSet.next();
     }
-    rows.foods.first() = foodsOf.value(names.first());
-    rows.positions.first() = positionsOf.value(names.first());
+    rows.foods.first() = foodsOf.value(listOf.value(names.first()));
+    rows.positions.first() = positionsOf.value(listOf.value(names.first()));
     for (int c = 1; c < categories; ++c) {
         rows.categories << names[c];
-        rows.foods << foodsOf.value(names[c]);
-        rows.positions << positionsOf.value(names[c]);
+        rows.foods << foodsOf.value(listOf.value(names[c]));
+        rows.positions << positionsOf.value(listOf.value(names[c]));
     }
 }
 
@@ -190,21 +216,57 @@ void Ttevu_main::loadFoodExtras()
             m_portions[portions.value(0).toString()].append(
                 Portion{portions.value(1).toString(), portions.value(2).toString(), portions.value(3).toString()});
     }
+    m_extrasLoaded = true;
+}
+
+void Ttevu_main::loadFoodReadings()
+{
+    if (m_readingsLoaded || m_readingsFailed)
+        return;
+    m_readingsFailed = true;
+    if (!ADOCN.connected())
+        ADOCN.connect();
+    sqlite3* db = ADOCN.handle();
+    const QString path = ADOCN.filePath();
     // How the names are typed; a file made before the search was shipped finds foods by their Chinese names only.
     if (sqlite::hasTable(db, QStringLiteral("food_search"), path)) {
         sqlite::Statement readings(db, QStringLiteral("SELECT Title, Pinyin FROM food_search ORDER BY rowid"), path);
-        while (readings.step())
-            if (const auto food = m_positionOfTitle.constFind(readings.value(0).toString());
-                food != m_positionOfTitle.cend())
+        // Text as it is stored, without the detour through a QVariant: ten thousand rows are read while the user
+        // may be waiting for the first keystroke.
+        const auto text = [&readings](int column) {
+            const sqlite::Column read = readings.read(column);
+            return read.kind == sqlite::Column::Kind::Text ? QString::fromUtf8(read.utf8)
+                                                           : readings.value(column).toString();
+        };
+        while (readings.step()) {
+            const auto food = m_positionOfTitle.constFind(text(0));
+            if (food == m_positionOfTitle.cend())
+                continue;
+            if (const sqlite::Column pinyin = readings.read(1); pinyin.kind == sqlite::Column::Kind::Text)
+                m_foodIndex.addReading(food.value(), pinyin.utf8);
+            else
                 m_foodIndex.addReading(food.value(), readings.value(1).toString());
+        }
     }
-    m_extrasLoaded = true;
+    m_readingsLoaded = true;
+    m_readingsFailed = false;
+}
+
+Ttevu_main::FoodBranches::~FoodBranches()
+{
+    // The tree deletes the nodes it holds; a search left the others to us.
+    for (const FoodBranch& branch : *this)
+        for (QTreeWidgetItem* food : branch.foods)
+            if (!food->parent())
+                delete food;
 }
 
 QTreeWidget* Ttevu_main::foodTree()
 {
     // A file that fails here has said so; the tree is made all the same, as from the foods that were read.
     guarded([this] { loadFoodExtras(); });
+    // Tried again at the next keystroke after a failure, once.
+    m_readingsFailed = false;
     if (!m_foodTree) {
         // Made as the window's other controls are: at its place on the skin, under the weight box, and between the
         // content box and the weight box in the tab order.
@@ -269,6 +331,7 @@ QTreeWidget* Ttevu_main::foodTree()
         // took most of the build.
         QList<QTreeWidgetItem*> nodes;
         nodes.reserve(rows.categories.size());
+        m_foodBranches.reserve(static_cast<std::size_t>(rows.categories.size()));
         for (qsizetype c = 0; c < rows.categories.size(); ++c) {
             auto* node = new QTreeWidgetItem(QStringList{rows.categories[c]});
             QList<QTreeWidgetItem*> children;
@@ -276,7 +339,6 @@ QTreeWidget* Ttevu_main::foodTree()
             for (qsizetype f = 0; f < rows.foods[c].size(); ++f) {
                 auto* food = new QTreeWidgetItem(QStringList{rows.foods[c][f]});
                 const qsizetype position = rows.positions[c][f];
-                food->setData(0, Qt::UserRole, position);
                 // A food listed under two categories is current under the first.
                 if (!m_foodNodes[position])
                     m_foodNodes[position] = food;
@@ -284,8 +346,11 @@ QTreeWidget* Ttevu_main::foodTree()
             }
             node->addChildren(children);
             nodes << node;
+            m_foodBranches.push_back(FoodBranch{node, children, rows.positions[c], children});
         }
         m_foodTree->addTopLevelItems(nodes);
+        // The pinyin is for the search box, which no one has typed into before the tree is seen.
+        static_cast<FoodTree*>(m_foodTree)->afterNextPaint([this] { guarded([this] { loadFoodReadings(); }); });
     }
     return m_foodTree;
 }
@@ -464,8 +529,11 @@ void Ttevu_main::TreeView1Click()
 void Ttevu_main::Edit2Change()
 {
     const QString query = m_ui->Edit2->text().trimmed();
-    const QList<search::Match> matches = m_foodIndex.find(query);
     const bool searching = !search::SearchIndex::fold(query).isEmpty();
+    // A file that cannot give the pinyin has said so; its foods are still found by their names.
+    if (searching)
+        guarded([this] { loadFoodReadings(); });
+    const QList<search::Match> matches = m_foodIndex.find(query);
     QList<bool> matched(m_foodIndex.size(), false);
     for (const search::Match& match : matches)
         matched[match.food] = true;
@@ -479,21 +547,39 @@ void Ttevu_main::Edit2Change()
                 open << m_foodTree->topLevelItem(c);
         m_openBeforeSearch = open;
     }
-    for (int c = 0; c < m_foodTree->topLevelItemCount(); ++c) {
-        QTreeWidgetItem* category = m_foodTree->topLevelItem(c);
-        bool any = false;
-        for (int f = 0; f < category->childCount(); ++f) {
-            QTreeWidgetItem* food = category->child(f);
-            const bool shown = !searching || matched[food->data(0, Qt::UserRole).toLongLong()];
-            if (food->isHidden() == shown)
-                food->setHidden(!shown);
-            any = any || shown;
+    {
+        // Taking a food out that is current moves the tree's current item: nothing of that is the user's choice, so
+        // it is not shown, and the whole tree gets its current food back.
+        const QSignalBlocker quiet(m_foodTree);
+        QTreeWidgetItem* const current = m_foodTree->currentItem();
+        // Only when something changes: a layout of ten thousand rows for nothing cost as much as the search.
+        bool layOutLater = true;
+        for (FoodBranch& branch : m_foodBranches) {
+            QList<QTreeWidgetItem*> shown;
+            if (searching) {
+                for (qsizetype f = 0; f < branch.foods.size(); ++f)
+                    if (matched[branch.positions[f]])
+                        shown << branch.foods[f];
+            } else {
+                shown = branch.foods;
+            }
+            // One removal and one insertion per category whose foods change.
+            if (shown != branch.inTree) {
+                branch.category->takeChildren();
+                branch.category->addChildren(shown);
+                branch.inTree = shown;
+            }
+            const bool categoryShown = !searching || !shown.isEmpty();
+            if (branch.category->isHidden() == categoryShown)
+                branch.category->setHidden(!categoryShown);
+            if (searching && !shown.isEmpty() && !branch.category->isExpanded()) {
+                if (std::exchange(layOutLater, false))
+                    static_cast<FoodTree*>(m_foodTree)->layOutLater();
+                branch.category->setExpanded(true);
+            }
         }
-        const bool shown = !searching || any;
-        if (category->isHidden() == shown)
-            category->setHidden(!shown);
-        if (searching && any && !category->isExpanded())
-            category->setExpanded(true);
+        if (!searching && current && m_foodTree->currentItem() != current)
+            m_foodTree->setCurrentItem(current);
     }
 
     // The food found is marked in the tree while the search shows it, since the caption gives its energy, not its name.
@@ -502,6 +588,7 @@ void Ttevu_main::Edit2Change()
     if (!searching) {
         if (m_openBeforeSearch) {
             const QList<QTreeWidgetItem*> open = *std::exchange(m_openBeforeSearch, std::nullopt);
+            static_cast<FoodTree*>(m_foodTree)->layOutLater();
             for (int c = 0; c < m_foodTree->topLevelItemCount(); ++c) {
                 QTreeWidgetItem* category = m_foodTree->topLevelItem(c);
                 category->setExpanded(open.contains(category));

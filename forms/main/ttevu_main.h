@@ -142,8 +142,11 @@ private:
     // first shows it: until then no window shows them.
     void buildFoodTree();
     QTreeWidget* foodTree();
-    // The household units and the pinyin of the foods, read once when the tree is first wanted.
+    // The household units of the foods, read once when the tree is first wanted.
     void loadFoodExtras();
+    // The pinyin of the foods, read into the search index once: after the tree's first paint, or at the first
+    // keystroke when that comes sooner.
+    void loadFoodReadings();
     void Image9MouseDown();
     void Image9MouseUp();
     void TreeView1Click();
@@ -187,6 +190,9 @@ private:
     // Each title's position in m_foodIndex, for the pinyin read later.
     QHash<QString, qsizetype> m_positionOfTitle;
     bool m_extrasLoaded = false;
+    bool m_readingsLoaded = false;
+    // A file that failed to give the pinyin says so once per entry into a view, not at every keystroke.
+    bool m_readingsFailed = false;
     QTreeWidget* m_foodTree = nullptr;
     QLineEdit* m_amount = nullptr;
     QComboBox* m_unit = nullptr;
@@ -198,6 +204,22 @@ private:
     // category is not in 02).
     search::SearchIndex m_foodIndex;
     QList<QTreeWidgetItem*> m_foodNodes;
+    // Each category's node with its foods' nodes in the table's order and their positions in m_foodIndex. A search
+    // takes the foods it does not show out of the tree (hiding thousands of rows one by one took longer than the
+    // search) and puts them back in order; these hold them meanwhile, and delete the ones out of the tree at the end.
+    struct FoodBranch {
+        QTreeWidgetItem* category;
+        QList<QTreeWidgetItem*> foods;
+        QList<qsizetype> positions;
+        QList<QTreeWidgetItem*> inTree; // the foods under the category now
+    };
+    struct FoodBranches : std::vector<FoodBranch> {
+        FoodBranches() = default;
+        FoodBranches(const FoodBranches&) = delete;
+        FoodBranches& operator=(const FoodBranches&) = delete;
+        ~FoodBranches();
+    };
+    FoodBranches m_foodBranches;
     // The categories open before a search opened the ones with matches, to be open again when it is cleared.
     std::optional<QList<QTreeWidgetItem*>> m_openBeforeSearch;
     QString m_searchAnnounced;

@@ -31,7 +31,32 @@ class SearchTest : public QObject {
 private slots:
     void findsAndRanks_data();
     void findsAndRanks();
+    void aQueryAfterAnotherFindsWhatItFindsAlone_data();
+    void aQueryAfterAnotherFindsWhatItFindsAlone();
 };
+
+namespace {
+
+search::SearchIndex smallIndex()
+{
+    search::SearchIndex index;
+    for (const auto& [title, readings] : kFoods) {
+        const qsizetype food = index.addFood(title);
+        for (const QString& reading : readings)
+            index.addReading(food, reading);
+    }
+    return index;
+}
+
+QString found(const search::SearchIndex& index, const QString& query)
+{
+    QStringList titles;
+    for (const search::Match& match : index.find(query))
+        titles << index.title(match.food);
+    return titles.join(u'|');
+}
+
+} // namespace
 
 void SearchTest::findsAndRanks_data()
 {
@@ -104,16 +129,39 @@ void SearchTest::findsAndRanks()
     QFETCH(QString, query);
     QFETCH(QString, found);
 
-    search::SearchIndex index;
-    for (const auto& [title, readings] : kFoods) {
-        const qsizetype food = index.addFood(title);
-        for (const QString& reading : readings)
-            index.addReading(food, reading);
-    }
-    QStringList titles;
-    for (const search::Match& match : index.find(query))
-        titles << index.title(match.food);
-    QCOMPARE(titles.join(u'|'), found);
+    QCOMPARE(::found(smallIndex(), query), found);
+}
+
+// The search looks again only at what the last query found when the new one goes on from it.
+void SearchTest::aQueryAfterAnotherFindsWhatItFindsAlone_data()
+{
+    QTest::addColumn<QString>("typed"); // the box's text after each change, joined by |
+    QTest::addColumn<QString>("found");
+
+    QTest::newRow("typed on: narrowed, ranked anew") << "m|mi|mif|mifa"
+                                                     << "米饭（蒸）|糙米饭";
+    QTest::newRow("characters deleted") << "mifan|mif|m"
+                                        << "米饭（蒸）|米|糙米饭|小米粥|西米";
+    QTest::newRow("another query pasted") << "hsr|xincai"
+                                          << "空心菜";
+    QTest::newRow("shorter after nothing found") << "xyz|x"
+                                                 << "小米粥|西米|空心菜|番茄（西红柿）";
+    QTest::newRow("a character after letters that found nothing") << "x|xh|xh柿"
+                                                                  << "番茄（西红柿）";
+    QTest::newRow("cleared, then typed again") << "hsr||hs"
+                                               << "红烧肉";
+}
+
+void SearchTest::aQueryAfterAnotherFindsWhatItFindsAlone()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, found);
+
+    const search::SearchIndex index = smallIndex();
+    const QStringList queries = typed.split(u'|');
+    for (const QString& query : queries.first(queries.size() - 1))
+        index.find(query);
+    QCOMPARE(::found(index, queries.last()), found);
 }
 
 QTEST_APPLESS_MAIN(SearchTest)

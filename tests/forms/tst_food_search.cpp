@@ -162,6 +162,20 @@ private slots:
         QCOMPARE(label(w), QString());
     }
 
+    void aFileThatCannotGiveThePinyinSaysSoOnceAndFindsByName()
+    {
+        TempDatabase db(kFoods + QStringLiteral("DROP TABLE food_search; CREATE TABLE food_search(Title TEXT);"));
+        Windows w(db.folder());
+        QTreeWidget* tree = w.foodTree();
+        QTest::keyClicks(box(w), "mf");
+        box(w)->clear();
+        box(w)->insert(QStringLiteral("米饭"));
+        QCOMPARE(shownTree(tree), QStringLiteral("谷类:米饭,糙米饭"));
+        QCOMPARE(w.reporter.messages.size(), 1);
+        QVERIFY2(w.reporter.messages.first().contains(QStringLiteral("data.Mdb")),
+                 qPrintable(w.reporter.messages.first()));
+    }
+
     void aFileWithoutPinyinFindsByName()
     {
         TempDatabase db(kFoods + QStringLiteral("DROP TABLE food_search;"));
