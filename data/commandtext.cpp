@@ -82,13 +82,14 @@ void write(Connection& connection, const QString& sql, const std::vector<QVarian
     if (!connection.durable())
         throw DataError(
             QStringLiteral("数据库文件“%1”的设置无法保证数据安全写入，已拒绝保存").arg(connection.filePath()));
-    sqlite::Statement statement(connection.handle(), sql, connection.filePath());
+    // Kept prepared: a save of the same columns is the same statement.
+    const sqlite::CachedStatement statement = sqlite::cached(connection.handle(), sql, connection.filePath());
     int index = 1;
     for (const QVariant& value : values)
-        statement.bind(index++, value);
+        statement->bind(index++, value);
     if (rowid)
-        statement.bind(index, QVariant(static_cast<qlonglong>(*rowid)));
-    statement.step();
+        statement->bind(index, QVariant(static_cast<qlonglong>(*rowid)));
+    statement->step();
 }
 
 } // namespace

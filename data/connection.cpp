@@ -58,11 +58,13 @@ bool Connection::durable() const
 {
     if (!m_db)
         return false;
+    // Asked before every write: kept prepared.
     const QString path = filePath();
-    sqlite::Statement journal(handle(), QStringLiteral("PRAGMA journal_mode"), path);
-    sqlite::Statement sync(handle(), QStringLiteral("PRAGMA synchronous"), path);
-    return journal.step() && journal.value(0).toString().compare(QStringLiteral("delete"), Qt::CaseInsensitive) == 0 &&
-           sync.step() && sync.value(0).toInt() == 3;
+    const sqlite::CachedStatement journal = sqlite::cached(handle(), "PRAGMA journal_mode", path);
+    const sqlite::CachedStatement sync = sqlite::cached(handle(), "PRAGMA synchronous", path);
+    return journal->step() &&
+           journal->value(0).toString().compare(QStringLiteral("delete"), Qt::CaseInsensitive) == 0 && sync->step() &&
+           sync->value(0).toInt() == 3;
 }
 
 void Connection::disconnect()

@@ -29,6 +29,7 @@ void Dataset::close()
     if (m_state == State::Closed)
         return;
     notify(false);
+    ++m_generation;
     m_state = State::Closed;
     m_rows.clear();
     m_current = -1;
@@ -50,6 +51,7 @@ void Dataset::open()
     if (!statement)
         fail(QStringLiteral("只能打开查询语句"));
     m_rows.read(*statement, !m_table.isEmpty());
+    ++m_generation;
     m_state = State::Browsing;
     m_current = m_rows.count() == 0 ? -1 : 0;
     m_bof = true;
@@ -254,6 +256,7 @@ void Dataset::post()
         commandtext::updateRow(m_connection, m_table, row.rowid, columns, values);
         m_rows.keepPending(static_cast<size_t>(m_current), row.rowid);
     }
+    ++m_generation;
     m_state = State::Browsing;
     m_bof = m_eof = false;
 }
@@ -295,6 +298,7 @@ void Dataset::updateBatch()
     if (values && values->size() == row.values.size()) {
         row.values = std::move(*values);
         m_rows.store(static_cast<size_t>(m_current), row);
+        ++m_generation;
     }
 }
 

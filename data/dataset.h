@@ -40,6 +40,9 @@ public:
     bool bof() const { return m_bof; }
     // Rows of the result; a row being added and not yet posted is not counted.
     int recordCount() const;
+    // Moves on whenever the rows held change (opened, closed, a row posted or read again), so that what is worked
+    // out from them can be kept until then.
+    quint64 generation() const { return m_generation; }
     // Index of the current row, -1 on an empty result.
     int recNo() const;
     // Moves to a row by index, with the same pending-change rule as the other moves.
@@ -99,6 +102,7 @@ private:
     int m_current = -1;
     bool m_eof = true;
     bool m_bof = true;
+    quint64 m_generation = 0;
 
     std::vector<std::pair<int, Listener>> m_listeners;
     int m_nextListenerId = 1;

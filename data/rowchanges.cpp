@@ -28,15 +28,16 @@ QStringList columnNames(Connection& connection, const QString& table)
 
 std::optional<Values> read(Connection& connection, const QString& table, qint64 key)
 {
-    sqlite::Statement statement(connection.handle(),
-                                QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quoted(table)),
-                                connection.filePath());
-    statement.bind(1, QVariant(static_cast<qlonglong>(key)));
-    if (!statement.step())
+    // Kept prepared: every diary save reads its row back.
+    const sqlite::CachedStatement statement =
+        sqlite::cached(connection.handle(), QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quoted(table)),
+                       connection.filePath());
+    statement->bind(1, QVariant(static_cast<qlonglong>(key)));
+    if (!statement->step())
         return std::nullopt;
     Values values;
-    for (int c = 0; c < statement.columnCount(); ++c)
-        values.push_back(statement.value(c));
+    for (int c = 0; c < statement->columnCount(); ++c)
+        values.push_back(statement->value(c));
     return values;
 }
 

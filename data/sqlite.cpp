@@ -96,16 +96,14 @@ namespace {
 // The cached statements of every open connection. A connection is used by one thread at a time, but the automatic
 // backup opens its own on another thread, so the map itself is shared.
 struct StatementCache {
+    // By the connection's address and the SQL.
+    using Key = std::pair<std::uintptr_t, QString>;
     std::mutex lock;
-    // By the connection's and the SQL literal's addresses.
-    using Key = std::pair<std::uintptr_t, std::uintptr_t>;
     std::map<Key, std::unique_ptr<Statement>> statements;
 };
 
-StatementCache::Key keyOf(sqlite3* db, const char* sql)
-{
-    return {reinterpret_cast<std::uintptr_t>(db), reinterpret_cast<std::uintptr_t>(sql)};
-}
+// Beyond this many statements on one connection, SQL that varies (an UPDATE of other columns) is prepared each time.
+constexpr size_t cachedPerConnection = 64;
 
 StatementCache& statementCache()
 {
@@ -117,10 +115,11 @@ void dropCached(sqlite3* db)
 {
     StatementCache& cache = statementCache();
     std::vector<std::unique_ptr<Statement>> closing;
+    const auto id = reinterpret_cast<std::uintptr_t>(db);
     {
         const std::lock_guard guard(cache.lock);
-        auto it = cache.statements.lower_bound(keyOf(db, nullptr));
-        while (it != cache.statements.end() && it->first.first == keyOf(db, nullptr).first) {
+        auto it = cache.statements.lower_bound({id, QString()});
+        while (it != cache.statements.end() && it->first.first == id) {
             closing.push_back(std::move(it->second));
             it = cache.statements.erase(it);
         }
@@ -137,19 +136,24 @@ void CloseDatabase::operator()(sqlite3* db) const
     sqlite3_close_v2(db);
 }
 
-CachedStatement cached(sqlite3* db, const char* sql, const QString& path)
+CachedStatement cached(sqlite3* db, const QString& sql, const QString& path)
 {
     StatementCache& cache = statementCache();
+    const auto id = reinterpret_cast<std::uintptr_t>(db);
     {
         const std::lock_guard guard(cache.lock);
-        const auto found = cache.statements.find(keyOf(db, sql));
+        const auto found = cache.statements.find({id, sql});
         if (found != cache.statements.end())
             return CachedStatement(*found->second);
+        const auto first = cache.statements.lower_bound({id, QString()});
+        if (static_cast<size_t>(std::distance(first, cache.statements.lower_bound({id + 1, QString()}))) >=
+            cachedPerConnection)
+            return CachedStatement(std::make_unique<Statement>(db, sql, path));
     }
     // Prepared outside the lock; a failure throws as any statement's does, and nothing is kept.
-    auto made = std::make_unique<Statement>(db, QString::fromUtf8(sql), path);
+    auto made = std::make_unique<Statement>(db, sql, path);
     const std::lock_guard guard(cache.lock);
-    return CachedStatement(*cache.statements.emplace(keyOf(db, sql), std::move(made)).first->second);
+    return CachedStatement(*cache.statements.emplace(StatementCache::Key{id, sql}, std::move(made)).first->second);
 }
 
 void FinalizeStatement::operator()(sqlite3_stmt* statement) const

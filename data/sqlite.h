@@ -113,7 +113,9 @@ private:
 // statement left part-way keeps the file's read lock, and other programs could not write.
 class CachedStatement {
 public:
-    explicit CachedStatement(Statement& statement) : m_statement(statement) {}
+    explicit CachedStatement(Statement& kept) : m_statement(kept) {}
+    // One that could not be kept: finalized when the use ends.
+    explicit CachedStatement(std::unique_ptr<Statement> own) : m_statement(*own), m_own(std::move(own)) {}
     CachedStatement(const CachedStatement&) = delete;
     CachedStatement& operator=(const CachedStatement&) = delete;
     ~CachedStatement() { m_statement.reset(); }
@@ -123,12 +125,13 @@ public:
 
 private:
     Statement& m_statement;
+    std::unique_ptr<Statement> m_own;
 };
 
-// A statement kept prepared on `db` until the connection closes: for the reads that a window repeats on every
-// showing, whose SQL would otherwise be parsed each time. `sql` is a string literal: its address is the key. One use
+// A statement kept prepared on `db` until the connection closes: for the statements that are run again and again
+// (the reads a window repeats on every showing, a diary save), whose SQL would otherwise be parsed each time. One use
 // at a time per statement.
-CachedStatement cached(sqlite3* db, const char* sql, const QString& path);
+CachedStatement cached(sqlite3* db, const QString& sql, const QString& path);
 
 // The key of the row that the last INSERT on `db` added.
 qint64 lastInsertRowid(sqlite3* db);

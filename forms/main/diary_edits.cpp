@@ -461,27 +461,62 @@ void Ttevu_main::relistDiary(const std::vector<qint64>& chosen, const QString& m
     m_ui->Memo1->setFocus();
 }
 
-bool Ttevu_main::confirmLikelyWeight(double weight, std::optional<qint64> edited)
+const std::vector<LineSeries::Point>& Ttevu_main::weighingsWithout(std::optional<qint64> edited)
 {
-    if (!ADODataSet_tevu.active() || ADODataSet_tevu.commandText() != diaryCommand)
-        load(ADODataSet_tevu, diaryCommand, Dataset::Position::Last);
-    const int time = ADODataSet_tevu.fieldIndex(QStringLiteral("time"));
-    const int lb = ADODataSet_tevu.fieldIndex(QStringLiteral("lb"));
+    Dataset& diary = ADODataSet_tevu;
+    if (!edited && m_weighings.generation == diary.generation())
+        return m_weighings.points;
+    const int time = diary.fieldIndex(QStringLiteral("time"));
+    const int lb = diary.fieldIndex(QStringLiteral("lb"));
     std::vector<LineSeries::Point> points;
-    points.reserve(static_cast<size_t>(ADODataSet_tevu.recordCount()));
-    for (int row = 0; row < ADODataSet_tevu.recordCount(); ++row) {
-        if (edited && ADODataSet_tevu.rowKey(row) == *edited)
+    points.reserve(static_cast<size_t>(diary.recordCount()));
+    for (int row = 0; row < diary.recordCount(); ++row) {
+        if (edited && diary.rowKey(row) == *edited)
             continue;
-        ADODataSet_tevu.moveTo(row);
+        diary.moveTo(row);
         try {
-            const bool none = ADODataSet_tevu.isNull(lb);
-            points.push_back({ADODataSet_tevu.asNumber(time), none ? 0.0 : ADODataSet_tevu.asNumber(lb), none});
+            const bool none = diary.isNull(lb);
+            points.push_back({diary.asNumber(time), none ? 0.0 : diary.asNumber(lb), none});
         } catch (const DataError&) {
             // A row that another program wrote without a readable time or weight is no reference, and no reason
             // to refuse this entry.
         }
     }
     std::stable_sort(points.begin(), points.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
+    // Without an edited entry left out, they are kept until the diary's rows change.
+    m_weighings = {edited ? 0 : diary.generation(), std::move(points)};
+    return m_weighings.points;
+}
+
+void Ttevu_main::keepWeighingsOfAppendedEntry(quint64 generationBefore)
+{
+    // An entry just appended joins the kept weighings in the place that sorting them again would give it (after every
+    // one of its time or earlier), so that a long diary is not read again for every new entry.
+    Dataset& diary = ADODataSet_tevu;
+    if (m_weighings.generation != generationBefore || generationBefore == 0) {
+        m_weighings = {};
+        return;
+    }
+    try {
+        const int lb = diary.fieldIndex(QStringLiteral("lb"));
+        const bool none = diary.isNull(lb);
+        const LineSeries::Point point{diary.asNumber(diary.fieldIndex(QStringLiteral("time"))),
+                                      none ? 0.0 : diary.asNumber(lb), none};
+        auto& points = m_weighings.points;
+        points.insert(std::upper_bound(points.begin(), points.end(), point,
+                                       [](const auto& a, const auto& b) { return a.x < b.x; }),
+                      point);
+        m_weighings.generation = diary.generation();
+    } catch (const DataError&) {
+        m_weighings = {};
+    }
+}
+
+bool Ttevu_main::confirmLikelyWeight(double weight, std::optional<qint64> edited)
+{
+    if (!ADODataSet_tevu.active() || ADODataSet_tevu.commandText() != diaryCommand)
+        load(ADODataSet_tevu, diaryCommand, Dataset::Position::Last);
+    const std::vector<LineSeries::Point>& points = weighingsWithout(edited);
     const auto departure = trend::unlikelyWeight(points, weight);
     if (!departure)
         return true;

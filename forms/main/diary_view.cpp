@@ -117,6 +117,7 @@ void Ttevu_main::Image15MouseUp()
     // writes that row again, durably, instead of adding a second one.
     const bool rewrite = m_unconfirmed && findUnconfirmedEntry();
     const QDateTime now = QDateTime::currentDateTime();
+    const quint64 weighed = ADODataSet_tevu.generation();
     if (rewrite)
         ADODataSet_tevu.edit();
     else
@@ -136,6 +137,10 @@ void Ttevu_main::Image15MouseUp()
         throw;
     }
     m_unconfirmed.reset();
+    if (rewrite)
+        m_weighings = {};
+    else
+        keepWeighingsOfAppendedEntry(weighed);
     const qint64 key = ADODataSet_tevu.rowKey(ADODataSet_tevu.recNo());
     const QString time = ADODataSet_tevu.asText(QStringLiteral("time"));
     m_writingDiary = false;

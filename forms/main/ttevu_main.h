@@ -1,6 +1,7 @@
 // The skinned main window: its picture buttons, the three views of its centre area, and the data it owns.
 #pragma once
 
+#include "chart/lineseries.h"
 #include "data/connection.h"
 #include "data/dataset.h"
 #include "data/rowchanges.h"
@@ -135,6 +136,9 @@ private:
     void relistDiary(const std::vector<qint64>& chosen, const QString& message);
     // True when the weight is likely, or the user confirms it; the entry being edited is no reference for itself.
     bool confirmLikelyWeight(double weight, std::optional<qint64> edited);
+    // The diary's weighings in time order, without the entry being edited.
+    const std::vector<LineSeries::Point>& weighingsWithout(std::optional<qint64> edited);
+    void keepWeighingsOfAppendedEntry(quint64 generationBefore);
     void rememberSavedEntry(qint64 key, const QString& time);
 
     // Calorie lookup (calorie_view.cpp)
@@ -226,6 +230,13 @@ private:
     bool m_shown = false;
     bool m_placed = false;
     bool m_writingDiary = false;
+    // The diary's weighings as the check on unlikely weights reads them, for the diary's rows of one generation (0:
+    // none kept).
+    struct Weighings {
+        quint64 generation = 0;
+        std::vector<LineSeries::Point> points;
+    };
+    Weighings m_weighings;
     quint64 m_viewsShown = 0; // counts every change of view, so that a queued refresh knows whether it is stale
     bool m_weightPrefilled = false;
 

@@ -371,6 +371,23 @@ private slots:
         }
     }
 
+    // The entry just saved is the next one's reference (with fewer than five weighings, the newest weight).
+    void anEntryJustSavedIsTheNextOnesReference()
+    {
+        TempDatabase db(diary);
+        Windows w(db.folder());
+        Windows::click(w.button("Image8"));
+        Windows::click(w.button("Image13"));
+        type(w, QStringLiteral("重了"), QStringLiteral("160"));
+        Answer save{QStringLiteral("保存"), {}, {}};
+        QVERIFY(whileModal([&] { Windows::click(w.button("Image15")); }, answering(save)));
+        Windows::click(w.button("Image13"));
+        type(w, QStringLiteral("还是这么重"), QStringLiteral("160"));
+        Answer none{QStringLiteral("保存"), {}, {}};
+        QVERIFY(!whileModal([&] { Windows::click(w.button("Image15")); }, answering(none)));
+        QCOMPARE(db.scalar(QStringLiteral("select count(*) from rj where lb = 160")).toInt(), 2);
+    }
+
     void aFailedEditOrDeletionChangesNothingAndKeepsTheTypedText()
     {
         TempDatabase db(diary);
