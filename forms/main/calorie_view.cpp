@@ -25,6 +25,7 @@
 #include <QTreeWidgetItemIterator>
 #include <cmath>
 #include <functional>
+#include <sqlite3.h>
 #include <utility>
 
 namespace {
@@ -189,6 +190,8 @@ void Ttevu_main::buildFoodTree()
         }
         ADODataSet.next();
     }
+    // The pages read for the tree are not kept in the connection's cache: the memory goes to the first paint instead.
+    sqlite3_db_release_memory(ADOCN.handle());
     rows.foods.first() = foodsOf.value(listOf.value(names.first()));
     rows.positions.first() = positionsOf.value(listOf.value(names.first()));
     for (int c = 1; c < categories; ++c) {
