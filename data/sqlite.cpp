@@ -248,7 +248,8 @@ Transaction::Transaction(const Database& db) : Transaction(db.get(), db.path()) 
 
 Transaction::Transaction(sqlite3* db, const QString& path) : m_db(db), m_path(path)
 {
-    exec(m_db, QStringLiteral("BEGIN IMMEDIATE"), m_path);
+    // Both kept prepared: every save begins and commits one.
+    cached(m_db, QStringLiteral("BEGIN IMMEDIATE"), m_path)->step();
     m_open = true;
 }
 
@@ -260,7 +261,7 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
-    exec(m_db, QStringLiteral("COMMIT"), m_path);
+    cached(m_db, QStringLiteral("COMMIT"), m_path)->step();
     m_open = false;
 }
 

@@ -45,15 +45,18 @@ qint64 insert(Connection& connection, const QString& table, const QString& colum
                             .arg(table, columns, QStringList(values.size(), QStringLiteral("?")).join(u','));
     // A file from before the log has no tables until its first entry; looked for only when the statement fails, as
     // an item is added while the user waits.
-    std::optional<sqlite::Statement> row;
-    try {
-        row.emplace(db, sql, path);
-    } catch (const DataError&) {
-        if (hasTables(db, path))
-            throw;
+    // Kept prepared: the same statement for every item of the day.
+    const auto prepared = [&]() -> sqlite::CachedStatement {
+        try {
+            return sqlite::cached(db, sql, path);
+        } catch (const DataError&) {
+            if (hasTables(db, path))
+                throw;
+        }
         ensureTables(db, path);
-        row.emplace(db, sql, path);
-    }
+        return sqlite::cached(db, sql, path);
+    };
+    const sqlite::CachedStatement row = prepared();
     for (qsizetype i = 0; i < values.size(); ++i)
         row->bind(static_cast<int>(i) + 1, values[i]);
     row->step();
