@@ -58,6 +58,9 @@ void Ttevu_main::Image13MouseUp()
     m_draft.reset();
     if (!m_weightPrefilled) {
         m_weightPrefilled = true;
+        // The box's first text, given when it is first shown rather than when the window is made: laying out a Latin
+        // text at start-up loaded shaping tables that nothing on the first screen uses.
+        m_ui->Edit1->setText(QStringLiteral("125"));
         prefillNewestWeight();
     }
     showView(View::Writing);

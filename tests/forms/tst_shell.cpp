@@ -43,7 +43,7 @@ private slots:
         QCOMPARE(w.find<QLabel>("Label1")->text(), QString());
         for (const char* name : {"Image2", "Image12", "Image13", "Image15", "Edit1"})
             QVERIFY2(!w.find(name)->isVisible(), name);
-        QCOMPARE(w.find<QLineEdit>("Edit1")->text(), QStringLiteral("125"));
+        // The weight box gets its first text, 125, when it is first shown (newEntryOpensTheBoxAndKeepsTheLastWeight).
         QVERIFY(w.reporter.messages.isEmpty());
     }
 
