@@ -34,12 +34,6 @@ double timed(const QString& program, const QStringList& arguments, const QString
     return msBetween(start, nowNs());
 }
 
-void sample(const char* series, double value)
-{
-    std::printf("sample %s %.4f\n", series, value);
-    std::fflush(stdout);
-}
-
 void expectEntries(const QString& path, qint64 entries)
 {
     const qint64 found = scalar(path, QStringLiteral("SELECT count(*) FROM rj"));

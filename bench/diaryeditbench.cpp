@@ -15,24 +15,6 @@ namespace bench {
 
 namespace {
 
-void sampleOf(const char* series, double value)
-{
-    std::printf("sample %s %.4f\n", series, value);
-    std::fflush(stdout);
-}
-
-int failedWith(const QString& text)
-{
-    std::printf("error %s\n", text.toUtf8().constData());
-    std::fflush(stdout);
-    return 1;
-}
-
-QString fileIn(const QString& folder)
-{
-    return QDir(folder).filePath(QStringLiteral("data.Mdb"));
-}
-
 // Runs `action` and gives its milliseconds to the painted window.
 template <class Action> double timed(QWidget* window, Action action)
 {
@@ -103,17 +85,17 @@ int runDiaryEdits(const QString& folder, int repetitions)
             // The entry comes back for the next round.
             key(Qt::Key_Z, Qt::ControlModifier);
             if (!windows.reporter.messages.isEmpty())
-                return failedWith(windows.reporter.messages.join(QStringLiteral(" / ")));
+                return failed(windows.reporter.messages.join(QStringLiteral(" / ")));
             if (round >= 0) {
-                sampleOf("show", show);
-                sampleOf("new", added);
-                sampleOf("edit", edit);
-                sampleOf("delete", remove);
-                sampleOf("undo", undo);
+                sample("show", show);
+                sample("new", added);
+                sample("edit", edit);
+                sample("delete", remove);
+                sample("undo", undo);
             }
         }
     } catch (const std::runtime_error& e) {
-        return failedWith(QString::fromStdString(e.what()));
+        return failed(QString::fromStdString(e.what()));
     }
     return 0;
 }
@@ -148,15 +130,15 @@ int runLongEntry(const QString& folder, int kilobytes, int repetitions)
             listing.replace(QChar::ParagraphSeparator, u'\n');
         }
         if (listing.size() < kilobytes * 1024 / 3)
-            return failedWith(QStringLiteral("the listing holds %1 characters").arg(listing.size()));
+            return failed(QStringLiteral("the listing holds %1 characters").arg(listing.size()));
         plain.clear();
         QCoreApplication::processEvents();
         const double floor = timed(&plain, [&] { plain.setPlainText(listing); });
         if (!windows.reporter.messages.isEmpty())
-            return failedWith(windows.reporter.messages.join(QStringLiteral(" / ")));
+            return failed(windows.reporter.messages.join(QStringLiteral(" / ")));
         if (round >= 0) {
-            sampleOf("view", view);
-            sampleOf("floor", floor);
+            sample("view", view);
+            sample("floor", floor);
         }
     }
     return 0;

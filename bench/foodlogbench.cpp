@@ -19,23 +19,6 @@ namespace bench {
 
 namespace {
 
-void sampleOf(const char* series, double value)
-{
-    std::printf("sample %s %.4f\n", series, value);
-    std::fflush(stdout);
-}
-
-int failedWith(const QString& text)
-{
-    std::printf("error %s\n", text.toUtf8().constData());
-    return 1;
-}
-
-QString fileIn(const QString& folder)
-{
-    return QDir(folder).filePath(QStringLiteral("data.Mdb"));
-}
-
 void makeTables(sqlite3* db, const QString& path)
 {
     if (!foodlog::hasTables(db, path))
@@ -60,7 +43,7 @@ int runFoodLogAdd(const QString& folder, const QString& floorFolder, int repetit
     auto* search = windows.find<QLineEdit>(QStringLiteral("Edit2"));
     auto* amount = windows.find<QLineEdit>(QStringLiteral("amountBox"));
     if (!tree || !search || !amount)
-        return failedWith(QStringLiteral("the calorie view has no food log row"));
+        return failed(QStringLiteral("the calorie view has no food log row"));
     search->setText(QStringLiteral("鸡蛋"));
     paint();
 
@@ -91,16 +74,16 @@ int runFoodLogAdd(const QString& folder, const QString& floorFolder, int repetit
         QMetaObject::invokeMethod(amount, "returnPressed");
         const double add = msBetween(start, nowNs());
         if (!windows.reporter.messages.isEmpty())
-            return failedWith(windows.reporter.messages.join(QStringLiteral(" / ")));
+            return failed(windows.reporter.messages.join(QStringLiteral(" / ")));
         if (round >= 0) {
-            sampleOf("floor", floor);
-            sampleOf("add", add);
+            sample("floor", floor);
+            sample("add", add);
         }
     }
     const sqlite::Database check = sqlite::openDataFile(fileIn(folder), sqlite::Access::Read);
     sqlite::Statement count(check.get(), QStringLiteral("SELECT count(*) FROM food_log"), fileIn(folder));
     if (!count.step() || count.integer(0) != repetitions + 1)
-        return failedWith(QStringLiteral("the items were not all logged"));
+        return failed(QStringLiteral("the items were not all logged"));
     return 0;
 }
 
@@ -150,7 +133,7 @@ int runFoodLogDay(const QString& folder, int repetitions)
         paint();
         const double open = msBetween(start, nowNs());
         if (window->list()->topLevelItemCount() < 20)
-            return failedWith(QStringLiteral("the day window lists %1 rows").arg(window->list()->topLevelItemCount()));
+            return failed(QStringLiteral("the day window lists %1 rows").arg(window->list()->topLevelItemCount()));
 
         start = nowNs();
         rows.reset();
@@ -164,14 +147,14 @@ int runFoodLogDay(const QString& folder, int repetitions)
         paint();
         const double floor = msBetween(start, nowNs());
         if (read != 20)
-            return failedWith(QStringLiteral("the bare query read %1 rows").arg(read));
+            return failed(QStringLiteral("the bare query read %1 rows").arg(read));
         window->hide();
         paint();
         if (!windows.reporter.messages.isEmpty())
-            return failedWith(windows.reporter.messages.join(QStringLiteral(" / ")));
+            return failed(windows.reporter.messages.join(QStringLiteral(" / ")));
         if (round >= 0) {
-            sampleOf("floor", floor);
-            sampleOf("open", open);
+            sample("floor", floor);
+            sample("open", open);
         }
     }
     return 0;

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QStringList>
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <unistd.h>
 
@@ -84,6 +85,24 @@ double msSinceProcessStart()
     clock_gettime(CLOCK_BOOTTIME, &ts);
     const double uptimeMs = static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
     return uptimeMs - startTicks * 1e3 / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+void sample(const char* series, double value)
+{
+    std::printf("sample %s %.4f\n", series, value);
+    std::fflush(stdout);
+}
+
+int failed(const QString& text)
+{
+    std::printf("error %s\n", text.toUtf8().constData());
+    std::fflush(stdout);
+    return 1;
+}
+
+QString fileIn(const QString& folder)
+{
+    return folder + QStringLiteral("/data.Mdb");
 }
 
 } // namespace bench

@@ -34,4 +34,11 @@ inline constexpr char spawnVariable[] = "TEVU_BENCH_SPAWN_NS";
 // kernel's start time (10 ms resolution).
 double msSinceProcessStart();
 
+// What a scenario prints for the driver: one sample of a series, or its failure (the return value, 1, is the
+// scenario's exit status).
+void sample(const char* series, double value);
+int failed(const QString& text);
+// The data file in a benchmark's folder.
+QString fileIn(const QString& folder);
+
 } // namespace bench

@@ -19,12 +19,6 @@ namespace bench {
 
 namespace {
 
-void sampleOf(const char* series, double value)
-{
-    std::printf("sample %s %.4f\n", series, value);
-    std::fflush(stdout);
-}
-
 // The chart and one line a row, drawn into a bare writer: what the report draws, without its layout.
 void bareReport(const QString& path)
 {
@@ -93,8 +87,8 @@ int runReport(const QString& folder, int repetitions)
         bareReport(path);
         const double floor = msBetween(start, nowNs());
         if (round >= 0) {
-            sampleOf("report", written);
-            sampleOf("floor", floor);
+            sample("report", written);
+            sample("floor", floor);
         }
     }
     return 0;

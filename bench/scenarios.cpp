@@ -54,17 +54,6 @@ public:
     void click(const char* name) const { Windows::click(find<ImageButton>(name)); }
 };
 
-void sample(const char* series, double value)
-{
-    std::printf("sample %s %.4f\n", series, value);
-}
-
-int failed(const QString& text)
-{
-    std::printf("error %s\n", text.toUtf8().constData());
-    return 1;
-}
-
 // Notes when a modal window has been painted for the first time, and closes it from inside its own loop.
 class DialogPaintWatch : public QObject {
 public:
@@ -102,11 +91,6 @@ bool reportedNothing(const ProgramWindows& windows)
         return true;
     failed(QStringLiteral("the program reported: ") + windows.reporter.messages.join(QStringLiteral(" / ")));
     return false;
-}
-
-QString fileIn(const QString& folder)
-{
-    return folder + QStringLiteral("/data.Mdb");
 }
 
 // The lines of the listing as the user reads and copies them (an entry is one paragraph of two lines).
