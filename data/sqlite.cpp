@@ -417,9 +417,11 @@ qint64 lastInsertRowid(sqlite3* db)
 
 bool hasTable(sqlite3* db, const QString& table, const QString& path)
 {
-    Statement found(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"), path);
-    found.bind(1, table);
-    return found.step();
+    // Kept prepared: windows ask it on every showing of a table that older files lack.
+    const CachedStatement found =
+        cached(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"), path);
+    found->bind(1, table);
+    return found->step();
 }
 
 void exec(sqlite3* db, const QString& sql, const QString& path)

@@ -18,9 +18,7 @@ constexpr int lastActivity = 4;
 
 bool hasProfileTable(sqlite3* db, const QString& path)
 {
-    const sqlite::CachedStatement table =
-        sqlite::cached(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'profile'", path);
-    return table->step();
+    return sqlite::hasTable(db, QStringLiteral("profile"), path);
 }
 
 std::optional<double> numberIn(const QVariant& value, double low, double high)

@@ -195,9 +195,8 @@ QStringList tableStatements()
 
 bool hasTables(sqlite3* db, const QString& path)
 {
-    const sqlite::CachedStatement found = sqlite::cached(
-        db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('food_log', 'exercise_log')", path);
-    return found->step() && found->integer(0) == 2;
+    return sqlite::hasTable(db, QLatin1String(foodTable), path) &&
+           sqlite::hasTable(db, QLatin1String(exerciseTable), path);
 }
 
 // The row as the file holds it, every column in the table's order: texts as text and numbers as reals, which is what
