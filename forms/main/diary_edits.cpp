@@ -22,6 +22,24 @@
 
 namespace {
 
+// The diary's current row as a weighing; throws for a row without a readable time or weight.
+class Weighing {
+public:
+    explicit Weighing(const Dataset& diary)
+        : m_diary(diary), m_time(diary.fieldIndex(QStringLiteral("time"))), m_lb(diary.fieldIndex(QStringLiteral("lb")))
+    {}
+    LineSeries::Point current() const
+    {
+        const bool none = m_diary.isNull(m_lb);
+        return {m_diary.asNumber(m_time), none ? 0.0 : m_diary.asNumber(m_lb), none};
+    }
+
+private:
+    const Dataset& m_diary;
+    int m_time;
+    int m_lb;
+};
+
 const QString diaryTable = QStringLiteral("rj");
 const QString diaryCommand = QStringLiteral("select * from rj");
 
@@ -466,8 +484,7 @@ const std::vector<LineSeries::Point>& Ttevu_main::weighingsWithout(std::optional
     Dataset& diary = ADODataSet_tevu;
     if (!edited && m_weighings.generation == diary.generation())
         return m_weighings.points;
-    const int time = diary.fieldIndex(QStringLiteral("time"));
-    const int lb = diary.fieldIndex(QStringLiteral("lb"));
+    const Weighing weighing(diary);
     std::vector<LineSeries::Point> points;
     points.reserve(static_cast<size_t>(diary.recordCount()));
     for (int row = 0; row < diary.recordCount(); ++row) {
@@ -475,8 +492,7 @@ const std::vector<LineSeries::Point>& Ttevu_main::weighingsWithout(std::optional
             continue;
         diary.moveTo(row);
         try {
-            const bool none = diary.isNull(lb);
-            points.push_back({diary.asNumber(time), none ? 0.0 : diary.asNumber(lb), none});
+            points.push_back(weighing.current());
         } catch (const DataError&) {
             // A row that another program wrote without a readable time or weight is no reference, and no reason
             // to refuse this entry.
@@ -498,10 +514,7 @@ void Ttevu_main::keepWeighingsOfAppendedEntry(quint64 generationBefore)
         return;
     }
     try {
-        const int lb = diary.fieldIndex(QStringLiteral("lb"));
-        const bool none = diary.isNull(lb);
-        const LineSeries::Point point{diary.asNumber(diary.fieldIndex(QStringLiteral("time"))),
-                                      none ? 0.0 : diary.asNumber(lb), none};
+        const LineSeries::Point point = Weighing(diary).current();
         auto& points = m_weighings.points;
         points.insert(std::upper_bound(points.begin(), points.end(), point,
                                        [](const auto& a, const auto& b) { return a.x < b.x; }),
