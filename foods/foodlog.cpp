@@ -102,6 +102,15 @@ Meal mealAt(const QTime& time)
     return Meal::Snack;
 }
 
+std::optional<Unit> householdUnit(const QString& name, const QString& grams, const QString& measure)
+{
+    bool isNumber = false;
+    const double amount = grams.toDouble(&isNumber);
+    if (!isNumber || !(amount > 0))
+        return std::nullopt;
+    return Unit{name, amount, measure == QStringLiteral("毫升") ? QStringLiteral("毫升") : gram};
+}
+
 QList<Unit> unitsFor(const QList<Unit>& household)
 {
     QList<Unit> units = household;
@@ -142,13 +151,10 @@ std::optional<Food> food(sqlite3* db, const QString& path, const QString& title)
         sqlite::Statement portions(
             db, QStringLiteral("SELECT Unit, g, Measure FROM portions WHERE Title = ? ORDER BY rowid"), path);
         portions.bind(1, title);
-        while (portions.step()) {
-            const double grams = portions.value(1).toString().toDouble(&isNumber);
-            if (isNumber && grams > 0)
-                household.append(
-                    {portions.value(0).toString(), grams,
-                     portions.value(2).toString() == QStringLiteral("毫升") ? QStringLiteral("毫升") : gram});
-        }
+        while (portions.step())
+            if (const std::optional<Unit> unit = householdUnit(
+                    portions.value(0).toString(), portions.value(1).toString(), portions.value(2).toString()))
+                household.append(*unit);
     }
     return Food{title, per100g, unitsFor(household)};
 }

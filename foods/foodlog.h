@@ -42,6 +42,9 @@ QString quantityText(double amount, const QString& unit);
 inline constexpr double gramsPerLiang = 50;
 // Beyond this one item is a mistyped amount or a wrong unit, not a meal.
 inline constexpr double maximumGrams = 5000;
+// A household unit as the portions table gives it (its grams as text, 毫升 or 克); nothing for grams that are not a
+// number above 0.
+std::optional<Unit> householdUnit(const QString& name, const QString& grams, const QString& measure);
 // The food's household units, then 克 and 两.
 QList<Unit> unitsFor(const QList<Unit>& household);
 // The grams of `amount` of `unit`; throws DataError in Chinese for an amount that is not above 0 or that comes to

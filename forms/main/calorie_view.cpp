@@ -421,11 +421,10 @@ void Ttevu_main::showFoodUnits(const QString& title, const QString& per100g)
     // From what the tree was made with: the energy of the food's row and its household units.
     if (!title.isEmpty() && isNumber && kcal >= 0) {
         QList<foodlog::Unit> household;
-        for (const Portion& portion : m_portions.value(title)) {
-            const double grams = portion.amount.toDouble(&isNumber);
-            if (isNumber && grams > 0)
-                household.append({portion.unit, grams, portion.measure});
-        }
+        for (const Portion& portion : m_portions.value(title))
+            if (const std::optional<foodlog::Unit> unit =
+                    foodlog::householdUnit(portion.unit, portion.amount, portion.measure))
+                household.append(*unit);
         m_loggedFood = foodlog::Food{title, kcal, foodlog::unitsFor(household)};
     }
     if (!m_unit)
