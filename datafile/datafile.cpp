@@ -115,10 +115,11 @@ Summary check(const QString& path)
 
 const QStringList& optionalTables()
 {
-    // The household portions of the foods, the pinyin the food search matches, the profile of 我的目标, and the food
-    // and exercise log.
-    static const QStringList names{QStringLiteral("portions"), QStringLiteral("food_search"), QStringLiteral("profile"),
-                                   QStringLiteral("food_log"), QStringLiteral("exercise_log")};
+    // The household portions of the foods, the pinyin the food search matches, the profile of 我的目标, the food
+    // and exercise log, and the body's measures.
+    static const QStringList names{QStringLiteral("portions"),     QStringLiteral("food_search"),
+                                   QStringLiteral("profile"),      QStringLiteral("food_log"),
+                                   QStringLiteral("exercise_log"), QStringLiteral("measurements")};
     return names;
 }
 

@@ -5,6 +5,7 @@
 #include "data/sqlite.h"
 #include "datafile/backup.h"
 #include "datafile/datafile.h"
+#include "datafile/measurements.h"
 #include "datafile/profile.h"
 
 #include <QFile>
@@ -126,6 +127,7 @@ UpgradeResult upgrade(const QString& dataPath, const QString& shippedPath, const
         }
         // A file made before 我的目标 gets its empty table here, as a new file gets it from the schema.
         ensureProfileTable(h, dataPath);
+        ensureMeasurementTable(h, dataPath);
         sqlite::exec(h, QStringLiteral("PRAGMA main.user_version = %1").arg(result.to), dataPath);
         result.durability = commitChecked(transaction, db,
                                           [&](sqlite3* fresh) { return contentVersion(fresh, dataPath) == result.to; });
