@@ -9,10 +9,12 @@
 #include "datafile/backup.h"
 #include "datafile/csv.h"
 #include "datafile/datafile.h"
+#include "datafile/measurements.h"
 #include "datafile/partialfile.h"
 #include "datafile/profile.h"
 #include "foods/foodlog.h"
 #include "forms/goal/goalfacts.h"
+#include "forms/measure/measurefacts.h"
 #include "report/report.h"
 
 #include <QApplication>
@@ -65,14 +67,20 @@ QString usageText()
         "  --export-food-log 文件\n"
         "                        把饮食记录导出成 CSV 文件；可以单独使用，也可以跟在 --export-csv 后面\n"
         "                        例：tevu --export-csv ~/日记.csv --export-food-log ~/饮食.csv\n"
+        "  --export-measurements 文件\n"
+        "                        把身体围度（腰围、臀围、体脂率）导出成 CSV 文件；可以单独使用，也可以跟在 "
+        "--export-csv 后面\n"
+        "                        例：tevu --export-csv ~/日记.csv --export-measurements ~/围度.csv\n"
         "  --import-csv 文件     把 CSV 文件中的日记加入数据文件，已有的相同条目跳过（“-”表示标准输入）；\n"
-        "                        也认得 openScale、Libra、TrendWeight、wger 的导出文件\n"
+        "                        也认得 openScale、Libra、TrendWeight、wger 的导出文件（openScale "
+        "的腰围、臀围、体脂率\n"
+        "                        一并导入）和 日期,腰围(厘米),臀围(厘米),体脂率(%) 的身体围度文件\n"
         "                        例：tevu --import-csv ~/日记.csv\n"
         "  --report 文件.pdf     写一页给医生看的 A4 报告：体重曲线、每周记录和小结；文件已存在时要加 --force\n"
         "                        可加 --from 日期、--to 日期（YYYY-MM-DD）限定期间，--with-notes 附上日记文字\n"
         "                        例：tevu --report ~/报告.pdf --from 2026-09-01 --to 2026-12-07\n"
         "  --summary             "
-        "在标准输出上每行写一项：最新体重、趋势、每周变化、BMI、目标和预计日期、能量预算、今天已吃\n"
+        "在标准输出上每行写一项：最新体重、趋势、每周变化、BMI、目标和预计日期、能量预算、今天已吃、腰围\n"
         "                        例：tevu --summary\n"
         "  --remind              今天还没有记录体重时，发一条桌面通知提醒称体重；已经记录了就什么也不做\n"
         "                        例：tevu --remind\n"
@@ -82,7 +90,8 @@ QString usageText()
         "选项：\n"
         "  --data 文件           处理“文件”，而不是平常用的 data.Mdb（它在哪里，见 --check）\n"
         "                        例：tevu --data ~/旧电脑/data.Mdb --check\n"
-        "  --force               允许 --backup、--export-csv、--export-food-log 和 --report 覆盖已存在的文件\n"
+        "  --force               允许 --backup、--export-csv、--export-food-log、--export-measurements 和 --report\n"
+        "                        覆盖已存在的文件\n"
         "                        例：tevu --backup ~/tevu-备份.Mdb --force\n"
         "  --write               （单独使用）打开窗口，直接开始写一条新日记；提醒里的“记录”就是这样打开 Tevu 的\n"
         "                        例：tevu --write\n"
@@ -198,6 +207,19 @@ int exportFoodLog(const QString& dataPath, const QString& target, bool force)
     return Done;
 }
 
+int exportMeasurements(const QString& dataPath, const QString& target, bool force)
+{
+    datafile::checkTarget(target, dataPath);
+    if (QFileInfo::exists(target) && !force) {
+        say(QStringLiteral("文件“%1”已经存在，没有改动它；要覆盖请加上 --force。").arg(target));
+        return Failed;
+    }
+    const datafile::ExportResult result = datafile::exportMeasurementsFile(dataPath, target);
+    say(QStringLiteral("已把 %1 条身体围度记录导出到“%2”。").arg(result.entries).arg(target));
+    sayDurability(result.durability);
+    return Done;
+}
+
 int summary(const QString& dataPath)
 {
     // Read-only in effect: nothing is written, and a file whose interrupted write cannot be rolled back is refused
@@ -212,6 +234,11 @@ int summary(const QString& dataPath)
     QStringList lines = goalfacts::summary(profile, diary, thisYear);
     const foodlog::Day today = foodlog::read(connection.handle(), dataPath, QDate::currentDate());
     lines << foodlog::summaryLine(foodlog::totals(today, goalfacts::dayBudget(profile, diary, thisYear)));
+    std::vector<health::Measurement> measurements;
+    for (const datafile::StoredMeasurement& row : datafile::readMeasurements(connection.handle(), dataPath))
+        measurements.push_back(row.measurement);
+    if (const QString waist = measurefacts::summaryLine(measurements, profile); !waist.isEmpty())
+        lines << waist;
     QByteArray text = lines.join(u'\n').toUtf8() + '\n';
     if (std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout) !=
             static_cast<std::size_t>(text.size()) ||
@@ -254,6 +281,11 @@ int importCsv(const QString& dataPath, const QString& source)
         if (result.format != datafile::CsvFormat::Tevu)
             say(QStringLiteral("识别为%1。").arg(datafile::formatName(result.format)));
         say(QStringLiteral("已导入 %1 条日记，跳过 %2 条日记中已有的条目。").arg(result.added).arg(result.skipped));
+        if (result.measurementsAdded > 0 || result.measurementsSkipped > 0 ||
+            result.format == datafile::CsvFormat::Measurements)
+            say(QStringLiteral("已导入 %1 条身体围度记录，跳过 %2 个已有记录的日期。")
+                    .arg(result.measurementsAdded)
+                    .arg(result.measurementsSkipped));
         if (result.notWeighings > 0)
             say(QStringLiteral("另有 %1 行是那个程序自己推算的日子，不是称重，没有导入。").arg(result.notWeighings));
         sayDurability(result.durability);
@@ -337,6 +369,8 @@ int run(int argc, char** argv)
     const QCommandLineOption exportOption(QStringLiteral("export-csv"), QStringLiteral("导出"), QStringLiteral("文件"));
     const QCommandLineOption foodLogOption(QStringLiteral("export-food-log"), QStringLiteral("导出饮食记录"),
                                            QStringLiteral("文件"));
+    const QCommandLineOption measurementsOption(QStringLiteral("export-measurements"), QStringLiteral("导出身体围度"),
+                                                QStringLiteral("文件"));
     const QCommandLineOption importOption(QStringLiteral("import-csv"), QStringLiteral("导入"), QStringLiteral("文件"));
     const QCommandLineOption reportOption(QStringLiteral("report"), QStringLiteral("报告"), QStringLiteral("文件"));
     const QCommandLineOption fromOption(QStringLiteral("from"), QStringLiteral("起始日期"), QStringLiteral("日期"));
@@ -348,7 +382,7 @@ int run(int argc, char** argv)
                                             QStringLiteral("时间"));
     parser.addOptions({help, version, data, force, checkOption, backupOption, restoreOption, exportOption,
                        foodLogOption, importOption, reportOption, fromOption, toOption, notesOption, summaryOption,
-                       remindOption, remindAtOption});
+                       remindOption, remindAtOption, measurementsOption});
     // Qt's own messages are English; each is said here in Chinese instead.
     if (!parser.parse(QCoreApplication::arguments())) {
         if (!parser.unknownOptionNames().isEmpty())
@@ -367,8 +401,9 @@ int run(int argc, char** argv)
         return usageError(QStringLiteral("不认识的参数：%1（选项以 -- 开头，例如 --check）")
                               .arg(parser.positionalArguments().join(u' ')));
     // A value that is itself an option means that the file name was forgotten: "--export-csv --force".
-    for (const QCommandLineOption* withValue : {&data, &backupOption, &restoreOption, &exportOption, &foodLogOption,
-                                                &importOption, &reportOption, &fromOption, &toOption})
+    for (const QCommandLineOption* withValue :
+         {&data, &backupOption, &restoreOption, &exportOption, &foodLogOption, &measurementsOption, &importOption,
+          &reportOption, &fromOption, &toOption})
         for (const QString& value : parser.values(*withValue))
             if (value.startsWith(QStringLiteral("--")))
                 return usageError(
@@ -387,26 +422,31 @@ int run(int argc, char** argv)
             return usageError(QStringLiteral("--%1 只能给一次").arg(candidate->names().first()));
         command = candidate;
     }
-    // The food log goes with the diary's export as its second file, or alone.
-    if (parser.isSet(foodLogOption)) {
-        if (parser.values(foodLogOption).size() > 1)
-            return usageError(QStringLiteral("--export-food-log 只能给一次"));
-        if (command && command != &exportOption)
-            return usageError(QStringLiteral("--export-food-log 只能单独使用，或者和 --export-csv 一起使用。"));
-        if (parser.value(foodLogOption).isEmpty())
-            return usageError(QStringLiteral("--export-food-log 后面的文件名是空的。"));
-        if (parser.value(foodLogOption) == u'-')
-            return usageError(QStringLiteral("--export-food-log 要写到文件里，不能写到标准输出（“-”）。"));
+    // The food log and the measurements go with the diary's export as further files, or alone.
+    const auto isExport = [&](const QCommandLineOption* option) {
+        return option == &exportOption || option == &foodLogOption || option == &measurementsOption;
+    };
+    for (const QCommandLineOption* further : {&foodLogOption, &measurementsOption}) {
+        if (!parser.isSet(*further))
+            continue;
+        const QString name = further->names().first();
+        if (parser.values(*further).size() > 1)
+            return usageError(QStringLiteral("--%1 只能给一次").arg(name));
+        if (command && !isExport(command))
+            return usageError(QStringLiteral("--%1 只能单独使用，或者和 --export-csv 一起使用。").arg(name));
+        if (parser.value(*further).isEmpty())
+            return usageError(QStringLiteral("--%1 后面的文件名是空的。").arg(name));
+        if (parser.value(*further) == u'-')
+            return usageError(QStringLiteral("--%1 要写到文件里，不能写到标准输出（“-”）。").arg(name));
         if (!command)
-            command = &foodLogOption;
+            command = further;
     }
     if (!command)
         return usageError(QStringLiteral("没有给出命令（--check、--backup、--restore、--export-csv、--import-csv、--"
                                          "report、--summary 或 --remind）。"));
-    if (parser.isSet(force) && command != &backupOption && command != &exportOption && command != &reportOption &&
-        command != &foodLogOption)
-        return usageError(
-            QStringLiteral("--force 只能和 --backup、--export-csv、--export-food-log 或 --report 一起使用。"));
+    if (parser.isSet(force) && command != &backupOption && command != &reportOption && !isExport(command))
+        return usageError(QStringLiteral(
+            "--force 只能和 --backup、--export-csv、--export-food-log、--export-measurements 或 --report 一起使用。"));
     if (command != &reportOption && (parser.isSet(fromOption) || parser.isSet(toOption) || parser.isSet(notesOption)))
         return usageError(QStringLiteral("--from、--to 和 --with-notes 只能和 --report 一起使用。"));
     report::Options reportOptions;
@@ -451,13 +491,16 @@ int run(int argc, char** argv)
             return backup(dataPath, argument, parser.isSet(force));
         if (command == &restoreOption)
             return restore(dataPath, argument);
-        if (command == &foodLogOption)
-            return exportFoodLog(dataPath, argument, parser.isSet(force));
-        if (command == &exportOption) {
-            const int exported = exportCsv(dataPath, argument, parser.isSet(force));
-            if (exported != Done || !parser.isSet(foodLogOption))
-                return exported;
-            return exportFoodLog(dataPath, parser.value(foodLogOption), parser.isSet(force));
+        if (isExport(command)) {
+            // The diary first, then each further file; the first that fails ends it.
+            int exported = Done;
+            if (parser.isSet(exportOption))
+                exported = exportCsv(dataPath, parser.value(exportOption), parser.isSet(force));
+            if (exported == Done && parser.isSet(foodLogOption))
+                exported = exportFoodLog(dataPath, parser.value(foodLogOption), parser.isSet(force));
+            if (exported == Done && parser.isSet(measurementsOption))
+                exported = exportMeasurements(dataPath, parser.value(measurementsOption), parser.isSet(force));
+            return exported;
         }
         if (command == &remindOption)
             return remind::now(dataPath);

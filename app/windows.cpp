@@ -10,12 +10,14 @@ TevuWindows::TevuWindows(const QString& dataFolder)
                                                             .showPlan = [this] { plan->exec(); },
                                                             .showCurve = [this] { curve->exec(); },
                                                             .showGoal = [this] { goal->exec(); },
-                                                            .showFoodLog = [this] { foodLog->exec(); }});
+                                                            .showFoodLog = [this] { foodLog->exec(); },
+                                                            .showMeasure = [this] { measure->exec(); }});
     tevu_main = main.get();
 }
 
 TevuWindows::~TevuWindows()
 {
+    measure.reset();
     foodLog.reset();
     goal.reset();
     curve.reset();

@@ -9,6 +9,7 @@
 #include "forms/foodlog/ttevu_foodlog.h"
 #include "forms/goal/ttevu_goal.h"
 #include "forms/main/ttevu_main.h"
+#include "forms/measure/ttevu_measure.h"
 #include "forms/plan/ttevu_plan.h"
 
 #include <functional>
@@ -73,7 +74,14 @@ public:
                                           return window;
                                       },
                                       &tevu_curve};
-    MadeOnFirstUse<Ttevu_goal> goal{[this] { return std::make_unique<Ttevu_goal>(data->ADOCN); }, &tevu_goal};
+    MadeOnFirstUse<Ttevu_goal> goal{[this] {
+                                        auto window = std::make_unique<Ttevu_goal>(data->ADOCN);
+                                        window->setShowMeasure([this] { measure->exec(); });
+                                        return window;
+                                    },
+                                    &tevu_goal};
     MadeOnFirstUse<Ttevu_foodlog> foodLog{[this] { return std::make_unique<Ttevu_foodlog>(data->ADOCN); },
                                           &tevu_foodlog};
+    MadeOnFirstUse<Ttevu_measure> measure{[this] { return std::make_unique<Ttevu_measure>(data->ADOCN); },
+                                          &tevu_measure};
 };

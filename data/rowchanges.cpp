@@ -145,4 +145,37 @@ void redo(Connection& connection, const Change& change)
     apply(connection, change, true);
 }
 
+void History::done(Change change, QString what)
+{
+    m_done.push_back({std::move(change), std::move(what)});
+    m_undone.clear();
+}
+
+std::optional<History::Entry> History::undo(Connection& connection)
+{
+    if (m_done.empty())
+        return std::nullopt;
+    // Taken off the list only once the file holds the rows as they were.
+    rowchanges::undo(connection, m_done.back().change);
+    m_undone.push_back(std::move(m_done.back()));
+    m_done.pop_back();
+    return m_undone.back();
+}
+
+std::optional<History::Entry> History::redo(Connection& connection)
+{
+    if (m_undone.empty())
+        return std::nullopt;
+    rowchanges::redo(connection, m_undone.back().change);
+    m_done.push_back(std::move(m_undone.back()));
+    m_undone.pop_back();
+    return m_done.back();
+}
+
+void History::clear()
+{
+    m_done.clear();
+    m_undone.clear();
+}
+
 } // namespace rowchanges

@@ -39,4 +39,27 @@ Change added(Connection& connection, const QString& table, qint64 key);
 void undo(Connection& connection, const Change& change);
 void redo(Connection& connection, const Change& change);
 
+// The changes of a session, taken back and made again in turn, each with what a message calls it (修改 2026/12/7
+// 的日记).
+class History {
+public:
+    struct Entry {
+        Change change;
+        QString what;
+    };
+    // A new change: what was undone can no longer be redone.
+    void done(Change change, QString what);
+    // Undoes the last change in the file and moves it to the changes to redo; nothing when there is none. A change
+    // that the file refuses stays where it was, to be tried again.
+    std::optional<Entry> undo(Connection& connection);
+    std::optional<Entry> redo(Connection& connection);
+    bool canUndo() const { return !m_done.empty(); }
+    bool canRedo() const { return !m_undone.empty(); }
+    void clear();
+
+private:
+    std::vector<Entry> m_done;
+    std::vector<Entry> m_undone;
+};
+
 } // namespace rowchanges

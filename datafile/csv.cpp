@@ -5,6 +5,7 @@
 #include "data/sqlite.h"
 #include "datafile/backup.h"
 #include "datafile/datafile.h"
+#include "datafile/measurements.h"
 
 #include <QIODevice>
 #include <QSet>
@@ -132,6 +133,32 @@ qint64 writeFoodLogCsv(const QString& dataPath, const std::function<void(const Q
     return count;
 }
 
+qint64 writeMeasurementsCsv(const QString& dataPath, const std::function<void(const QByteArray&)>& write)
+{
+    const sqlite::Database db = sqlite::openDataFile(dataPath, sqlite::Access::Read);
+    QByteArray buffer;
+    buffer.append(bom);
+    buffer.append(
+        QStringLiteral("%1,%2,%3,%4\r\n")
+            .arg(QStringView(dateColumn), QStringView(waistColumn), QStringView(hipColumn), QStringView(fatColumn))
+            .toUtf8());
+    qint64 count = 0;
+    for (const StoredMeasurement& row : readMeasurements(db.get(), dataPath)) {
+        const health::Measurement& m = row.measurement;
+        appendQuoted(buffer, m.date.toString(Qt::ISODate).toUtf8());
+        for (const std::optional<double>& value : {m.waist, m.hip, m.fat}) {
+            buffer.append(',');
+            if (value)
+                appendNumber(buffer, *value);
+        }
+        buffer.append("\r\n");
+        ++count;
+        flushWhenFull(buffer, write);
+    }
+    write(buffer);
+    return count;
+}
+
 // What makes two entries the same at a precision: the time's first `precision` characters, weight and text.
 QByteArray key(QByteArrayView time, TimePrecision precision, QByteArrayView weight, QByteArrayView text)
 {
@@ -200,6 +227,17 @@ ExportResult exportFoodLogFile(const QString& dataPath, const QString& target)
     ExportResult result;
     result.entries =
         writeFoodLogCsv(dataPath, [&](const QByteArray& bytes) { partial.write(bytes.constData(), bytes.size()); });
+    result.durability = partial.commit();
+    return result;
+}
+
+ExportResult exportMeasurementsFile(const QString& dataPath, const QString& target)
+{
+    checkTarget(target, dataPath);
+    PartialFile partial(target);
+    ExportResult result;
+    result.entries = writeMeasurementsCsv(
+        dataPath, [&](const QByteArray& bytes) { partial.write(bytes.constData(), bytes.size()); });
     result.durability = partial.commit();
     return result;
 }
@@ -294,7 +332,10 @@ ImportResult importCsv(const QString& dataPath, const QByteArray& file, const QS
                      dataPath);
         sqlite::exec(db.get(), QStringLiteral("DROP TABLE temp.tevu_sorted"), dataPath);
     }
-    if (result.added > 0)
+    const MeasurementImport measures = importMeasurements(db.get(), dataPath, read.measurements);
+    result.measurementsAdded = measures.added;
+    result.measurementsSkipped = measures.skipped;
+    if (result.added > 0 || measures.added > 0)
         result.durability = commitChecked(transaction, db, [&](sqlite3* fresh) {
             sqlite::Statement count(fresh, QStringLiteral("SELECT count(*) FROM rj"), dataPath);
             return count.step() && count.integer(0) == before + result.added;

@@ -29,11 +29,17 @@ ExportResult exportCsvFile(const QString& dataPath, const QString& target);
 // without the log gives the heading alone. Returns the number of items written.
 ExportResult exportFoodLogFile(const QString& dataPath, const QString& target);
 
+// The body's measures as a further CSV file with the diary's conventions: 日期,腰围(厘米),臀围(厘米),体脂率(%), by
+// date, a missing measure empty. A file without them gives the heading alone.
+ExportResult exportMeasurementsFile(const QString& dataPath, const QString& target);
+
 struct ImportResult {
     CsvFormat format = CsvFormat::Tevu;
     qint64 added = 0;
     qint64 skipped = 0;      // entries already in the diary
     qint64 notWeighings = 0; // rows of another program's file that it filled in itself
+    qint64 measurementsAdded = 0;
+    qint64 measurementsSkipped = 0; // dates that had measures already
     Durability durability = Durability::OnDisk;
 };
 // Rows read so far and in all; called now and then while an import runs.
@@ -43,7 +49,8 @@ using Progress = std::function<void(qint64 done, qint64 total)>;
 // when the diary already holds the same entry: equal text and weight, and a stored time that falls within what the
 // row's time gives (its millisecond, or its second, minute or day when a spreadsheet dropped the rest), or when an
 // equal row came earlier in the file. One transaction: a bad row throws DataError naming its line and column, and
-// nothing is written. Afterwards the diary's rows stand in time order (equal times keep their order).
+// nothing is written. Afterwards the diary's rows stand in time order (equal times keep their order). The body's
+// measures the file gives are added in the same transaction for the dates that have none yet.
 ImportResult importCsv(const QString& dataPath, const QByteArray& file, const QString& fileName,
                        const Progress& progress = {});
 

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QLocale>
 #include <QTime>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -486,6 +487,9 @@ struct Layout {
     qsizetype weight = -1;
     qsizetype comment = -1;
     qsizetype interpolated = -1;
+    qsizetype waist = -1;
+    qsizetype hip = -1;
+    qsizetype fat = -1;
     Unit unit = Unit::Unknown;
     bool utc = false;
 };
@@ -507,6 +511,18 @@ std::optional<Layout> foreignLayout(const QList<QByteArrayView>& header, bool li
             layout.comment = i;
         else if (name.contains(QStringLiteral("interpolated")))
             layout.interpolated = i;
+        else if (layout.waist < 0 && (name == u"waist" || name == u"腰围"))
+            layout.waist = i;
+        else if (layout.hip < 0 && (name == u"hip" || name == u"臀围"))
+            layout.hip = i;
+        else if (layout.fat < 0 && (name == u"fat" || name == u"body fat" || name == u"体脂率" || name == u"体脂"))
+            layout.fat = i;
+    }
+    if (layout.date >= 0 && layout.weight < 0 && (layout.waist >= 0 || layout.hip >= 0 || layout.fat >= 0)) {
+        // Measures alone: no weight is read, so no unit is asked for.
+        layout.format = CsvFormat::Measurements;
+        layout.unit = Unit::Jin;
+        return layout;
     }
     if (layout.date < 0 || layout.weight < 0)
         return std::nullopt;
@@ -529,6 +545,42 @@ std::optional<Layout> foreignLayout(const QList<QByteArrayView>& header, bool li
         layout.format = CsvFormat::Plain;
     }
     return layout;
+}
+
+// A measure of another program's file: none for an empty field or a 0; a decimal comma where ';' splits the fields.
+std::optional<double> measureOf(QByteArrayView field, char separator, double low, double high, bool& ok)
+{
+    ok = true;
+    const QByteArrayView given = field.trimmed();
+    if (given.isEmpty())
+        return std::nullopt;
+    QByteArray number = given.toByteArray();
+    if (separator != ',')
+        number.replace(',', '.');
+    const double value = number.toDouble(&ok);
+    if (ok && value == 0)
+        return std::nullopt;
+    ok = ok && value >= low && value <= high;
+    return value;
+}
+
+// One measurement a date, by date: a later row of a date fills in or replaces what an earlier one gave.
+void mergeByDate(std::vector<health::Measurement>& rows)
+{
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const health::Measurement& a, const health::Measurement& b) { return a.date < b.date; });
+    std::vector<health::Measurement> merged;
+    for (const health::Measurement& row : rows) {
+        if (merged.empty() || merged.back().date != row.date) {
+            merged.push_back(row);
+            continue;
+        }
+        health::Measurement& into = merged.back();
+        for (const auto part : {&health::Measurement::waist, &health::Measurement::hip, &health::Measurement::fat})
+            if (row.*part)
+                into.*part = row.*part;
+    }
+    rows = std::move(merged);
 }
 
 // The separator of a header line: ';' or a tab where the line has no comma.
@@ -560,6 +612,8 @@ QString formatName(CsvFormat format)
         return QStringLiteral("wger 的导出文件");
     case CsvFormat::Plain:
         return QStringLiteral("日期和体重两列");
+    case CsvFormat::Measurements:
+        return QStringLiteral("身体围度（腰围、臀围、体脂率）");
     }
     return {};
 }
@@ -645,9 +699,13 @@ CsvFile readCsv(const QByteArray& file, const QString& fileName)
     result.format = layout.format;
     const bool tevu = layout.format == CsvFormat::Tevu;
     const QString names[3] = {tevu ? columns[0] : QString::fromUtf8(fields[index[0]]).trimmed(),
-                              tevu ? columns[1] : QString::fromUtf8(fields[index[1]]).trimmed(),
+                              tevu || index[1] < 0 ? columns[1] : QString::fromUtf8(fields[index[1]]).trimmed(),
                               tevu || index[2] < 0 ? columns[2] : QString::fromUtf8(fields[index[2]]).trimmed()};
     const char separator = libra ? ';' : separatorOf(text);
+    const auto headerName = [&](qsizetype column) {
+        return column < 0 ? QString() : QString::fromUtf8(fields[column]).trimmed();
+    };
+    const QString measureNames[3] = {headerName(layout.waist), headerName(layout.hip), headerName(layout.fat)};
 
     std::vector<CsvEntry>& entries = result.entries;
     entries.reserve(static_cast<size_t>(lineCount(text)));
@@ -664,7 +722,7 @@ CsvFile readCsv(const QByteArray& file, const QString& fileName)
         for (int c = 0; c < 3; ++c)
             if (index[c] >= fields.size())
                 throw DataError(where(c) + QStringLiteral("：这一行缺少这一列"));
-        if (!tevu) {
+        if (!tevu && index[1] >= 0) {
             const QByteArrayView weightText = fields[index[1]].trimmed();
             bool interpolated = false;
             if (layout.interpolated >= 0 && layout.interpolated < fields.size()) {
@@ -698,6 +756,40 @@ CsvFile readCsv(const QByteArray& file, const QString& fileName)
             throw DataError(where(0) +
                             QStringLiteral("：“%1”不是能识别的时间（例如 2026-12-07 08:05:00 或 2026/12/7 8:05）")
                                 .arg(shown(fields[index[0]])));
+        if (layout.waist >= 0 || layout.hip >= 0 || layout.fat >= 0) {
+            health::Measurement measured;
+            measured.date = QDate::fromString(QString::fromLatin1(entry.time, 10), Qt::ISODate);
+            const struct {
+                QString name;
+                qsizetype column;
+                std::optional<double>* value;
+                double low;
+                double high;
+            } measures[] = {
+                {measureNames[0], layout.waist, &measured.waist, health::minimumGirth, health::maximumGirth},
+                {measureNames[1], layout.hip, &measured.hip, health::minimumGirth, health::maximumGirth},
+                {measureNames[2], layout.fat, &measured.fat, health::minimumBodyFat, health::maximumBodyFat}};
+            for (const auto& measure : measures) {
+                if (measure.column < 0 || measure.column >= fields.size())
+                    continue;
+                bool ok = true;
+                *measure.value = measureOf(fields[measure.column], separator, measure.low, measure.high, ok);
+                if (!ok)
+                    throw DataError(QStringLiteral("文件“%1”第 %2 行，“%3”列：“%4”不是有效的数（应在 %5 到 %6 之间）")
+                                        .arg(fileName)
+                                        .arg(line)
+                                        .arg(measure.name)
+                                        .arg(shown(fields[measure.column]))
+                                        .arg(measure.low)
+                                        .arg(measure.high));
+            }
+            if (measured.waist || measured.hip || measured.fat)
+                result.measurements.push_back(measured);
+        }
+        if (layout.format == CsvFormat::Measurements) {
+            entries.pop_back();
+            continue;
+        }
         if (!fields[index[1]].trimmed().isEmpty()) {
             try {
                 if (tevu) {
@@ -734,6 +826,7 @@ CsvFile readCsv(const QByteArray& file, const QString& fileName)
                              : (tevu ? diary.toByteArray() : diary.trimmed().toByteArray());
         }
     }
+    mergeByDate(result.measurements);
     return result;
 }
 

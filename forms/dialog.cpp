@@ -5,6 +5,8 @@
 #include "forms/placement.h"
 
 #include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QShowEvent>
 
 namespace {
@@ -45,4 +47,15 @@ void TevuDialog::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool ask(QWidget* parent, const QString& question, const QString& yes, const QString& no)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Tevu"), question, QMessageBox::NoButton, parent);
+    QPushButton* yesButton = box.addButton(yes, QMessageBox::AcceptRole);
+    QPushButton* noButton = box.addButton(no, QMessageBox::RejectRole);
+    box.setDefaultButton(noButton);
+    box.setEscapeButton(noButton);
+    box.exec();
+    return box.clickedButton() == yesButton;
 }

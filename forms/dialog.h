@@ -28,3 +28,6 @@ protected:
 private:
     bool m_placed = false;
 };
+
+// A question with two answers; true for the first. The second is the default, so that Enter or Esc does no harm.
+bool ask(QWidget* parent, const QString& question, const QString& yes, const QString& no);

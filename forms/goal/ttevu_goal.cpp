@@ -52,6 +52,10 @@ Ttevu_goal::Ttevu_goal(Connection& connection, QWidget* parent)
     m_ui->setupUi(this);
     connect(m_ui->saveButton, &QPushButton::clicked, this, [this] { guarded([this] { saveClick(); }); });
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->measureButton, &QPushButton::clicked, this, [this] {
+        if (m_showMeasure)
+            guarded(m_showMeasure);
+    });
     for (QLineEdit* edit : {m_ui->heightEdit, m_ui->birthYearEdit, m_ui->goalEdit, m_ui->ownBudgetEdit})
         connect(edit, &QLineEdit::textChanged, this, [this] { updateFacts(); });
     for (QComboBox* box : {m_ui->sexBox, m_ui->activityBox})
@@ -73,6 +77,7 @@ int Ttevu_goal::thisYear() const
 
 void Ttevu_goal::FormShow()
 {
+    m_ui->measureButton->setVisible(static_cast<bool>(m_showMeasure));
     m_diary = {};
     showProfile({});
     m_connection.connect();

@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QTime>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -32,6 +33,8 @@ public:
     // Checks every field and stores the profile, then turns the daily reminder on or off as chosen; a bad field is
     // reported by name with its range, and nothing is stored.
     void saveClick();
+    // What 身体围度… opens; without it the button is hidden.
+    void setShowMeasure(std::function<void()> showMeasure) { m_showMeasure = std::move(showMeasure); }
 
 protected:
     void applyLook() override;
@@ -51,6 +54,7 @@ private:
     goalfacts::Diary m_diary;
     QDate m_today;
     std::optional<QTime> m_remindAt; // the reminder installed when the window was shown
+    std::function<void()> m_showMeasure;
 };
 
 extern Ttevu_goal* tevu_goal;

@@ -3,6 +3,7 @@
 #include "chart/trend.h"
 #include "data/conversions.h"
 #include "data/errors.h"
+#include "forms/dialog.h"
 #include "forms/guard.h"
 #include "forms/main/ttevu_main.h"
 #include "ui_ttevu_main.h"
@@ -55,18 +56,6 @@ QString oneDecimal(double value)
     QLocale locale = conversions::locale();
     locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     return locale.toString(value, 'f', 1);
-}
-
-// A question with two answers; true for the first. The second is the default, so that Enter or Esc does no harm.
-bool ask(QWidget* parent, const QString& question, const QString& yes, const QString& no)
-{
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Tevu"), question, QMessageBox::NoButton, parent);
-    QPushButton* yesButton = box.addButton(yes, QMessageBox::AcceptRole);
-    QPushButton* noButton = box.addButton(no, QMessageBox::RejectRole);
-    box.setDefaultButton(noButton);
-    box.setEscapeButton(noButton);
-    box.exec();
-    return box.clickedButton() == yesButton;
 }
 
 enum class ListingKey { None, Up, Down, Edit, Delete, Undo, Redo };
@@ -368,8 +357,7 @@ void Ttevu_main::saveEditedEntry()
     const qint64 key = m_edited->key;
     rowchanges::Change change =
         rowchanges::update(ADOCN, diaryTable, key, {QStringLiteral("demo"), QStringLiteral("lb")}, {text, weight});
-    m_done.push_back({std::move(change), QStringLiteral("修改 %1 的日记").arg(dateOf(m_edited->time))});
-    m_undone.clear();
+    m_history.done(std::move(change), QStringLiteral("修改 %1 的日记").arg(dateOf(m_edited->time)));
     dropDiaryEdit();
     relistDiary({key}, QStringLiteral("已保存。"));
 }
@@ -377,9 +365,7 @@ void Ttevu_main::saveEditedEntry()
 void Ttevu_main::rememberSavedEntry(qint64 key, const QString& time)
 {
     try {
-        m_done.push_back(
-            {rowchanges::added(ADOCN, diaryTable, key), QStringLiteral("保存 %1 的日记").arg(dateOf(time))});
-        m_undone.clear();
+        m_history.done(rowchanges::added(ADOCN, diaryTable, key), QStringLiteral("保存 %1 的日记").arg(dateOf(time)));
     } catch (const std::exception&) {
         // The entry is saved; only its undo is lost, which is no reason to tell the user that the save failed.
     }
@@ -414,8 +400,7 @@ void Ttevu_main::deleteChosenEntries()
         return;
     const QString what = keys.size() == 1 ? QStringLiteral("删除 %1 的日记").arg(dateOf(firstTime))
                                           : QStringLiteral("删除 %1 条日记").arg(keys.size());
-    m_done.push_back({rowchanges::remove(ADOCN, diaryTable, keys), what});
-    m_undone.clear();
+    m_history.done(rowchanges::remove(ADOCN, diaryTable, keys), what);
     // The entry below the first one removed takes its place, so that Delete after Delete goes on down the listing.
     std::vector<qint64> next;
     for (int entry = *m_chosen.begin(); entry < static_cast<int>(m_listedKeys.size()); ++entry) {
@@ -429,39 +414,30 @@ void Ttevu_main::deleteChosenEntries()
 
 void Ttevu_main::undoDiaryChange()
 {
-    if (m_done.empty()) {
+    const std::optional<rowchanges::History::Entry> undone = m_history.undo(ADOCN);
+    if (!undone) {
         m_ui->Label1->setText(QStringLiteral("没有可以撤销的改动。"));
         return;
     }
-    // Taken off the list only once the file holds the rows as they were: a failure leaves it to try again.
-    rowchanges::undo(ADOCN, m_done.back().change);
-    DiaryChange change = std::move(m_done.back());
-    m_done.pop_back();
     std::vector<qint64> keys;
-    for (const rowchanges::Row& row : change.change.rows)
+    for (const rowchanges::Row& row : undone->change.rows)
         if (row.before)
             keys.push_back(row.key);
-    const QString message = QStringLiteral("已撤销：%1").arg(change.what);
-    m_undone.push_back(std::move(change));
-    relistDiary(keys, message);
+    relistDiary(keys, QStringLiteral("已撤销：%1").arg(undone->what));
 }
 
 void Ttevu_main::redoDiaryChange()
 {
-    if (m_undone.empty()) {
+    const std::optional<rowchanges::History::Entry> redone = m_history.redo(ADOCN);
+    if (!redone) {
         m_ui->Label1->setText(QStringLiteral("没有可以重做的改动。"));
         return;
     }
-    rowchanges::redo(ADOCN, m_undone.back().change);
-    DiaryChange change = std::move(m_undone.back());
-    m_undone.pop_back();
     std::vector<qint64> keys;
-    for (const rowchanges::Row& row : change.change.rows)
+    for (const rowchanges::Row& row : redone->change.rows)
         if (row.after)
             keys.push_back(row.key);
-    const QString message = QStringLiteral("已重做：%1").arg(change.what);
-    m_done.push_back(std::move(change));
-    relistDiary(keys, message);
+    relistDiary(keys, QStringLiteral("已重做：%1").arg(redone->what));
 }
 
 void Ttevu_main::relistDiary(const std::vector<qint64>& chosen, const QString& message)

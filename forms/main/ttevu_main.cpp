@@ -98,6 +98,13 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
             guarded(m_dialogs.showFoodLog);
     });
 
+    auto* measure = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_0), this);
+    measure->setObjectName(QStringLiteral("MeasureShortcut"));
+    connect(measure, &QShortcut::activated, this, [this] {
+        if (m_dialogs.showMeasure)
+            guarded(m_dialogs.showMeasure);
+    });
+
     guarded([this] { FormCreate(); });
 }
 

@@ -40,6 +40,7 @@ public:
         std::function<void()> showCurve;
         std::function<void()> showGoal;    // Alt+8: no picture of the skin stands for it
         std::function<void()> showFoodLog; // Alt+9, the calorie view's 今天吃了什么, the diary's menu
+        std::function<void()> showMeasure; // Alt+0: 身体围度
     };
 
     // The creation opens the connection; the connection and the datasets must outlive the window.
@@ -264,12 +265,7 @@ private:
     };
     std::optional<EditedEntry> m_edited;
     // Saves, edits and deletions of this session, each with what the message line calls it.
-    struct DiaryChange {
-        rowchanges::Change change;
-        QString what;
-    };
-    std::vector<DiaryChange> m_undone;
-    std::vector<DiaryChange> m_done;
+    rowchanges::History m_history;
 };
 
 extern Ttevu_main* tevu_main;

@@ -85,6 +85,7 @@ public:
     MadeOnFirstUse<Ttevu_curve>& curve = m_windows.curve;
     MadeOnFirstUse<Ttevu_goal>& goal = m_windows.goal;
     MadeOnFirstUse<Ttevu_foodlog>& foodLog = m_windows.foodLog;
+    MadeOnFirstUse<Ttevu_measure>& measure = m_windows.measure;
 };
 
 // Runs `act`, which opens a modal window; `onModal` gets that window once it is up (and may close it;
