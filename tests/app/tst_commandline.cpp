@@ -64,6 +64,12 @@ private slots:
             << QStringList{"--export-food-log", "-"} << 2 << "不能写到标准输出";
         QTest::newRow("food log of a file without one")
             << QStringList{"--data", "{dir}/data.Mdb", "--export-food-log", "{dir}/log.csv"} << 0 << "饮食记录的 0 项";
+        QTest::newRow("measurements with another command")
+            << QStringList{"--summary", "--export-measurements", "{dir}/m.csv"} << 2
+            << "--export-measurements 只能单独使用，或者和 --export-csv";
+        QTest::newRow("measurements of a file without them")
+            << QStringList{"--data", "{dir}/data.Mdb", "--export-measurements", "{dir}/m.csv"} << 0
+            << "已把 0 条身体围度记录导出";
         QTest::newRow("one dash") << QStringList{"-x"} << 2 << "不认识的选项";
         QTest::newRow("write with a command") << QStringList{"--write", "--check"} << 2 << "不认识的选项：write";
         QTest::newRow("file name forgotten")
@@ -195,6 +201,36 @@ private slots:
                                     "\"2026-12-07 07:30:00.000\",\"早餐\",\"'=1+1\",2.5,\"一个\",125,173.75\r\n"
                                     "\"2026-12-07 12:00:00.000\",\"午餐\",\"米饭\",1,\"一碗\",150,174\r\n")
                          .toUtf8());
+    }
+
+    void measurementsInAndOut()
+    {
+        TempDatabase db;
+        QFile file(db.folder() + QStringLiteral("/in.csv"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("日期,腰围(厘米),体脂率(%)\n2026-12-01,88,\n2026-12-07,86,31.5\n").toUtf8());
+        file.close();
+        const Run in = tevu({"--data", "{dir}/data.Mdb", "--import-csv", "{dir}/in.csv"}, db.folder());
+        QCOMPARE(in.status, 0);
+        QVERIFY2(in.err.contains(QStringLiteral("已导入 2 条身体围度记录，跳过 0 个已有记录的日期")),
+                 qPrintable(in.err));
+        const Run out =
+            tevu({"--data", "{dir}/data.Mdb", "--export-csv", "{dir}/d.csv", "--export-measurements", "{dir}/m.csv"},
+                 db.folder());
+        QCOMPARE(out.status, 0);
+        QFile written(db.folder() + QStringLiteral("/m.csv"));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(),
+                 QByteArray("\xEF\xBB\xBF") + QStringLiteral("日期,腰围(厘米),臀围(厘米),体脂率(%)\r\n"
+                                                             "\"2026-12-01\",88,,\r\n"
+                                                             "\"2026-12-07\",86,,31.5\r\n")
+                                                  .toUtf8());
+        // A man of 165 cm: 86 is 85 to under 90; 86 ÷ 165 = 0.521.
+        db.exec(QStringLiteral("INSERT INTO profile VALUES (165, '男', NULL, NULL, NULL, NULL);"));
+        const Run summary = tevu({"--data", "{dir}/data.Mdb", "--summary"}, db.folder());
+        QCOMPARE(summary.status, 0);
+        QVERIFY2(summary.out.endsWith(QStringLiteral("\n腰围：86厘米（中心型肥胖前期），腰高比 0.52\n").toUtf8()),
+                 summary.out.constData());
     }
 
     void summaryToStandardOutput()

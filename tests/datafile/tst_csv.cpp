@@ -5,6 +5,8 @@
 #include "support/tempdb.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
 #include <QTest>
 #include <ctime>
 
@@ -320,6 +322,63 @@ private slots:
         QCOMPARE(db.rows(diary()), rows);
         // The same file again adds nothing.
         QCOMPARE(datafile::importCsv(db.path(), file, QStringLiteral("d.csv")).added, 0);
+    }
+
+    // openScale writes 0 for what was not measured; of two rows of a day the later fills in and replaces.
+    void measuresComeAlong_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("weighings");
+        QTest::addColumn<QStringList>("measures");
+        QTest::newRow("openScale with waist and fat")
+            << QByteArray("\"biceps\",\"comment\",\"dateTime\",\"fat\",\"hip\",\"waist\",\"weight\"\n"
+                          "0.0,\"\",2026-12-01 07:30,31.5,0.0,86.0,80.0\n"
+                          "0.0,\"\",2026-12-02 07:30,0.0,0.0,0.0,79.8\n"
+                          "0.0,\"\",2026-12-03 07:30,31.0,98.0,85.5,79.6\n"
+                          "0.0,\"\",2026-12-03 19:30,30.8,0.0,0.0,80.1\n")
+            << 4 << QStringList{"2026-12-01|86.0|<null>|31.5", "2026-12-03|85.5|98.0|30.8"};
+        QTest::newRow("openScale, semicolons")
+            << QByteArray("dateTime;weight;fat;waist\n02.12.2026 08:00;79,4;24,5;84,9\n") << 1
+            << QStringList{"2026-12-02|84.9|<null>|24.5"};
+        QTest::newRow("measures alone") << QByteArray("\xEF\xBB\xBF日期,腰围(厘米),臀围(厘米),体脂率(%)\r\n\"2026-11-"
+                                                      "30\",88,,\r\n2026/12/7,86.5,97,30\r\n")
+                                        << 0
+                                        << QStringList{"2026-11-30|88.0|<null>|<null>", "2026-12-07|86.5|97.0|30.0"};
+    }
+    void measuresComeAlong()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, weighings);
+        QFETCH(QStringList, measures);
+        TempDatabase db;
+        const datafile::ImportResult result = datafile::importCsv(db.path(), file, QStringLiteral("d.csv"));
+        QCOMPARE(result.added, weighings);
+        QCOMPARE(result.measurementsAdded, measures.size());
+        const QString stored = QStringLiteral("SELECT date, quote(waist), quote(hip), quote(fat) FROM measurements");
+        QCOMPARE(db.rows(stored).replaceInStrings(QStringLiteral("NULL"), QStringLiteral("<null>")), measures);
+        // Exported and read back: the same file again adds nothing, and dates already there are not overwritten.
+        const QString out = QDir(db.folder()).filePath(QStringLiteral("m.csv"));
+        QCOMPARE(datafile::exportMeasurementsFile(db.path(), out).entries, measures.size());
+        QFile written(out);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const datafile::ImportResult again = datafile::importCsv(db.path(), written.readAll(), out);
+        QCOMPARE(again.format, datafile::CsvFormat::Measurements);
+        QCOMPARE(again.measurementsAdded, 0);
+        QCOMPARE(again.measurementsSkipped, measures.size());
+    }
+
+    void aBadMeasureStopsTheImportWithLineAndColumn()
+    {
+        TempDatabase db;
+        const QByteArray file("dateTime,weight,waist\n2026-12-01 07:30,80,86\n2026-12-02 07:30,80,250\n");
+        try {
+            datafile::importCsv(db.path(), file, QStringLiteral("d.csv"));
+            QFAIL("a waist of 250 cm was taken");
+        } catch (const DataError& e) {
+            QCOMPARE(e.message(),
+                     QStringLiteral("文件“d.csv”第 3 行，“waist”列：“250”不是有效的数（应在 40 到 200 之间）"));
+        }
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM rj")).toInt(), 0);
     }
 
     // A time without an offset stands as the file gives it, as in the program's own files, even in an hour that the
