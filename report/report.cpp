@@ -8,8 +8,10 @@
 #include "data/dataset.h"
 #include "data/errors.h"
 #include "data/sqlite.h"
+#include "datafile/measurements.h"
 #include "datafile/profile.h"
 #include "health/body.h"
+#include "health/measure.h"
 
 #include <QBuffer>
 #include <QFontMetrics>
@@ -17,6 +19,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <cmath>
+#include <span>
 
 namespace report {
 
@@ -120,10 +123,13 @@ private:
     int m_page = 1;
 };
 
-// A row of the weekly table: cells at fixed shares of the width.
-void tableRow(Pages& pages, QPainter& painter, const QStringList& cells, bool heading)
+constexpr double weekShares[] = {0.30, 0.12, 0.20, 0.20, 0.18};
+constexpr double monthShares[] = {0.30, 0.25, 0.25};
+
+// A row of a table: cells at fixed shares of the width, the weekly table's unless given.
+void tableRow(Pages& pages, QPainter& painter, const QStringList& cells, bool heading,
+              std::span<const double> shares = weekShares)
 {
-    static constexpr double shares[] = {0.30, 0.12, 0.20, 0.20, 0.18};
     const QFont f = font(9, heading);
     const int height = QFontMetrics(f, painter.device()).height() * 14 / 10;
     pages.need(height);
@@ -138,6 +144,33 @@ void tableRow(Pages& pages, QPainter& painter, const QStringList& cells, bool he
     if (heading)
         painter.drawLine(pages.left(), pages.y() + height, pages.left() + pages.width(), pages.y() + height);
     pages.advance(height);
+}
+
+// The waist's class at the first and the last waist of the period; none without a waist.
+std::optional<QString> waistClasses(const std::vector<health::Measurement>& rows, const health::Profile& profile)
+{
+    const health::Measurement* first = nullptr;
+    const health::Measurement* last = nullptr;
+    for (const health::Measurement& row : rows)
+        if (row.waist) {
+            if (!first)
+                first = &row;
+            last = &row;
+        }
+    if (!first)
+        return std::nullopt;
+    const auto at = [&](const health::Measurement& row) {
+        QString text = QStringLiteral("%1 厘米").arg(health::measureText(*row.waist));
+        if (profile.sex)
+            text += QStringLiteral("，") + health::waistClassName(health::waistClass(*row.waist, *profile.sex));
+        return text;
+    };
+    if (!profile.sex)
+        return QStringLiteral("腰围：开始 %1，结束 %2（没有填性别，不分类）。").arg(at(*first), at(*last));
+    const health::WaistBands bands = health::waistBands(*profile.sex);
+    return QStringLiteral("腰围（%1 %2 厘米起为中心型肥胖前期，%3 厘米起为中心型肥胖）：开始 %4；结束 %5。")
+        .arg(health::sexName(*profile.sex), health::measureText(bands.preCentral), health::measureText(bands.central),
+             at(*first), at(*last));
 }
 
 QString bothUnits(double value, bool sign = false)
@@ -195,10 +228,16 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
     // The entries for the table and the notes.
     QList<Entry> entries;
     health::Profile profile;
+    std::vector<health::Measurement> measures; // of the period, by date
     {
         const sqlite::Database db = sqlite::openDataFile(dataPath, sqlite::Access::Read);
         profile = datafile::readProfile(db.get(), dataPath,
                                         options.made.isValid() ? options.made.year() : QDate::currentDate().year());
+        for (const datafile::StoredMeasurement& row : datafile::readMeasurements(db.get(), dataPath)) {
+            const QDate day = row.measurement.date;
+            if ((!options.from.isValid() || day >= options.from) && (!options.to.isValid() || day <= options.to))
+                measures.push_back(row.measurement);
+        }
         sqlite::Statement rows(
             db.get(), QStringLiteral("select time, lb, demo from rj%1 order by time, rowid").arg(where), dataPath);
         while (rows.step()) {
@@ -247,8 +286,15 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
         painter.setPen(Qt::black);
         Pages pages(writer, painter);
 
-        const QDate first = entries.isEmpty() ? options.from : entries.front().when.date();
-        const QDate last = entries.isEmpty() ? options.to : entries.back().when.date();
+        QDate first = entries.isEmpty() ? options.from : entries.front().when.date();
+        QDate last = entries.isEmpty() ? options.to : entries.back().when.date();
+        // An open period reaches the measures too.
+        if (!measures.empty()) {
+            if (!first.isValid() || measures.front().date < first)
+                first = measures.front().date;
+            if (!last.isValid() || measures.back().date > last)
+                last = measures.back().date;
+        }
         const QDate from = options.from.isValid() ? options.from : first;
         const QDate to = options.to.isValid() ? options.to : last;
         pages.paragraph(QStringLiteral("瘦身记录报告"), font(20, true));
@@ -325,6 +371,23 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
                           week.change ? bothUnits(*week.change, true) : QStringLiteral("—")},
                          false);
             }
+        }
+
+        if (!measures.empty()) {
+            pages.advance(40);
+            pages.paragraph(QStringLiteral("身体围度（每月平均）"), font(12, true));
+            pages.advance(10);
+            tableRow(pages, painter,
+                     {QStringLiteral("月份"), QStringLiteral("腰围（厘米）"), QStringLiteral("体脂率（%）")}, true,
+                     monthShares);
+            for (const health::MonthMeans& month : health::byMonth(measures))
+                tableRow(pages, painter,
+                         {QStringLiteral("%1年%2月").arg(month.year).arg(month.month),
+                          month.waist ? health::measureText(*month.waist) : QStringLiteral("—"),
+                          month.fat ? health::measureText(*month.fat) : QStringLiteral("—")},
+                         false, monthShares);
+            if (const std::optional<QString> line = waistClasses(measures, profile))
+                pages.paragraph(*line, font(10), 40);
         }
 
         if (options.withNotes) {

@@ -119,6 +119,39 @@ private slots:
             QVERIFY2(text.contains(expected), qPrintable(expected + u'\n' + text));
     }
 
+    void measurementsOfThePeriodByMonthWithTheWaistClass()
+    {
+        TempDatabase db;
+        // November: waists 91 and 88 give 89.5, fat 30 alone; December 86, fat 29 and 28 give 28.5. A man: 91 is
+        // 中心型肥胖 (90 and over), 86 is 中心型肥胖前期 (85 to under 90). The row of October lies before the period.
+        db.exec(QStringLiteral(
+            "INSERT INTO profile VALUES (165, '男', 1990, 120, 2, NULL);"
+            "INSERT INTO rj VALUES ('2026-11-01 07:30:00.000', '', 150);"
+            "CREATE TABLE measurements (date TEXT, waist REAL, hip REAL, fat REAL);"
+            "INSERT INTO measurements VALUES ('2026-10-31', 95, NULL, NULL), ('2026-11-01', 91, NULL, 30),"
+            "('2026-11-20', 88, NULL, NULL), ('2026-12-01', NULL, NULL, 29), ('2026-12-07', 86, 98, 28);"));
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("p.pdf"));
+        report::Options options;
+        options.from = QDate(2026, 11, 1);
+        options.made = QDate(2026, 12, 14);
+        report::write(db.path(), pdf, options);
+        const QString text = pdfText(pdf);
+        for (const QString& expected : {
+                 QStringLiteral("2026年11月"),
+                 QStringLiteral("2026年12月"),
+                 QStringLiteral("\n89.5\n"),
+                 QStringLiteral("\n28.5\n"),
+                 QStringLiteral("记录期间：2026年11月1日至2026年12月7日"),
+             })
+            QVERIFY2(text.contains(expected), qPrintable(expected + u'\n' + text));
+        // The sentence may wrap.
+        QVERIFY2(
+            QString(text).remove(u'\n').contains(QStringLiteral("开始91厘米，中心型肥胖；结束86厘米，中心型肥胖前期")),
+            qPrintable(text));
+        QVERIFY(!text.contains(QStringLiteral("95")));
+    }
+
     void aLongDiaryTakesMorePagesAndStaysBlackAndWhite()
     {
         TempDatabase db;
