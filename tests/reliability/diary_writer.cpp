@@ -5,6 +5,10 @@
 //       through the diary's own OK, and every fifth entry also a new version of the plan through its save button.
 //       Prints "ready" once the diary is open, then "ok <n>" after entry n is saved and "plan <v>" after plan
 //       version v is saved; each line is written before the next save begins. count 0 saves until killed.
+//   diary_writer measure <folder> <first>
+//       Starts the windows, opens 身体围度 and saves measurement first, first+1, ... through its 保存 until killed
+//       (measurementOf gives each one's date and values). Prints "ready" once the window is open, then "ok <n>" after
+//       measurement n is saved.
 //   diary_writer hold <folder> <ms>
 //       Holds an exclusive lock on <folder>/data.Mdb from its own connection, prints "locked", and lets go after
 //       <ms> milliseconds (or, for -1, when its standard input closes); then prints "released".
@@ -20,6 +24,8 @@
 #include "support/windows.h"
 
 #include <QApplication>
+#include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -85,6 +91,34 @@ int write(const QStringList& args)
     }
     say(QStringLiteral("done"));
     return 0;
+}
+
+int measure(const QStringList& args)
+{
+    if (args.size() < 4)
+        return usage();
+    const int first = args[3].toInt();
+    Windows w(args[2], false);
+    if (!w.reporter.messages.isEmpty()) {
+        say(QStringLiteral("error start ") + w.reporter.messages.join(QStringLiteral(" / ")));
+        return 3;
+    }
+    Ttevu_measure* window = w.measure.get();
+    window->setAsk([](const QString&, const QString&) { return false; });
+    window->show();
+    say(QStringLiteral("ready"));
+    for (int seq = first;; ++seq) {
+        const health::Measurement m = reliability::measurementOf(seq);
+        window->findChild<QDateEdit*>(QStringLiteral("date"))->setDate(m.date);
+        window->findChild<QLineEdit*>(QStringLiteral("waist"))->setText(QString::number(*m.waist));
+        window->findChild<QLineEdit*>(QStringLiteral("fat"))->setText(QString::number(*m.fat));
+        window->findChild<QPushButton*>(QStringLiteral("save"))->click();
+        if (!w.reporter.messages.isEmpty() || window->statusLabel()->text() != QStringLiteral("已保存。")) {
+            say(QStringLiteral("error %1 %2").arg(seq).arg(w.reporter.messages.value(0)));
+            return 3;
+        }
+        say(QStringLiteral("ok %1").arg(seq));
+    }
 }
 
 int hold(const QStringList& args)
@@ -169,6 +203,8 @@ int main(int argc, char** argv)
         return usage();
     if (args[1] == QLatin1String("write"))
         return write(args);
+    if (args[1] == QLatin1String("measure"))
+        return measure(args);
     if (args[1] == QLatin1String("hold"))
         return hold(args);
     if (args[1] == QLatin1String("readonly"))

@@ -1,6 +1,8 @@
 // What the reliability tests write (diary entries, plan texts) and the independent checks of what a file holds.
 #pragma once
 
+#include "health/measure.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QSet>
@@ -44,6 +46,9 @@ struct DiaryOutcome {
 // nothing is there twice.
 DiaryOutcome checkDiary(const QString& path, std::uint64_t seed, const QSet<int>& acknowledged,
                         const QSet<int>& inFlight);
+
+// The measurement numbered `seq`: its own date, a waist and a body fat that tell it from its neighbours.
+health::Measurement measurementOf(int seq);
 
 // The plan's rows as texts, in stored order (empty and a failure text when unreadable).
 QStringList planRows(const QString& path, QString* failure = nullptr);

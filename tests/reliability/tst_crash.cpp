@@ -146,6 +146,66 @@ private slots:
               recoveredByProgram);
     }
 
+    // The same for the body's measures saved through the 身体围度 window: every row acknowledged is there with its
+    // values, the one in flight whole or absent, nothing else.
+    void killedWhileSavingMeasurementsLosesNothingAcknowledged()
+    {
+        std::mt19937_64 random(runSeed("crash-measure"));
+        const int kills = runs(20, 200);
+        TempDatabase db;
+        QVERIFY(QFile::setPermissions(db.path(), QFile::ReadOwner | QFile::WriteOwner));
+        QSet<int> acknowledged;
+        int next = 1, inFlightKept = 0;
+        for (int done = 0; done < kills; ++done) {
+            QProcess child;
+            child.start(QStringLiteral(DIARY_WRITER), {QStringLiteral("measure"), db.folder(), QString::number(next)});
+            QVERIFY2(child.waitForStarted(30000), qPrintable(child.errorString()));
+            QByteArray seen;
+            while (!seen.contains("ready\n") && child.state() == QProcess::Running)
+                if (child.waitForReadyRead(60000))
+                    seen = child.peek(1 << 20);
+            QVERIFY2(seen.contains("ready\n"), child.readAllStandardError().constData());
+            QThread::msleep(std::uniform_int_distribution<unsigned>(0, 250)(random));
+            child.kill();
+            QVERIFY(child.waitForFinished(30000));
+            const ChildResult result = parse(child.readAllStandardOutput());
+            QVERIFY2(result.error.isEmpty(), qPrintable(result.error + u'\n' + child.readAllStandardError()));
+            acknowledged.unite(result.saved);
+            const int inFlight = result.lastSaved ? result.lastSaved + 1 : next;
+
+            QCOMPARE(integrity(db.path()), QStringLiteral("ok"));
+            QSet<int> present;
+            if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'measurements'")).toInt()) {
+                for (const QString& row :
+                     db.rows(QStringLiteral("SELECT date, waist, quote(hip), fat FROM measurements"))) {
+                    const QStringList cells = row.split(u'|');
+                    const int seq =
+                        static_cast<int>(QDate(2000, 1, 1).daysTo(QDate::fromString(cells[0], Qt::ISODate)));
+                    const health::Measurement expected = measurementOf(seq);
+                    QVERIFY2(acknowledged.contains(seq) || seq == inFlight,
+                             qPrintable(QStringLiteral("kill %1: row %2 was never saved").arg(done).arg(row)));
+                    QVERIFY2(cells[1].toDouble() == *expected.waist && cells[2] == u"NULL" &&
+                                 cells[3].toDouble() == *expected.fat,
+                             qPrintable(
+                                 QStringLiteral("kill %1: row %2 is not measurement %3").arg(done).arg(row).arg(seq)));
+                    present.insert(seq);
+                }
+            }
+            for (const int seq : acknowledged)
+                QVERIFY2(
+                    present.contains(seq),
+                    qPrintable(
+                        QStringLiteral("kill %1: measurement %2 was acknowledged and is gone").arg(done).arg(seq)));
+            if (present.contains(inFlight)) {
+                ++inFlightKept;
+                acknowledged.insert(inFlight);
+            }
+            next = inFlight + 1;
+        }
+        qInfo("crash, measurements: %d kills, %d rows acknowledged, none lost; in flight kept %d", kills,
+              static_cast<int>(acknowledged.size()) - inFlightKept, inFlightKept);
+    }
+
     // The checks above can fail: each kind of damage they look for is caught.
     void theChecksCatchEveryKindOfDamage_data()
     {
