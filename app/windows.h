@@ -68,6 +68,7 @@ public:
     MadeOnFirstUse<Ttevu_curve> curve{[this] {
                                           auto window = std::make_unique<Ttevu_curve>(data->ADODataSetcurve);
                                           window->setShowGoal([this] { goal->exec(); });
+                                          window->setShowMeasure([this] { measure->exec(); });
                                           window->setExportReport([this](const QDate& from, const QDate& to) {
                                               reportexport::ask(tevu_curve, data->ADOCN.filePath(), from, to);
                                           });

@@ -167,6 +167,9 @@ void DbChart::describe()
                     .arg(axis::formatDate(l.x.min, m_dateFormat), axis::formatDate(l.x.max, m_dateFormat),
                          axis::formatNumber(l.y.min), axis::formatNumber(l.y.max));
     }
+    if (m_sideLine && !m_sideLine->points.empty())
+        text +=
+            QStringLiteral("；%1 最新 %2").arg(m_sideLine->caption, axis::formatNumber(m_sideLine->points.back().y));
     setAccessibleDescription(text + QStringLiteral("。") + m_hint);
 }
 
@@ -218,6 +221,59 @@ const std::vector<LineSeries::Point>& DbChart::trend() const
         m_trendStale = false;
     }
     return m_trend;
+}
+
+void DbChart::setSideLine(std::optional<SideLine> line)
+{
+    m_sideLine = std::move(line);
+    describe();
+    update();
+}
+
+void DbChart::paintSideLine(QPainter& painter, const ChartLayout& l) const
+{
+    if (!m_sideLine || l.side.labels.empty())
+        return;
+    const ChartLayout onSide = l.onSideAxis();
+    painter.save();
+    QColor faint = m_sideLine->colour;
+    faint.setAlpha(90);
+    painter.setPen(QPen(faint, 1, Qt::DashDotLine));
+    for (const double mark : m_sideLine->marks) {
+        const double y = std::round(onSide.yToPixel(mark, onSide.back));
+        if (y >= onSide.back.top() && y <= onSide.back.bottom())
+            painter.drawLine(QPointF(onSide.back.left(), y), QPointF(onSide.back.right(), y));
+    }
+    painter.restore();
+    paintLine(painter, onSide, m_sideLine->points, QPen(m_sideLine->colour, 1, Qt::SolidLine));
+    paintPoints(painter, onSide, m_sideLine->points, m_sideLine->colour);
+
+    // The axis at the right edge of the plot, its labels beside it, its caption at the right of the title's line.
+    painter.save();
+    const QRect& b = l.back;
+    const QColor colour = m_sideLine->colour;
+    painter.fillRect(QRect(b.right() + 1, b.top(), axisThickness, b.height()), colour);
+    painter.setFont(m_labelFont);
+    painter.setPen(colour);
+    const QFontMetrics metrics = metricsFor(m_labelFont, painter.device());
+    const int height = metrics.height();
+    const int tickStart = b.right() + 1 + axisThickness;
+    int lastBottom = INT_MIN;
+    for (const double value : l.side.labels) {
+        const int y = qRound(onSide.yToPixel(value, b));
+        painter.fillRect(QRect(tickStart, y, tickLength, 1), colour);
+        const QRect text(tickStart + tickLength + labelGap, y - height / 2, l.bounds.right() - tickStart, height);
+        if (lastBottom != INT_MIN && text.top() - (height + 9) / 10 <= lastBottom)
+            continue;
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, axis::formatNumber(value));
+        lastBottom = text.bottom();
+    }
+    // On the title's line, at the right, where no label of the axis reaches.
+    const int captionBottom = (l.title.isEmpty() ? b.top() - height / 2 : l.title.bottom()) - 1;
+    const QRect caption(b.left(), captionBottom - height + 1,
+                        l.bounds.right() - b.left() - qRound(l.bounds.width() * 0.03), height);
+    painter.drawText(caption, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, m_sideLine->caption);
+    painter.restore();
 }
 
 void DbChart::setGoal(std::optional<double> goal)
@@ -305,6 +361,22 @@ ChartLayout DbChart::chartLayout(const QRect& bounds, const QPaintDevice* device
     Range xRange;
     Range yRange;
     dataRanges(xRange, yRange);
+    Range sideRange;
+    const bool hasSide = m_sideLine && !m_sideLine->points.empty();
+    if (hasSide) {
+        const auto& points = m_sideLine->points;
+        const auto [low, high] =
+            std::minmax_element(points.begin(), points.end(),
+                                [](const LineSeries::Point& a, const LineSeries::Point& b) { return a.y < b.y; });
+        sideRange = {low->y, high->y};
+        for (const double mark : m_sideLine->marks)
+            sideRange = {std::min(sideRange.min, mark), std::max(sideRange.max, mark)};
+        // Measured on other days than weighed: the time axis takes in both.
+        if (weighings().empty())
+            xRange = {points.front().x, points.back().x};
+        else
+            xRange = {std::min(xRange.min, points.front().x), std::max(xRange.max, points.back().x)};
+    }
     if (m_manualX)
         xRange = m_viewX;
     if (m_manualY)
@@ -322,8 +394,23 @@ ChartLayout DbChart::chartLayout(const QRect& bounds, const QPaintDevice* device
     for (double value : l.y.labels)
         numberWidth = std::max(numberWidth, labels.horizontalAdvance(axis::formatNumber(value)));
 
+    int sideWidth = 0;
+    if (hasSide) {
+        l.side.min = sideRange.min;
+        l.side.max = sideRange.max;
+        if (l.side.degenerate()) {
+            l.side.labels = {l.side.min};
+        } else {
+            l.side.step = axis::numberStep(l.side.min, l.side.max, frontBottom - frontTop + 1, labelHeight);
+            l.side.labels = axis::labelValues(l.side.min, l.side.max, l.side.step);
+        }
+        int sideNumbers = 0;
+        for (const double value : l.side.labels)
+            sideNumbers = std::max(sideNumbers, labels.horizontalAdvance(axis::formatNumber(value)));
+        sideWidth = axisThickness + tickLength + labelGap + sideNumbers;
+    }
     const int frontLeft = inner.left() + numberWidth + labelGap + tickLength + axisThickness;
-    const int frontRight = std::max(frontLeft + 1, inner.right() - l.depth);
+    const int frontRight = std::max(frontLeft + 1, inner.right() - l.depth - sideWidth);
     l.front = QRect(QPoint(frontLeft, frontTop), QPoint(frontRight, std::max(frontTop + 1, frontBottom)));
     l.back = l.front.translated(l.depth, -l.depth);
 
@@ -353,7 +440,8 @@ ChartLayout DbChart::chartLayout(const QRect& bounds, const QPaintDevice* device
         if (rows > 0) {
             const int legendWidth = 2 + 2 * legendPadding + legendSymbolWidth + legendSymbolGap + textWidth;
             const int legendHeight = 2 + 2 * legendPadding + rows * l.legendRowHeight;
-            const int right = inner.right() - legendShadow;
+            // Beside a right-hand axis the legend stays inside the plot, clear of its labels.
+            const int right = l.side.labels.empty() ? inner.right() - legendShadow : l.back.right() - legendShadow;
             l.legend = QRect(right - legendWidth + 1, legendTop, legendWidth, legendHeight);
         }
     }
@@ -384,6 +472,7 @@ void DbChart::paint(QPainter& painter, const QRect& bounds) const
     // Pens of a logical width (not cosmetic ones of one device pixel): the line and the grid keep their weight at a
     // scale of 1.5 or 2 as the axes and the text do.
     paintLine(painter, l, weighings(), QPen(m_series->color(), 1, Qt::SolidLine));
+    paintSideLine(painter, l);
     // The trend stays within the weights' range, so it never changes the axes: only drawn over the series.
     if (m_trendVisible)
         paintLine(painter, l, trend(), QPen(trendColor, trendWidth, Qt::SolidLine));
@@ -475,13 +564,14 @@ void DbChart::paintGrid(QPainter& painter, const ChartLayout& l) const
     }
 }
 
-void DbChart::paintPoints(QPainter& painter, const ChartLayout& l, const std::vector<LineSeries::Point>& points) const
+void DbChart::paintPoints(QPainter& painter, const ChartLayout& l, const std::vector<LineSeries::Point>& points,
+                          const QColor& colour) const
 {
     const double radius = std::max(1.5, l.bounds.width() / 500.0);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(96, 96, 96));
+    painter.setBrush(colour);
     for (const LineSeries::Point& point : points) {
         if (point.yNull || point.y <= 0)
             continue;

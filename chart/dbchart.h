@@ -2,6 +2,7 @@
 // and a trend line that a double-click shows and hides.
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QPoint>
 #include <QRect>
@@ -38,7 +39,8 @@ struct ChartLayout {
     QRect back;  // front shifted by depth: grid and series
     ChartScale x;
     ChartScale y;
-    QRect legend; // empty when the legend is hidden or has no rows
+    ChartScale side; // the second measure's right-hand axis; labels empty without one
+    QRect legend;    // empty when the legend is hidden or has no rows
     QStringList legendRows;
     int legendRowHeight = 0;
 
@@ -59,6 +61,13 @@ struct ChartLayout {
         return plane.bottom() - (value - y.min) / (y.max - y.min) * span;
     }
     double pixelToX(double pixel, const QRect& plane) const;
+    // The same layout with the side axis as its y: what the second measure is drawn with.
+    ChartLayout onSideAxis() const
+    {
+        ChartLayout onSide = *this;
+        onSide.y = side;
+        return onSide;
+    }
     double pixelToY(double pixel, const QRect& plane) const;
 };
 
@@ -98,6 +107,18 @@ public:
     void setGoal(std::optional<double> goal);
     // The goal projection from the trend's newest value and weekly rate; NoTrend without a goal.
     health::Projection projection() const;
+
+    // A second measure beside the weight (the waist, the body fat), on its own right-hand axis in its own colour with
+    // its points, and faint lines at the values that matter for it (the waist bands). The axis always spans the
+    // measure and its lines; the time axis widens to its points unless zoomed.
+    struct SideLine {
+        QString caption; // the axis's name and unit: 腰围(厘米)
+        QColor colour;
+        std::vector<LineSeries::Point> points; // x days since 1899-12-30, ascending
+        std::vector<double> marks;
+    };
+    const std::optional<SideLine>& sideLine() const { return m_sideLine; }
+    void setSideLine(std::optional<SideLine> line);
 
     // Zoom and scroll: the visible ranges stay as set, through later fills, until undoZoom.
     bool isZoomed() const { return m_manualX || m_manualY; }
@@ -146,7 +167,9 @@ private:
     void paintGrid(QPainter& painter, const ChartLayout& layout) const;
     void paintLine(QPainter& painter, const ChartLayout& layout, const std::vector<LineSeries::Point>& points,
                    const QPen& pen) const;
-    void paintPoints(QPainter& painter, const ChartLayout& layout, const std::vector<LineSeries::Point>& points) const;
+    void paintPoints(QPainter& painter, const ChartLayout& layout, const std::vector<LineSeries::Point>& points,
+                     const QColor& colour = QColor(96, 96, 96)) const;
+    void paintSideLine(QPainter& painter, const ChartLayout& layout) const;
     void showHint();
     // What a screen reader says of the chart: the newest weight, the trend, the ranges shown, the keys.
     void describe();
@@ -160,6 +183,7 @@ private:
     bool m_trendVisible = false;
     bool m_printStyle = false;
     std::optional<double> m_goal;
+    std::optional<SideLine> m_sideLine;
     mutable std::vector<LineSeries::Point> m_trend;
     mutable bool m_trendStale = true;
     mutable std::vector<LineSeries::Point> m_weighings;

@@ -5,6 +5,7 @@
 #include "data/connection.h"
 #include "data/conversions.h"
 #include "data/dataset.h"
+#include "datafile/measurements.h"
 #include "datafile/profile.h"
 #include "forms/goal/goalfacts.h"
 #include "forms/guard.h"
@@ -13,6 +14,7 @@
 
 #include <QDate>
 #include <QMenu>
+#include <QSettings>
 #include <QShortcut>
 
 Ttevu_curve* tevu_curve = nullptr;
@@ -32,6 +34,7 @@ Ttevu_curve::Ttevu_curve(Dataset& curve, QWidget* parent)
     connect(report, &QAction::triggered, this, [this] { guarded([this] { exportReport(); }); });
     auto* reportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
     connect(reportKey, &QShortcut::activated, this, [this] { guarded([this] { exportReport(); }); });
+    addMeasureChoices(menu);
     connect(m_ui->DBChart1, &DbChart::contextClicked, menu, [menu](const QPoint& at) { menu->popup(at); });
     // The same key as in the main window.
     auto* key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_8), this);
@@ -42,6 +45,94 @@ Ttevu_curve::~Ttevu_curve()
 {
     // The series listens to a dataset that outlives the window: it must not call back into a destroyed chart.
     m_ui->DBChart1->series()->setDataSource(nullptr);
+}
+
+namespace {
+
+const QString sideKey = QStringLiteral("curve/measure");
+
+QSettings settings()
+{
+    return QSettings(QStringLiteral("Tevu"), QStringLiteral("Tevu"));
+}
+
+} // namespace
+
+void Ttevu_curve::addMeasureChoices(QMenu* menu)
+{
+    menu->addSeparator();
+    m_waistChoice = menu->addAction(QStringLiteral("腰围曲线\tW"));
+    m_fatChoice = menu->addAction(QStringLiteral("体脂率曲线\tF"));
+    QAction* open = menu->addAction(QStringLiteral("身体围度…\tAlt+0"));
+    const struct {
+        QAction* action;
+        QKeySequence keys;
+        SideMeasure measure;
+    } choices[] = {{m_waistChoice, QKeySequence(Qt::Key_W), SideMeasure::Waist},
+                   {m_fatChoice, QKeySequence(Qt::Key_F), SideMeasure::Fat}};
+    for (const auto& choice : choices) {
+        choice.action->setCheckable(true);
+        const SideMeasure measure = choice.measure;
+        connect(choice.action, &QAction::triggered, this,
+                [this, measure] { guarded([this, measure] { toggleSideMeasure(measure); }); });
+        auto* key = new QShortcut(choice.keys, this);
+        connect(key, &QShortcut::activated, this,
+                [this, measure] { guarded([this, measure] { toggleSideMeasure(measure); }); });
+    }
+    const auto showMeasure = [this] {
+        guarded([this] {
+            if (!m_showMeasure)
+                return;
+            m_showMeasure();
+            showSideMeasure();
+        });
+    };
+    connect(open, &QAction::triggered, this, showMeasure);
+    auto* key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_0), this);
+    connect(key, &QShortcut::activated, this, showMeasure);
+    const QString stored = settings().value(sideKey).toString();
+    m_side = stored == u"waist" ? SideMeasure::Waist : stored == u"fat" ? SideMeasure::Fat : SideMeasure::None;
+}
+
+void Ttevu_curve::toggleSideMeasure(SideMeasure measure)
+{
+    m_side = m_side == measure ? SideMeasure::None : measure;
+    settings().setValue(sideKey, m_side == SideMeasure::Waist ? QStringLiteral("waist")
+                                 : m_side == SideMeasure::Fat ? QStringLiteral("fat")
+                                                              : QStringLiteral("none"));
+    showSideMeasure();
+}
+
+void Ttevu_curve::showSideMeasure()
+{
+    m_waistChoice->setChecked(m_side == SideMeasure::Waist);
+    m_fatChoice->setChecked(m_side == SideMeasure::Fat);
+    DbChart* chart = m_ui->DBChart1;
+    if (m_side == SideMeasure::None) {
+        chart->setSideLine(std::nullopt);
+        return;
+    }
+    Connection& connection = ADODataSetcurve.connection();
+    const bool waist = m_side == SideMeasure::Waist;
+    DbChart::SideLine line;
+    line.caption = waist ? QStringLiteral("腰围(厘米)") : QStringLiteral("体脂率(%)");
+    line.colour = waist ? QColor(224, 112, 0) : QColor(128, 0, 160);
+    for (const datafile::StoredMeasurement& row :
+         datafile::readMeasurements(connection.handle(), connection.filePath())) {
+        const std::optional<double> value = waist ? row.measurement.waist : row.measurement.fat;
+        if (value)
+            line.points.push_back(
+                {conversions::toOleDate(QDateTime(row.measurement.date, QTime(0, 0))), *value, false});
+    }
+    if (waist) {
+        const health::Profile profile =
+            datafile::readProfile(connection.handle(), connection.filePath(), QDate::currentDate().year());
+        if (profile.sex) {
+            const health::WaistBands bands = health::waistBands(*profile.sex);
+            line.marks = {bands.preCentral, bands.central};
+        }
+    }
+    chart->setSideLine(std::move(line));
 }
 
 void Ttevu_curve::exportReport()
@@ -75,6 +166,7 @@ void Ttevu_curve::FormShow()
     series->setYField(QStringLiteral("lb"));
     m_ui->DBChart1->setLegendVisible(true);
     showProfile();
+    showSideMeasure();
 }
 
 void Ttevu_curve::showGoal()

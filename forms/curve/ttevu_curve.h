@@ -7,6 +7,8 @@
 #include <memory>
 
 class Dataset;
+class QAction;
+class QMenu;
 
 namespace Ui {
 class Ttevu_curve;
@@ -29,6 +31,14 @@ public:
     void setExportReport(ExportReport exportReport) { m_exportReport = std::move(exportReport); }
     void exportReport();
 
+    // The body's measure drawn beside the weight on its own axis: W the waist, F the body fat, again to hide it. Off
+    // until chosen; the choice is remembered for the next showing and the next start.
+    enum class SideMeasure { None, Waist, Fat };
+    SideMeasure sideMeasure() const { return m_side; }
+    void toggleSideMeasure(SideMeasure measure);
+    // What the context menu's 身体围度… and Alt+0 open; the measure drawn follows what was saved there.
+    void setShowMeasure(std::function<void()> showMeasure) { m_showMeasure = std::move(showMeasure); }
+
 protected:
     void applyLook() override;
     void FormShow() override;
@@ -36,11 +46,18 @@ protected:
 private:
     // The goal line, and the chart's description with BMI, class and projection, from the stored profile.
     void showProfile();
+    // The chosen measure's line from the stored measures and the profile's sex, or none.
+    void showSideMeasure();
+    void addMeasureChoices(QMenu* menu);
 
     Dataset& ADODataSetcurve;
     const std::unique_ptr<Ui::Ttevu_curve> m_ui;
     std::function<void()> m_showGoal;
     ExportReport m_exportReport;
+    std::function<void()> m_showMeasure;
+    SideMeasure m_side = SideMeasure::None;
+    QAction* m_waistChoice = nullptr;
+    QAction* m_fatChoice = nullptr;
 };
 
 extern Ttevu_curve* tevu_curve;

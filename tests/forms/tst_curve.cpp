@@ -5,6 +5,7 @@
 #include "support/windows.h"
 
 #include <QMenu>
+#include <QSettings>
 #include <QtTest>
 
 namespace {
@@ -65,6 +66,71 @@ private slots:
         QCOMPARE(points[2].y, 128.0);
         // An entry without a weight is no weighing: the legend (like the line and the axes) leaves it out.
         QCOMPARE(chart(w)->legendRows(), (QStringList{"130 ", "128 "}));
+    }
+
+    void wAndFDrawAMeasureOnItsOwnAxisAndTheChoiceIsRemembered()
+    {
+        // A woman: the faint lines at 80 and 85 cm. Waists 88 (Mar 1) and 84 (Mar 5, after the last weighing on Mar
+        // 3, so the time axis reaches it); body fat only on Mar 1.
+        TempDatabase db(entries +
+                        QStringLiteral("INSERT INTO profile VALUES (165, '女', 1980, 120, 1, NULL);"
+                                       "CREATE TABLE measurements (date TEXT, waist REAL, hip REAL, fat REAL);"
+                                       "INSERT INTO measurements VALUES ('2026-03-01', 88, NULL, 32),"
+                                       "('2026-03-05', 84, NULL, NULL);"));
+        // The choice is kept in the temporary configuration folder of the test, never the user's.
+        Windows::keepTheUsersSessionOut();
+        QSettings(QStringLiteral("Tevu"), QStringLiteral("Tevu")).remove(QStringLiteral("curve/measure"));
+        {
+            Windows w(db.folder());
+            w.curve->show();
+            QVERIFY(QTest::qWaitForWindowActive(w.curve.get()));
+            // Off by default; on, the waist's own colour is drawn.
+            const auto orange = [&] {
+                const QImage image = chart(w)->grab().toImage();
+                int count = 0;
+                for (int y = 0; y < image.height(); ++y)
+                    for (int x = 0; x < image.width(); ++x)
+                        count += image.pixelColor(x, y) == QColor(224, 112, 0);
+                return count;
+            };
+            QVERIFY(!chart(w)->sideLine());
+            QCOMPARE(orange(), 0);
+            QTest::keyClick(chart(w), Qt::Key_W);
+            QVERIFY(orange() > 50);
+            const auto& waist = chart(w)->sideLine();
+            QVERIFY(waist);
+            QCOMPARE(waist->caption, QStringLiteral("腰围(厘米)"));
+            QCOMPARE(waist->points.size(), size_t(2));
+            QCOMPARE(waist->points[1].y, 84.0);
+            QCOMPARE(waist->marks, (std::vector<double>{80, 85}));
+            const ChartLayout l = chart(w)->chartLayout();
+            // The right-hand axis spans the waists and the band lines, 80 to 88; the weights keep the left one.
+            QCOMPARE(l.side.min, 80.0);
+            QCOMPARE(l.side.max, 88.0);
+            QCOMPARE(l.y.max, 130.0);
+            // 2026-03-05 is day 46086.
+            QCOMPARE(l.x.max, 46086.0);
+            auto* menu = w.curve->findChild<QMenu*>(QStringLiteral("ContextMenu"));
+            QAction* waistChoice = nullptr;
+            for (QAction* action : menu->actions())
+                if (action->text().startsWith(QStringLiteral("腰围曲线")))
+                    waistChoice = action;
+            QVERIFY(waistChoice && waistChoice->isChecked());
+            // F changes to the body fat, which has no bands.
+            QTest::keyClick(chart(w), Qt::Key_F);
+            QCOMPARE(chart(w)->sideLine()->caption, QStringLiteral("体脂率(%)"));
+            QVERIFY(chart(w)->sideLine()->marks.empty());
+            QVERIFY(!waistChoice->isChecked());
+            w.curve->hide();
+        }
+        // Another start shows the body fat again; F once more hides it.
+        Windows again(db.folder());
+        again.curve->show();
+        QVERIFY(QTest::qWaitForWindowActive(again.curve.get()));
+        QCOMPARE(chart(again)->sideLine()->caption, QStringLiteral("体脂率(%)"));
+        QTest::keyClick(chart(again), Qt::Key_F);
+        QVERIFY(!chart(again)->sideLine());
+        QVERIFY(again.reporter.messages.isEmpty());
     }
 
     void ctrlPExportsTheDaysTheChartShows()
