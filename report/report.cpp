@@ -2,7 +2,6 @@
 #include "report/report.h"
 
 #include "chart/dbchart.h"
-#include "chart/trend.h"
 #include "data/connection.h"
 #include "data/conversions.h"
 #include "data/dataset.h"
@@ -12,6 +11,7 @@
 #include "datafile/profile.h"
 #include "health/body.h"
 #include "health/measure.h"
+#include "health/trend.h"
 
 #include <QBuffer>
 #include <QFontMetrics>

@@ -5,11 +5,12 @@
 #include "data/connection.h"
 #include "data/conversions.h"
 #include "data/dataset.h"
+#include "datafile/diary.h"
 #include "datafile/measurements.h"
 #include "datafile/profile.h"
-#include "forms/goal/goalfacts.h"
 #include "forms/guard.h"
 #include "forms/look.h"
+#include "health/goalfacts.h"
 #include "ui_ttevu_curve.h"
 
 #include <QDate>
@@ -85,6 +86,7 @@ void Ttevu_curve::addMeasureChoices(QMenu* menu)
                 return;
             m_showMeasure();
             showSideMeasure();
+            showProfile();
         });
     };
     connect(open, &QAction::triggered, this, showMeasure);
@@ -101,6 +103,7 @@ void Ttevu_curve::toggleSideMeasure(SideMeasure measure)
                                  : m_side == SideMeasure::Fat ? QStringLiteral("fat")
                                                               : QStringLiteral("none"));
     showSideMeasure();
+    showProfile();
 }
 
 void Ttevu_curve::showSideMeasure()
@@ -165,8 +168,9 @@ void Ttevu_curve::FormShow()
     m_ui->DBChart1->setDateFormat(QStringLiteral("yyyy-MM-dd"));
     series->setYField(QStringLiteral("lb"));
     m_ui->DBChart1->setLegendVisible(true);
-    showProfile();
+    // The measure first: the chart then says its own description, which the profile's facts complete.
     showSideMeasure();
+    showProfile();
 }
 
 void Ttevu_curve::showGoal()
@@ -184,11 +188,11 @@ void Ttevu_curve::showProfile()
     const health::Profile profile =
         datafile::readProfile(connection.handle(), connection.filePath(), QDate::currentDate().year());
     chart->setGoal(profile.goal);
-    const goalfacts::Diary diary = goalfacts::fromPoints(chart->series()->points());
+    const goalfacts::Diary diary = datafile::diaryFromPoints(chart->series()->points());
     QStringList description{chart->hint()};
     if (profile.height && diary.trend)
-        description << QStringLiteral("BMI ") + goalfacts::bmi(profile, diary);
+        description << QStringLiteral("BMI ") + goalfacts::bmi(profile, diary, conversions::locale());
     if (profile.goal)
-        description << QStringLiteral("目标 ") + goalfacts::goal(profile, diary);
+        description << QStringLiteral("目标 ") + goalfacts::goal(profile, diary, conversions::locale());
     chart->setAccessibleDescription(description.join(QStringLiteral("。")));
 }

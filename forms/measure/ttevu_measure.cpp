@@ -6,7 +6,7 @@
 #include "data/errors.h"
 #include "datafile/profile.h"
 #include "forms/guard.h"
-#include "forms/measure/measurefacts.h"
+#include "health/measurefacts.h"
 
 #include <QDateEdit>
 #include <QFormLayout>

@@ -1,5 +1,5 @@
 // The body's measures in words.
-#include "forms/measure/measurefacts.h"
+#include "health/measurefacts.h"
 
 #include <cmath>
 
