@@ -5,8 +5,6 @@
 #include "data/errors.h"
 #include "data/sqlite.h"
 
-#include <sqlite3.h>
-
 namespace datafile {
 
 namespace {
@@ -150,22 +148,26 @@ MeasurementImport importMeasurements(sqlite3* db, const QString& path, const std
     if (rows.empty())
         return result;
     ensureMeasurementTable(db, path);
-    sqlite::Statement insert(
-        db,
-        QStringLiteral(
-            "INSERT INTO measurements(date, waist, hip, fat) VALUES (?, ?, ?, ?) ON CONFLICT(date) DO NOTHING"),
-        path);
+    // Looked up rather than left to the date's unique index: a table that another program made may lack it.
+    sqlite::Statement known(db, QStringLiteral("SELECT 1 FROM measurements WHERE date = ?"), path);
+    sqlite::Statement insert(db, QStringLiteral("INSERT INTO measurements(date, waist, hip, fat) VALUES (?, ?, ?, ?)"),
+                             path);
     for (const health::Measurement& row : rows) {
-        insert.bind(1, row.date.toString(Qt::ISODate));
+        const QString date = row.date.toString(Qt::ISODate);
+        known.bind(1, date);
+        const bool there = known.step();
+        known.reset();
+        if (there) {
+            ++result.skipped;
+            continue;
+        }
+        insert.bind(1, date);
         int index = 2;
         for (const QVariant& value : measures(row))
             insert.bind(index++, value);
         insert.step();
         insert.reset();
-        if (sqlite3_changes(db) > 0)
-            ++result.added;
-        else
-            ++result.skipped;
+        ++result.added;
     }
     return result;
 }

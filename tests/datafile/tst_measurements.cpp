@@ -124,6 +124,22 @@ private slots:
         QCOMPARE(stored(live).size(), 2u);
         QCOMPARE(stored(live).front().waist, 86.0);
     }
+
+    void importIntoATableWithoutTheDatesIndexSkipsKnownDates()
+    {
+        // Made by another program, without the unique index on the date.
+        const TempDatabase db(TempDatabase::standardSchema() +
+                              QStringLiteral("CREATE TABLE measurements (date TEXT, waist REAL, hip REAL, fat REAL);"
+                                             "INSERT INTO measurements VALUES ('2026-12-07', 86, NULL, NULL);"));
+        const sqlite::Database file = sqlite::openDataFile(db.path(), sqlite::Access::Write);
+        const datafile::MeasurementImport result = datafile::importMeasurements(
+            file.get(), db.path(),
+            {{day, 70.0, std::nullopt, std::nullopt}, {day.addDays(1), 85.0, std::nullopt, std::nullopt}});
+        QCOMPARE(result.added, 1);
+        QCOMPARE(result.skipped, 1);
+        QCOMPARE(db.rows(QStringLiteral("SELECT date, waist FROM measurements ORDER BY date")),
+                 (QStringList{QStringLiteral("2026-12-07|86.0"), QStringLiteral("2026-12-08|85.0")}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMeasurements)
