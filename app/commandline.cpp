@@ -212,8 +212,17 @@ int summary(const QString& dataPath)
     const health::Profile profile = datafile::readProfile(connection.handle(), dataPath, thisYear);
     const goalfacts::Diary diary = datafile::readDiary(connection);
     QStringList lines = goalfacts::summary(profile, diary, thisYear, conversions::locale());
-    const foodlog::Day today = foodlog::read(connection.handle(), dataPath, QDate::currentDate());
-    lines << foodlog::summaryLine(foodlog::totals(today, goalfacts::dayBudget(profile, diary, thisYear)));
+    const QDateTime now = QDateTime::currentDateTime();
+    const foodlog::Day today = foodlog::read(connection.handle(), dataPath, now.date());
+    foodlog::Totals totals = foodlog::totals(today, goalfacts::dayBudget(profile, diary, thisYear),
+                                             health::floorFor(profile.sex), foodlog::dayEnded(now.date(), now));
+    totals.child = health::isChild(profile, thisYear);
+    lines << foodlog::summaryLine(totals);
+    if (const QString low = goalfacts::lowIntake(profile, foodlog::intake(connection.handle(), dataPath,
+                                                                          now.date().addDays(-goalfacts::lowIntakeDays),
+                                                                          now.date().addDays(-1)));
+        !low.isEmpty())
+        lines << low;
     QByteArray text = lines.join(u'\n').toUtf8() + '\n';
     if (std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout) !=
             static_cast<std::size_t>(text.size()) ||
