@@ -68,6 +68,12 @@ bool isChild(const Profile& profile, int thisYear)
     return years && *years < adultAge;
 }
 
+bool asksPregnancy(const Profile& profile, int thisYear)
+{
+    const std::optional<int> years = age(profile, thisYear);
+    return profile.sex == Sex::Female && !isChild(profile, thisYear) && !(years && *years >= lastAskedPregnancyAge);
+}
+
 int shownTenths(double bmi)
 {
     return static_cast<int>(std::lround(bmi * 10));
@@ -185,7 +191,7 @@ Caution caution(const Profile& profile, std::optional<double> trendJin, int this
 {
     if (isChild(profile, thisYear))
         return Caution::Child;
-    if (profile.pregnant == true)
+    if (profile.pregnant == true && asksPregnancy(profile, thisYear))
         return Caution::Pregnant;
     const std::optional<double> value =
         trendJin && profile.height ? bmi(*trendJin, *profile.height) : std::optional<double>();
@@ -194,7 +200,7 @@ Caution caution(const Profile& profile, std::optional<double> trendJin, int this
     const std::optional<int> years = age(profile, thisYear);
     if (value && years && *years >= olderAge && shownTenths(*value) <= healthyBmi(years).highTenths)
         return Caution::OlderInRange;
-    if (profile.sex == Sex::Female && !profile.pregnant)
+    if (asksPregnancy(profile, thisYear) && !profile.pregnant)
         return Caution::Unasked;
     return Caution::None;
 }

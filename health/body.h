@@ -35,6 +35,8 @@ inline constexpr int adultAge = 18;
 // From these ages a higher BMI is healthy, and losing weight within it costs muscle and bone that older people need.
 inline constexpr int olderAge = 65;
 inline constexpr int oldestAge = 80;
+// Women of this age or older are not asked whether they are pregnant or breastfeeding.
+inline constexpr int lastAskedPregnancyAge = 55;
 
 // What a user tells about themself in 我的目标. A field is unset until the user gives it; a stored value outside what
 // may be entered reads as unset.
@@ -59,6 +61,9 @@ inline int latestBirthYear(int thisYear)
 std::optional<int> age(const Profile& profile, int thisYear);
 // Under adultAge: no adult BMI class, no goal, no budget.
 bool isChild(const Profile& profile, int thisYear);
+// Whether 是否怀孕或在哺乳期？ is asked: of an adult woman under lastAskedPregnancyAge (of any woman while her age is
+// not known).
+bool asksPregnancy(const Profile& profile, int thisYear);
 
 // kg / m²; nothing for a weight or height that is not above 0.
 std::optional<double> bmi(double weightJin, double heightCm);

@@ -109,8 +109,8 @@ health::Profile Ttevu_goal::entered() const
     profile.goal = numberIn(m_ui->goalEdit, health::minimumGoal, health::maximumGoal);
     profile.activity = static_cast<health::Activity>(std::max(0, m_ui->activityBox->currentIndex()));
     profile.ownBudget = wholeIn(m_ui->ownBudgetEdit, health::minimumBudget, health::maximumBudget);
-    // Asked of women only; 请选择 is not yet answered.
-    if (profile.sex == health::Sex::Female && m_ui->pregnantBox->currentIndex() > 0)
+    // Asked of women of an age to be pregnant only; 请选择 is not yet answered.
+    if (health::asksPregnancy(profile, thisYear()) && m_ui->pregnantBox->currentIndex() > 0)
         profile.pregnant = m_ui->pregnantBox->currentIndex() == 2;
     // A child sets no goal and no budget: the fields are off, and what they still hold is not kept.
     if (health::isChild(profile, thisYear())) {
@@ -175,9 +175,9 @@ void Ttevu_goal::updateFacts()
     const bool child = health::isChild(profile, thisYear());
     m_ui->goalEdit->setEnabled(!child);
     m_ui->ownBudgetEdit->setEnabled(!child);
-    const bool woman = profile.sex == health::Sex::Female;
-    m_ui->pregnantBoxLabel->setVisible(woman && !child);
-    m_ui->pregnantBox->setVisible(woman && !child);
+    const bool asked = health::asksPregnancy(profile, thisYear());
+    m_ui->pregnantBoxLabel->setVisible(asked);
+    m_ui->pregnantBox->setVisible(asked);
     m_ui->bmiValue->setText(goalfacts::bmi(profile, m_diary, thisYear(), conversions::locale()));
     m_ui->rangeValue->setText(goalfacts::healthyRange(profile, thisYear(), conversions::locale()));
     QString trend = goalfacts::trend(m_diary, conversions::locale());
