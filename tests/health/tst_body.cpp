@@ -162,10 +162,10 @@ void BodyTest::caution_data()
                                                std::nullopt, false}
                                     << 138.0 << Caution::None;
     // Born 1971, 55: not asked, and not held back for want of an answer.
-    QTest::newRow("55, not asked") << Profile{160.0, Sex::Female, 1971, std::nullopt, Activity::Sedentary,
+    QTest::newRow("55, not asked") << Profile{160.0,        Sex::Female, 1971, std::nullopt, Activity::Sedentary,
                                               std::nullopt, std::nullopt}
                                    << 150.0 << Caution::None;
-    QTest::newRow("54, not yet asked") << Profile{160.0, Sex::Female, 1972, std::nullopt, Activity::Sedentary,
+    QTest::newRow("54, not yet asked") << Profile{160.0,        Sex::Female, 1972, std::nullopt, Activity::Sedentary,
                                                   std::nullopt, std::nullopt}
                                        << 150.0 << Caution::Unasked;
     QTest::newRow("64 at BMI 21") << Profile{160.0,        Sex::Female, 1962, std::nullopt, Activity::Sedentary,
