@@ -524,6 +524,9 @@ void ContentShippedTest::sizesInTheTextsAgreeWithThePortions_data()
     QTest::newRow("spoon of oil") << "瓷勺[^。；]*油约([0-9]+)克"
                                   << "植物油"
                                   << "一瓷勺" << 1.0;
+    QTest::newRow("spoon of salad dressing") << "一瓷勺（约([0-9]+)克）沙拉酱"
+                                             << "沙拉酱"
+                                             << "一瓷勺" << 1.0;
 }
 
 void ContentShippedTest::sizesInTheTextsAgreeWithThePortions()
@@ -639,6 +642,11 @@ void ContentShippedTest::tipsQuoteTheCurrentFigures()
     // Exercise is eaten back by half of what it adds at most, as the food log counts it.
     QVERIFY(tips.contains(QStringLiteral("最多补多出来的一半")));
     QVERIFY(!tips.contains(QStringLiteral("别按运动消耗去“补吃”")));
+    // Spoons are the porcelain soup spoon of the portions, not a tablespoon that holds 14 g of oil.
+    const QStringList tablespoons =
+        m_db->column(QStringLiteral("SELECT Name FROM (SELECT Name, demo FROM sp UNION ALL SELECT Name, demo FROM xd) "
+                                    "WHERE demo LIKE '%汤匙%'"));
+    QVERIFY2(tablespoons.isEmpty(), qPrintable(tablespoons.join(u'、')));
 }
 
 QString ContentShippedTest::sourceOf(const QString& title)
