@@ -2,7 +2,6 @@
 #include "report/report.h"
 
 #include "chart/dbchart.h"
-#include "chart/trend.h"
 #include "data/connection.h"
 #include "data/conversions.h"
 #include "data/dataset.h"
@@ -10,6 +9,7 @@
 #include "data/sqlite.h"
 #include "datafile/profile.h"
 #include "health/body.h"
+#include "health/trend.h"
 
 #include <QBuffer>
 #include <QFontMetrics>

@@ -5,6 +5,7 @@
 #include "data/conversions.h"
 #include "data/errors.h"
 #include "data/sqlite.h"
+#include "datafile/diary.h"
 #include "datafile/profile.h"
 #include "forms/guard.h"
 #include "health/body.h"
@@ -257,7 +258,7 @@ void Ttevu_foodlog::reload()
     const QDate now = today();
     const HistoryStamp stamp{sqlite3_total_changes64(db), version, now};
     if (!m_historyStamp || *m_historyStamp != stamp) {
-        m_diary = goalfacts::read(m_connection);
+        m_diary = datafile::readDiary(m_connection);
         m_realUseFigure = health::realUse(foodlog::intake(db, path, now.addDays(-health::realUseDays), now.addDays(-1)),
                                           m_diary.trendDays, now);
         m_historyStamp = stamp;

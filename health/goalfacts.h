@@ -1,22 +1,20 @@
 // What 我的目标 and `tevu --summary` say about the diary and the profile: the same facts in the same words.
 #pragma once
 
-#include "chart/lineseries.h"
 #include "health/body.h"
 #include "health/energy.h"
 #include "health/goal.h"
 
 #include <QDate>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <optional>
 #include <vector>
 
-class Connection;
-
 namespace goalfacts {
 
-// The diary as the curve reads it.
+// The diary as the curve reads it (datafile/diary.h reads it from the file).
 struct Diary {
     std::optional<double> newestWeight; // the newest weighing
     QDate newestDate;
@@ -24,18 +22,16 @@ struct Diary {
     std::optional<double> weeklyRate;
     std::vector<health::TrendAt> trendDays; // the trend at each day's last weighing, oldest first
 };
-Diary fromPoints(const std::vector<LineSeries::Point>& points);
-// Reads every diary row through a dataset of its own on `connection`, as the curve window does.
-Diary read(Connection& connection);
 
-// Each is the fact alone, or what is missing for it ("未设置身高", "还没有称重记录").
-QString newest(const Diary& diary);                              // 148.5斤（2026年12月7日）
-QString trend(const Diary& diary);                               // 150.0斤
-QString rate(const Diary& diary);                                // -1.0斤
-QString bmi(const health::Profile& profile, const Diary& diary); // 27.5（超重）
-QString healthyRange(const health::Profile& profile);            // 100.8–130.6斤
+// Each is the fact alone, or what is missing for it ("未设置身高", "还没有称重记录"); numbers in `locale`.
+QString newest(const Diary& diary, const QLocale& locale); // 148.5斤（2026年12月7日）
+QString trend(const Diary& diary, const QLocale& locale);  // 150.0斤
+QString rate(const Diary& diary, const QLocale& locale);   // -1.0斤
+QString bmi(const health::Profile& profile, const Diary& diary, const QLocale& locale); // 27.5（超重）
+QString healthyRange(const health::Profile& profile, const QLocale& locale);            // 100.8–130.6斤
 health::Projection projection(const health::Profile& profile, const Diary& diary);
-QString goal(const health::Profile& profile, const Diary& diary); // 120斤，还差 30.0斤；按现在的速度，预计 …。
+// 120斤，还差 30.0斤；按现在的速度，预计 …。
+QString goal(const health::Profile& profile, const Diary& diary, const QLocale& locale);
 // True unless the trend is within the band of the goal or below it: then the budget keeps the weight.
 bool losing(const health::Profile& profile, const Diary& diary);
 // The computed budget; nothing while an input is missing.
@@ -47,9 +43,9 @@ std::optional<int> dayBudget(const health::Profile& profile, const Diary& diary,
 std::optional<int> formulaUse(const health::Profile& profile, const Diary& diary, int thisYear);
 
 // One fact a line, for `tevu --summary`: newest weight, trend, weekly rate, BMI, goal and projection, budget.
-QStringList summary(const health::Profile& profile, const Diary& diary, int thisYear);
+QStringList summary(const health::Profile& profile, const Diary& diary, int thisYear, const QLocale& locale);
 
 // Refusal of a goal under the healthy range for the height; empty when the goal is fine or cannot be judged.
-QString goalTooLow(const health::Profile& profile);
+QString goalTooLow(const health::Profile& profile, const QLocale& locale);
 
 } // namespace goalfacts

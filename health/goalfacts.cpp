@@ -1,13 +1,8 @@
 // The facts of 我的目标 and the command line's summary.
-#include "forms/goal/goalfacts.h"
+#include "health/goalfacts.h"
 
 #include "health/energy.h"
-
-#include "chart/axis.h"
-#include "chart/trend.h"
-#include "data/connection.h"
-#include "data/conversions.h"
-#include "data/dataset.h"
+#include "health/trend.h"
 
 namespace goalfacts {
 
@@ -15,73 +10,33 @@ namespace {
 
 const QString noWeighing = QStringLiteral("还没有称重记录");
 
-QString jin(double value)
+QString jin(double value, const QLocale& locale)
 {
-    return axis::formatNumber(value) + u'斤';
+    return health::numberText(value, locale) + u'斤';
 }
 
 } // namespace
 
-Diary fromPoints(const std::vector<LineSeries::Point>& points)
-{
-    Diary diary;
-    const std::vector<LineSeries::Point> line = trend::smooth(points);
-    if (line.empty())
-        return diary;
-    // The trend has a point for each weighing, so its last is the newest weighing's.
-    for (auto it = points.rbegin(); it != points.rend(); ++it)
-        if (!it->yNull && it->y > 0 && it->x == line.back().x) {
-            diary.newestWeight = it->y;
-            break;
-        }
-    // Days, not date-times: a long diary is read here each time the curve or the goal window opens.
-    for (const LineSeries::Point& point : line) {
-        const QDate day = conversions::oleDay(point.x);
-        if (!diary.trendDays.empty() && diary.trendDays.back().day == day)
-            diary.trendDays.back().jin = point.y;
-        else
-            diary.trendDays.push_back({day, point.y});
-    }
-    diary.newestDate = conversions::fromOleDate(line.back().x).date();
-    diary.trend = line.back().y;
-    diary.weeklyRate = trend::weeklyRate(line);
-    return diary;
-}
-
-Diary read(Connection& connection)
-{
-    Dataset rows(QStringLiteral("ADODataSetGoal"), connection);
-    rows.setCommandText(QStringLiteral("select * from rj"));
-    rows.open();
-    LineSeries series;
-    series.setDataSource(&rows);
-    series.setXField(QStringLiteral("time"));
-    series.setYField(QStringLiteral("lb"));
-    Diary diary = fromPoints(series.points());
-    series.setDataSource(nullptr);
-    return diary;
-}
-
-QString newest(const Diary& diary)
+QString newest(const Diary& diary, const QLocale& locale)
 {
     if (!diary.newestWeight)
         return noWeighing;
-    return QStringLiteral("%1（%2）").arg(jin(*diary.newestWeight), health::dateText(diary.newestDate));
+    return QStringLiteral("%1（%2）").arg(jin(*diary.newestWeight, locale), health::dateText(diary.newestDate));
 }
 
-QString trend(const Diary& diary)
+QString trend(const Diary& diary, const QLocale& locale)
 {
-    return diary.trend ? trend::tenths(*diary.trend) + u'斤' : noWeighing;
+    return diary.trend ? trend::tenths(*diary.trend, locale) + u'斤' : noWeighing;
 }
 
-QString rate(const Diary& diary)
+QString rate(const Diary& diary, const QLocale& locale)
 {
     if (!diary.trend)
         return noWeighing;
-    return diary.weeklyRate ? trend::rateText(*diary.weeklyRate) + u'斤' : QStringLiteral("称重记录还太少");
+    return diary.weeklyRate ? trend::rateText(*diary.weeklyRate, locale) + u'斤' : QStringLiteral("称重记录还太少");
 }
 
-QString bmi(const health::Profile& profile, const Diary& diary)
+QString bmi(const health::Profile& profile, const Diary& diary, const QLocale& locale)
 {
     if (!profile.height)
         return QStringLiteral("未设置身高");
@@ -89,15 +44,15 @@ QString bmi(const health::Profile& profile, const Diary& diary)
         return noWeighing;
     const double value = *health::bmi(*diary.trend, *profile.height);
     return QStringLiteral("%1（%2）")
-        .arg(conversions::locale().toString(value, 'f', 1), health::bmiClassName(health::bmiClass(value)));
+        .arg(locale.toString(value, 'f', 1), health::bmiClassName(health::bmiClass(value)));
 }
 
-QString healthyRange(const health::Profile& profile)
+QString healthyRange(const health::Profile& profile, const QLocale& locale)
 {
     if (!profile.height)
         return QStringLiteral("未设置身高");
     const health::WeightRange range = health::healthyRange(*profile.height);
-    return QStringLiteral("%1–%2斤").arg(axis::formatNumber(range.low), axis::formatNumber(range.high));
+    return QStringLiteral("%1–%2斤").arg(health::numberText(range.low, locale), health::numberText(range.high, locale));
 }
 
 health::Projection projection(const health::Profile& profile, const Diary& diary)
@@ -107,16 +62,16 @@ health::Projection projection(const health::Profile& profile, const Diary& diary
     return health::project(diary.trend, diary.weeklyRate, diary.newestDate, *profile.goal);
 }
 
-QString goal(const health::Profile& profile, const Diary& diary)
+QString goal(const health::Profile& profile, const Diary& diary, const QLocale& locale)
 {
     if (!profile.goal)
         return QStringLiteral("未设置目标体重");
-    QString text = jin(*profile.goal);
+    QString text = jin(*profile.goal, locale);
     const health::Projection projected = projection(profile, diary);
     if (diary.trend && projected.kind != health::Projection::Kind::Reached) {
         const double distance = *diary.trend - *profile.goal;
         text += (distance > 0 ? QStringLiteral("，还要减 ") : QStringLiteral("，还要增 ")) +
-                trend::tenths(std::abs(distance)) + u'斤';
+                trend::tenths(std::abs(distance), locale) + u'斤';
     }
     text += QStringLiteral("；") + health::projectionSentence(projected);
     return text;
@@ -178,24 +133,24 @@ QString budget(const health::Profile& profile, const Diary& diary, int thisYear)
     return QStringLiteral("未设置") + missing.join(u'、');
 }
 
-QStringList summary(const health::Profile& profile, const Diary& diary, int thisYear)
+QStringList summary(const health::Profile& profile, const Diary& diary, int thisYear, const QLocale& locale)
 {
-    return {QStringLiteral("最新体重：") + newest(diary),
-            QStringLiteral("趋势：") + trend(diary),
-            QStringLiteral("每周变化：") + rate(diary),
-            QStringLiteral("BMI：") + bmi(profile, diary),
-            QStringLiteral("目标：") + goal(profile, diary),
+    return {QStringLiteral("最新体重：") + newest(diary, locale),
+            QStringLiteral("趋势：") + trend(diary, locale),
+            QStringLiteral("每周变化：") + rate(diary, locale),
+            QStringLiteral("BMI：") + bmi(profile, diary, locale),
+            QStringLiteral("目标：") + goal(profile, diary, locale),
             QStringLiteral("能量预算：") + budget(profile, diary, thisYear)};
 }
 
-QString goalTooLow(const health::Profile& profile)
+QString goalTooLow(const health::Profile& profile, const QLocale& locale)
 {
     if (!profile.height || !profile.goal)
         return {};
     const health::WeightRange range = health::healthyRange(*profile.height);
     if (*profile.goal >= range.low)
         return {};
-    return QStringLiteral("目标低于健康范围的下限（%1 斤）").arg(axis::formatNumber(range.low));
+    return QStringLiteral("目标低于健康范围的下限（%1 斤）").arg(health::numberText(range.low, locale));
 }
 
 } // namespace goalfacts
