@@ -115,8 +115,11 @@ QList<Unit> unitsFor(const QList<Unit>& household)
 {
     QList<Unit> units = household;
     units.append({gram, 1});
-    const bool hasLiang = std::any_of(household.cbegin(), household.cend(),
-                                      [](const Unit& unit) { return unit.name == QStringLiteral("一两"); });
+    // A liquid's own liang names its volume, "一两（50毫升）": a second liang of 50 g beside it would count the same
+    // 一两 two ways.
+    const bool hasLiang = std::any_of(household.cbegin(), household.cend(), [](const Unit& unit) {
+        return unit.name == QStringLiteral("一两") || unit.name.startsWith(QStringLiteral("一两（"));
+    });
     if (!hasLiang)
         units.append({liang, gramsPerLiang});
     return units;

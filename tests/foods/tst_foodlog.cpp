@@ -100,6 +100,8 @@ private slots:
         QCOMPARE(names, (QStringList{"一个", "克", "两"}));
         // A food whose own units already hold a liang gets no second one.
         QCOMPARE(unitsFor({{QStringLiteral("一两"), 50}}).size(), 2);
+        // Nor does a liquid whose liang is 50 mL of 46 g.
+        QCOMPARE(unitsFor({{QStringLiteral("一两（50毫升）"), 46}}).size(), 2);
     }
 
     void shownUnits_data()
