@@ -67,6 +67,14 @@ bool Connection::durable() const
            sync->value(0).toInt() == 3;
 }
 
+qint64 Connection::dataVersion() const
+{
+    if (!m_db)
+        return 0;
+    const sqlite::CachedStatement version = sqlite::cached(handle(), "PRAGMA data_version", filePath());
+    return version->step() ? version->integer(0) : 0;
+}
+
 void Connection::disconnect()
 {
     m_db.reset();

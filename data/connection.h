@@ -27,6 +27,9 @@ public:
     bool connected() const { return static_cast<bool>(m_db); }
     // True when the file is set up to keep every posted row across a crash or power cut.
     bool durable() const;
+    // Moves on whenever another connection (another program: an import, a restore) commits a change to the file, and
+    // only then; 0 while not connected.
+    qint64 dataVersion() const;
 
     sqlite3* handle() const { return m_db.get(); }
 
