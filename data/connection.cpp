@@ -11,14 +11,14 @@ namespace {
 const QString sourceKey = QStringLiteral("Data Source=");
 }
 
-Connection::Connection(QString folder) : m_folder(std::move(folder)) {}
+Connection::Connection(QString folder, QString file) : m_folder(std::move(folder)), m_file(std::move(file)) {}
 
 QString Connection::defaultConnectionString() const
 {
     QString folder = QDir::cleanPath(m_folder);
     if (!folder.endsWith(u'/'))
         folder += u'/';
-    return sourceKey + folder + fileName();
+    return sourceKey + folder + m_file;
 }
 
 void Connection::setConnectionString(const QString& text)

@@ -8,8 +8,9 @@
 
 class Connection {
 public:
-    // folder: the folder that holds data.Mdb (the executable's folder in the program).
-    explicit Connection(QString folder);
+    // folder: the folder that holds data.Mdb (the executable's folder in the program); file: another name of the data
+    // file in it (a file named on the command line).
+    explicit Connection(QString folder, QString file = fileName());
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
@@ -38,6 +39,7 @@ public:
 
 private:
     QString m_folder;
+    QString m_file;
     QString m_connectionString;
     sqlite::Database m_db;
 };
