@@ -26,6 +26,12 @@ QVariant stored(const std::optional<double>& value)
     return value ? QVariant(*value) : QVariant();
 }
 
+// A row is the measurement of its date: a key that now names another date's row is refused.
+rowchanges::SeenRow seen(const StoredMeasurement& row)
+{
+    return {row.key, {{QStringLiteral("date"), row.measurement.date.toString(Qt::ISODate)}}};
+}
+
 rowchanges::Values measures(const health::Measurement& measurement)
 {
     return {stored(measurement.waist), stored(measurement.hip), stored(measurement.fat)};
@@ -129,17 +135,21 @@ rowchanges::Change addMeasurement(Connection& connection, const health::Measurem
     return rowchanges::added(connection, table, key);
 }
 
-rowchanges::Change replaceMeasurement(Connection& connection, qint64 key, const health::Measurement& measurement)
+rowchanges::Change replaceMeasurement(Connection& connection, const StoredMeasurement& row,
+                                      const health::Measurement& measurement)
 {
     checkMeasurement(measurement);
-    return rowchanges::update(connection, table, key,
+    return rowchanges::update(connection, table, seen(row),
                               {QStringLiteral("waist"), QStringLiteral("hip"), QStringLiteral("fat")},
                               measures(measurement));
 }
 
-rowchanges::Change removeMeasurements(Connection& connection, const std::vector<qint64>& keys)
+rowchanges::Change removeMeasurements(Connection& connection, const std::vector<StoredMeasurement>& rows)
 {
-    return rowchanges::remove(connection, table, keys);
+    std::vector<rowchanges::SeenRow> seenRows;
+    for (const StoredMeasurement& row : rows)
+        seenRows.push_back(seen(row));
+    return rowchanges::remove(connection, table, seenRows);
 }
 
 MeasurementImport importMeasurements(sqlite3* db, const QString& path, const std::vector<health::Measurement>& rows)

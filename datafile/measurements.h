@@ -34,9 +34,11 @@ std::optional<StoredMeasurement> measurementOn(sqlite3* db, const QString& path,
 // Adds the row in one transaction, creating the table first when the file lacks it; throws DataError when that date
 // has a row already or a value is outside what may be entered, storing nothing.
 rowchanges::Change addMeasurement(Connection& connection, const health::Measurement& measurement);
-// Sets the measures of the row with that key (its date stays); throws, changing nothing, when it is gone.
-rowchanges::Change replaceMeasurement(Connection& connection, qint64 key, const health::Measurement& measurement);
-rowchanges::Change removeMeasurements(Connection& connection, const std::vector<qint64>& keys);
+// Sets the measures of the row that was read (its date stays); throws, changing nothing, when it is gone or no longer
+// holds that date (another program's import or restore gave the rows new keys).
+rowchanges::Change replaceMeasurement(Connection& connection, const StoredMeasurement& row,
+                                      const health::Measurement& measurement);
+rowchanges::Change removeMeasurements(Connection& connection, const std::vector<StoredMeasurement>& rows);
 
 // Throws DataError naming the first measure outside what may be entered, with its range.
 void checkMeasurement(const health::Measurement& measurement);

@@ -265,7 +265,7 @@ void Ttevu_measure::saveClick()
     if (m_edited) {
         entered.date = m_edited->measurement.date;
         key = m_edited->key;
-        m_history.done(datafile::replaceMeasurement(m_connection, key, entered),
+        m_history.done(datafile::replaceMeasurement(m_connection, *m_edited, entered),
                        QStringLiteral("修改 %1 的记录").arg(dateText(entered.date)));
     } else if (const std::optional<datafile::StoredMeasurement> existing =
                    datafile::measurementOn(m_connection.handle(), m_connection.filePath(), entered.date)) {
@@ -274,7 +274,7 @@ void Ttevu_measure::saveClick()
         if (!m_ask(question, QStringLiteral("替换")))
             return;
         key = existing->key;
-        m_history.done(datafile::replaceMeasurement(m_connection, key, entered),
+        m_history.done(datafile::replaceMeasurement(m_connection, *existing, entered),
                        QStringLiteral("替换 %1 的记录").arg(dateText(entered.date)));
     } else {
         const rowchanges::Change added = datafile::addMeasurement(m_connection, entered);
@@ -315,7 +315,7 @@ void Ttevu_measure::deleteChosen()
                QStringLiteral("删除")))
         return;
     const QString what = QStringLiteral("删除 %1 的记录").arg(dateText(row.measurement.date));
-    m_history.done(datafile::removeMeasurements(m_connection, {row.key}), what);
+    m_history.done(datafile::removeMeasurements(m_connection, {row}), what);
     if (m_edited && m_edited->key == row.key)
         cancelEdit();
     // The row below takes the deleted one's place, so that Delete after Delete goes on down the list.

@@ -52,15 +52,22 @@ private slots:
         const rowchanges::Change added = datafile::addMeasurement(connection, {day, 86.0, 98.0, std::nullopt});
         QVERIFY_THROWS_EXCEPTION(DataError,
                                  datafile::addMeasurement(connection, {day, 85.0, std::nullopt, std::nullopt}));
-        const rowchanges::Change replaced =
-            datafile::replaceMeasurement(connection, added.rows.front().key, {day, 85.0, std::nullopt, 30.0});
+        const rowchanges::Change replaced = datafile::replaceMeasurement(
+            connection, {added.rows.front().key, {day, 86.0, 98.0, std::nullopt}}, {day, 85.0, std::nullopt, 30.0});
         QCOMPARE(stored(db), (std::vector<Measurement>{{day, 85.0, std::nullopt, 30.0}}));
         rowchanges::undo(connection, replaced);
         QCOMPARE(stored(db), (std::vector<Measurement>{{day, 86.0, 98.0, std::nullopt}}));
-        const rowchanges::Change removed = datafile::removeMeasurements(connection, {added.rows.front().key});
+        const rowchanges::Change removed =
+            datafile::removeMeasurements(connection, {{added.rows.front().key, {day, 86.0, 98.0, std::nullopt}}});
         QVERIFY(stored(db).empty());
         rowchanges::undo(connection, removed);
         QCOMPARE(stored(db), (std::vector<Measurement>{{day, 86.0, 98.0, std::nullopt}}));
+        // Another program moved the key to another date: the row read before is no longer there to change.
+        db.exec(QStringLiteral("UPDATE measurements SET date = '2026-12-01'"));
+        QVERIFY_THROWS_EXCEPTION(DataError, datafile::replaceMeasurement(
+                                                connection, {added.rows.front().key, {day, 86.0, 98.0, std::nullopt}},
+                                                {day, 80.0, std::nullopt, std::nullopt}));
+        QCOMPARE(stored(db).front().waist, 86.0);
     }
 
     void valuesOutsideTheRangesAreRefusedByNameAndReadAsMissing_data()
