@@ -133,10 +133,17 @@ private slots:
         QFETCH(int, version);
         const QString path = usedFile(QStringLiteral("older-%1").arg(version));
         execOn(path, QStringLiteral("PRAGMA user_version = %1").arg(version));
-        // A file from before 我的目标 has no profile table; one from after keeps the user's profile.
-        const QStringList profile = version == 0 ? QStringList{} : QStringList{QStringLiteral("165|女|1990|120|2|")};
+        // A file from before 我的目标 has no profile table; one from after keeps the user's profile, and gets the
+        // column for pregnancy (empty).
+        const QStringList profile = version == 0 ? QStringList{} : QStringList{QStringLiteral("165|女|1990|120|2||")};
         execOn(path, version == 0 ? QStringLiteral("DROP TABLE profile")
                                   : QStringLiteral("INSERT INTO profile VALUES (165, '女', 1990, 120, 2, NULL)"));
+        // Likewise the body's measures: the older file gets the empty table, the newer keeps its rows.
+        const QStringList measures = version == 0 ? QStringList{} : QStringList{QStringLiteral("2026-12-07|86")};
+        if (version == 1) {
+            execOn(path, QStringLiteral("CREATE TABLE measurements (date TEXT, waist REAL, hip REAL, fat REAL)"));
+            execOn(path, QStringLiteral("INSERT INTO measurements VALUES ('2026-12-07', 86, NULL, NULL)"));
+        }
 
         const Run run = makeData({QStringLiteral("--upgrade"), content(2), path});
         QVERIFY2(run.status == 0, qPrintable(run.message));
@@ -154,6 +161,7 @@ private slots:
                  (QStringList{"稻米|dao mi", "小米|xiao mi", "燕麦|yan mai"}));
         QCOMPARE(rows("PRAGMA user_version"), QStringList{"2"});
         QCOMPARE(rows("SELECT * FROM profile"), profile);
+        QCOMPARE(rows("SELECT date, waist FROM measurements"), measures);
 
         // The copy from before the upgrade stands outside the rotation of the automatic backups.
         QVERIFY(datafile::automaticBackups(datafile::backupFolder(path)).isEmpty());
