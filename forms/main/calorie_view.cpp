@@ -5,6 +5,7 @@
 #include "data/errors.h"
 #include "data/sqlite.h"
 #include "foods/foodlog.h"
+#include "foods/often.h"
 #include "forms/guard.h"
 #include "health/body.h"
 #include "ui_ttevu_main.h"
@@ -29,6 +30,10 @@
 #include <utility>
 
 namespace {
+
+// What a node under 常吃的 holds besides its text, 鸡蛋 2个.
+enum OftenRole { OftenTitleRole = Qt::UserRole + 1, OftenAmountRole, OftenUnitRole, OftenGramsRole };
+const QString kOftenCategory = QStringLiteral("常吃的");
 
 // The caption above the tree holds one short line elsewhere; the energy of a food with its portions needs the width
 // of the tree and two lines, so while the tree is shown the caption takes that room and the tree starts lower, under
@@ -369,6 +374,56 @@ void Ttevu_main::Image9MouseUp()
     m_ui->Label1->setText(QString());
     if (m_meal)
         m_meal->setCurrentIndex(static_cast<int>(foodlog::mealAt(QTime::currentTime())));
+    // What was logged since, here or in the day window.
+    refreshOften();
+}
+
+bool Ttevu_main::isOftenNode(const QTreeWidgetItem* node)
+{
+    return node && node->parent() && node->data(0, OftenTitleRole).isValid();
+}
+
+void Ttevu_main::refreshOften()
+{
+    if (!m_foodTree || !m_foodTree->topLevelItemCount() || !ADOCN.connected())
+        return;
+    const std::vector<often::Food> foods = often::eatenOften(ADOCN.handle(), ADOCN.filePath(), QDate::currentDate());
+    std::vector<qsizetype> preferred;
+    for (const often::Food& food : foods)
+        if (const auto position = m_positionOfTitle.constFind(food.title); position != m_positionOfTitle.cend())
+            preferred.push_back(*position);
+    m_foodIndex.setPreferred(preferred);
+
+    const QSignalBlocker quiet(m_foodTree);
+    QTreeWidgetItem* const current = m_foodTree->currentItem();
+    const QString currentTitle = isOftenNode(current) ? current->data(0, OftenTitleRole).toString() : QString();
+    if (foods.empty()) {
+        delete std::exchange(m_oftenNode, nullptr);
+        return;
+    }
+    if (!m_oftenNode) {
+        m_oftenNode = new QTreeWidgetItem(QStringList{kOftenCategory});
+        m_foodTree->insertTopLevelItem(0, m_oftenNode);
+    }
+    qDeleteAll(m_oftenNode->takeChildren());
+    QList<QTreeWidgetItem*> children;
+    QTreeWidgetItem* again = nullptr;
+    for (const often::Food& food : foods) {
+        auto* node = new QTreeWidgetItem(QStringList{often::label(food)});
+        node->setData(0, OftenTitleRole, food.title);
+        node->setData(0, OftenAmountRole, food.amount);
+        node->setData(0, OftenUnitRole, food.unit);
+        node->setData(0, OftenGramsRole, food.grams);
+        if (food.title == currentTitle && !again)
+            again = node;
+        children << node;
+    }
+    m_oftenNode->addChildren(children);
+    m_oftenNode->setExpanded(true);
+    // While a search shows its matches, 常吃的 waits until the box is cleared.
+    m_oftenNode->setHidden(!search::SearchIndex::fold(m_ui->Edit2->text()).isEmpty());
+    if (again)
+        m_foodTree->setCurrentItem(again);
 }
 
 void Ttevu_main::makeFoodLogRow()
@@ -475,6 +530,7 @@ void Ttevu_main::addToToday()
     QAccessibleEvent event(m_amount, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&event);
     m_amount->clear();
+    refreshOften();
     // The next food is typed into the search box.
     m_ui->Edit2->setFocus(Qt::OtherFocusReason);
     m_ui->Edit2->selectAll();
@@ -506,7 +562,8 @@ void Ttevu_main::TreeView1Click()
         showFoodUnits(QString(), QString());
     if (selected.isEmpty())
         return;
-    const QString text = selected.first()->text(0);
+    const bool often = isOftenNode(selected.first());
+    const QString text = often ? selected.first()->data(0, OftenTitleRole).toString() : selected.first()->text(0);
     // The first row of that title, found by the index of the rows made with the tree; the rows in order otherwise.
     const auto found = [&] { return ADODataSet.asText(QStringLiteral("Title")) == text; };
     const auto known = m_foodRowOfTitle.constFind(text);
@@ -524,6 +581,22 @@ void Ttevu_main::TreeView1Click()
     m_ui->Label1->setText(energy);
     if (selected.first()->parent())
         showFoodUnits(text, per100g);
+    // A food eaten often comes with the portion last logged, ready for Enter.
+    if (often && m_loggedFood && m_amount) {
+        const QString unit = selected.first()->data(0, OftenUnitRole).toString();
+        const auto stored = std::find_if(m_loggedFood->units.cbegin(), m_loggedFood->units.cend(),
+                                         [&unit](const foodlog::Unit& u) { return u.name == unit; });
+        if (stored != m_loggedFood->units.cend()) {
+            m_unit->setCurrentIndex(static_cast<int>(stored - m_loggedFood->units.cbegin()));
+            m_amount->setText(foodlog::amountText(selected.first()->data(0, OftenAmountRole).toDouble()));
+        } else {
+            // A unit the food no longer has: the same grams.
+            const auto grams = std::find_if(m_loggedFood->units.cbegin(), m_loggedFood->units.cend(),
+                                            [](const foodlog::Unit& u) { return u.grams == 1; });
+            m_unit->setCurrentIndex(static_cast<int>(grams - m_loggedFood->units.cbegin()));
+            m_amount->setText(foodlog::amountText(selected.first()->data(0, OftenGramsRole).toDouble()));
+        }
+    }
     // A screen reader announces it with the food, which the label beside the tree is not related to.
     selected.first()->setData(0, Qt::AccessibleDescriptionRole, energy);
 }
@@ -542,6 +615,8 @@ void Ttevu_main::Edit2Change()
 
     m_foodTree->setUpdatesEnabled(false);
     const auto repaint = qScopeGuard([this] { m_foodTree->setUpdatesEnabled(true); });
+    if (m_oftenNode && m_oftenNode->isHidden() != searching)
+        m_oftenNode->setHidden(searching);
     if (searching && !m_openBeforeSearch) {
         QList<QTreeWidgetItem*> open;
         for (int c = 0; c < m_foodTree->topLevelItemCount(); ++c)

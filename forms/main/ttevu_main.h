@@ -168,6 +168,10 @@ private:
     void showFoodUnits(const QString& title, const QString& per100g);
     // Adds the amount of the current food to today's log at this moment.
     void addToToday();
+    // 常吃的 at the head of the tree, and the search's preference, from the last 30 days of the log.
+    void refreshOften();
+    // A food under 常吃的 that is current: its title and the amount and unit it was last logged with.
+    static bool isOftenNode(const QTreeWidgetItem* node);
 
     Connection& ADOCN;
     Dataset& ADODataSet_tevu;
@@ -227,6 +231,8 @@ private:
     // The categories open before a search opened the ones with matches, to be open again when it is cleared.
     std::optional<QList<QTreeWidgetItem*>> m_openBeforeSearch;
     QString m_searchAnnounced;
+    // 常吃的, at the head of the tree while the log holds something of the last 30 days.
+    QTreeWidgetItem* m_oftenNode = nullptr;
     bool m_shown = false;
     bool m_placed = false;
     bool m_writingDiary = false;

@@ -5,6 +5,7 @@
 #include "datafile/backup.h"
 #include "datafile/datafile.h"
 #include "foods/foodlog.h"
+#include "foods/often.h"
 #include "support/tempdb.h"
 
 #include <QtTest>
@@ -291,6 +292,38 @@ private slots:
         datafile::restore(live.path(), db.path(), at(today, 12));
         QCOMPARE(live.scalar(QStringLiteral("SELECT count(*) FROM food_log")).toInt(), 4);
         QCOMPARE(live.scalar(QStringLiteral("SELECT count(*) FROM exercise_log")).toInt(), 1);
+    }
+
+    void foodsEatenOftenByCountThenByTheLastTime()
+    {
+        TempDatabase db;
+        Connection connection(db.folder());
+        connection.openDatabase();
+        QVERIFY(often::eatenOften(connection.handle(), db.path(), today).empty()); // no log yet
+        const auto log = [&](const QDateTime& time, const QString& food, double amount, const QString& unit) {
+            add(connection, Item{0, time, Meal::Lunch, food, amount, unit, amount * 50, 100});
+        };
+        // The 30 days are 11月8日 to 12月7日.
+        log(at(today.addDays(-30), 23, 59, 59, 999), QStringLiteral("牛奶"), 1, QStringLiteral("一杯")); // too early
+        log(at(today.addDays(-29), 0), QStringLiteral("牛奶"), 1, QStringLiteral("一杯"));
+        log(at(today.addDays(1), 0), QStringLiteral("夜宵"), 1, QStringLiteral("一份")); // tomorrow
+        log(at(today.addDays(-6), 12), QStringLiteral("米饭"), 1, QStringLiteral("一碗"));
+        log(at(today.addDays(-1), 12), QStringLiteral("米饭"), 2, QStringLiteral("一碗"));
+        log(at(today.addDays(-2), 12), QStringLiteral("米饭"), 1, QStringLiteral("一碗"));
+        log(at(today.addDays(-4), 8), QStringLiteral("苹果"), 200, QStringLiteral("克"));
+        log(at(today.addDays(-3), 8), QStringLiteral("苹果"), 150, QStringLiteral("克"));
+        log(at(today.addDays(-1), 7), QStringLiteral("鸡蛋"), 1, QStringLiteral("一个"));
+        // Two at the same millisecond: the one stored last is the last logged.
+        log(at(today, 7), QStringLiteral("鸡蛋"), 3, QStringLiteral("一个"));
+        log(at(today, 7), QStringLiteral("鸡蛋"), 2, QStringLiteral("一个"));
+
+        // 米饭 three times (last 2 碗 yesterday), 鸡蛋 three times too but last today, so first; 苹果 twice; 牛奶
+        // once within the 30 days.
+        QStringList listed;
+        for (const often::Food& food : often::eatenOften(connection.handle(), db.path(), today))
+            listed << QStringLiteral("%1×%2 %3g").arg(often::label(food)).arg(food.times).arg(food.grams);
+        QCOMPARE(listed, (QStringList{QStringLiteral("鸡蛋 2个×3 100g"), QStringLiteral("米饭 2碗×3 100g"),
+                                      QStringLiteral("苹果 150克×2 7500g"), QStringLiteral("牛奶 1杯×1 50g")}));
     }
 };
 

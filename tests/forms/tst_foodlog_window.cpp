@@ -113,6 +113,63 @@ private slots:
         QVERIFY(listed.join(u'\n').contains(QStringLiteral("|米饭|1碗|174")));
     }
 
+    void foodsEatenOftenHeadTheTreeAndEnterLogsThemAgain()
+    {
+        TempDatabase db;
+        // 米粉 comes after 米饭 in the table; both are "mf".
+        db.exec(foods + QStringLiteral("INSERT INTO \"01\" VALUES ('谷类', '米粉', '350');"
+                                       "INSERT INTO food_search VALUES ('米粉', 'mi fen');"));
+        const QDate now = QDate::currentDate();
+        const auto logged = [&](int daysAgo, const QString& food, double amount, const QString& unit, double grams) {
+            db.exec(QStringLiteral("INSERT INTO food_log VALUES ('%1 08:00:00.000', '早餐', '%2', %3, '%4', %5, 1)")
+                        .arg(now.addDays(-daysAgo).toString(Qt::ISODate), food)
+                        .arg(amount)
+                        .arg(unit)
+                        .arg(grams));
+        };
+        db.exec(foodlog::tableStatements().join(u';'));
+        logged(3, QStringLiteral("鸡蛋"), 1, QStringLiteral("一个"), 50);
+        logged(1, QStringLiteral("鸡蛋"), 2, QStringLiteral("一个"), 100);
+        logged(2, QStringLiteral("米饭"), 1, QStringLiteral("一碗"), 150);
+        logged(2, QStringLiteral("米粉"), 1, QStringLiteral("一碗"), 150); // a unit it does not have: its grams
+        Windows w(db.folder());
+        QTreeWidget* tree = w.foodTree();
+        QTreeWidgetItem* often = tree->topLevelItem(0);
+        QCOMPARE(often->text(0), QStringLiteral("常吃的"));
+        QVERIFY(often->isExpanded());
+        QCOMPARE(often->childCount(), 3);
+        QCOMPARE(often->child(0)->text(0), QStringLiteral("鸡蛋 2个"));
+        // 米饭 and 米粉 once each on the same day: the one stored last first.
+        QCOMPARE(often->child(1)->text(0), QStringLiteral("米粉 1碗"));
+        tree->setFocus();
+        tree->setCurrentItem(often->child(1));
+        QCOMPARE(w.find<QComboBox>(QStringLiteral("unitList"))->currentText(), QStringLiteral("克"));
+        QCOMPARE(w.find<QLineEdit>(QStringLiteral("amountBox"))->text(), QStringLiteral("150"));
+
+        // Chosen and Enter: two eggs again, 2 × 50 g × 1.39 = 139, at the meal of the hour.
+        tree->setCurrentItem(often->child(0));
+        QCOMPARE(w.find<QLabel>(QStringLiteral("Label1"))->text().left(15), QStringLiteral("所含热量：139大卡/100克"));
+        const QString meal = w.find<QComboBox>(QStringLiteral("mealList"))->currentText();
+        QTest::keyClick(tree, Qt::Key_Return);
+        QVERIFY2(w.reporter.messages.isEmpty(), qPrintable(w.reporter.messages.join(u'\n')));
+        QCOMPARE(db.rows(QStringLiteral("SELECT meal, food, amount, unit, g, kcal FROM food_log WHERE time >= '%1'")
+                             .arg(now.toString(Qt::ISODate))),
+                 QStringList{QStringLiteral("%1|鸡蛋|2.0|一个|100.0|139.0").arg(meal)});
+        QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QStringLiteral("鸡蛋 2个"));
+
+        // The search puts the food eaten more often first among equal matches; 常吃的 waits meanwhile.
+        auto* search = w.find<QLineEdit>(QStringLiteral("Edit2"));
+        QTest::keyClicks(search, QStringLiteral("mf"));
+        QVERIFY(tree->topLevelItem(0)->isHidden());
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("米粉"));
+        logged(0, QStringLiteral("米饭"), 1, QStringLiteral("一碗"), 150);
+        search->clear();
+        QVERIFY(!tree->topLevelItem(0)->isHidden());
+        w.click(w.button(QStringLiteral("Image9")));
+        QTest::keyClicks(search, QStringLiteral("mf"));
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("米饭"));
+    }
+
     void aWrongAmountIsRefusedAndNothingLogged_data()
     {
         QTest::addColumn<QString>("typed");
