@@ -38,6 +38,10 @@ public:
     void removeChosen();
     // Asks for one of the shipped exercises and its minutes.
     void addExercise();
+    // The same again: the chosen meal of another day, or yesterday's of today's empty meal, copied to today (Ctrl+D);
+    // the whole day shown copied to today (Ctrl+Shift+D).
+    void copyChosenMeal();
+    void copyShownDay();
     // Takes back the last change made in this window.
     void undo();
     // Makes the real daily use, less the deficit while losing, the user's own budget.
@@ -51,6 +55,7 @@ public:
     QProgressBar* bar() const { return m_bar; }
     QLabel* exerciseLabel() const { return m_exercise; }
     QLabel* realUseLabel() const { return m_realUse; }
+    QLabel* messageLabel() const { return m_message; }
     QPushButton* useRealUseButton() const { return m_useRealUse; }
 
 protected:
@@ -64,6 +69,12 @@ private:
     const foodlog::Item* chosenItem() const;
     const foodlog::Exercise* chosenExercise() const;
     void done(rowchanges::Change change);
+    // The meal of the chosen heading; none for any other row.
+    std::optional<foodlog::Meal> chosenMeal() const;
+    // Today is shown, its `meal` is empty and yesterday's is not.
+    bool offersYesterday(foodlog::Meal meal) const;
+    void copyToToday(const QDate& from, std::optional<foodlog::Meal> meal);
+    void showMenu(const QPoint& at);
 
     Connection& m_connection;
     QDate m_today;
@@ -74,12 +85,15 @@ private:
     QProgressBar* m_bar = nullptr;
     QLabel* m_exercise = nullptr;
     QLabel* m_realUse = nullptr;
+    QLabel* m_message = nullptr;
     QPushButton* m_useRealUse = nullptr;
     QPushButton* m_change = nullptr;
     QPushButton* m_remove = nullptr;
     QPushButton* m_undo = nullptr;
 
     foodlog::Day m_log;
+    // Yesterday's meals, when today is shown: what 和昨天一样 would copy.
+    std::array<int, 4> m_yesterday{};
     goalfacts::Diary m_diary;
     struct HistoryStamp {
         qint64 changes = 0;

@@ -83,6 +83,12 @@ private slots:
             << QStringList{"--data", "{dir}/data.Mdb", "--backup", "{dir}", "--force"} << 1 << "是一个文件夹";
         QTest::newRow("summary of a missing file")
             << QStringList{"--data", "{dir}/none.Mdb", "--summary"} << 1 << "失败：找不到数据库文件";
+        QTest::newRow("copy of a day that is no date")
+            << QStringList{"--data", "{dir}/data.Mdb", "--copy-meal", "2026-13-01"} << 2 << "YYYY-MM-DD";
+        QTest::newRow("copy of a meal that is none")
+            << QStringList{"--data", "{dir}/data.Mdb", "--copy-meal", "2026-12-01", "宵夜"} << 2 << "餐次“宵夜”不对";
+        QTest::newRow("copy of a day without a log")
+            << QStringList{"--data", "{dir}/data.Mdb", "--copy-meal", "2026-12-01"} << 1 << "没有可以复制的";
         QTest::newRow("import of a bad file")
             << QStringList{"--data", "{dir}/data.Mdb", "--import-csv", "{dir}/kept"} << 1 << "第 1 行";
     }
@@ -195,6 +201,34 @@ private slots:
                                     "\"2026-12-07 07:30:00.000\",\"早餐\",\"'=1+1\",2.5,\"一个\",125,173.75\r\n"
                                     "\"2026-12-07 12:00:00.000\",\"午餐\",\"米饭\",1,\"一碗\",150,174\r\n")
                          .toUtf8());
+    }
+
+    void copyMealToToday()
+    {
+        TempDatabase db;
+        const QDate yesterday = QDate::currentDate().addDays(-1);
+        // 2 eggs at 139, a cup of milk at 54 per 100 g, 250 g, and 油条, gone from the table, as logged: 146.
+        db.exec(
+            QStringLiteral("INSERT INTO \"01\" VALUES ('蛋类', '鸡蛋', '139'), ('乳类', '牛奶', '54');"
+                           "INSERT INTO portions VALUES ('鸡蛋', '一个', '50', '克'), ('牛奶', '一杯', '250', '毫升');"
+                           "CREATE TABLE food_log (time DATETIME, meal TEXT, food TEXT, amount REAL, unit TEXT, "
+                           "g REAL, kcal REAL);"
+                           "CREATE TABLE exercise_log (time DATETIME, name TEXT, minutes REAL, kcal REAL);"
+                           "INSERT INTO food_log VALUES ('%1 07:00:00.000', '早餐', '鸡蛋', 2, '一个', 100, 1);"
+                           "INSERT INTO food_log VALUES ('%1 07:01:00.000', '早餐', '牛奶', 1, '一杯', 250, 1);"
+                           "INSERT INTO food_log VALUES ('%1 07:02:00.000', '早餐', '油条', 1, '一根', 50, 146);"
+                           "INSERT INTO food_log VALUES ('%1 12:00:00.000', '午餐', '鸡蛋', 1, '一个', 50, 70);")
+                .arg(yesterday.toString(Qt::ISODate)));
+        const Run run =
+            tevu({"--data", "{dir}/data.Mdb", "--copy-meal", yesterday.toString(Qt::ISODate), "早餐"}, db.folder());
+        QCOMPARE(run.err, QStringLiteral("已把 %1月%2日 的早餐 3 样（420 大卡）加到今天\n")
+                              .arg(yesterday.month())
+                              .arg(yesterday.day()));
+        QCOMPARE(run.status, 0);
+        QCOMPARE(db.rows(QStringLiteral("SELECT meal, food, kcal FROM food_log WHERE time >= '%1' ORDER BY rowid")
+                             .arg(QDate::currentDate().toString(Qt::ISODate))),
+                 (QStringList{QStringLiteral("早餐|鸡蛋|139.0"), QStringLiteral("早餐|牛奶|135.0"),
+                              QStringLiteral("早餐|油条|146.0")}));
     }
 
     void summaryToStandardOutput()

@@ -325,6 +325,62 @@ private slots:
         QCOMPARE(listed, (QStringList{QStringLiteral("鸡蛋 2个×3 100g"), QStringLiteral("米饭 2碗×3 100g"),
                                       QStringLiteral("苹果 150克×2 7500g"), QStringLiteral("牛奶 1杯×1 50g")}));
     }
+
+    void theSameAgainWithTheFoodsAsTheyAreNow()
+    {
+        TempDatabase db;
+        // Since yesterday the egg's energy went from 139 to 144 and a bowl of rice from 200 g to 150 g; 油条 is gone.
+        db.exec(
+            QStringLiteral("INSERT INTO \"01\" VALUES ('蛋类', '鸡蛋', '144'), ('谷类', '米饭', '116');"
+                           "INSERT INTO portions VALUES ('鸡蛋', '一个', '50', '克'), ('米饭', '一碗', '150', '克');"));
+        Connection connection(db.folder());
+        connection.openDatabase();
+        const QDate yesterday = today.addDays(-1);
+        add(connection,
+            Item{0, at(yesterday, 7), Meal::Breakfast, QStringLiteral("鸡蛋"), 2, QStringLiteral("一个"), 100, 139});
+        add(connection,
+            Item{0, at(yesterday, 7, 5), Meal::Breakfast, QStringLiteral("油条"), 1, QStringLiteral("一根"), 50, 193});
+        add(connection,
+            Item{0, at(yesterday, 12), Meal::Lunch, QStringLiteral("米饭"), 1, QStringLiteral("一碗"), 200, 232});
+        const QDateTime now = at(today, 8, 15);
+
+        // Breakfast: 2 × 50 g × 1.44 = 144, and 油条 as logged, 193: 337.
+        Copy breakfast = copy(connection, yesterday, Meal::Breakfast, now);
+        QCOMPARE(breakfast.items, 2);
+        QCOMPARE(breakfast.kcal, 337.0);
+        QCOMPARE(copiedLine(yesterday, Meal::Breakfast, breakfast),
+                 QStringLiteral("已把 12月6日 的早餐 2 样（337 大卡）加到今天"));
+        QCOMPARE(db.rows(QStringLiteral("SELECT time, meal, food, amount, unit, g, kcal FROM food_log "
+                                        "WHERE time >= '2026-12-07' ORDER BY rowid")),
+                 (QStringList{QStringLiteral("2026-12-07 08:15:00.000|早餐|鸡蛋|2.0|一个|100.0|144.0"),
+                              QStringLiteral("2026-12-07 08:15:00.000|早餐|油条|1.0|一根|50.0|193.0")}));
+
+        // The whole day: the rice at today's bowl, 150 g × 1.16 = 174; 144 + 193 + 174 = 511. One undo takes all three.
+        const Copy day = copy(connection, yesterday, std::nullopt, now);
+        QCOMPARE(copiedLine(yesterday, std::nullopt, day),
+                 QStringLiteral("已把 12月6日 全天的 3 样（511 大卡）加到今天"));
+        QCOMPARE(eatenOn(connection.handle(), db.path(), today), 337.0 + 511.0);
+        rowchanges::undo(connection, day.change);
+        QCOMPARE(eatenOn(connection.handle(), db.path(), today), 337.0);
+
+        // Refused, adding nothing: today onto itself, a meal without items.
+        const auto refused = [&](const QDate& from, std::optional<Meal> meal, const QString& message) {
+            try {
+                copy(connection, from, meal, now);
+                QFAIL("copied");
+            } catch (const DataError& e) {
+                QCOMPARE(e.message(), message);
+            }
+            QCOMPARE(eatenOn(connection.handle(), db.path(), today), 337.0);
+        };
+        refused(today, Meal::Breakfast, QStringLiteral("12月7日 就是今天，不用复制。"));
+        refused(yesterday, Meal::Dinner, QStringLiteral("12月6日的晚餐没有记录，没有可以复制的。"));
+        // A write that fails at the second item leaves none: one transaction.
+        db.exec(QStringLiteral("CREATE TRIGGER second BEFORE INSERT ON food_log WHEN new.food = '油条' "
+                               "BEGIN SELECT RAISE(ABORT, 'full'); END"));
+        QVERIFY_THROWS_EXCEPTION(DataError, copy(connection, yesterday, std::nullopt, now));
+        QCOMPARE(eatenOn(connection.handle(), db.path(), today), 337.0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFoodLog)

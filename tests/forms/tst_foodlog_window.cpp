@@ -170,6 +170,56 @@ private slots:
         QCOMPARE(tree->currentItem()->text(0), QStringLiteral("米饭"));
     }
 
+    void theSameAgainInTwoKeys()
+    {
+        TempDatabase db;
+        db.exec(foods);
+        RecordingReporter reporter;
+        ScopedReporter installed(&reporter);
+        Connection connection(db.folder());
+        connection.openDatabase();
+        const auto log = [&](const QDate& day, foodlog::Meal meal, const QString& food, const QString& unit,
+                             double grams, double kcal) {
+            foodlog::add(connection, foodlog::Item{0, QDateTime(day, QTime(8, 0)), meal, food, 1, unit, grams, kcal});
+        };
+        log(today.addDays(-1), foodlog::Meal::Breakfast, QStringLiteral("鸡蛋"), QStringLiteral("一个"), 50, 69.5);
+        log(today.addDays(-1), foodlog::Meal::Lunch, QStringLiteral("米饭"), QStringLiteral("一碗"), 150, 174);
+        log(today, foodlog::Meal::Lunch, QStringLiteral("苹果"), QStringLiteral("克"), 100, 53);
+        log(today.addDays(-2), foodlog::Meal::Dinner, QStringLiteral("米饭"), QStringLiteral("一碗"), 150, 174);
+
+        Ttevu_foodlog window(connection);
+        window.setToday(today);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // Today's breakfast is empty and yesterday's was not; today's lunch is not empty, so it is not offered.
+        const QStringList listed = rows(window.list());
+        QCOMPARE(listed.first(), QStringLiteral("早餐|和昨天一样？按 Ctrl+D 加上昨天早餐的 1 样||"));
+        QCOMPARE(listed.filter(QStringLiteral("和昨天一样")).size(), 1);
+        window.list()->setCurrentItem(window.list()->topLevelItem(0));
+        QTest::keyClick(window.list(), Qt::Key_D, Qt::ControlModifier);
+        QVERIFY2(reporter.messages.isEmpty(), qPrintable(reporter.messages.join(u'\n')));
+        // One egg, 50 g × 1.39 = 69.5, and the apple's 53: 122.5, shown as 123 (no budget set).
+        QVERIFY2(window.totalLabel()->text().startsWith(QStringLiteral("今天 123 大卡")),
+                 qPrintable(window.totalLabel()->text()));
+        QCOMPARE(window.messageLabel()->text(), QStringLiteral("已把 12月6日 的早餐 1 样（70 大卡）加到今天。"));
+        // One undo step takes it back.
+        QTest::keyClick(window.list(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(window.totalLabel()->text().startsWith(QStringLiteral("今天 53 大卡")));
+
+        // Two days ago, the dinner's heading and Ctrl+D: today shows it.
+        window.showDay(today.addDays(-2));
+        window.list()->setCurrentItem(window.list()->topLevelItem(0));
+        QTest::keyClick(window.list(), Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(window.shownDay(), today);
+        QVERIFY(rows(window.list()).contains(QStringLiteral("晚餐|||174")));
+        // The whole of yesterday with Ctrl+Shift+D: 69.5 + 174 more.
+        window.showDay(today.addDays(-1));
+        QTest::keyClick(window.list(), Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY2(window.totalLabel()->text().startsWith(QStringLiteral("今天 471 大卡")),
+                 qPrintable(window.totalLabel()->text()));
+        QVERIFY2(reporter.messages.isEmpty(), qPrintable(reporter.messages.join(u'\n')));
+    }
+
     void aWrongAmountIsRefusedAndNothingLogged_data()
     {
         QTest::addColumn<QString>("typed");
