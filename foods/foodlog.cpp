@@ -5,6 +5,7 @@
 #include "data/conversions.h"
 #include "data/errors.h"
 #include "data/sqlite.h"
+#include "foods/ownfoods.h"
 #include "health/body.h"
 
 #include <QRegularExpression>
@@ -140,8 +141,16 @@ std::optional<Food> food(sqlite3* db, const QString& path, const QString& title)
 {
     sqlite::Statement energy(db, QStringLiteral("SELECT sz FROM \"01\" WHERE Title = ? ORDER BY rowid LIMIT 1"), path);
     energy.bind(1, title);
-    if (!energy.step())
-        return std::nullopt;
+    if (!energy.step()) {
+        // Not a shipped food: one of the user's own, as it is now.
+        const std::optional<ownfoods::Food> own = ownfoods::named(db, path, title);
+        if (!own)
+            return std::nullopt;
+        QList<Unit> household;
+        for (const ownfoods::Unit& unit : own->units)
+            household.append(Unit{unit.name, unit.grams});
+        return Food{title, own->kcalPer100g, unitsFor(household)};
+    }
     bool isNumber = false;
     const double per100g = energy.value(0).toString().trimmed().toDouble(&isNumber);
     if (!isNumber || !(per100g >= 0))

@@ -50,8 +50,8 @@ QList<Unit> unitsFor(const QList<Unit>& household);
 // The grams of `amount` of `unit`; throws DataError in Chinese for an amount that is not above 0 or that comes to
 // more than maximumGrams.
 double gramsOf(double amount, const Unit& unit);
-// A food's energy and its units, as the calorie view shows them; nothing for a food not in the table or without a
-// number for its energy.
+// A food's energy and its units, as the calorie view shows them: a shipped food by its title, else one of the user's
+// own foods by its name (marked or not); nothing for a food found nowhere or without a number for its energy.
 struct Food {
     QString title;
     double kcalPer100g = 0;

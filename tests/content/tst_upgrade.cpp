@@ -110,7 +110,11 @@ private:
         execOn(path, QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', '我的日记', 120.5);"
                                     "UPDATE plan SET foodsport = '我自己的周二' WHERE rowid = 2;"
                                     "DELETE FROM \"01\" WHERE Title = '小米';"
-                                    "DROP TABLE portions; DROP TABLE food_search;"));
+                                    "DROP TABLE portions; DROP TABLE food_search;"
+                                    "CREATE TABLE own_foods (name TEXT NOT NULL, kcal REAL NOT NULL, protein REAL, "
+                                    "fat REAL, carbohydrate REAL, units TEXT, pinyin TEXT);"
+                                    "INSERT INTO own_foods VALUES ('楼下的包子', 262.5, NULL, NULL, NULL, "
+                                    "'一个\t80', 'lou xia de bao zi');"));
         return path;
     }
 
@@ -154,6 +158,8 @@ private slots:
                  (QStringList{"稻米|dao mi", "小米|xiao mi", "燕麦|yan mai"}));
         QCOMPARE(rows("PRAGMA user_version"), QStringList{"2"});
         QCOMPARE(rows("SELECT * FROM profile"), profile);
+        // The user's own foods are the user's: the upgrade leaves them as they were.
+        QCOMPARE(rows("SELECT name, kcal, units FROM own_foods"), QStringList{"楼下的包子|262.5|一个\t80"});
 
         // The copy from before the upgrade stands outside the rotation of the automatic backups.
         QVERIFY(datafile::automaticBackups(datafile::backupFolder(path)).isEmpty());

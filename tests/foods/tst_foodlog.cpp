@@ -6,6 +6,7 @@
 #include "datafile/datafile.h"
 #include "foods/foodlog.h"
 #include "foods/often.h"
+#include "foods/ownfoods.h"
 #include "support/tempdb.h"
 
 #include <QtTest>
@@ -380,6 +381,110 @@ private slots:
                                "BEGIN SELECT RAISE(ABORT, 'full'); END"));
         QVERIFY_THROWS_EXCEPTION(DataError, copy(connection, yesterday, std::nullopt, now));
         QCOMPARE(eatenOn(connection.handle(), db.path(), today), 337.0);
+    }
+
+    void ownFoodRefusedNamingTheField_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<double>("kcal");
+        QTest::addColumn<double>("protein"); // -1: not given
+        QTest::addColumn<int>("units");      // of 80 g each
+        QTest::addColumn<double>("unitGrams");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no name") << "  " << 250.0 << -1.0 << 0 << 80.0 << "名称：请填写食物的名称。";
+        QTest::newRow("a name of the own foods")
+            << "包子" << 250.0 << -1.0 << 0 << 80.0 << "名称：已经有一种自己加的食物叫“包子”了。";
+        QTest::newRow("energy above 900")
+            << "油" << 901.0 << -1.0 << 0 << 80.0 << "每100克大卡：要在 0 到 900 之间（现在是 901）。";
+        QTest::newRow("energy below 0") << "水" << -1.0 << -1.0 << 0 << 80.0
+                                        << "每100克大卡：要在 0 到 900 之间（现在是 -1）。";
+        QTest::newRow("protein above 100 g")
+            << "蛋白粉" << 380.0 << 101.0 << 0 << 80.0 << "蛋白质：每 100 克要在 0 到 100 克之间。";
+        QTest::newRow("a unit of 0 g") << "馒头" << 223.0 << -1.0 << 1 << 0.0
+                                       << "单位“一个”的克数：要大于 0，最多 5000 克。";
+        QTest::newRow("five units") << "馒头" << 223.0 << -1.0 << 5 << 80.0 << "单位：最多 4 个。";
+    }
+    void ownFoodRefusedNamingTheField()
+    {
+        QFETCH(QString, name);
+        QFETCH(double, kcal);
+        QFETCH(double, protein);
+        QFETCH(int, units);
+        QFETCH(double, unitGrams);
+        QFETCH(QString, message);
+        TempDatabase db;
+        Connection connection(db.folder());
+        connection.openDatabase();
+        ownfoods::add(connection, ownfoods::Food{0, QStringLiteral("包子"), 250, {}, {}, {}, {}, {}});
+        ownfoods::Food food{0, name, kcal, {}, {}, {}, {}, {}};
+        if (protein >= 0)
+            food.protein = protein;
+        for (int u = 0; u < units; ++u)
+            food.units << ownfoods::Unit{QStringLiteral("一个"), unitGrams};
+        try {
+            ownfoods::add(connection, food);
+            QFAIL("stored");
+        } catch (const DataError& e) {
+            QCOMPARE(e.message(), message);
+        }
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM own_foods")).toInt(), 1);
+    }
+
+    void ownFoodsLoggedFoundChangedAndKept()
+    {
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO \"01\" VALUES ('谷类', '包子', '227');"));
+        Connection connection(db.folder());
+        connection.openDatabase();
+        sqlite3* handle = connection.handle();
+        // 一个 = 80 克，210 大卡: 210 × 100 ÷ 80 = 262.5 per 100 g.
+        QCOMPARE(ownfoods::per100g(80, 210), 262.5);
+        const rowchanges::Change added = ownfoods::add(connection, ownfoods::Food{0,
+                                                                                  QStringLiteral(" 包子 "),
+                                                                                  ownfoods::per100g(80, 210),
+                                                                                  7.5,
+                                                                                  {},
+                                                                                  {},
+                                                                                  {{QStringLiteral("一个"), 80}},
+                                                                                  {}});
+        const std::vector<ownfoods::Food> own = ownfoods::read(handle, db.path());
+        QCOMPARE(own.size(), std::size_t(1));
+        QCOMPARE(own.front().name, QStringLiteral("包子"));
+        QCOMPARE(own.front().protein, std::optional<double>(7.5));
+        QCOMPARE(own.front().readings, QStringList{QStringLiteral("bao zi")}); // through ICU
+
+        // The shipped 包子 keeps its name; the own one is the marked one.
+        QCOMPARE(food(handle, db.path(), QStringLiteral("包子"))->kcalPer100g, 227.0);
+        const std::optional<Food> mine = food(handle, db.path(), QStringLiteral("包子（自己加的）"));
+        QVERIFY(mine);
+        QCOMPARE(mine->kcalPer100g, 262.5);
+        QCOMPARE(mine->units.first().name, QStringLiteral("一个"));
+
+        // Logged yesterday at 210; changed to 一个 = 100 g, 250 kcal per 100 g: the item keeps 210, and a copy of
+        // it today is 1 × 100 g × 2.5 = 250.
+        add(connection, Item{0, at(today.addDays(-1), 8), Meal::Breakfast, QStringLiteral("包子（自己加的）"), 1,
+                             QStringLiteral("一个"), 80, 210});
+        ownfoods::Food changed = own.front();
+        changed.kcalPer100g = 250;
+        changed.units = {{QStringLiteral("一个"), 100}};
+        const rowchanges::Change change = ownfoods::change(connection, changed);
+        QCOMPARE(read(handle, db.path(), today.addDays(-1)).items.front().kcal, 210.0);
+        QCOMPARE(copy(connection, today.addDays(-1), Meal::Breakfast, at(today, 8)).kcal, 250.0);
+
+        // Undone, the food is as it was; removed, and back by its undo with its key.
+        rowchanges::undo(connection, change);
+        QCOMPARE(ownfoods::read(handle, db.path()).front().kcalPer100g, 262.5);
+        const rowchanges::Change removed = ownfoods::remove(connection, added.rows.front().key);
+        QVERIFY(ownfoods::read(handle, db.path()).empty());
+        rowchanges::undo(connection, removed);
+        QCOMPARE(ownfoods::read(handle, db.path()).front().key, added.rows.front().key);
+
+        // The check counts them; a restore carries them.
+        connection.disconnect();
+        QCOMPARE(datafile::check(db.path()).rows(QStringLiteral("own_foods")), 1);
+        const TempDatabase live;
+        datafile::restore(live.path(), db.path(), at(today, 12));
+        QCOMPARE(live.scalar(QStringLiteral("SELECT name FROM own_foods")).toString(), QStringLiteral("包子"));
     }
 };
 
