@@ -12,6 +12,7 @@
 #include "datafile/partialfile.h"
 #include "datafile/profile.h"
 #include "foods/foodlog.h"
+#include "foods/nutrients.h"
 #include "forms/goal/goalfacts.h"
 #include "report/report.h"
 
@@ -216,6 +217,7 @@ int summary(const QString& dataPath)
     QStringList lines = goalfacts::summary(profile, diary, thisYear);
     const foodlog::Day today = foodlog::read(connection.handle(), dataPath, QDate::currentDate());
     lines << foodlog::summaryLine(foodlog::totals(today, goalfacts::dayBudget(profile, diary, thisYear)));
+    lines << nutrients::summaryLine(nutrients::ofDay(connection.handle(), dataPath, today));
     QByteArray text = lines.join(u'\n').toUtf8() + '\n';
     if (std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout) !=
             static_cast<std::size_t>(text.size()) ||

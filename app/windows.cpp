@@ -10,12 +10,14 @@ TevuWindows::TevuWindows(const QString& dataFolder)
                                                             .showPlan = [this] { plan->exec(); },
                                                             .showCurve = [this] { curve->exec(); },
                                                             .showGoal = [this] { goal->exec(); },
-                                                            .showFoodLog = [this] { foodLog->exec(); }});
+                                                            .showFoodLog = [this] { foodLog->exec(); },
+                                                            .showOwnFoods = [this] { ownFoods->exec(); }});
     tevu_main = main.get();
 }
 
 TevuWindows::~TevuWindows()
 {
+    ownFoods.reset();
     foodLog.reset();
     goal.reset();
     curve.reset();

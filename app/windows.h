@@ -9,6 +9,7 @@
 #include "forms/foodlog/ttevu_foodlog.h"
 #include "forms/goal/ttevu_goal.h"
 #include "forms/main/ttevu_main.h"
+#include "forms/ownfoods/ttevu_ownfoods.h"
 #include "forms/plan/ttevu_plan.h"
 
 #include <functional>
@@ -76,4 +77,6 @@ public:
     MadeOnFirstUse<Ttevu_goal> goal{[this] { return std::make_unique<Ttevu_goal>(data->ADOCN); }, &tevu_goal};
     MadeOnFirstUse<Ttevu_foodlog> foodLog{[this] { return std::make_unique<Ttevu_foodlog>(data->ADOCN); },
                                           &tevu_foodlog};
+    MadeOnFirstUse<Ttevu_ownfoods> ownFoods{[this] { return std::make_unique<Ttevu_ownfoods>(data->ADOCN); },
+                                            &tevu_ownfoods};
 };

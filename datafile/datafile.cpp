@@ -120,7 +120,8 @@ const QStringList& optionalTables()
     // and exercise log, and the user's own foods.
     static const QStringList names{QStringLiteral("portions"),     QStringLiteral("food_search"),
                                    QStringLiteral("profile"),      QStringLiteral("food_log"),
-                                   QStringLiteral("exercise_log"), QStringLiteral("own_foods")};
+                                   QStringLiteral("exercise_log"), QStringLiteral("own_foods"),
+                                   QStringLiteral("nutrients")};
     return names;
 }
 

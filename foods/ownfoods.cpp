@@ -152,6 +152,9 @@ void check(const Food& food)
         throw DataError(QStringLiteral("名称：请填写食物的名称。"));
     if (food.name.size() > 40 || food.name.contains(u'\n') || food.name.contains(u'\t'))
         throw DataError(QStringLiteral("名称：最多 40 个字，一行。"));
+    // The mark tells an own food from a shipped one of the same name; a name of its own with it would be ambiguous.
+    if (food.name.trimmed().endsWith(QString::fromUtf8(mark)))
+        throw DataError(QStringLiteral("名称：不能以“%1”结尾。").arg(QString::fromUtf8(mark)));
     if (!(food.kcalPer100g >= 0 && food.kcalPer100g <= maximumKcal))
         throw DataError(QStringLiteral("每100克大卡：要在 0 到 %1 之间（现在是 %2）。")
                             .arg(maximumKcal)

@@ -154,6 +154,9 @@ Ttevu_foodlog::Ttevu_foodlog(Connection& connection, QWidget* parent)
     m_useRealUse = new QPushButton(QStringLiteral("用它定每天的预算"));
     m_useRealUse->setObjectName(QStringLiteral("useRealUse"));
     m_useRealUse->setAutoDefault(false);
+    m_nutrients = new QLabel;
+    m_nutrients->setObjectName(QStringLiteral("nutrients"));
+    m_nutrients->setWordWrap(true);
     m_message = new QLabel;
     m_message->setObjectName(QStringLiteral("message"));
     m_message->setWordWrap(true);
@@ -183,6 +186,7 @@ Ttevu_foodlog::Ttevu_foodlog(Connection& connection, QWidget* parent)
     layout->addLayout(days);
     layout->addWidget(m_list, 1);
     layout->addWidget(m_total);
+    layout->addWidget(m_nutrients);
     layout->addWidget(m_bar);
     layout->addWidget(m_exercise);
     layout->addLayout(realUse);
@@ -276,6 +280,7 @@ void Ttevu_foodlog::reload()
     }
     m_profile = datafile::readProfile(db, path, now.year());
     m_log = foodlog::read(db, path, m_day);
+    m_nutrientTotals = nutrients::ofDay(db, path, m_log);
     m_yesterday = {};
     if (m_day == now)
         for (const foodlog::Item& item : foodlog::read(db, path, now.addDays(-1)).items)
@@ -380,6 +385,12 @@ void Ttevu_foodlog::present()
         m_bar->setAccessibleDescription(state);
         m_bar->setProperty("state", state);
     }
+    const QString amounts = nutrients::amountLine(m_nutrientTotals, !m_log.items.empty());
+    m_nutrients->setText(amounts.isEmpty()
+                             ? QString()
+                             : amounts + u'\n' + nutrients::guidelineLine(m_nutrientTotals, !m_log.items.empty()));
+    m_nutrients->setAccessibleName(m_nutrients->text());
+    m_nutrients->setVisible(!amounts.isEmpty());
     m_exercise->setText(foodlog::exerciseLine(totals));
     m_exercise->setVisible(!m_exercise->text().isEmpty());
 

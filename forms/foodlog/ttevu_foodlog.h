@@ -5,6 +5,7 @@
 
 #include "data/rowchanges.h"
 #include "foods/foodlog.h"
+#include "foods/nutrients.h"
 #include "forms/dialog.h"
 #include "forms/goal/goalfacts.h"
 
@@ -56,6 +57,7 @@ public:
     QLabel* exerciseLabel() const { return m_exercise; }
     QLabel* realUseLabel() const { return m_realUse; }
     QLabel* messageLabel() const { return m_message; }
+    QLabel* nutrientLabel() const { return m_nutrients; }
     QPushButton* useRealUseButton() const { return m_useRealUse; }
 
 protected:
@@ -86,6 +88,8 @@ private:
     QLabel* m_exercise = nullptr;
     QLabel* m_realUse = nullptr;
     QLabel* m_message = nullptr;
+    QLabel* m_nutrients = nullptr;
+    nutrients::Totals m_nutrientTotals;
     QPushButton* m_useRealUse = nullptr;
     QPushButton* m_change = nullptr;
     QPushButton* m_remove = nullptr;

@@ -38,8 +38,9 @@ public:
         std::function<void()> showAbout;
         std::function<void()> showPlan;
         std::function<void()> showCurve;
-        std::function<void()> showGoal;    // Alt+8: no picture of the skin stands for it
-        std::function<void()> showFoodLog; // Alt+9, the calorie view's 今天吃了什么, the diary's menu
+        std::function<void()> showGoal;     // Alt+8: no picture of the skin stands for it
+        std::function<void()> showFoodLog;  // Alt+9, the calorie view's 今天吃了什么, the diary's menu
+        std::function<void()> showOwnFoods; // the calorie view's 自己加… and the tree's menu
     };
 
     // The creation opens the connection; the connection and the datasets must outlive the window.
@@ -170,6 +171,9 @@ private:
     void addToToday();
     // 常吃的 at the head of the tree, and the search's preference, from the last 30 days of the log.
     void refreshOften();
+    // 自己加的食物 in the tree and in the search, as the file holds them now.
+    void refreshOwnFoods();
+    void showOwnFoods();
     // A food under 常吃的 that is current: its title and the amount and unit it was last logged with.
     static bool isOftenNode(const QTreeWidgetItem* node);
 
@@ -233,6 +237,13 @@ private:
     QString m_searchAnnounced;
     // 常吃的, at the head of the tree while the log holds something of the last 30 days.
     QTreeWidgetItem* m_oftenNode = nullptr;
+    // 自己加的食物, while there are any; its foods follow the shipped ones in m_foodIndex.
+    QTreeWidgetItem* m_ownNode = nullptr;
+    qsizetype m_shippedFoods = 0;
+    // The energy per 100 g of each own food by the title it is listed with.
+    QHash<QString, double> m_ownKcal;
+    QHash<QString, qsizetype> m_ownPositions; // in m_foodIndex
+    QPushButton* m_ownFoodsButton = nullptr;
     bool m_shown = false;
     bool m_placed = false;
     bool m_writingDiary = false;

@@ -5,6 +5,7 @@
 #include "datafile/backup.h"
 #include "datafile/datafile.h"
 #include "foods/foodlog.h"
+#include "foods/nutrients.h"
 #include "foods/often.h"
 #include "foods/ownfoods.h"
 #include "support/tempdb.h"
@@ -285,10 +286,8 @@ private slots:
         // The check counts the log, and a restore brings it into a file that never had one.
         connection.disconnect();
         const datafile::Summary summary = datafile::check(db.path());
-        QCOMPARE(summary.others.back().table, QStringLiteral("exercise_log"));
-        QCOMPARE(summary.others.back().rows, 1);
-        QCOMPARE(summary.others[summary.others.size() - 2].table, QStringLiteral("food_log"));
-        QCOMPARE(summary.others[summary.others.size() - 2].rows, 4);
+        QCOMPARE(summary.rows(QStringLiteral("exercise_log")), 1);
+        QCOMPARE(summary.rows(QStringLiteral("food_log")), 4);
         const TempDatabase live;
         datafile::restore(live.path(), db.path(), at(today, 12));
         QCOMPARE(live.scalar(QStringLiteral("SELECT count(*) FROM food_log")).toInt(), 4);
@@ -485,6 +484,40 @@ private slots:
         const TempDatabase live;
         datafile::restore(live.path(), db.path(), at(today, 12));
         QCOMPARE(live.scalar(QStringLiteral("SELECT name FROM own_foods")).toString(), QStringLiteral("包子"));
+    }
+
+    void nutrientsOfADayWithAnUnknownFood()
+    {
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO nutrients VALUES ('甲', 10, 5, 20, 2, 400);"
+                               "INSERT INTO nutrients VALUES ('丁', 1, 1, 1, 1, 1000);"));
+        Connection connection(db.folder());
+        connection.openDatabase();
+        ownfoods::add(connection, ownfoods::Food{0, QStringLiteral("乙"), 300, 5, {}, 50, {}, {}});
+        Day day;
+        day.items.push_back(
+            Item{0, at(today, 8), Meal::Breakfast, QStringLiteral("甲"), 2, QStringLiteral("克"), 200, 1});
+        day.items.push_back(
+            Item{0, at(today, 9), Meal::Breakfast, QStringLiteral("乙"), 1, QStringLiteral("克"), 100, 1});
+        day.items.push_back(Item{0, at(today, 10), Meal::Snack, QStringLiteral("丙"), 1, QStringLiteral("克"), 50, 1});
+        const nutrients::Totals totals = nutrients::ofDay(connection.handle(), db.path(), day);
+        // 200 g of 甲: 20, 10, 40, 4 g and 800 mg; 100 g of 乙: 5 g of protein, 50 of carbohydrate; 丙 unknown, so
+        // every figure is at least. Salt: 800 × 2.54 ÷ 1,000 = 2.03.
+        QCOMPARE(nutrients::amountLine(totals, true),
+                 QStringLiteral(
+                     "蛋白质 至少 25 克 · 脂肪 至少 10 克 · 碳水 至少 90 克 · 膳食纤维 至少 4 克 · 盐 至少 2.0 克"));
+        // Energy: protein 25 × 4 = 100, fat 10 × 9 = 90, carbohydrate 90 × 4 = 360, of 550: 18 %, 16 %, 65 %.
+        QCOMPARE(nutrients::guidelineLine(totals, true),
+                 QStringLiteral("能量来自蛋白质 18%、脂肪 16%（偏低，宜 20–30%）、碳水 65%（偏高，宜 50–60%）；"
+                                "盐 至少 2.0 克；膳食纤维 至少 4 克（偏少，宜 25–30 克）"));
+        QCOMPARE(nutrients::summaryLine(totals), QStringLiteral("今天蛋白质 至少 25 克，盐 至少 2.0 克"));
+        // 200 g of 丁 alone: 2,000 mg of sodium, 5.08 g of salt, past the 5 g; nothing unknown.
+        Day salty;
+        salty.items.push_back(
+            Item{0, at(today, 8), Meal::Lunch, QStringLiteral("丁"), 1, QStringLiteral("克"), 200, 1});
+        QVERIFY(nutrients::guidelineLine(nutrients::ofDay(connection.handle(), db.path(), salty), true)
+                    .contains(QStringLiteral("；盐 5.1 克（偏多，宜少于 5 克）；")));
+        QVERIFY(nutrients::amountLine(totals, false).isEmpty());
     }
 };
 

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
@@ -218,6 +219,70 @@ private slots:
         QVERIFY2(window.totalLabel()->text().startsWith(QStringLiteral("今天 471 大卡")),
                  qPrintable(window.totalLabel()->text()));
         QVERIFY2(reporter.messages.isEmpty(), qPrintable(reporter.messages.join(u'\n')));
+    }
+
+    void ownFoodsAddedFoundLoggedAndTakenBack()
+    {
+        TempDatabase db;
+        db.exec(foods + QStringLiteral("INSERT INTO \"01\" VALUES ('谷类', '包子', '227');"));
+        Windows w(db.folder());
+        QTreeWidget* tree = w.foodTree();
+        QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("蛋类")); // none yet
+        QStringList said;
+        // 一个 = 80 克，210 大卡: 262.5 per 100 g. A first try without a name is refused naming the field.
+        QVERIFY(whileModal([&] { w.click(w.find<QPushButton>(QStringLiteral("ownFoods"))); },
+                           [&](QWidget* window) {
+                               const auto box = [window](const char* name) {
+                                   return window->findChild<QLineEdit*>(QLatin1String(name));
+                               };
+                               box("unitName1")->setText(QStringLiteral("一个"));
+                               box("unitGrams1")->setText(QStringLiteral("80"));
+                               box("unitKcal")->setText(QStringLiteral("２１０"));
+                               window->findChild<QPushButton*>(QStringLiteral("save"))->click();
+                               box("name")->setText(QStringLiteral("楼下的包子"));
+                               window->findChild<QPushButton*>(QStringLiteral("save"))->click();
+                               box("name")->setText(QStringLiteral("包子"));
+                               window->findChild<QPushButton*>(QStringLiteral("new"))->click();
+                               box("name")->setText(QStringLiteral("包子"));
+                               box("kcal")->setText(QStringLiteral("250"));
+                               window->findChild<QPushButton*>(QStringLiteral("save"))->click();
+                               said << window->findChild<QLabel*>(QStringLiteral("message"))->text();
+                           }));
+        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("名称：请填写食物的名称。")});
+        QCOMPARE(said, QStringList{QStringLiteral("已保存“包子”：每100克 250 大卡。")});
+        QCOMPARE(db.rows(QStringLiteral("SELECT name, kcal, units, pinyin FROM own_foods ORDER BY rowid")),
+                 (QStringList{QStringLiteral("楼下的包子|262.5|一个\t80|lou xia de bao zi"),
+                              QStringLiteral("包子|250.0||bao zi")}));
+
+        // Listed under 自己加的食物, the one named like a shipped food marked; found by its initials.
+        QTreeWidgetItem* own = tree->topLevelItem(0);
+        QCOMPARE(own->text(0), QStringLiteral("自己加的食物"));
+        QCOMPARE(own->child(0)->text(0), QStringLiteral("楼下的包子"));
+        QCOMPARE(own->child(1)->text(0), QStringLiteral("包子（自己加的）"));
+        auto* search = w.find<QLineEdit>(QStringLiteral("Edit2"));
+        QTest::keyClicks(search, QStringLiteral("lxdbz"));
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("楼下的包子"));
+        QCOMPARE(w.find<QLabel>(QStringLiteral("Label1"))->text(),
+                 QStringLiteral("所含热量：262.5大卡/100克；一个（80克）210大卡。"));
+        // Two of them: 2 × 80 g × 2.625 = 420.
+        auto* amount = w.find<QLineEdit>(QStringLiteral("amountBox"));
+        QTest::keyClicks(amount, QStringLiteral("2"));
+        QTest::keyClick(amount, Qt::Key_Return);
+        QVERIFY2(w.reporter.messages.size() == 1, qPrintable(w.reporter.messages.join(u'\n')));
+        QCOMPARE(db.rows(QStringLiteral("SELECT food, amount, unit, g, kcal FROM food_log")),
+                 QStringList{QStringLiteral("楼下的包子|2.0|一个|160.0|420.0")});
+
+        // Deleted, then back with 撤销.
+        QVERIFY(whileModal([&] { w.click(w.find<QPushButton>(QStringLiteral("ownFoods"))); },
+                           [&](QWidget* window) {
+                               window->findChild<QListWidget*>(QStringLiteral("list"))->setCurrentRow(0);
+                               window->findChild<QPushButton*>(QStringLiteral("remove"))->click();
+                               said << QString::number(
+                                   window->findChild<QListWidget*>(QStringLiteral("list"))->count());
+                               window->findChild<QPushButton*>(QStringLiteral("undo"))->click();
+                           }));
+        QCOMPARE(said.last(), QStringLiteral("1"));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM own_foods")).toInt(), 2);
     }
 
     void aWrongAmountIsRefusedAndNothingLogged_data()

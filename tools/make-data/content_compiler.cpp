@@ -323,6 +323,56 @@ int parseVersion(const QString& path)
     return version;
 }
 
+// nutrients.tsv: after "#" comments, the header, then a food of foods.tsv a line with five values (a number, "—"
+// for none) and the source the values come from.
+QList<Nutrients> parseNutrients(const QString& path, const QList<Food>& foods)
+{
+    QList<Nutrients> rows;
+    if (!QFileInfo::exists(path))
+        return rows;
+    QSet<QString> titles;
+    for (const Food& food : foods)
+        titles.insert(food.title);
+    QHash<QString, int> seenAt;
+    bool header = false;
+    for (const SourceLine& line : readLines(path)) {
+        const QString text = line.text.trimmed();
+        if (text.isEmpty() || text.startsWith(QLatin1Char('#')))
+            continue;
+        if (!header) {
+            if (text != QStringLiteral("Title\tprotein\tfat\tcarbohydrate\tfibre\tsodium\tsource"))
+                fail(path, line.number,
+                     QStringLiteral(
+                         "表头应为 Title<Tab>protein<Tab>fat<Tab>carbohydrate<Tab>fibre<Tab>sodium<Tab>source"));
+            header = true;
+            continue;
+        }
+        const QStringList fields = line.text.split(QLatin1Char('\t'));
+        if (fields.size() != 7)
+            fail(path, line.number, QStringLiteral("应有 7 列（以制表符分隔），这里有 %1 列").arg(fields.size()));
+        Nutrients row{fields[0].trimmed(), {}, line.number};
+        if (!titles.contains(row.title))
+            fail(path, line.number, QStringLiteral("“%1”不是 foods.tsv 里的食物").arg(row.title));
+        if (const auto it = seenAt.constFind(row.title); it != seenAt.cend())
+            fail(path, line.number, QStringLiteral("“%1”重复，第 %2 行已有").arg(row.title).arg(it.value()));
+        seenAt.insert(row.title, line.number);
+        for (int c = 1; c <= 5; ++c) {
+            const QString value = fields[c].trimmed();
+            if (value == QStringLiteral("—")) {
+                row.values << QString();
+                continue;
+            }
+            if (!plainNumber().match(value).hasMatch())
+                fail(path, line.number, QStringLiteral("第 %1 列“%2”应是数字或“—”").arg(c + 1).arg(value));
+            row.values << value;
+        }
+        if (!sourceForm().match(fields[6].trimmed()).hasMatch())
+            fail(path, line.number, QStringLiteral("来源应写成“第6版 食物编码”或“估算：依据”"));
+        rows.append(row);
+    }
+    return rows;
+}
+
 // "薄荷 bo he": a word of Chinese characters, then one syllable per character, lower-case letters without tones.
 QList<Polyphone> parsePolyphones(const QString& path)
 {
@@ -509,6 +559,22 @@ void writeDatabase(const QByteArray& path, const QString& outputPath, const Cont
     insertRows(db.get(), QStringLiteral("INSERT INTO portions(Title, Unit, g, Measure) VALUES(?1, ?2, ?3, ?4)"),
                portionRows, dir.filePath(QStringLiteral("foods.tsv")), outputPath);
 
+    // Empty values stay NULL: not measured is not 0.
+    {
+        sqlite::Statement insert(
+            db.get(),
+            QStringLiteral("INSERT INTO nutrients(Title, protein, fat, carbohydrate, fibre, sodium) "
+                           "VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
+            outputPath);
+        for (const Nutrients& row : content.nutrients) {
+            insert.bind(1, row.title);
+            for (int c = 0; c < 5; ++c)
+                insert.bind(c + 2, row.values[c].isEmpty() ? QVariant() : QVariant(row.values[c].toDouble()));
+            insert.step();
+            insert.reset();
+        }
+    }
+
     QList<Row> searchRows;
     for (const Food& food : content.foods)
         for (const QString& reading : readingsOf(food.title, content.polyphones))
@@ -583,6 +649,7 @@ bool loadContent(const QString& contentDir, Content& content, SourceError& error
         loaded.exercises = parseArticles(dir.filePath(QStringLiteral("yd.txt")));
         loaded.tips = parseArticles(dir.filePath(QStringLiteral("xd.txt")));
         loaded.plan = parsePlan(dir.filePath(QStringLiteral("plan.txt")));
+        loaded.nutrients = parseNutrients(dir.filePath(QStringLiteral("nutrients.tsv")), loaded.foods);
         loaded.polyphones = parsePolyphones(dir.filePath(QString::fromLatin1(polyphonesFile)));
         loaded.version = parseVersion(dir.filePath(QString::fromLatin1(versionFile)));
         // Every plan shipped before, so that an upgrade can tell a day the user left as shipped from one they changed.
