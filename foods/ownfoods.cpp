@@ -66,6 +66,12 @@ void checkUnique(sqlite3* db, const QString& path, const Food& food)
         throw DataError(QStringLiteral("名称：已经有一种自己加的食物叫“%1”了。").arg(food.name));
 }
 
+// What a change by key checks the row still holds: the name and energy the window showed.
+rowchanges::SeenRow seen(const Food& shown)
+{
+    return {shown.key, {{QStringLiteral("name"), shown.name}, {QStringLiteral("kcal"), shown.kcalPer100g}}};
+}
+
 QVariantList values(const Food& food)
 {
     return {food.name,
@@ -199,20 +205,21 @@ rowchanges::Change add(Connection& connection, Food food)
     return rowchanges::added(connection, QLatin1String(table), key);
 }
 
-rowchanges::Change change(Connection& connection, Food food)
+rowchanges::Change change(Connection& connection, const Food& shown, Food food)
 {
+    food.key = shown.key;
     food.name = food.name.trimmed();
     check(food);
     food.readings = pinyin::readingsOf(food.name);
     checkUnique(connection.handle(), connection.filePath(), food);
     const QVariantList row = values(food);
-    return rowchanges::update(connection, QLatin1String(table), food.key, columns.split(QStringLiteral(", ")),
+    return rowchanges::update(connection, QLatin1String(table), seen(shown), columns.split(QStringLiteral(", ")),
                               rowchanges::Values(row.cbegin(), row.cend()));
 }
 
-rowchanges::Change remove(Connection& connection, qint64 key)
+rowchanges::Change remove(Connection& connection, const Food& shown)
 {
-    return rowchanges::remove(connection, QLatin1String(table), {key});
+    return rowchanges::remove(connection, QLatin1String(table), {seen(shown)});
 }
 
 } // namespace ownfoods

@@ -54,9 +54,10 @@ double per100g(double grams, double kcal);
 void check(const Food& food);
 
 // Each is one transaction and returns the change for undo. add and change refuse a name another own food has, and
-// work out the pinyin of the name.
+// work out the pinyin of the name. change and remove act on the row of `shown`, the food as it was read, and refuse
+// when that row no longer holds it (another program changed the file meanwhile).
 rowchanges::Change add(Connection& connection, Food food);
-rowchanges::Change change(Connection& connection, Food food);
-rowchanges::Change remove(Connection& connection, qint64 key);
+rowchanges::Change change(Connection& connection, const Food& shown, Food food);
+rowchanges::Change remove(Connection& connection, const Food& shown);
 
 } // namespace ownfoods

@@ -7,9 +7,10 @@
 #include "foods/foodlog.h"
 #include "foods/nutrients.h"
 #include "forms/dialog.h"
-#include "forms/goal/goalfacts.h"
+#include "health/goalfacts.h"
 
 #include <QDate>
+#include <functional>
 #include <vector>
 
 class Connection;
@@ -31,6 +32,8 @@ public:
     // The day that counts as today; the clock's unless a test sets it.
     void setToday(const QDate& today) { m_today = today; }
     QDate today() const;
+    // The time of day that counts as now; the clock's unless a test sets it.
+    void setTime(const QTime& time) { m_time = time; }
     QDate shownDay() const { return m_day; }
     void showDay(const QDate& day);
 
@@ -58,6 +61,7 @@ public:
     QLabel* realUseLabel() const { return m_realUse; }
     QLabel* messageLabel() const { return m_message; }
     QLabel* nutrientLabel() const { return m_nutrients; }
+    QLabel* lowIntakeLabel() const { return m_lowIntake; }
     QPushButton* useRealUseButton() const { return m_useRealUse; }
 
 protected:
@@ -77,9 +81,15 @@ private:
     bool offersYesterday(foodlog::Meal meal) const;
     void copyToToday(const QDate& from, std::optional<foodlog::Meal> meal);
     void showMenu(const QPoint& at);
+    // Reads the day again and throws when another program changed the file since the last reading: the rows' keys
+    // may name other rows now.
+    void refuseWhenChangedElsewhere();
+    // Makes a change of a stored row; when it is refused, reads the day again before the error is reported.
+    void changeStored(const std::function<rowchanges::Change()>& change);
 
     Connection& m_connection;
     QDate m_today;
+    QTime m_time;
     QDate m_day;
     QDateEdit* m_date = nullptr;
     QTreeWidget* m_list = nullptr;
@@ -90,6 +100,7 @@ private:
     QLabel* m_message = nullptr;
     QLabel* m_nutrients = nullptr;
     nutrients::Totals m_nutrientTotals;
+    QLabel* m_lowIntake = nullptr;
     QPushButton* m_useRealUse = nullptr;
     QPushButton* m_change = nullptr;
     QPushButton* m_remove = nullptr;
@@ -107,6 +118,7 @@ private:
     };
     std::optional<HistoryStamp> m_historyStamp; // of the file when m_diary and m_realUseFigure were read
     health::RealUse m_realUseFigure;
+    std::vector<health::DayIntake> m_lastWeek; // the intake of the days logged among the week before today
     health::Profile m_profile;
     std::optional<int> m_useAsBudget;
     std::vector<rowchanges::Change> m_changes;

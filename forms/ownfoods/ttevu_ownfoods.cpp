@@ -221,7 +221,10 @@ ownfoods::Food Ttevu_ownfoods::fromForm() const
 void Ttevu_ownfoods::save()
 {
     const ownfoods::Food food = fromForm();
-    rowchanges::Change change = m_editing ? ownfoods::change(m_connection, food) : ownfoods::add(m_connection, food);
+    const auto shown =
+        std::find_if(m_foods.cbegin(), m_foods.cend(), [this](const ownfoods::Food& f) { return f.key == m_editing; });
+    rowchanges::Change change = m_editing && shown != m_foods.cend() ? ownfoods::change(m_connection, *shown, food)
+                                                                     : ownfoods::add(m_connection, food);
     const qint64 key = change.rows.front().key;
     m_changes.push_back(std::move(change));
     m_changed = true;
@@ -235,7 +238,7 @@ void Ttevu_ownfoods::removeChosen()
     if (row < 0 || static_cast<std::size_t>(row) >= m_foods.size())
         return;
     const ownfoods::Food food = m_foods[static_cast<std::size_t>(row)];
-    m_changes.push_back(ownfoods::remove(m_connection, food.key));
+    m_changes.push_back(ownfoods::remove(m_connection, food));
     m_changed = true;
     reload(0);
     startNew();
