@@ -137,8 +137,9 @@ private slots:
         QFETCH(int, version);
         const QString path = usedFile(QStringLiteral("older-%1").arg(version));
         execOn(path, QStringLiteral("PRAGMA user_version = %1").arg(version));
-        // A file from before 我的目标 has no profile table; one from after keeps the user's profile.
-        const QStringList profile = version == 0 ? QStringList{} : QStringList{QStringLiteral("165|女|1990|120|2|")};
+        // A file from before 我的目标 has no profile table; one from after keeps the user's profile, and the upgrade
+        // gives it the column for pregnancy, unset.
+        const QStringList profile = version == 0 ? QStringList{} : QStringList{QStringLiteral("165|女|1990|120|2||")};
         execOn(path, version == 0 ? QStringLiteral("DROP TABLE profile")
                                   : QStringLiteral("INSERT INTO profile VALUES (165, '女', 1990, 120, 2, NULL)"));
 
