@@ -5,10 +5,11 @@
 #include "data/connection.h"
 #include "data/conversions.h"
 #include "data/dataset.h"
+#include "datafile/diary.h"
 #include "datafile/profile.h"
-#include "forms/goal/goalfacts.h"
 #include "forms/guard.h"
 #include "forms/look.h"
+#include "health/goalfacts.h"
 #include "ui_ttevu_curve.h"
 
 #include <QDate>
@@ -89,14 +90,14 @@ void Ttevu_curve::showProfile()
 {
     DbChart* chart = m_ui->DBChart1;
     Connection& connection = ADODataSetcurve.connection();
-    const health::Profile profile =
-        datafile::readProfile(connection.handle(), connection.filePath(), QDate::currentDate().year());
+    const int thisYear = QDate::currentDate().year();
+    const health::Profile profile = datafile::readProfile(connection.handle(), connection.filePath(), thisYear);
     chart->setGoal(profile.goal);
-    const goalfacts::Diary diary = goalfacts::fromPoints(chart->series()->points());
+    const goalfacts::Diary diary = datafile::diaryFromPoints(chart->series()->points());
     QStringList description{chart->hint()};
     if (profile.height && diary.trend)
-        description << QStringLiteral("BMI ") + goalfacts::bmi(profile, diary);
+        description << QStringLiteral("BMI ") + goalfacts::bmi(profile, diary, thisYear, conversions::locale());
     if (profile.goal)
-        description << QStringLiteral("目标 ") + goalfacts::goal(profile, diary);
+        description << QStringLiteral("目标 ") + goalfacts::goal(profile, diary, thisYear, conversions::locale());
     chart->setAccessibleDescription(description.join(QStringLiteral("。")));
 }
