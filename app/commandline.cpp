@@ -15,6 +15,7 @@
 #include "datafile/partialfile.h"
 #include "datafile/profile.h"
 #include "foods/foodlog.h"
+#include "foods/nutrients.h"
 #include "health/goalfacts.h"
 #include "health/measurefacts.h"
 #include "report/report.h"
@@ -84,6 +85,10 @@ QString usageText()
         "  --summary             "
         "在标准输出上每行写一项：最新体重、趋势、每周变化、BMI、目标和预计日期、能量预算、今天已吃、腰围\n"
         "                        例：tevu --summary\n"
+        "  --copy-meal 日期 [餐次]\n"
+        "                        "
+        "把那一天（YYYY-MM-DD）的一餐（早餐、午餐、晚餐或加餐）照样加到今天；不写餐次就是一整天\n"
+        "                        例：tevu --copy-meal 2026-12-07 早餐\n"
         "  --remind              今天还没有记录体重时，发一条桌面通知提醒称体重；已经记录了就什么也不做\n"
         "                        例：tevu --remind\n"
         "  --remind-at 时间      每天到了“时间”（时:分）提醒称体重，直到退出登录（供自动启动使用）\n"
@@ -240,6 +245,9 @@ int summary(const QString& dataPath)
                                              health::floorFor(profile.sex), foodlog::dayEnded(now.date(), now));
     totals.child = health::isChild(profile, thisYear);
     lines << foodlog::summaryLine(totals);
+    // What today's items hold besides energy; nothing to say before the first.
+    if (!today.items.empty())
+        lines << nutrients::summaryLine(nutrients::ofDay(connection.handle(), dataPath, today));
     if (const QString low = goalfacts::lowIntake(profile, foodlog::intake(connection.handle(), dataPath,
                                                                           now.date().addDays(-goalfacts::lowIntakeDays),
                                                                           now.date().addDays(-1)));
@@ -255,6 +263,17 @@ int summary(const QString& dataPath)
             static_cast<std::size_t>(text.size()) ||
         std::fflush(stdout) != 0)
         throw DataError(QStringLiteral("无法写入标准输出"));
+    return Done;
+}
+
+int copyMeal(const QString& dataPath, const QDate& from, std::optional<foodlog::Meal> meal)
+{
+    Connection connection(QFileInfo(dataPath).absolutePath());
+    connection.setConnectionString(QStringLiteral("Data Source=") + dataPath);
+    connection.connect();
+    datafile::checkShape(connection.handle(), dataPath);
+    const foodlog::Copy copied = foodlog::copy(connection, from, meal, QDateTime::currentDateTime());
+    say(foodlog::copiedLine(from, meal, copied));
     return Done;
 }
 
@@ -431,12 +450,14 @@ int run(int argc, char** argv)
     const QCommandLineOption toOption(QStringLiteral("to"), QStringLiteral("结束日期"), QStringLiteral("日期"));
     const QCommandLineOption notesOption(QStringLiteral("with-notes"), QStringLiteral("附日记文字"));
     const QCommandLineOption summaryOption(QStringLiteral("summary"), QStringLiteral("概要"));
+    const QCommandLineOption copyMealOption(QStringLiteral("copy-meal"), QStringLiteral("复制一餐到今天"),
+                                            QStringLiteral("日期"));
     const QCommandLineOption remindOption(QStringLiteral("remind"), QStringLiteral("提醒称体重"));
     const QCommandLineOption remindAtOption(QStringLiteral("remind-at"), QStringLiteral("每天提醒"),
                                             QStringLiteral("时间"));
     parser.addOptions({help, version, data, force, checkOption, backupOption, restoreOption, exportOption,
                        foodLogOption, importOption, reportOption, fromOption, toOption, notesOption, summaryOption,
-                       remindOption, remindAtOption, measurementsOption});
+                       copyMealOption, remindOption, remindAtOption, measurementsOption});
     // Qt's own messages are English; each is said here in Chinese instead.
     if (!parser.parse(QCoreApplication::arguments())) {
         if (!parser.unknownOptionNames().isEmpty())
@@ -451,20 +472,22 @@ int run(int argc, char** argv)
         say(QStringLiteral("Tevu %1").arg(QStringLiteral(TEVU_VERSION)));
         return Done;
     }
-    if (!parser.positionalArguments().isEmpty())
+    // The meal of --copy-meal is the one word that stands alone.
+    const bool mealGiven = parser.isSet(copyMealOption) && parser.positionalArguments().size() == 1;
+    if (!parser.positionalArguments().isEmpty() && !mealGiven)
         return usageError(QStringLiteral("不认识的参数：%1（选项以 -- 开头，例如 --check）")
                               .arg(parser.positionalArguments().join(u' ')));
     // A value that is itself an option means that the file name was forgotten: "--export-csv --force".
     for (const QCommandLineOption* withValue :
-         {&data, &backupOption, &restoreOption, &exportOption, &foodLogOption, &measurementsOption, &importOption,
-          &reportOption, &fromOption, &toOption})
+         {&data, &backupOption, &restoreOption, &exportOption, &foodLogOption, &measurementsOption, &copyMealOption,
+          &importOption, &reportOption, &fromOption, &toOption})
         for (const QString& value : parser.values(*withValue))
             if (value.startsWith(QStringLiteral("--")))
                 return usageError(
                     QStringLiteral("--%1 后面缺少文件名（“%2”是一个选项）").arg(withValue->names().first(), value));
-    const QList<const QCommandLineOption*> commands{&checkOption,   &backupOption, &restoreOption,
-                                                    &exportOption,  &importOption, &reportOption,
-                                                    &summaryOption, &remindOption, &remindAtOption};
+    const QList<const QCommandLineOption*> commands{&checkOption,  &backupOption,  &restoreOption, &exportOption,
+                                                    &importOption, &reportOption,  &summaryOption, &copyMealOption,
+                                                    &remindOption, &remindAtOption};
     const QCommandLineOption* command = nullptr;
     for (const QCommandLineOption* candidate : commands) {
         if (!parser.isSet(*candidate))
@@ -497,7 +520,7 @@ int run(int argc, char** argv)
     }
     if (!command)
         return usageError(QStringLiteral("没有给出命令（--check、--backup、--restore、--export-csv、--import-csv、--"
-                                         "report、--summary 或 --remind）。"));
+                                         "report、--summary、--copy-meal 或 --remind）。"));
     if (parser.isSet(force) && command != &backupOption && command != &reportOption && !isExport(command))
         return usageError(QStringLiteral(
             "--force 只能和 --backup、--export-csv、--export-food-log、--export-measurements 或 --report 一起使用。"));
@@ -520,6 +543,19 @@ int run(int argc, char** argv)
         return usageError(QStringLiteral("--from 的日期晚于 --to 的日期。"));
     if (parser.values(data).size() > 1)
         return usageError(QStringLiteral("--data 只能给一次。"));
+    std::optional<QDate> copiedDay;
+    std::optional<foodlog::Meal> copiedMeal;
+    if (command == &copyMealOption) {
+        copiedDay = dayOf(parser.value(copyMealOption));
+        if (!copiedDay)
+            return usageError(QStringLiteral("--copy-meal 后面应是 YYYY-MM-DD 形式的日期，例如 2026-12-07。"));
+        if (mealGiven) {
+            copiedMeal = foodlog::mealNamed(parser.positionalArguments().first());
+            if (!copiedMeal)
+                return usageError(QStringLiteral("餐次“%1”不对，应是 早餐、午餐、晚餐 或 加餐。")
+                                      .arg(parser.positionalArguments().first()));
+        }
+    }
     const QTime remindAt = QTime::fromString(parser.value(remindAtOption), QStringLiteral("H:mm"));
     if (command == &remindAtOption && !remindAt.isValid())
         return usageError(QStringLiteral("--remind-at 后面的时间“%1”无效，应写成 时:分，例如 07:30。")
@@ -564,6 +600,8 @@ int run(int argc, char** argv)
             return writeReport(dataPath, argument, parser.isSet(force), reportOptions);
         if (command == &summaryOption)
             return summary(dataPath);
+        if (command == &copyMealOption)
+            return copyMeal(dataPath, *copiedDay, copiedMeal);
         return importCsv(dataPath, argument);
     } catch (const std::exception& e) {
         const QString what = command == &checkOption ? QStringLiteral("检查未通过：") : QStringLiteral("失败：");

@@ -11,12 +11,14 @@ TevuWindows::TevuWindows(const QString& dataFolder, const QString& dataFile)
                                                             .showCurve = [this] { curve->exec(); },
                                                             .showGoal = [this] { goal->exec(); },
                                                             .showFoodLog = [this] { foodLog->exec(); },
+                                                            .showOwnFoods = [this] { ownFoods->exec(); },
                                                             .showMeasure = [this] { measure->exec(); }});
     tevu_main = main.get();
 }
 
 TevuWindows::~TevuWindows()
 {
+    ownFoods.reset();
     measure.reset();
     foodLog.reset();
     goal.reset();

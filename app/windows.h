@@ -10,6 +10,7 @@
 #include "forms/goal/ttevu_goal.h"
 #include "forms/main/ttevu_main.h"
 #include "forms/measure/ttevu_measure.h"
+#include "forms/ownfoods/ttevu_ownfoods.h"
 #include "forms/plan/ttevu_plan.h"
 
 #include <functional>
@@ -83,6 +84,8 @@ public:
                                     &tevu_goal};
     MadeOnFirstUse<Ttevu_foodlog> foodLog{[this] { return std::make_unique<Ttevu_foodlog>(data->ADOCN); },
                                           &tevu_foodlog};
+    MadeOnFirstUse<Ttevu_ownfoods> ownFoods{[this] { return std::make_unique<Ttevu_ownfoods>(data->ADOCN); },
+                                            &tevu_ownfoods};
     MadeOnFirstUse<Ttevu_measure> measure{[this] { return std::make_unique<Ttevu_measure>(data->ADOCN); },
                                           &tevu_measure};
 };

@@ -106,16 +106,41 @@ qint64 writeFoodLogCsv(const QString& dataPath, const std::function<void(const Q
     const sqlite::Database db = sqlite::openDataFile(dataPath, sqlite::Access::Read);
     QByteArray buffer;
     buffer.append(bom);
-    buffer.append(QStringLiteral("时间,餐次,食物,数量,单位,克,大卡\r\n").toUtf8());
+    buffer.append(
+        QStringLiteral("时间,餐次,食物,数量,单位,克,大卡,蛋白质(克),脂肪(克),碳水(克),膳食纤维(克),钠(毫克)\r\n")
+            .toUtf8());
     qint64 count = 0;
     if (sqlite::hasTable(db.get(), QStringLiteral("food_log"), dataPath)) {
+        // Each item's nutrients from its food's values per 100 g: a shipped food's table, or the user's own food
+        // (marked when a shipped food has its name); empty where unknown.
+        const bool shipped = sqlite::hasTable(db.get(), QStringLiteral("nutrients"), dataPath);
+        const bool own = sqlite::hasTable(db.get(), QStringLiteral("own_foods"), dataPath);
+        QStringList values;
+        for (const char* column : {"protein", "fat", "carbohydrate", "fibre", "sodium"}) {
+            const QString name = QString::fromLatin1(column);
+            QStringList sources;
+            if (shipped)
+                sources << QStringLiteral("n.") + name;
+            if (own && name != u"fibre" && name != u"sodium")
+                sources << QStringLiteral("o.") + name;
+            values << (sources.isEmpty()
+                           ? QStringLiteral("NULL")
+                           : QStringLiteral("round(f.g * coalesce(%1, NULL) / 100, 1)").arg(sources.join(u',')));
+        }
+        QString joins;
+        if (shipped)
+            joins += QStringLiteral(" LEFT JOIN nutrients n ON n.rowid = (SELECT rowid FROM nutrients "
+                                    "WHERE Title = f.food LIMIT 1)");
+        if (own)
+            joins += QStringLiteral(" LEFT JOIN own_foods o ON o.name = f.food OR o.name || '（自己加的）' = f.food");
         sqlite::Statement rows(db.get(),
-                               QStringLiteral("SELECT time, meal, food, amount, unit, g, kcal FROM food_log "
-                                              "ORDER BY time, rowid"),
+                               QStringLiteral("SELECT f.time, f.meal, f.food, f.amount, f.unit, f.g, f.kcal, %1 "
+                                              "FROM food_log f%2 ORDER BY f.time, f.rowid")
+                                   .arg(values.join(u','), joins),
                                dataPath);
         while (rows.step()) {
             sqlite3_stmt* row = rows.handle();
-            for (int column = 0; column < 7; ++column) {
+            for (int column = 0; column < 12; ++column) {
                 if (column > 0)
                     buffer.append(',');
                 const bool text = column <= 2 || column == 4;

@@ -28,9 +28,10 @@ bool sameFile(const QString& a, const QString& b)
 
 qint64 Summary::rows(const QString& table) const
 {
-    for (const TableCount& count : counts)
-        if (count.table == table)
-            return count.rows;
+    for (const QList<TableCount>* list : {&counts, &others})
+        for (const TableCount& count : *list)
+            if (count.table == table)
+                return count.rows;
     return -1;
 }
 
@@ -116,10 +117,11 @@ Summary check(const QString& path)
 const QStringList& optionalTables()
 {
     // The household portions of the foods, the pinyin the food search matches, the profile of 我的目标, the food
-    // and exercise log, and the body's measures.
+    // and exercise log, the user's own foods, and the body's measures.
     static const QStringList names{QStringLiteral("portions"),     QStringLiteral("food_search"),
                                    QStringLiteral("profile"),      QStringLiteral("food_log"),
-                                   QStringLiteral("exercise_log"), QStringLiteral("measurements")};
+                                   QStringLiteral("exercise_log"), QStringLiteral("own_foods"),
+                                   QStringLiteral("nutrients"),    QStringLiteral("measurements")};
     return names;
 }
 

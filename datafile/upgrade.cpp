@@ -38,9 +38,9 @@ QString quoted(const QStringList& names)
 const QStringList& contentTables()
 {
     // The shipped content: every table but the user's own diary and plan.
-    static const QStringList names{QStringLiteral("02"),          QStringLiteral("01"), QStringLiteral("portions"),
-                                   QStringLiteral("food_search"), QStringLiteral("sp"), QStringLiteral("yd"),
-                                   QStringLiteral("xd")};
+    static const QStringList names{
+        QStringLiteral("02"),        QStringLiteral("01"), QStringLiteral("portions"), QStringLiteral("food_search"),
+        QStringLiteral("nutrients"), QStringLiteral("sp"), QStringLiteral("yd"),       QStringLiteral("xd")};
     return names;
 }
 

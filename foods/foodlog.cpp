@@ -5,6 +5,7 @@
 #include "data/conversions.h"
 #include "data/errors.h"
 #include "data/sqlite.h"
+#include "foods/ownfoods.h"
 #include "health/body.h"
 
 #include <QRegularExpression>
@@ -143,8 +144,16 @@ std::optional<Food> food(sqlite3* db, const QString& path, const QString& title)
 {
     sqlite::Statement energy(db, QStringLiteral("SELECT sz FROM \"01\" WHERE Title = ? ORDER BY rowid LIMIT 1"), path);
     energy.bind(1, title);
-    if (!energy.step())
-        return std::nullopt;
+    if (!energy.step()) {
+        // Not a shipped food: one of the user's own, as it is now.
+        const std::optional<ownfoods::Food> own = ownfoods::named(db, path, title);
+        if (!own)
+            return std::nullopt;
+        QList<Unit> household;
+        for (const ownfoods::Unit& unit : own->units)
+            household.append(Unit{unit.name, unit.grams});
+        return Food{title, own->kcalPer100g, unitsFor(household)};
+    }
     bool isNumber = false;
     const double per100g = energy.value(0).toString().trimmed().toDouble(&isNumber);
     if (!isNumber || !(per100g >= 0))
@@ -269,6 +278,58 @@ rowchanges::Change remove(Connection& connection, const Exercise& exercise)
                                  {QStringLiteral("name"), exercise.name},
                                  {QStringLiteral("minutes"), exercise.minutes},
                                  {QStringLiteral("kcal"), exercise.kcal}}}});
+}
+
+Copy copy(Connection& connection, const QDate& from, std::optional<Meal> meal, const QDateTime& now)
+{
+    const QString when = QStringLiteral("%1月%2日").arg(from.month()).arg(from.day());
+    if (from == now.date())
+        throw DataError(QStringLiteral("%1 就是今天，不用复制。").arg(when));
+    sqlite3* db = connection.handle();
+    const QString path = connection.filePath();
+    std::vector<Item> items = read(db, path, from).items;
+    if (meal)
+        std::erase_if(items, [&meal](const Item& item) { return item.meal != *meal; });
+    if (items.empty())
+        throw DataError(QStringLiteral("%1%2没有记录，没有可以复制的。")
+                            .arg(when, meal ? QStringLiteral("的") + mealName(*meal) : QStringLiteral("全天")));
+
+    Copy done{{QLatin1String(foodTable), {}}, 0, 0};
+    sqlite::Transaction transaction(db, path);
+    const sqlite::CachedStatement row = sqlite::cached(
+        db, "INSERT INTO food_log(time, meal, food, amount, unit, g, kcal) VALUES (?, ?, ?, ?, ?, ?, ?)", path);
+    const QString time = conversions::toStorageText(now);
+    for (const Item& item : items) {
+        double grams = item.grams;
+        double kcal = item.kcal;
+        if (const std::optional<Food> current = food(db, path, item.food)) {
+            const auto unit = std::find_if(current->units.cbegin(), current->units.cend(),
+                                           [&item](const Unit& u) { return u.name == item.unit; });
+            if (unit != current->units.cend())
+                grams = item.amount * unit->grams;
+            kcal = current->kcalPer100g * grams / 100;
+        }
+        const rowchanges::Values values{time, mealName(item.meal), item.food, item.amount, item.unit, grams, kcal};
+        for (std::size_t i = 0; i < values.size(); ++i)
+            row->bind(static_cast<int>(i) + 1, values[i]);
+        row->step();
+        row->reset();
+        done.change.rows.push_back({sqlite::lastInsertRowid(db), std::nullopt, values});
+        ++done.items;
+        done.kcal += kcal;
+    }
+    transaction.commit();
+    return done;
+}
+
+QString copiedLine(const QDate& from, std::optional<Meal> meal, const Copy& copy)
+{
+    return QStringLiteral("已把 %1月%2日 %3 %4 样（%5 大卡）加到今天")
+        .arg(from.month())
+        .arg(from.day())
+        .arg(meal ? QStringLiteral("的") + mealName(*meal) : QStringLiteral("全天的"))
+        .arg(copy.items)
+        .arg(health::kcalText(static_cast<int>(std::lround(copy.kcal))));
 }
 
 Day read(sqlite3* db, const QString& path, const QDate& day)

@@ -51,8 +51,8 @@ QList<Unit> unitsFor(const QList<Unit>& household);
 // The grams of `amount` of `unit`; throws DataError in Chinese for an amount that is not above 0 or that comes to
 // more than maximumGrams.
 double gramsOf(double amount, const Unit& unit);
-// A food's energy and its units, as the calorie view shows them; nothing for a food not in the table or without a
-// number for its energy.
+// A food's energy and its units, as the calorie view shows them: a shipped food by its title, else one of the user's
+// own foods by its name (marked or not); nothing for a food found nowhere or without a number for its energy.
 struct Food {
     QString title;
     double kcalPer100g = 0;
@@ -98,6 +98,19 @@ rowchanges::Change change(Connection& connection, const Item& item, double amoun
 // and its key now names another row).
 rowchanges::Change remove(Connection& connection, const Item& item);
 rowchanges::Change remove(Connection& connection, const Exercise& exercise);
+
+// The same again: the items of a meal of one day (of every meal when none is given) added at `now`, with their
+// amounts and units, in one transaction and one change for undo. Their energy is worked out from the food as it is now
+// (a unit the food still has gives its grams now); a food gone from the table keeps what it was logged with. Throws
+// DataError, adding nothing, when there is nothing to copy or `from` is the day of `now`.
+struct Copy {
+    rowchanges::Change change;
+    int items = 0;
+    double kcal = 0;
+};
+Copy copy(Connection& connection, const QDate& from, std::optional<Meal> meal, const QDateTime& now);
+// 已把 12月7日 的早餐 3 样（420 大卡）加到今天; a whole day: 已把 12月7日 全天的 5 样（1,230 大卡）加到今天.
+QString copiedLine(const QDate& from, std::optional<Meal> meal, const Copy& copy);
 
 Day read(sqlite3* db, const QString& path, const QDate& day);
 // The energy logged on each day from `first` to `last`, days without an item left out.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <string_view>
 
 namespace search {
@@ -91,6 +92,15 @@ qsizetype SearchIndex::addFood(const QString& title)
     appendFolded(title, m_names);
     m_foods.push_back(Food{title, name, static_cast<quint32>(m_names.size()) - name});
     return size() - 1;
+}
+
+void SearchIndex::setPreferred(const std::vector<qsizetype>& foods)
+{
+    m_preference.assign(m_foods.size(), 0);
+    quint32 place = 0;
+    for (const qsizetype food : foods)
+        if (food >= 0 && food < size() && m_preference[static_cast<std::size_t>(food)] == 0)
+            m_preference[static_cast<std::size_t>(food)] = ++place;
 }
 
 void SearchIndex::addReading(qsizetype food, QByteArrayView utf8Tokens)
@@ -244,9 +254,18 @@ QList<Match> SearchIndex::find(const QString& query) const
     }
     QList<Match> matches;
     matches.reserve(static_cast<qsizetype>(found.size()));
-    for (std::size_t rank = 0; rank < byRank.size(); ++rank)
+    // The foods eaten often lead their rank; the others keep the table's order behind them.
+    const auto preference = [this](quint32 f) {
+        const quint32 place = f < m_preference.size() ? m_preference[f] : 0;
+        return place == 0 ? std::numeric_limits<quint32>::max() : place;
+    };
+    for (std::size_t rank = 0; rank < byRank.size(); ++rank) {
+        if (!m_preference.empty())
+            std::stable_sort(byRank[rank].begin(), byRank[rank].end(),
+                             [&preference](quint32 a, quint32 b) { return preference(a) < preference(b); });
         for (const quint32 f : byRank[rank])
             matches.append(Match{f, static_cast<Rank>(rank)});
+    }
     m_last = Last{q, mixed, std::move(found)};
     return matches;
 }

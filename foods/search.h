@@ -29,6 +29,10 @@ public:
     void addReading(qsizetype food, QByteArrayView utf8Tokens);
     void addReading(qsizetype food, const QString& tokens) { addReading(food, QByteArrayView(tokens.toUtf8())); }
 
+    // Foods eaten often, most often first: within a rank they come before the others, in this order. Replaces what
+    // was given before.
+    void setPreferred(const std::vector<qsizetype>& foods);
+
     qsizetype size() const { return static_cast<qsizetype>(m_foods.size()); }
     const QString& title(qsizetype food) const { return m_foods.at(static_cast<std::size_t>(food)).title; }
 
@@ -79,6 +83,8 @@ private:
     std::vector<Unit> m_units;
     std::vector<Reading> m_readings;
     mutable std::optional<Last> m_last;
+    // Each food's place among the preferred, from 1; 0 for the others.
+    std::vector<quint32> m_preference;
 };
 
 } // namespace search

@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -31,7 +32,7 @@ Ttevu_foodlog* tevu_foodlog = nullptr;
 
 namespace {
 
-enum Role { KindRole = Qt::UserRole, IndexRole };
+enum Role { KindRole = Qt::UserRole, IndexRole, MealRole };
 enum Kind { MealRow, ItemRow, ExerciseRow };
 
 QString kcal(double value)
@@ -157,6 +158,13 @@ Ttevu_foodlog::Ttevu_foodlog(Connection& connection, QWidget* parent)
     m_useRealUse = new QPushButton(QStringLiteral("用它定每天的预算"));
     m_useRealUse->setObjectName(QStringLiteral("useRealUse"));
     m_useRealUse->setAutoDefault(false);
+    m_nutrients = new QLabel;
+    m_nutrients->setObjectName(QStringLiteral("nutrients"));
+    m_nutrients->setWordWrap(true);
+    m_message = new QLabel;
+    m_message->setObjectName(QStringLiteral("message"));
+    m_message->setWordWrap(true);
+    m_message->setVisible(false);
     auto* realUse = new QHBoxLayout;
     realUse->addWidget(m_realUse, 1);
     realUse->addWidget(m_useRealUse, 0, Qt::AlignTop);
@@ -182,10 +190,12 @@ Ttevu_foodlog::Ttevu_foodlog(Connection& connection, QWidget* parent)
     layout->addLayout(days);
     layout->addWidget(m_list, 1);
     layout->addWidget(m_total);
+    layout->addWidget(m_nutrients);
     layout->addWidget(m_bar);
     layout->addWidget(m_exercise);
     layout->addWidget(m_lowIntake);
     layout->addLayout(realUse);
+    layout->addWidget(m_message);
     layout->addLayout(buttons);
 
     connect(previous, &QPushButton::clicked, this, [this] { guarded([this] { showDay(m_day.addDays(-1)); }); });
@@ -211,6 +221,11 @@ Ttevu_foodlog::Ttevu_foodlog(Connection& connection, QWidget* parent)
         connect(key, &QShortcut::activated, this, [this, action] { guarded([this, action] { (this->*action)(); }); });
     };
     shortcut(QKeySequence::Undo, &Ttevu_foodlog::undo);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_D), &Ttevu_foodlog::copyChosenMeal);
+    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), &Ttevu_foodlog::copyShownDay);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_list, &QTreeWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { guarded([this, at] { showMenu(at); }); });
     shortcut(QKeySequence(Qt::Key_Delete), &Ttevu_foodlog::removeChosen);
     shortcut(QKeySequence(Qt::Key_F2), &Ttevu_foodlog::changeChosen);
     auto* back = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this);
@@ -238,6 +253,7 @@ void Ttevu_foodlog::FormShow()
 void Ttevu_foodlog::showDay(const QDate& day)
 {
     m_day = day;
+    m_message->setVisible(false);
     {
         const QSignalBlocker quiet(m_date);
         m_date->setDate(day);
@@ -269,6 +285,11 @@ void Ttevu_foodlog::reload()
     }
     m_profile = datafile::readProfile(db, path, now.year());
     m_log = foodlog::read(db, path, m_day);
+    m_nutrientTotals = nutrients::ofDay(db, path, m_log);
+    m_yesterday = {};
+    if (m_day == now)
+        for (const foodlog::Item& item : foodlog::read(db, path, now.addDays(-1)).items)
+            ++m_yesterday[static_cast<std::size_t>(item.meal)];
     present();
 }
 
@@ -293,11 +314,25 @@ void Ttevu_foodlog::present()
             row->setData(0, IndexRole, static_cast<int>(i));
             rows << row;
         }
+        const std::size_t m = static_cast<std::size_t>(meal);
+        if (rows.isEmpty() && offersYesterday(meal)) {
+            // Today's empty meal offers yesterday's again.
+            auto* same =
+                new QTreeWidgetItem({foodlog::mealName(meal), QStringLiteral("和昨天一样？按 Ctrl+D 加上昨天%1的 %2 样")
+                                                                  .arg(foodlog::mealName(meal))
+                                                                  .arg(m_yesterday[m])});
+            same->setData(0, KindRole, MealRow);
+            same->setData(0, MealRole, static_cast<int>(meal));
+            same->setForeground(1, palette().brush(QPalette::Disabled, QPalette::Text));
+            m_list->addTopLevelItem(same);
+            continue;
+        }
         if (rows.isEmpty())
             continue;
-        const double sum = totals.meals[static_cast<std::size_t>(meal)];
+        const double sum = totals.meals[m];
         auto* heading = new QTreeWidgetItem({foodlog::mealName(meal), QString(), QString(), kcal(sum)});
         heading->setData(0, KindRole, MealRow);
+        heading->setData(0, MealRole, static_cast<int>(meal));
         heading->setFirstColumnSpanned(false);
         QFont bold = heading->font(0);
         bold.setBold(true);
@@ -360,6 +395,12 @@ void Ttevu_foodlog::present()
         m_bar->setAccessibleDescription(state);
         m_bar->setProperty("state", state);
     }
+    const QString amounts = nutrients::amountLine(m_nutrientTotals, !m_log.items.empty());
+    m_nutrients->setText(amounts.isEmpty()
+                             ? QString()
+                             : amounts + u'\n' + nutrients::guidelineLine(m_nutrientTotals, !m_log.items.empty()));
+    m_nutrients->setAccessibleName(m_nutrients->text());
+    m_nutrients->setVisible(!amounts.isEmpty());
     m_exercise->setText(foodlog::exerciseLine(totals));
     m_exercise->setVisible(!m_exercise->text().isEmpty());
     m_lowIntake->setText(goalfacts::lowIntake(m_profile, m_lastWeek));
@@ -549,6 +590,68 @@ void Ttevu_foodlog::addExercise()
             reportError(e.message());
         }
     }
+}
+
+std::optional<foodlog::Meal> Ttevu_foodlog::chosenMeal() const
+{
+    const QTreeWidgetItem* row = m_list->currentItem();
+    if (!row || !row->data(0, MealRole).isValid())
+        return std::nullopt;
+    return foodlog::meals.at(static_cast<std::size_t>(row->data(0, MealRole).toInt()));
+}
+
+void Ttevu_foodlog::copyChosenMeal()
+{
+    const std::optional<foodlog::Meal> meal = chosenMeal();
+    if (!meal)
+        return;
+    if (m_day != today())
+        copyToToday(m_day, meal);
+    else if (offersYesterday(*meal))
+        copyToToday(today().addDays(-1), meal);
+}
+
+bool Ttevu_foodlog::offersYesterday(foodlog::Meal meal) const
+{
+    return m_day == today() && m_yesterday[static_cast<std::size_t>(meal)] > 0 &&
+           std::none_of(m_log.items.cbegin(), m_log.items.cend(),
+                        [meal](const foodlog::Item& item) { return item.meal == meal; });
+}
+
+void Ttevu_foodlog::copyShownDay()
+{
+    if (m_day != today())
+        copyToToday(m_day, std::nullopt);
+}
+
+void Ttevu_foodlog::copyToToday(const QDate& from, std::optional<foodlog::Meal> meal)
+{
+    const QDate now = today();
+    foodlog::Copy copied = foodlog::copy(m_connection, from, meal, QDateTime(now, QTime::currentTime()));
+    m_changes.push_back(std::move(copied.change));
+    // Today, where the copy is.
+    showDay(now);
+    m_message->setText(foodlog::copiedLine(from, meal, copied) + QStringLiteral("。"));
+    m_message->setVisible(true);
+    m_message->setAccessibleName(m_message->text());
+}
+
+void Ttevu_foodlog::showMenu(const QPoint& at)
+{
+    QMenu menu(this);
+    const std::optional<foodlog::Meal> meal = chosenMeal();
+    if (m_day != today()) {
+        if (meal)
+            menu.addAction(QStringLiteral("复制到今天"), QKeySequence(Qt::CTRL | Qt::Key_D), this,
+                           [this] { guarded([this] { copyChosenMeal(); }); });
+        menu.addAction(QStringLiteral("整天复制到今天"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), this,
+                       [this] { guarded([this] { copyShownDay(); }); });
+    } else if (meal && offersYesterday(*meal)) {
+        menu.addAction(QStringLiteral("和昨天一样"), QKeySequence(Qt::CTRL | Qt::Key_D), this,
+                       [this] { guarded([this] { copyChosenMeal(); }); });
+    }
+    if (!menu.isEmpty())
+        menu.exec(m_list->viewport()->mapToGlobal(at));
 }
 
 void Ttevu_foodlog::undo()

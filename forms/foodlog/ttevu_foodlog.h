@@ -5,6 +5,7 @@
 
 #include "data/rowchanges.h"
 #include "foods/foodlog.h"
+#include "foods/nutrients.h"
 #include "forms/dialog.h"
 #include "health/goalfacts.h"
 
@@ -41,6 +42,10 @@ public:
     void removeChosen();
     // Asks for one of the shipped exercises and its minutes.
     void addExercise();
+    // The same again: the chosen meal of another day, or yesterday's of today's empty meal, copied to today (Ctrl+D);
+    // the whole day shown copied to today (Ctrl+Shift+D).
+    void copyChosenMeal();
+    void copyShownDay();
     // Takes back the last change made in this window.
     void undo();
     // Makes the real daily use, less the deficit while losing, the user's own budget.
@@ -54,6 +59,8 @@ public:
     QProgressBar* bar() const { return m_bar; }
     QLabel* exerciseLabel() const { return m_exercise; }
     QLabel* realUseLabel() const { return m_realUse; }
+    QLabel* messageLabel() const { return m_message; }
+    QLabel* nutrientLabel() const { return m_nutrients; }
     QLabel* lowIntakeLabel() const { return m_lowIntake; }
     QPushButton* useRealUseButton() const { return m_useRealUse; }
 
@@ -68,6 +75,12 @@ private:
     const foodlog::Item* chosenItem() const;
     const foodlog::Exercise* chosenExercise() const;
     void done(rowchanges::Change change);
+    // The meal of the chosen heading; none for any other row.
+    std::optional<foodlog::Meal> chosenMeal() const;
+    // Today is shown, its `meal` is empty and yesterday's is not.
+    bool offersYesterday(foodlog::Meal meal) const;
+    void copyToToday(const QDate& from, std::optional<foodlog::Meal> meal);
+    void showMenu(const QPoint& at);
     // Reads the day again and throws when another program changed the file since the last reading: the rows' keys
     // may name other rows now.
     void refuseWhenChangedElsewhere();
@@ -84,6 +97,9 @@ private:
     QProgressBar* m_bar = nullptr;
     QLabel* m_exercise = nullptr;
     QLabel* m_realUse = nullptr;
+    QLabel* m_message = nullptr;
+    QLabel* m_nutrients = nullptr;
+    nutrients::Totals m_nutrientTotals;
     QLabel* m_lowIntake = nullptr;
     QPushButton* m_useRealUse = nullptr;
     QPushButton* m_change = nullptr;
@@ -91,6 +107,8 @@ private:
     QPushButton* m_undo = nullptr;
 
     foodlog::Day m_log;
+    // Yesterday's meals, when today is shown: what 和昨天一样 would copy.
+    std::array<int, 4> m_yesterday{};
     goalfacts::Diary m_diary;
     struct HistoryStamp {
         qint64 changes = 0;

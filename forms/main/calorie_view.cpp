@@ -5,6 +5,8 @@
 #include "data/errors.h"
 #include "data/sqlite.h"
 #include "foods/foodlog.h"
+#include "foods/often.h"
+#include "foods/ownfoods.h"
 #include "forms/guard.h"
 #include "health/body.h"
 #include "ui_ttevu_main.h"
@@ -16,6 +18,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QShortcut>
@@ -30,6 +33,10 @@
 
 namespace {
 
+// What a node under 常吃的 holds besides its text, 鸡蛋 2个.
+enum OftenRole { OftenTitleRole = Qt::UserRole + 1, OftenAmountRole, OftenUnitRole, OftenGramsRole };
+const QString kOftenCategory = QStringLiteral("常吃的");
+
 // The caption above the tree holds one short line elsewhere; the energy of a food with its portions needs the width
 // of the tree and two lines, so while the tree is shown the caption takes that room and the tree starts lower, under
 // the search box.
@@ -41,6 +48,9 @@ const QRect kMealList(324, 267, 64, 22);
 const QRect kAddButton(392, 267, 78, 22);
 const QRect kDayButton(474, 267, 111, 22);
 const QRect kWideCaption(152, 100, 433, 44);
+// The search box leaves the end of its line to 自己加….
+const QRect kSearchBox(136, 146, 381, 22);
+const QRect kOwnFoodsButton(521, 146, 64, 22);
 
 class FoodTree : public QTreeWidget {
 public:
@@ -93,6 +103,8 @@ protected:
     }
 
 public:
+    // One more control shown and hidden with the tree.
+    void addCompanion(QWidget* companion) { m_companions.append(companion); }
     // Work that can wait until the user sees the tree.
     void afterNextPaint(std::function<void()> work) { m_afterPaint = std::move(work); }
     // With a layout of the whole tree to come before the next paint, opening or closing a category only notes it:
@@ -103,7 +115,7 @@ private:
     std::function<void()> m_afterPaint;
     QLabel* const m_caption;
     const QRect m_narrow;
-    const QList<QWidget*> m_companions;
+    QList<QWidget*> m_companions;
     const std::function<void(const QString&)> m_typed;
 };
 
@@ -312,6 +324,24 @@ QTreeWidget* Ttevu_main::foodTree()
             guarded([this, key, &taken] { taken = searchBoxKey(key); });
             return taken;
         }));
+        // 自己加… beside the search box, which gives it the room; and in the tree's menu.
+        m_ui->Edit2->setGeometry(kSearchBox);
+        m_ownFoodsButton = new QPushButton(QStringLiteral("自己加…"), this);
+        m_ownFoodsButton->setObjectName(QStringLiteral("ownFoods"));
+        m_ownFoodsButton->setGeometry(kOwnFoodsButton);
+        m_ownFoodsButton->setToolTip(QStringLiteral("自己加的食物：名称、热量和单位"));
+        m_ownFoodsButton->setVisible(m_ui->Edit2->isVisible());
+        m_ownFoodsButton->stackUnder(m_ui->Edit1);
+        connect(m_ownFoodsButton, &QPushButton::clicked, this, [this] { guarded([this] { showOwnFoods(); }); });
+        static_cast<FoodTree*>(m_foodTree)->addCompanion(m_ownFoodsButton);
+        QWidget::setTabOrder(m_ui->Edit2, m_ownFoodsButton);
+        QWidget::setTabOrder(m_ownFoodsButton, m_foodTree);
+        m_foodTree->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(m_foodTree, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+            QMenu menu(this);
+            menu.addAction(QStringLiteral("自己加的食物…"), this, [this] { guarded([this] { showOwnFoods(); }); });
+            menu.exec(m_foodTree->viewport()->mapToGlobal(at));
+        });
         // Made with the tree, not with the window: its icon is looked up in the theme, which start-up need not wait
         // for.
         m_ui->Edit2->setClearButtonEnabled(true);
@@ -352,6 +382,8 @@ QTreeWidget* Ttevu_main::foodTree()
             m_foodBranches.push_back(FoodBranch{node, children, rows.positions[c], children});
         }
         m_foodTree->addTopLevelItems(nodes);
+        m_shippedFoods = m_foodIndex.size();
+        guarded([this] { refreshOwnFoods(); });
         // The pinyin is for the search box, which no one has typed into before the tree is seen.
         static_cast<FoodTree*>(m_foodTree)->afterNextPaint([this] { guarded([this] { loadFoodReadings(); }); });
     }
@@ -369,6 +401,130 @@ void Ttevu_main::Image9MouseUp()
     m_ui->Label1->setText(QString());
     if (m_meal)
         m_meal->setCurrentIndex(static_cast<int>(foodlog::mealAt(QTime::currentTime())));
+    // What was logged since, here or in the day window.
+    refreshOften();
+}
+
+void Ttevu_main::showOwnFoods()
+{
+    if (!m_dialogs.showOwnFoods)
+        return;
+    m_dialogs.showOwnFoods();
+    refreshOwnFoods();
+}
+
+void Ttevu_main::refreshOwnFoods()
+{
+    if (!m_foodTree || !ADOCN.connected())
+        return;
+    const std::vector<ownfoods::Food> own = ownfoods::read(ADOCN.handle(), ADOCN.filePath());
+    const QSignalBlocker quiet(m_foodTree);
+    if (m_ownNode) {
+        const auto branch = std::find_if(m_foodBranches.begin(), m_foodBranches.end(),
+                                         [this](const FoodBranch& b) { return b.category == m_ownNode; });
+        if (branch != m_foodBranches.end()) {
+            // The tree deletes those under the category; a search left the others to us.
+            for (QTreeWidgetItem* food : branch->foods)
+                if (!food->parent())
+                    delete food;
+            m_foodBranches.erase(branch);
+        }
+        delete std::exchange(m_ownNode, nullptr);
+    }
+    // The own foods follow the shipped ones in the index: it is made again with the shipped names, whose pinyin is
+    // read again at the next keystroke.
+    if (m_foodIndex.size() > m_shippedFoods || !own.empty()) {
+        search::SearchIndex index;
+        for (qsizetype f = 0; f < m_shippedFoods; ++f)
+            index.addFood(m_foodIndex.title(f));
+        m_foodIndex = std::move(index);
+        m_readingsLoaded = false;
+    }
+    m_foodNodes.resize(m_shippedFoods);
+    for (auto title = m_ownKcal.cbegin(); title != m_ownKcal.cend(); ++title)
+        m_portions.remove(title.key());
+    m_ownKcal.clear();
+    m_ownPositions.clear();
+    if (!own.empty()) {
+        QList<QTreeWidgetItem*> children;
+        QList<qsizetype> positions;
+        for (const ownfoods::Food& food : own) {
+            // A name a shipped food has too is marked, in the tree and in the log.
+            const QString title =
+                m_foodRowOfTitle.contains(food.name) ? food.name + QString::fromUtf8(ownfoods::mark) : food.name;
+            const qsizetype position = m_foodIndex.addFood(title);
+            for (const QString& reading : food.readings)
+                m_foodIndex.addReading(position, reading);
+            auto* node = new QTreeWidgetItem(QStringList{title});
+            m_foodNodes.append(node);
+            children << node;
+            positions << position;
+            m_ownKcal.insert(title, food.kcalPer100g);
+            m_ownPositions.insert(title, position);
+            QList<Portion>& portions = m_portions[title];
+            portions.clear();
+            for (const ownfoods::Unit& unit : food.units)
+                portions.append(Portion{unit.name, QString::number(unit.grams, 'g', 10), QStringLiteral("克")});
+        }
+        m_ownNode = new QTreeWidgetItem(QStringList{QStringLiteral("自己加的食物")});
+        m_ownNode->addChildren(children);
+        m_foodTree->insertTopLevelItem(m_oftenNode ? 1 : 0, m_ownNode);
+        m_foodBranches.push_back(FoodBranch{m_ownNode, children, positions, children});
+    }
+    refreshOften();
+    // A search under way shows what it finds among them too.
+    if (!search::SearchIndex::fold(m_ui->Edit2->text()).isEmpty())
+        Edit2Change();
+}
+
+bool Ttevu_main::isOftenNode(const QTreeWidgetItem* node)
+{
+    return node && node->parent() && node->data(0, OftenTitleRole).isValid();
+}
+
+void Ttevu_main::refreshOften()
+{
+    if (!m_foodTree || !m_foodTree->topLevelItemCount() || !ADOCN.connected())
+        return;
+    const std::vector<often::Food> foods = often::eatenOften(ADOCN.handle(), ADOCN.filePath(), QDate::currentDate());
+    std::vector<qsizetype> preferred;
+    for (const often::Food& food : foods)
+        if (const auto position = m_positionOfTitle.constFind(food.title); position != m_positionOfTitle.cend())
+            preferred.push_back(*position);
+        else if (const auto own = m_ownPositions.constFind(food.title); own != m_ownPositions.cend())
+            preferred.push_back(*own);
+    m_foodIndex.setPreferred(preferred);
+
+    const QSignalBlocker quiet(m_foodTree);
+    QTreeWidgetItem* const current = m_foodTree->currentItem();
+    const QString currentTitle = isOftenNode(current) ? current->data(0, OftenTitleRole).toString() : QString();
+    if (foods.empty()) {
+        delete std::exchange(m_oftenNode, nullptr);
+        return;
+    }
+    if (!m_oftenNode) {
+        m_oftenNode = new QTreeWidgetItem(QStringList{kOftenCategory});
+        m_foodTree->insertTopLevelItem(0, m_oftenNode);
+    }
+    qDeleteAll(m_oftenNode->takeChildren());
+    QList<QTreeWidgetItem*> children;
+    QTreeWidgetItem* again = nullptr;
+    for (const often::Food& food : foods) {
+        auto* node = new QTreeWidgetItem(QStringList{often::label(food)});
+        node->setData(0, OftenTitleRole, food.title);
+        node->setData(0, OftenAmountRole, food.amount);
+        node->setData(0, OftenUnitRole, food.unit);
+        node->setData(0, OftenGramsRole, food.grams);
+        if (food.title == currentTitle && !again)
+            again = node;
+        children << node;
+    }
+    m_oftenNode->addChildren(children);
+    m_oftenNode->setExpanded(true);
+    // While a search shows its matches, 常吃的 waits until the box is cleared.
+    m_oftenNode->setHidden(!search::SearchIndex::fold(m_ui->Edit2->text()).isEmpty());
+    if (again)
+        m_foodTree->setCurrentItem(again);
 }
 
 void Ttevu_main::makeFoodLogRow()
@@ -475,6 +631,7 @@ void Ttevu_main::addToToday()
     QAccessibleEvent event(m_amount, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&event);
     m_amount->clear();
+    refreshOften();
     // The next food is typed into the search box.
     m_ui->Edit2->setFocus(Qt::OtherFocusReason);
     m_ui->Edit2->selectAll();
@@ -506,24 +663,48 @@ void Ttevu_main::TreeView1Click()
         showFoodUnits(QString(), QString());
     if (selected.isEmpty())
         return;
-    const QString text = selected.first()->text(0);
-    // The first row of that title, found by the index of the rows made with the tree; the rows in order otherwise.
-    const auto found = [&] { return ADODataSet.asText(QStringLiteral("Title")) == text; };
-    const auto known = m_foodRowOfTitle.constFind(text);
-    if (known != m_foodRowOfTitle.cend() && *known < ADODataSet.recordCount())
-        ADODataSet.moveTo(*known);
-    if (known == m_foodRowOfTitle.cend() || !found()) {
-        ADODataSet.first();
-        while (!ADODataSet.eof() && !found())
-            ADODataSet.next();
-        if (ADODataSet.eof())
-            return;
+    const bool often = isOftenNode(selected.first());
+    const QString text = often ? selected.first()->data(0, OftenTitleRole).toString() : selected.first()->text(0);
+    QString per100g;
+    if (const auto own = m_ownKcal.constFind(text); own != m_ownKcal.cend() && !m_foodRowOfTitle.contains(text)) {
+        // One of the user's own foods: not in the table.
+        per100g = QString::number(std::round(*own * 10) / 10, 'g', 10);
+    } else {
+        // The first row of that title, found by the index of the rows made with the tree; the rows in order
+        // otherwise.
+        const auto found = [&] { return ADODataSet.asText(QStringLiteral("Title")) == text; };
+        const auto known = m_foodRowOfTitle.constFind(text);
+        if (known != m_foodRowOfTitle.cend() && *known < ADODataSet.recordCount())
+            ADODataSet.moveTo(*known);
+        if (known == m_foodRowOfTitle.cend() || !found()) {
+            ADODataSet.first();
+            while (!ADODataSet.eof() && !found())
+                ADODataSet.next();
+            if (ADODataSet.eof())
+                return;
+        }
+        per100g = ADODataSet.asText(QStringLiteral("sz"));
     }
-    const QString per100g = ADODataSet.asText(QStringLiteral("sz"));
     const QString energy = energyText(per100g, m_portions.value(text));
     m_ui->Label1->setText(energy);
     if (selected.first()->parent())
         showFoodUnits(text, per100g);
+    // A food eaten often comes with the portion last logged, ready for Enter.
+    if (often && m_loggedFood && m_amount) {
+        const QString unit = selected.first()->data(0, OftenUnitRole).toString();
+        const auto stored = std::find_if(m_loggedFood->units.cbegin(), m_loggedFood->units.cend(),
+                                         [&unit](const foodlog::Unit& u) { return u.name == unit; });
+        if (stored != m_loggedFood->units.cend()) {
+            m_unit->setCurrentIndex(static_cast<int>(stored - m_loggedFood->units.cbegin()));
+            m_amount->setText(foodlog::amountText(selected.first()->data(0, OftenAmountRole).toDouble()));
+        } else {
+            // A unit the food no longer has: the same grams.
+            const auto grams = std::find_if(m_loggedFood->units.cbegin(), m_loggedFood->units.cend(),
+                                            [](const foodlog::Unit& u) { return u.grams == 1; });
+            m_unit->setCurrentIndex(static_cast<int>(grams - m_loggedFood->units.cbegin()));
+            m_amount->setText(foodlog::amountText(selected.first()->data(0, OftenGramsRole).toDouble()));
+        }
+    }
     // A screen reader announces it with the food, which the label beside the tree is not related to.
     selected.first()->setData(0, Qt::AccessibleDescriptionRole, energy);
 }
@@ -542,6 +723,8 @@ void Ttevu_main::Edit2Change()
 
     m_foodTree->setUpdatesEnabled(false);
     const auto repaint = qScopeGuard([this] { m_foodTree->setUpdatesEnabled(true); });
+    if (m_oftenNode && m_oftenNode->isHidden() != searching)
+        m_oftenNode->setHidden(searching);
     if (searching && !m_openBeforeSearch) {
         QList<QTreeWidgetItem*> open;
         for (int c = 0; c < m_foodTree->topLevelItemCount(); ++c)

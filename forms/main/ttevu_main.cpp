@@ -189,6 +189,14 @@ bool Ttevu_main::eventFilter(QObject* watched, QEvent* event)
         return true;
     if (watched == m_foodTree && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
         showTreeSelection(event->type() == QEvent::FocusIn);
+    // Enter on a food under 常吃的 logs its portion again.
+    if (watched == m_foodTree && event->type() == QEvent::KeyPress && isOftenNode(m_foodTree->currentItem())) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            guarded([this] { addToToday(); });
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

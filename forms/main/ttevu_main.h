@@ -38,9 +38,10 @@ public:
         std::function<void()> showAbout;
         std::function<void()> showPlan;
         std::function<void()> showCurve;
-        std::function<void()> showGoal;    // Alt+8: no picture of the skin stands for it
-        std::function<void()> showFoodLog; // Alt+9, the calorie view's 今天吃了什么, the diary's menu
-        std::function<void()> showMeasure; // Alt+0: 身体围度
+        std::function<void()> showGoal;     // Alt+8: no picture of the skin stands for it
+        std::function<void()> showFoodLog;  // Alt+9, the calorie view's 今天吃了什么, the diary's menu
+        std::function<void()> showOwnFoods; // the calorie view's 自己加… and the tree's menu
+        std::function<void()> showMeasure;  // Alt+0: 身体围度
     };
 
     // The creation opens the connection; the connection and the datasets must outlive the window.
@@ -173,6 +174,13 @@ private:
     void showFoodUnits(const QString& title, const QString& per100g);
     // Adds the amount of the current food to today's log at this moment.
     void addToToday();
+    // 常吃的 at the head of the tree, and the search's preference, from the last 30 days of the log.
+    void refreshOften();
+    // 自己加的食物 in the tree and in the search, as the file holds them now.
+    void refreshOwnFoods();
+    void showOwnFoods();
+    // A food under 常吃的 that is current: its title and the amount and unit it was last logged with.
+    static bool isOftenNode(const QTreeWidgetItem* node);
 
     Connection& ADOCN;
     Dataset& ADODataSet_tevu;
@@ -232,6 +240,15 @@ private:
     // The categories open before a search opened the ones with matches, to be open again when it is cleared.
     std::optional<QList<QTreeWidgetItem*>> m_openBeforeSearch;
     QString m_searchAnnounced;
+    // 常吃的, at the head of the tree while the log holds something of the last 30 days.
+    QTreeWidgetItem* m_oftenNode = nullptr;
+    // 自己加的食物, while there are any; its foods follow the shipped ones in m_foodIndex.
+    QTreeWidgetItem* m_ownNode = nullptr;
+    qsizetype m_shippedFoods = 0;
+    // The energy per 100 g of each own food by the title it is listed with.
+    QHash<QString, double> m_ownKcal;
+    QHash<QString, qsizetype> m_ownPositions; // in m_foodIndex
+    QPushButton* m_ownFoodsButton = nullptr;
     bool m_shown = false;
     bool m_placed = false;
     bool m_writingDiary = false;

@@ -51,6 +51,18 @@ CREATE TABLE portions (
     Measure TEXT
 );
 
+-- The nutrients of a food per 100 g of edible part, from nutrients.tsv: protein, fat, carbohydrate and dietary fibre
+-- in grams, sodium in milligrams; NULL where the table has no value. A food without a row has none known. Files made
+-- before this table existed open without it; the content upgrade adds it.
+CREATE TABLE nutrients (
+    Title        TEXT,
+    protein      REAL,
+    fat          REAL,
+    carbohydrate REAL,
+    fibre        REAL,
+    sodium       REAL
+);
+
 -- How each food's name is typed: one row per reading (a name with a polyphone has more than one), Pinyin one token
 -- per character of Title, separated by spaces: the syllable without tone for a Chinese character, the letter or digit
 -- itself (lower case, half-width) for one, "-" for any other character. Made by make-data; a file without it

@@ -91,6 +91,12 @@ private slots:
             << QStringList{"--data", "{dir}/data.Mdb", "--backup", "{dir}", "--force"} << 1 << "是一个文件夹";
         QTest::newRow("summary of a missing file")
             << QStringList{"--data", "{dir}/none.Mdb", "--summary"} << 1 << "失败：找不到数据库文件";
+        QTest::newRow("copy of a day that is no date")
+            << QStringList{"--data", "{dir}/data.Mdb", "--copy-meal", "2026-13-01"} << 2 << "YYYY-MM-DD";
+        QTest::newRow("copy of a meal that is none")
+            << QStringList{"--data", "{dir}/data.Mdb", "--copy-meal", "2026-12-01", "宵夜"} << 2 << "餐次“宵夜”不对";
+        QTest::newRow("copy of a day without a log")
+            << QStringList{"--data", "{dir}/data.Mdb", "--copy-meal", "2026-12-01"} << 1 << "没有可以复制的";
         QTest::newRow("import of a bad file")
             << QStringList{"--data", "{dir}/data.Mdb", "--import-csv", "{dir}/kept"} << 1 << "第 1 行";
     }
@@ -216,7 +222,8 @@ private slots:
             "g REAL, kcal REAL);"
             "INSERT INTO food_log VALUES ('2026-12-07 12:00:00.000', '午餐', '米饭', 1, '一碗', 150, 174);"
             "INSERT INTO food_log VALUES ('2026-12-07 07:30:00.000', '早餐', '=1+1', 2.5, '一个', 125, "
-            "173.75);"));
+            "173.75);"
+            "INSERT INTO nutrients VALUES ('米饭', 2.6, 0.2, 26, NULL, 2);"));
         const Run run =
             tevu({"--data", "{dir}/data.Mdb", "--export-csv", "{dir}/diary.csv", "--export-food-log", "{dir}/log.csv"},
                  db.folder());
@@ -228,12 +235,42 @@ private slots:
         QFile log(db.folder() + QStringLiteral("/log.csv"));
         QVERIFY(log.open(QIODevice::ReadOnly));
         // By time, texts quoted, a formula made inert.
-        QCOMPARE(log.readAll(),
-                 QByteArray("\xEF\xBB\xBF") +
-                     QStringLiteral("时间,餐次,食物,数量,单位,克,大卡\r\n"
-                                    "\"2026-12-07 07:30:00.000\",\"早餐\",\"'=1+1\",2.5,\"一个\",125,173.75\r\n"
-                                    "\"2026-12-07 12:00:00.000\",\"午餐\",\"米饭\",1,\"一碗\",150,174\r\n")
-                         .toUtf8());
+        QCOMPARE(
+            log.readAll(),
+            QByteArray("\xEF\xBB\xBF") +
+                QStringLiteral("时间,餐次,食物,数量,单位,克,大卡,蛋白质(克),脂肪(克),碳水(克),膳食纤维(克),钠(毫克)\r\n"
+                               "\"2026-12-07 07:30:00.000\",\"早餐\",\"'=1+1\",2.5,\"一个\",125,173.75,,,,,\r\n"
+                               // 150 g of rice: 2.6 × 1.5 = 3.9, 0.3, 39, no fibre known, 3 mg.
+                               "\"2026-12-07 12:00:00.000\",\"午餐\",\"米饭\",1,\"一碗\",150,174,3.9,0.3,39,,3\r\n")
+                    .toUtf8());
+    }
+
+    void copyMealToToday()
+    {
+        TempDatabase db;
+        const QDate yesterday = QDate::currentDate().addDays(-1);
+        // 2 eggs at 139, a cup of milk at 54 per 100 g, 250 g, and 油条, gone from the table, as logged: 146.
+        db.exec(
+            QStringLiteral("INSERT INTO \"01\" VALUES ('蛋类', '鸡蛋', '139'), ('乳类', '牛奶', '54');"
+                           "INSERT INTO portions VALUES ('鸡蛋', '一个', '50', '克'), ('牛奶', '一杯', '250', '毫升');"
+                           "CREATE TABLE food_log (time DATETIME, meal TEXT, food TEXT, amount REAL, unit TEXT, "
+                           "g REAL, kcal REAL);"
+                           "CREATE TABLE exercise_log (time DATETIME, name TEXT, minutes REAL, kcal REAL);"
+                           "INSERT INTO food_log VALUES ('%1 07:00:00.000', '早餐', '鸡蛋', 2, '一个', 100, 1);"
+                           "INSERT INTO food_log VALUES ('%1 07:01:00.000', '早餐', '牛奶', 1, '一杯', 250, 1);"
+                           "INSERT INTO food_log VALUES ('%1 07:02:00.000', '早餐', '油条', 1, '一根', 50, 146);"
+                           "INSERT INTO food_log VALUES ('%1 12:00:00.000', '午餐', '鸡蛋', 1, '一个', 50, 70);")
+                .arg(yesterday.toString(Qt::ISODate)));
+        const Run run =
+            tevu({"--data", "{dir}/data.Mdb", "--copy-meal", yesterday.toString(Qt::ISODate), "早餐"}, db.folder());
+        QCOMPARE(run.err, QStringLiteral("已把 %1月%2日 的早餐 3 样（420 大卡）加到今天\n")
+                              .arg(yesterday.month())
+                              .arg(yesterday.day()));
+        QCOMPARE(run.status, 0);
+        QCOMPARE(db.rows(QStringLiteral("SELECT meal, food, kcal FROM food_log WHERE time >= '%1' ORDER BY rowid")
+                             .arg(QDate::currentDate().toString(Qt::ISODate))),
+                 (QStringList{QStringLiteral("早餐|鸡蛋|139.0"), QStringLiteral("早餐|牛奶|135.0"),
+                              QStringLiteral("早餐|油条|146.0")}));
     }
 
     void measurementsInAndOut()
@@ -282,7 +319,8 @@ private slots:
                                "CREATE TABLE exercise_log (time DATETIME, name TEXT, minutes REAL, kcal REAL);"
                                "INSERT INTO food_log VALUES ('%1 07:00:00.000', '早餐', '鸡蛋', 2, '一个', 100, 300.4);"
                                "INSERT INTO food_log VALUES ('%1 23:59:59.999', '加餐', '苹果', 1, '克', 283, 150);"
-                               "INSERT INTO food_log VALUES ('%2 12:00:00.000', '午餐', '米饭', 1, '克', 776, 900);")
+                               "INSERT INTO food_log VALUES ('%2 12:00:00.000', '午餐', '米饭', 1, '克', 776, 900);"
+                               "INSERT INTO nutrients VALUES ('鸡蛋', 13.1, 8.6, 2.4, NULL, 131.5);")
                     .arg(today, yesterday));
         const Run run = tevu({"--data", "{dir}/data.Mdb", "--summary"}, db.folder());
         QCOMPARE(run.status, 0);
@@ -294,7 +332,10 @@ private slots:
                                 "目标：110斤，还要减 11.0斤；按现在的趋势还达不到目标。\n"
                                 "能量预算：未设置出生年份\n"
                                 "今天已吃 450 大卡，预算未定（在“我的目标”里填好身高、性别、"
-                                "出生年份和活动量）\n"));
+                                "出生年份和活动量）\n"
+                                // 100 g of egg: 13.1 g of protein, 131.5 mg of sodium × 2.54 = 0.33 g of salt; the
+                                // apple's are unknown.
+                                "今天蛋白质 至少 13 克，盐 至少 0.3 克\n"));
     }
 
     void summaryOfAChildSaysSoInOneLine()

@@ -110,7 +110,11 @@ private:
         execOn(path, QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', '我的日记', 120.5);"
                                     "UPDATE plan SET foodsport = '我自己的周二' WHERE rowid = 2;"
                                     "DELETE FROM \"01\" WHERE Title = '小米';"
-                                    "DROP TABLE portions; DROP TABLE food_search;"));
+                                    "DROP TABLE portions; DROP TABLE food_search;"
+                                    "CREATE TABLE own_foods (name TEXT NOT NULL, kcal REAL NOT NULL, protein REAL, "
+                                    "fat REAL, carbohydrate REAL, units TEXT, pinyin TEXT);"
+                                    "INSERT INTO own_foods VALUES ('楼下的包子', 262.5, NULL, NULL, NULL, "
+                                    "'一个\t80', 'lou xia de bao zi');"));
         return path;
     }
 
@@ -133,8 +137,8 @@ private slots:
         QFETCH(int, version);
         const QString path = usedFile(QStringLiteral("older-%1").arg(version));
         execOn(path, QStringLiteral("PRAGMA user_version = %1").arg(version));
-        // A file from before 我的目标 has no profile table; one from after keeps the user's profile, and gets the
-        // column for pregnancy (empty).
+        // A file from before 我的目标 has no profile table; one from after keeps the user's profile, and gains the
+        // column for the answer to 是否怀孕或在哺乳期？, not yet given.
         const QStringList profile = version == 0 ? QStringList{} : QStringList{QStringLiteral("165|女|1990|120|2||")};
         execOn(path, version == 0 ? QStringLiteral("DROP TABLE profile")
                                   : QStringLiteral("INSERT INTO profile VALUES (165, '女', 1990, 120, 2, NULL)"));
@@ -162,6 +166,8 @@ private slots:
         QCOMPARE(rows("PRAGMA user_version"), QStringList{"2"});
         QCOMPARE(rows("SELECT * FROM profile"), profile);
         QCOMPARE(rows("SELECT date, waist FROM measurements"), measures);
+        // The user's own foods are the user's: the upgrade leaves them as they were.
+        QCOMPARE(rows("SELECT name, kcal, units FROM own_foods"), QStringList{"楼下的包子|262.5|一个\t80"});
 
         // The copy from before the upgrade stands outside the rotation of the automatic backups.
         QVERIFY(datafile::automaticBackups(datafile::backupFolder(path)).isEmpty());

@@ -5,6 +5,9 @@
 #include "datafile/backup.h"
 #include "datafile/datafile.h"
 #include "foods/foodlog.h"
+#include "foods/nutrients.h"
+#include "foods/often.h"
+#include "foods/ownfoods.h"
 #include "support/tempdb.h"
 
 #include <QtTest>
@@ -314,14 +317,238 @@ private slots:
         // The check counts the log, and a restore brings it into a file that never had one.
         connection.disconnect();
         const datafile::Summary summary = datafile::check(db.path());
-        QCOMPARE(summary.others.back().table, QStringLiteral("exercise_log"));
-        QCOMPARE(summary.others.back().rows, 1);
-        QCOMPARE(summary.others[summary.others.size() - 2].table, QStringLiteral("food_log"));
-        QCOMPARE(summary.others[summary.others.size() - 2].rows, 4);
+        QCOMPARE(summary.rows(QStringLiteral("exercise_log")), 1);
+        QCOMPARE(summary.rows(QStringLiteral("food_log")), 4);
         const TempDatabase live;
         datafile::restore(live.path(), db.path(), at(today, 12));
         QCOMPARE(live.scalar(QStringLiteral("SELECT count(*) FROM food_log")).toInt(), 4);
         QCOMPARE(live.scalar(QStringLiteral("SELECT count(*) FROM exercise_log")).toInt(), 1);
+    }
+
+    void foodsEatenOftenByCountThenByTheLastTime()
+    {
+        TempDatabase db;
+        Connection connection(db.folder());
+        connection.openDatabase();
+        QVERIFY(often::eatenOften(connection.handle(), db.path(), today).empty()); // no log yet
+        const auto log = [&](const QDateTime& time, const QString& food, double amount, const QString& unit) {
+            add(connection, Item{0, time, Meal::Lunch, food, amount, unit, amount * 50, 100});
+        };
+        // The 30 days are 11月8日 to 12月7日.
+        log(at(today.addDays(-30), 23, 59, 59, 999), QStringLiteral("牛奶"), 1, QStringLiteral("一杯")); // too early
+        log(at(today.addDays(-29), 0), QStringLiteral("牛奶"), 1, QStringLiteral("一杯"));
+        log(at(today.addDays(1), 0), QStringLiteral("夜宵"), 1, QStringLiteral("一份")); // tomorrow
+        log(at(today.addDays(-6), 12), QStringLiteral("米饭"), 1, QStringLiteral("一碗"));
+        log(at(today.addDays(-1), 12), QStringLiteral("米饭"), 2, QStringLiteral("一碗"));
+        log(at(today.addDays(-2), 12), QStringLiteral("米饭"), 1, QStringLiteral("一碗"));
+        log(at(today.addDays(-4), 8), QStringLiteral("苹果"), 200, QStringLiteral("克"));
+        log(at(today.addDays(-3), 8), QStringLiteral("苹果"), 150, QStringLiteral("克"));
+        log(at(today.addDays(-1), 7), QStringLiteral("鸡蛋"), 1, QStringLiteral("一个"));
+        // Two at the same millisecond: the one stored last is the last logged.
+        log(at(today, 7), QStringLiteral("鸡蛋"), 3, QStringLiteral("一个"));
+        log(at(today, 7), QStringLiteral("鸡蛋"), 2, QStringLiteral("一个"));
+
+        // 米饭 three times (last 2 碗 yesterday), 鸡蛋 three times too but last today, so first; 苹果 twice; 牛奶
+        // once within the 30 days.
+        QStringList listed;
+        for (const often::Food& food : often::eatenOften(connection.handle(), db.path(), today))
+            listed << QStringLiteral("%1×%2 %3g").arg(often::label(food)).arg(food.times).arg(food.grams);
+        QCOMPARE(listed, (QStringList{QStringLiteral("鸡蛋 2个×3 100g"), QStringLiteral("米饭 2碗×3 100g"),
+                                      QStringLiteral("苹果 150克×2 7500g"), QStringLiteral("牛奶 1杯×1 50g")}));
+    }
+
+    void theSameAgainWithTheFoodsAsTheyAreNow()
+    {
+        TempDatabase db;
+        // Since yesterday the egg's energy went from 139 to 144 and a bowl of rice from 200 g to 150 g; 油条 is gone.
+        db.exec(
+            QStringLiteral("INSERT INTO \"01\" VALUES ('蛋类', '鸡蛋', '144'), ('谷类', '米饭', '116');"
+                           "INSERT INTO portions VALUES ('鸡蛋', '一个', '50', '克'), ('米饭', '一碗', '150', '克');"));
+        Connection connection(db.folder());
+        connection.openDatabase();
+        const QDate yesterday = today.addDays(-1);
+        add(connection,
+            Item{0, at(yesterday, 7), Meal::Breakfast, QStringLiteral("鸡蛋"), 2, QStringLiteral("一个"), 100, 139});
+        add(connection,
+            Item{0, at(yesterday, 7, 5), Meal::Breakfast, QStringLiteral("油条"), 1, QStringLiteral("一根"), 50, 193});
+        add(connection,
+            Item{0, at(yesterday, 12), Meal::Lunch, QStringLiteral("米饭"), 1, QStringLiteral("一碗"), 200, 232});
+        const QDateTime now = at(today, 8, 15);
+
+        // Breakfast: 2 × 50 g × 1.44 = 144, and 油条 as logged, 193: 337.
+        Copy breakfast = copy(connection, yesterday, Meal::Breakfast, now);
+        QCOMPARE(breakfast.items, 2);
+        QCOMPARE(breakfast.kcal, 337.0);
+        QCOMPARE(copiedLine(yesterday, Meal::Breakfast, breakfast),
+                 QStringLiteral("已把 12月6日 的早餐 2 样（337 大卡）加到今天"));
+        QCOMPARE(db.rows(QStringLiteral("SELECT time, meal, food, amount, unit, g, kcal FROM food_log "
+                                        "WHERE time >= '2026-12-07' ORDER BY rowid")),
+                 (QStringList{QStringLiteral("2026-12-07 08:15:00.000|早餐|鸡蛋|2.0|一个|100.0|144.0"),
+                              QStringLiteral("2026-12-07 08:15:00.000|早餐|油条|1.0|一根|50.0|193.0")}));
+
+        // The whole day: the rice at today's bowl, 150 g × 1.16 = 174; 144 + 193 + 174 = 511. One undo takes all three.
+        const Copy day = copy(connection, yesterday, std::nullopt, now);
+        QCOMPARE(copiedLine(yesterday, std::nullopt, day),
+                 QStringLiteral("已把 12月6日 全天的 3 样（511 大卡）加到今天"));
+        QCOMPARE(eatenOn(connection.handle(), db.path(), today), 337.0 + 511.0);
+        rowchanges::undo(connection, day.change);
+        QCOMPARE(eatenOn(connection.handle(), db.path(), today), 337.0);
+
+        // Refused, adding nothing: today onto itself, a meal without items.
+        const auto refused = [&](const QDate& from, std::optional<Meal> meal, const QString& message) {
+            try {
+                copy(connection, from, meal, now);
+                QFAIL("copied");
+            } catch (const DataError& e) {
+                QCOMPARE(e.message(), message);
+            }
+            QCOMPARE(eatenOn(connection.handle(), db.path(), today), 337.0);
+        };
+        refused(today, Meal::Breakfast, QStringLiteral("12月7日 就是今天，不用复制。"));
+        refused(yesterday, Meal::Dinner, QStringLiteral("12月6日的晚餐没有记录，没有可以复制的。"));
+        // A write that fails at the second item leaves none: one transaction.
+        db.exec(QStringLiteral("CREATE TRIGGER second BEFORE INSERT ON food_log WHEN new.food = '油条' "
+                               "BEGIN SELECT RAISE(ABORT, 'full'); END"));
+        QVERIFY_THROWS_EXCEPTION(DataError, copy(connection, yesterday, std::nullopt, now));
+        QCOMPARE(eatenOn(connection.handle(), db.path(), today), 337.0);
+    }
+
+    void ownFoodRefusedNamingTheField_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<double>("kcal");
+        QTest::addColumn<double>("protein"); // -1: not given
+        QTest::addColumn<int>("units");      // of 80 g each
+        QTest::addColumn<double>("unitGrams");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no name") << "  " << 250.0 << -1.0 << 0 << 80.0 << "名称：请填写食物的名称。";
+        QTest::newRow("a name of the own foods")
+            << "包子" << 250.0 << -1.0 << 0 << 80.0 << "名称：已经有一种自己加的食物叫“包子”了。";
+        QTest::newRow("energy above 900")
+            << "油" << 901.0 << -1.0 << 0 << 80.0 << "每100克大卡：要在 0 到 900 之间（现在是 901）。";
+        QTest::newRow("energy below 0") << "水" << -1.0 << -1.0 << 0 << 80.0
+                                        << "每100克大卡：要在 0 到 900 之间（现在是 -1）。";
+        QTest::newRow("protein above 100 g")
+            << "蛋白粉" << 380.0 << 101.0 << 0 << 80.0 << "蛋白质：每 100 克要在 0 到 100 克之间。";
+        QTest::newRow("a unit of 0 g") << "馒头" << 223.0 << -1.0 << 1 << 0.0
+                                       << "单位“一个”的克数：要大于 0，最多 5000 克。";
+        QTest::newRow("five units") << "馒头" << 223.0 << -1.0 << 5 << 80.0 << "单位：最多 4 个。";
+    }
+    void ownFoodRefusedNamingTheField()
+    {
+        QFETCH(QString, name);
+        QFETCH(double, kcal);
+        QFETCH(double, protein);
+        QFETCH(int, units);
+        QFETCH(double, unitGrams);
+        QFETCH(QString, message);
+        TempDatabase db;
+        Connection connection(db.folder());
+        connection.openDatabase();
+        ownfoods::add(connection, ownfoods::Food{0, QStringLiteral("包子"), 250, {}, {}, {}, {}, {}});
+        ownfoods::Food food{0, name, kcal, {}, {}, {}, {}, {}};
+        if (protein >= 0)
+            food.protein = protein;
+        for (int u = 0; u < units; ++u)
+            food.units << ownfoods::Unit{QStringLiteral("一个"), unitGrams};
+        try {
+            ownfoods::add(connection, food);
+            QFAIL("stored");
+        } catch (const DataError& e) {
+            QCOMPARE(e.message(), message);
+        }
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM own_foods")).toInt(), 1);
+    }
+
+    void ownFoodsLoggedFoundChangedAndKept()
+    {
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO \"01\" VALUES ('谷类', '包子', '227');"));
+        Connection connection(db.folder());
+        connection.openDatabase();
+        sqlite3* handle = connection.handle();
+        // 一个 = 80 克，210 大卡: 210 × 100 ÷ 80 = 262.5 per 100 g.
+        QCOMPARE(ownfoods::per100g(80, 210), 262.5);
+        const rowchanges::Change added = ownfoods::add(connection, ownfoods::Food{0,
+                                                                                  QStringLiteral(" 包子 "),
+                                                                                  ownfoods::per100g(80, 210),
+                                                                                  7.5,
+                                                                                  {},
+                                                                                  {},
+                                                                                  {{QStringLiteral("一个"), 80}},
+                                                                                  {}});
+        const std::vector<ownfoods::Food> own = ownfoods::read(handle, db.path());
+        QCOMPARE(own.size(), std::size_t(1));
+        QCOMPARE(own.front().name, QStringLiteral("包子"));
+        QCOMPARE(own.front().protein, std::optional<double>(7.5));
+        QCOMPARE(own.front().readings, QStringList{QStringLiteral("bao zi")}); // through ICU
+
+        // The shipped 包子 keeps its name; the own one is the marked one.
+        QCOMPARE(food(handle, db.path(), QStringLiteral("包子"))->kcalPer100g, 227.0);
+        const std::optional<Food> mine = food(handle, db.path(), QStringLiteral("包子（自己加的）"));
+        QVERIFY(mine);
+        QCOMPARE(mine->kcalPer100g, 262.5);
+        QCOMPARE(mine->units.first().name, QStringLiteral("一个"));
+
+        // Logged yesterday at 210; changed to 一个 = 100 g, 250 kcal per 100 g: the item keeps 210, and a copy of
+        // it today is 1 × 100 g × 2.5 = 250.
+        add(connection, Item{0, at(today.addDays(-1), 8), Meal::Breakfast, QStringLiteral("包子（自己加的）"), 1,
+                             QStringLiteral("一个"), 80, 210});
+        ownfoods::Food changed = own.front();
+        changed.kcalPer100g = 250;
+        changed.units = {{QStringLiteral("一个"), 100}};
+        const rowchanges::Change change = ownfoods::change(connection, own.front(), changed);
+        QCOMPARE(read(handle, db.path(), today.addDays(-1)).items.front().kcal, 210.0);
+        QCOMPARE(copy(connection, today.addDays(-1), Meal::Breakfast, at(today, 8)).kcal, 250.0);
+
+        // Undone, the food is as it was; removed, and back by its undo with its key.
+        rowchanges::undo(connection, change);
+        QCOMPARE(ownfoods::read(handle, db.path()).front().kcalPer100g, 262.5);
+        const rowchanges::Change removed = ownfoods::remove(connection, ownfoods::read(handle, db.path()).front());
+        QVERIFY(ownfoods::read(handle, db.path()).empty());
+        rowchanges::undo(connection, removed);
+        QCOMPARE(ownfoods::read(handle, db.path()).front().key, added.rows.front().key);
+
+        // The check counts them; a restore carries them.
+        connection.disconnect();
+        QCOMPARE(datafile::check(db.path()).rows(QStringLiteral("own_foods")), 1);
+        const TempDatabase live;
+        datafile::restore(live.path(), db.path(), at(today, 12));
+        QCOMPARE(live.scalar(QStringLiteral("SELECT name FROM own_foods")).toString(), QStringLiteral("包子"));
+    }
+
+    void nutrientsOfADayWithAnUnknownFood()
+    {
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO nutrients VALUES ('甲', 10, 5, 20, 2, 400);"
+                               "INSERT INTO nutrients VALUES ('丁', 1, 1, 1, 1, 1000);"));
+        Connection connection(db.folder());
+        connection.openDatabase();
+        ownfoods::add(connection, ownfoods::Food{0, QStringLiteral("乙"), 300, 5, {}, 50, {}, {}});
+        Day day;
+        day.items.push_back(
+            Item{0, at(today, 8), Meal::Breakfast, QStringLiteral("甲"), 2, QStringLiteral("克"), 200, 1});
+        day.items.push_back(
+            Item{0, at(today, 9), Meal::Breakfast, QStringLiteral("乙"), 1, QStringLiteral("克"), 100, 1});
+        day.items.push_back(Item{0, at(today, 10), Meal::Snack, QStringLiteral("丙"), 1, QStringLiteral("克"), 50, 1});
+        const nutrients::Totals totals = nutrients::ofDay(connection.handle(), db.path(), day);
+        // 200 g of 甲: 20, 10, 40, 4 g and 800 mg; 100 g of 乙: 5 g of protein, 50 of carbohydrate; 丙 unknown, so
+        // every figure is at least. Salt: 800 × 2.54 ÷ 1,000 = 2.03.
+        QCOMPARE(nutrients::amountLine(totals, true),
+                 QStringLiteral(
+                     "蛋白质 至少 25 克 · 脂肪 至少 10 克 · 碳水 至少 90 克 · 膳食纤维 至少 4 克 · 盐 至少 2.0 克"));
+        // Energy: protein 25 × 4 = 100, fat 10 × 9 = 90, carbohydrate 90 × 4 = 360, of 550: 18 %, 16 %, 65 %.
+        QCOMPARE(nutrients::guidelineLine(totals, true),
+                 QStringLiteral("能量来自蛋白质 18%、脂肪 16%（偏低，宜 20–30%）、碳水 65%（偏高，宜 50–60%）；"
+                                "盐 至少 2.0 克；膳食纤维 至少 4 克（偏少，宜 25–30 克）"));
+        QCOMPARE(nutrients::summaryLine(totals), QStringLiteral("今天蛋白质 至少 25 克，盐 至少 2.0 克"));
+        // 200 g of 丁 alone: 2,000 mg of sodium, 5.08 g of salt, past the 5 g; nothing unknown.
+        Day salty;
+        salty.items.push_back(
+            Item{0, at(today, 8), Meal::Lunch, QStringLiteral("丁"), 1, QStringLiteral("克"), 200, 1});
+        QVERIFY(nutrients::guidelineLine(nutrients::ofDay(connection.handle(), db.path(), salty), true)
+                    .contains(QStringLiteral("；盐 5.1 克（偏多，宜少于 5 克）；")));
+        QVERIFY(nutrients::amountLine(totals, false).isEmpty());
     }
 };
 

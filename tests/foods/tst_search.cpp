@@ -33,6 +33,8 @@ private slots:
     void findsAndRanks();
     void aQueryAfterAnotherFindsWhatItFindsAlone_data();
     void aQueryAfterAnotherFindsWhatItFindsAlone();
+    void foodsEatenOftenLeadTheirRank_data();
+    void foodsEatenOftenLeadTheirRank();
 };
 
 namespace {
@@ -162,6 +164,44 @@ void SearchTest::aQueryAfterAnotherFindsWhatItFindsAlone()
     for (const QString& query : queries.first(queries.size() - 1))
         index.find(query);
     QCOMPARE(::found(index, queries.last()), found);
+}
+
+// Foods eaten often come first among foods that match as well, never before a better match.
+void SearchTest::foodsEatenOftenLeadTheirRank_data()
+{
+    QTest::addColumn<QString>("preferred"); // most often first, joined by |
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("found");
+
+    // "mi": 米饭（蒸） and 米 are pinyin prefixes; 糙米饭, 小米粥, 西米 hold it inside.
+    QTest::newRow("none: table order") << ""
+                                       << "mi"
+                                       << "米饭（蒸）|米|糙米饭|小米粥|西米";
+    QTest::newRow("the one eaten often first in its rank") << "米"
+                                                           << "mi"
+                                                           << "米|米饭（蒸）|糙米饭|小米粥|西米";
+    QTest::newRow("in the order of how often, not of the table") << "西米|小米粥"
+                                                                 << "mi"
+                                                                 << "米饭（蒸）|米|西米|小米粥|糙米饭";
+    QTest::newRow("never above a better match") << "西米"
+                                                << "米"
+                                                << "米|米饭（蒸）|西米|糙米饭|小米粥";
+}
+
+void SearchTest::foodsEatenOftenLeadTheirRank()
+{
+    QFETCH(QString, preferred);
+    QFETCH(QString, query);
+    QFETCH(QString, found);
+
+    search::SearchIndex index = smallIndex();
+    std::vector<qsizetype> foods;
+    for (const QString& title : preferred.split(u'|', Qt::SkipEmptyParts))
+        for (qsizetype f = 0; f < index.size(); ++f)
+            if (index.title(f) == title)
+                foods.push_back(f);
+    index.setPreferred(foods);
+    QCOMPARE(::found(index, query), found);
 }
 
 QTEST_APPLESS_MAIN(SearchTest)

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
@@ -113,6 +114,177 @@ private slots:
                  qPrintable(listed.join(u'\n')));
         QVERIFY(listed.join(u'\n').contains(QStringLiteral("|鸡蛋|2个|139")));
         QVERIFY(listed.join(u'\n').contains(QStringLiteral("|米饭|1碗|174")));
+    }
+
+    void foodsEatenOftenHeadTheTreeAndEnterLogsThemAgain()
+    {
+        TempDatabase db;
+        // 米粉 comes after 米饭 in the table; both are "mf".
+        db.exec(foods + QStringLiteral("INSERT INTO \"01\" VALUES ('谷类', '米粉', '350');"
+                                       "INSERT INTO food_search VALUES ('米粉', 'mi fen');"));
+        const QDate now = QDate::currentDate();
+        const auto logged = [&](int daysAgo, const QString& food, double amount, const QString& unit, double grams) {
+            db.exec(QStringLiteral("INSERT INTO food_log VALUES ('%1 08:00:00.000', '早餐', '%2', %3, '%4', %5, 1)")
+                        .arg(now.addDays(-daysAgo).toString(Qt::ISODate), food)
+                        .arg(amount)
+                        .arg(unit)
+                        .arg(grams));
+        };
+        db.exec(foodlog::tableStatements().join(u';'));
+        logged(3, QStringLiteral("鸡蛋"), 1, QStringLiteral("一个"), 50);
+        logged(1, QStringLiteral("鸡蛋"), 2, QStringLiteral("一个"), 100);
+        logged(2, QStringLiteral("米饭"), 1, QStringLiteral("一碗"), 150);
+        logged(2, QStringLiteral("米粉"), 1, QStringLiteral("一碗"), 150); // a unit it does not have: its grams
+        Windows w(db.folder());
+        QTreeWidget* tree = w.foodTree();
+        QTreeWidgetItem* often = tree->topLevelItem(0);
+        QCOMPARE(often->text(0), QStringLiteral("常吃的"));
+        QVERIFY(often->isExpanded());
+        QCOMPARE(often->childCount(), 3);
+        QCOMPARE(often->child(0)->text(0), QStringLiteral("鸡蛋 2个"));
+        // 米饭 and 米粉 once each on the same day: the one stored last first.
+        QCOMPARE(often->child(1)->text(0), QStringLiteral("米粉 1碗"));
+        tree->setFocus();
+        tree->setCurrentItem(often->child(1));
+        QCOMPARE(w.find<QComboBox>(QStringLiteral("unitList"))->currentText(), QStringLiteral("克"));
+        QCOMPARE(w.find<QLineEdit>(QStringLiteral("amountBox"))->text(), QStringLiteral("150"));
+
+        // Chosen and Enter: two eggs again, 2 × 50 g × 1.39 = 139, at the meal of the hour.
+        tree->setCurrentItem(often->child(0));
+        QCOMPARE(w.find<QLabel>(QStringLiteral("Label1"))->text().left(15), QStringLiteral("所含热量：139大卡/100克"));
+        const QString meal = w.find<QComboBox>(QStringLiteral("mealList"))->currentText();
+        QTest::keyClick(tree, Qt::Key_Return);
+        QVERIFY2(w.reporter.messages.isEmpty(), qPrintable(w.reporter.messages.join(u'\n')));
+        QCOMPARE(db.rows(QStringLiteral("SELECT meal, food, amount, unit, g, kcal FROM food_log WHERE time >= '%1'")
+                             .arg(now.toString(Qt::ISODate))),
+                 QStringList{QStringLiteral("%1|鸡蛋|2.0|一个|100.0|139.0").arg(meal)});
+        QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QStringLiteral("鸡蛋 2个"));
+
+        // The search puts the food eaten more often first among equal matches; 常吃的 waits meanwhile.
+        auto* search = w.find<QLineEdit>(QStringLiteral("Edit2"));
+        QTest::keyClicks(search, QStringLiteral("mf"));
+        QVERIFY(tree->topLevelItem(0)->isHidden());
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("米粉"));
+        logged(0, QStringLiteral("米饭"), 1, QStringLiteral("一碗"), 150);
+        search->clear();
+        QVERIFY(!tree->topLevelItem(0)->isHidden());
+        w.click(w.button(QStringLiteral("Image9")));
+        QTest::keyClicks(search, QStringLiteral("mf"));
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("米饭"));
+    }
+
+    void theSameAgainInTwoKeys()
+    {
+        TempDatabase db;
+        db.exec(foods);
+        RecordingReporter reporter;
+        ScopedReporter installed(&reporter);
+        Connection connection(db.folder());
+        connection.openDatabase();
+        const auto log = [&](const QDate& day, foodlog::Meal meal, const QString& food, const QString& unit,
+                             double grams, double kcal) {
+            foodlog::add(connection, foodlog::Item{0, QDateTime(day, QTime(8, 0)), meal, food, 1, unit, grams, kcal});
+        };
+        log(today.addDays(-1), foodlog::Meal::Breakfast, QStringLiteral("鸡蛋"), QStringLiteral("一个"), 50, 69.5);
+        log(today.addDays(-1), foodlog::Meal::Lunch, QStringLiteral("米饭"), QStringLiteral("一碗"), 150, 174);
+        log(today, foodlog::Meal::Lunch, QStringLiteral("苹果"), QStringLiteral("克"), 100, 53);
+        log(today.addDays(-2), foodlog::Meal::Dinner, QStringLiteral("米饭"), QStringLiteral("一碗"), 150, 174);
+
+        Ttevu_foodlog window(connection);
+        window.setToday(today);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // Today's breakfast is empty and yesterday's was not; today's lunch is not empty, so it is not offered.
+        const QStringList listed = rows(window.list());
+        QCOMPARE(listed.first(), QStringLiteral("早餐|和昨天一样？按 Ctrl+D 加上昨天早餐的 1 样||"));
+        QCOMPARE(listed.filter(QStringLiteral("和昨天一样")).size(), 1);
+        window.list()->setCurrentItem(window.list()->topLevelItem(0));
+        QTest::keyClick(window.list(), Qt::Key_D, Qt::ControlModifier);
+        QVERIFY2(reporter.messages.isEmpty(), qPrintable(reporter.messages.join(u'\n')));
+        // One egg, 50 g × 1.39 = 69.5, and the apple's 53: 122.5, shown as 123 (no budget set).
+        QVERIFY2(window.totalLabel()->text().startsWith(QStringLiteral("今天 123 大卡")),
+                 qPrintable(window.totalLabel()->text()));
+        QCOMPARE(window.messageLabel()->text(), QStringLiteral("已把 12月6日 的早餐 1 样（70 大卡）加到今天。"));
+        // One undo step takes it back.
+        QTest::keyClick(window.list(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(window.totalLabel()->text().startsWith(QStringLiteral("今天 53 大卡")));
+
+        // Two days ago, the dinner's heading and Ctrl+D: today shows it.
+        window.showDay(today.addDays(-2));
+        window.list()->setCurrentItem(window.list()->topLevelItem(0));
+        QTest::keyClick(window.list(), Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(window.shownDay(), today);
+        QVERIFY(rows(window.list()).contains(QStringLiteral("晚餐|||174")));
+        // The whole of yesterday with Ctrl+Shift+D: 69.5 + 174 more.
+        window.showDay(today.addDays(-1));
+        QTest::keyClick(window.list(), Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY2(window.totalLabel()->text().startsWith(QStringLiteral("今天 471 大卡")),
+                 qPrintable(window.totalLabel()->text()));
+        QVERIFY2(reporter.messages.isEmpty(), qPrintable(reporter.messages.join(u'\n')));
+    }
+
+    void ownFoodsAddedFoundLoggedAndTakenBack()
+    {
+        TempDatabase db;
+        db.exec(foods + QStringLiteral("INSERT INTO \"01\" VALUES ('谷类', '包子', '227');"));
+        Windows w(db.folder());
+        QTreeWidget* tree = w.foodTree();
+        QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("蛋类")); // none yet
+        QStringList said;
+        // 一个 = 80 克，210 大卡: 262.5 per 100 g. A first try without a name is refused naming the field.
+        QVERIFY(whileModal([&] { w.click(w.find<QPushButton>(QStringLiteral("ownFoods"))); },
+                           [&](QWidget* window) {
+                               const auto box = [window](const char* name) {
+                                   return window->findChild<QLineEdit*>(QLatin1String(name));
+                               };
+                               box("unitName1")->setText(QStringLiteral("一个"));
+                               box("unitGrams1")->setText(QStringLiteral("80"));
+                               box("unitKcal")->setText(QStringLiteral("２１０"));
+                               window->findChild<QPushButton*>(QStringLiteral("save"))->click();
+                               box("name")->setText(QStringLiteral("楼下的包子"));
+                               window->findChild<QPushButton*>(QStringLiteral("save"))->click();
+                               box("name")->setText(QStringLiteral("包子"));
+                               window->findChild<QPushButton*>(QStringLiteral("new"))->click();
+                               box("name")->setText(QStringLiteral("包子"));
+                               box("kcal")->setText(QStringLiteral("250"));
+                               window->findChild<QPushButton*>(QStringLiteral("save"))->click();
+                               said << window->findChild<QLabel*>(QStringLiteral("message"))->text();
+                           }));
+        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("名称：请填写食物的名称。")});
+        QCOMPARE(said, QStringList{QStringLiteral("已保存“包子”：每100克 250 大卡。")});
+        QCOMPARE(db.rows(QStringLiteral("SELECT name, kcal, units, pinyin FROM own_foods ORDER BY rowid")),
+                 (QStringList{QStringLiteral("楼下的包子|262.5|一个\t80|lou xia de bao zi"),
+                              QStringLiteral("包子|250.0||bao zi")}));
+
+        // Listed under 自己加的食物, the one named like a shipped food marked; found by its initials.
+        QTreeWidgetItem* own = tree->topLevelItem(0);
+        QCOMPARE(own->text(0), QStringLiteral("自己加的食物"));
+        QCOMPARE(own->child(0)->text(0), QStringLiteral("楼下的包子"));
+        QCOMPARE(own->child(1)->text(0), QStringLiteral("包子（自己加的）"));
+        auto* search = w.find<QLineEdit>(QStringLiteral("Edit2"));
+        QTest::keyClicks(search, QStringLiteral("lxdbz"));
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("楼下的包子"));
+        QCOMPARE(w.find<QLabel>(QStringLiteral("Label1"))->text(),
+                 QStringLiteral("所含热量：262.5大卡/100克；一个（80克）210大卡。"));
+        // Two of them: 2 × 80 g × 2.625 = 420.
+        auto* amount = w.find<QLineEdit>(QStringLiteral("amountBox"));
+        QTest::keyClicks(amount, QStringLiteral("2"));
+        QTest::keyClick(amount, Qt::Key_Return);
+        QVERIFY2(w.reporter.messages.size() == 1, qPrintable(w.reporter.messages.join(u'\n')));
+        QCOMPARE(db.rows(QStringLiteral("SELECT food, amount, unit, g, kcal FROM food_log")),
+                 QStringList{QStringLiteral("楼下的包子|2.0|一个|160.0|420.0")});
+
+        // Deleted, then back with 撤销.
+        QVERIFY(whileModal([&] { w.click(w.find<QPushButton>(QStringLiteral("ownFoods"))); },
+                           [&](QWidget* window) {
+                               window->findChild<QListWidget*>(QStringLiteral("list"))->setCurrentRow(0);
+                               window->findChild<QPushButton*>(QStringLiteral("remove"))->click();
+                               said << QString::number(
+                                   window->findChild<QListWidget*>(QStringLiteral("list"))->count());
+                               window->findChild<QPushButton*>(QStringLiteral("undo"))->click();
+                           }));
+        QCOMPARE(said.last(), QStringLiteral("1"));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM own_foods")).toInt(), 2);
     }
 
     void aWrongAmountIsRefusedAndNothingLogged_data()

@@ -13,9 +13,7 @@
 #include "data/errors.h"
 #include "data/sqlite.h"
 #include "datafile/datafile.h"
-
-#include <unicode/translit.h>
-#include <unicode/unistr.h>
+#include "foods/pinyin.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -326,6 +324,56 @@ int parseVersion(const QString& path)
     return version;
 }
 
+// nutrients.tsv: after "#" comments, the header, then a food of foods.tsv a line with five values (a number, "—"
+// for none) and the source the values come from.
+QList<Nutrients> parseNutrients(const QString& path, const QList<Food>& foods)
+{
+    QList<Nutrients> rows;
+    if (!QFileInfo::exists(path))
+        return rows;
+    QSet<QString> titles;
+    for (const Food& food : foods)
+        titles.insert(food.title);
+    QHash<QString, int> seenAt;
+    bool header = false;
+    for (const SourceLine& line : readLines(path)) {
+        const QString text = line.text.trimmed();
+        if (text.isEmpty() || text.startsWith(QLatin1Char('#')))
+            continue;
+        if (!header) {
+            if (text != QStringLiteral("Title\tprotein\tfat\tcarbohydrate\tfibre\tsodium\tsource"))
+                fail(path, line.number,
+                     QStringLiteral(
+                         "表头应为 Title<Tab>protein<Tab>fat<Tab>carbohydrate<Tab>fibre<Tab>sodium<Tab>source"));
+            header = true;
+            continue;
+        }
+        const QStringList fields = line.text.split(QLatin1Char('\t'));
+        if (fields.size() != 7)
+            fail(path, line.number, QStringLiteral("应有 7 列（以制表符分隔），这里有 %1 列").arg(fields.size()));
+        Nutrients row{fields[0].trimmed(), {}, line.number};
+        if (!titles.contains(row.title))
+            fail(path, line.number, QStringLiteral("“%1”不是 foods.tsv 里的食物").arg(row.title));
+        if (const auto it = seenAt.constFind(row.title); it != seenAt.cend())
+            fail(path, line.number, QStringLiteral("“%1”重复，第 %2 行已有").arg(row.title).arg(it.value()));
+        seenAt.insert(row.title, line.number);
+        for (int c = 1; c <= 5; ++c) {
+            const QString value = fields[c].trimmed();
+            if (value == QStringLiteral("—")) {
+                row.values << QString();
+                continue;
+            }
+            if (!plainNumber().match(value).hasMatch())
+                fail(path, line.number, QStringLiteral("第 %1 列“%2”应是数字或“—”").arg(c + 1).arg(value));
+            row.values << value;
+        }
+        if (!sourceForm().match(fields[6].trimmed()).hasMatch())
+            fail(path, line.number, QStringLiteral("来源应写成“第6版 食物编码”或“估算：依据”"));
+        rows.append(row);
+    }
+    return rows;
+}
+
 // "薄荷 bo he": a word of Chinese characters, then one syllable per character, lower-case letters without tones.
 QList<Polyphone> parsePolyphones(const QString& path)
 {
@@ -580,6 +628,22 @@ void writeDatabase(const QByteArray& path, const QString& outputPath, const Cont
     insertRows(db.get(), QStringLiteral("INSERT INTO portions(Title, Unit, g, Measure) VALUES(?1, ?2, ?3, ?4)"),
                portionRows, dir.filePath(QStringLiteral("foods.tsv")), outputPath);
 
+    // Empty values stay NULL: not measured is not 0.
+    {
+        sqlite::Statement insert(
+            db.get(),
+            QStringLiteral("INSERT INTO nutrients(Title, protein, fat, carbohydrate, fibre, sodium) "
+                           "VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
+            outputPath);
+        for (const Nutrients& row : content.nutrients) {
+            insert.bind(1, row.title);
+            for (int c = 0; c < 5; ++c)
+                insert.bind(c + 2, row.values[c].isEmpty() ? QVariant() : QVariant(row.values[c].toDouble()));
+            insert.step();
+            insert.reset();
+        }
+    }
+
     QList<Row> searchRows;
     for (const Food& food : content.foods)
         for (const QString& reading : readingsOf(food.title, content.polyphones))
@@ -631,111 +695,15 @@ Placed placeWithoutReplacing(const QByteArray& from, const QString& outputPath)
     fail(outputPath, 0, QStringLiteral("无法把临时文件改名为输出文件（%1）").arg(systemError(errno)));
 }
 
-// ---- Pinyin ---------------------------------------------------------------------------------------------
-
-std::unique_ptr<icu::Transliterator> transliterator(const char* id)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Transliterator> made(
-        icu::Transliterator::createInstance(icu::UnicodeString::fromUTF8(id), UTRANS_FORWARD, status));
-    if (U_FAILURE(status) || !made)
-        throw DataError(QStringLiteral("无法创建 ICU 的转写规则“%1”（%2），算不出食物名称的拼音")
-                            .arg(QString::fromLatin1(id), QString::fromLatin1(u_errorName(status))));
-    return made;
-}
-
-QString transliterated(icu::Transliterator& rule, const QString& text)
-{
-    icu::UnicodeString buffer(reinterpret_cast<const UChar*>(text.utf16()), static_cast<int32_t>(text.size()));
-    rule.transliterate(buffer);
-    return QString(reinterpret_cast<const QChar*>(buffer.getBuffer()), buffer.length());
-}
-
-// A syllable as typed: no tone, and ü either as u (what the transliterator writes) or as v.
-struct Syllable {
-    QString plain;
-    QString withV;
-};
-
-// The readings of a run of Chinese characters, one per character. The whole run is handed over at once, since the
-// transliterator reads some characters by their neighbours (重庆 chong qing, where 重 alone is zhong).
-QList<Syllable> syllablesOf(const QList<uint>& run)
-{
-    static const std::unique_ptr<icu::Transliterator> toLatin = transliterator("Han-Latin");
-    static const std::unique_ptr<icu::Transliterator> toAscii = transliterator("Latin-ASCII");
-    static const QRegularExpression umlaut(QStringLiteral("[üǖǘǚǜ]"));
-    const QString text = QString::fromUcs4(reinterpret_cast<const char32_t*>(run.constData()), run.size());
-    QStringList toned = transliterated(*toLatin, text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (toned.size() != run.size()) {
-        toned.clear();
-        for (const uint c : run)
-            toned << transliterated(*toLatin, QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1))
-                         .remove(QLatin1Char(' '));
-    }
-    QList<Syllable> syllables;
-    for (const QString& s : std::as_const(toned))
-        syllables << Syllable{transliterated(*toAscii, s).toLower(),
-                              transliterated(*toAscii, QString(s).replace(umlaut, QStringLiteral("v"))).toLower()};
-    return syllables;
-}
-
-// A character that is not Chinese is typed as itself when it is a letter or a digit, in any width or case.
-QString tokenOf(uint c)
-{
-    const QString folded =
-        QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1).normalized(QString::NormalizationForm_KC).toLower();
-    if (folded.size() == 1 && folded.front().unicode() < 0x80 && folded.front().isLetterOrNumber())
-        return folded;
-    return QStringLiteral("-");
-}
-
 } // namespace
 
 QStringList readingsOf(const QString& title, const QList<Polyphone>& polyphones)
 {
-    const QList<uint> characters = title.toUcs4();
-    QList<Syllable> tokens;
-    QList<uint> run;
-    const auto flush = [&] {
-        if (!run.isEmpty())
-            tokens << syllablesOf(run);
-        run.clear();
-    };
-    for (const uint c : characters) {
-        if (QChar::script(c) == QChar::Script_Han) {
-            run << c;
-        } else {
-            flush();
-            const QString token = tokenOf(c);
-            tokens << Syllable{token, token};
-        }
-    }
-    flush();
-
-    QList<Syllable> corrected = tokens;
-    for (const Polyphone& polyphone : polyphones) {
-        const QList<uint> word = polyphone.word.toUcs4();
-        for (qsizetype at = 0; at + word.size() <= characters.size(); ++at) {
-            if (!std::equal(word.cbegin(), word.cend(), characters.cbegin() + at))
-                continue;
-            for (qsizetype i = 0; i < word.size(); ++i)
-                corrected[at + i] = Syllable{polyphone.syllables.at(i), polyphone.syllables.at(i)};
-        }
-    }
-
-    QStringList readings;
-    for (const QList<Syllable>* reading : {&tokens, &corrected}) {
-        QStringList plain;
-        QStringList withV;
-        for (const Syllable& s : *reading) {
-            plain << s.plain;
-            withV << s.withV;
-        }
-        for (const QString& text : {plain.join(QLatin1Char(' ')), withV.join(QLatin1Char(' '))})
-            if (!readings.contains(text))
-                readings << text;
-    }
-    return readings;
+    QList<pinyin::Word> words;
+    words.reserve(polyphones.size());
+    for (const Polyphone& polyphone : polyphones)
+        words << pinyin::Word{polyphone.word, polyphone.syllables};
+    return pinyin::readingsOf(title, words);
 }
 
 bool loadContent(const QString& contentDir, Content& content, SourceError& error)
@@ -750,6 +718,7 @@ bool loadContent(const QString& contentDir, Content& content, SourceError& error
         loaded.exercises = parseArticles(dir.filePath(QStringLiteral("yd.txt")));
         loaded.tips = parseArticles(dir.filePath(QStringLiteral("xd.txt")));
         loaded.plan = parsePlan(dir.filePath(QStringLiteral("plan.txt")));
+        loaded.nutrients = parseNutrients(dir.filePath(QStringLiteral("nutrients.tsv")), loaded.foods);
         loaded.polyphones = parsePolyphones(dir.filePath(QString::fromLatin1(polyphonesFile)));
         const QString densitiesPath = dir.filePath(QString::fromLatin1(densitiesFile));
         weighLiquids(loaded.foods, parseDensities(densitiesPath, loaded.foods),

@@ -47,10 +47,19 @@ struct Polyphone {
     int line = 0;
 };
 
+// A food's nutrients per 100 g from nutrients.tsv: protein, fat, carbohydrate, fibre (g) and sodium (mg), each
+// empty where the table has no value.
+struct Nutrients {
+    QString title;
+    QStringList values; // five, "" for none
+    int line = 0;
+};
+
 struct Content {
     QString schemaSql;
     QStringList categories;
     QList<Food> foods;
+    QList<Nutrients> nutrients; // nutrients.tsv; none when the folder has no such file
     QList<Article> recipes;
     QList<Article> exercises;
     QList<Article> tips;
