@@ -28,7 +28,7 @@ bool sameFile(const QString& a, const QString& b)
 
 qint64 Summary::rows(const QString& table) const
 {
-    for (const TableCount& count : counts)
+    for (const TableCount& count : counts + others)
         if (count.table == table)
             return count.rows;
     return -1;
@@ -115,10 +115,11 @@ Summary check(const QString& path)
 
 const QStringList& optionalTables()
 {
-    // The household portions of the foods, the pinyin the food search matches, the profile of 我的目标, and the food
-    // and exercise log.
-    static const QStringList names{QStringLiteral("portions"), QStringLiteral("food_search"), QStringLiteral("profile"),
-                                   QStringLiteral("food_log"), QStringLiteral("exercise_log")};
+    // The household portions of the foods, the pinyin the food search matches, the profile of 我的目标, the food
+    // and exercise log, and the choices kept between runs.
+    static const QStringList names{QStringLiteral("portions"),     QStringLiteral("food_search"),
+                                   QStringLiteral("profile"),      QStringLiteral("food_log"),
+                                   QStringLiteral("exercise_log"), QStringLiteral("settings")};
     return names;
 }
 

@@ -95,6 +95,8 @@ public:
         const QRect box = m_painter.boundingRect(QRect(left() + indent, 0, width() - indent, 100000),
                                                  Qt::TextWordWrap | Qt::AlignLeft, text);
         need(box.height());
+        // A new page's footer was written in its own font.
+        m_painter.setFont(f);
         m_painter.drawText(QRect(left() + indent, m_y, width() - indent, box.height()),
                            Qt::TextWordWrap | Qt::AlignLeft, text);
         m_y += box.height();
@@ -226,6 +228,8 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
     chart.setDateFormat(QStringLiteral("yyyy-MM-dd"));
     chart.setTrendVisible(true);
     chart.setPrintStyle(true);
+    // The axes' figures and the goal's label (目标 120斤) in the page's own face, as every other text of it.
+    chart.setLabelFont(font(7));
     chart.setGoal(profile.goal);
     // The chart's own title would be drawn in the window's font; the page writes it in its own, above the chart.
     chart.setTitle(QString());
@@ -265,7 +269,7 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
         if (profile.sex)
             person << health::sexName(*profile.sex);
         if (profile.goal)
-            person << QStringLiteral("目标体重 %1 斤（%2 公斤）").arg(jin(*profile.goal), jin(*profile.goal / 2));
+            person << QStringLiteral("目标体重 %1斤（%2公斤）").arg(jin(*profile.goal), jin(*profile.goal / 2));
         if (!person.isEmpty())
             pages.paragraph(person.join(QStringLiteral("，")) + u'。', font(10));
         pages.advance(40);
@@ -289,13 +293,12 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
                 weighings += week.weighings;
             QStringList summary;
             summary << QStringLiteral("称重 %1 次，共 %2 周有记录。").arg(weighings).arg(table.size());
-            summary << QStringLiteral("趋势体重：开始 %1 斤（%2 公斤），结束 %3 斤（%4 公斤）。")
+            summary << QStringLiteral("趋势体重：开始 %1斤（%2公斤），结束 %3斤（%4公斤）。")
                            .arg(jin(startTrend), jin(startTrend / 2), jin(endTrend), jin(endTrend / 2));
-            summary << QStringLiteral("共变化 %1 斤（%2 公斤）。")
+            summary << QStringLiteral("共变化 %1斤（%2公斤）。")
                            .arg(signedJin(endTrend - startTrend), signedJin((endTrend - startTrend) / 2));
             if (const std::optional<double> rate = trend::weeklyRate(smooth))
-                summary
-                    << QStringLiteral("最近每周变化 %1 斤（%2 公斤）。").arg(signedJin(*rate), signedJin(*rate / 2));
+                summary << QStringLiteral("最近每周变化 %1斤（%2公斤）。").arg(signedJin(*rate), signedJin(*rate / 2));
             if (profile.height) {
                 const auto bmiText = [&](double weight) {
                     const std::optional<double> value = health::bmi(weight, *profile.height);

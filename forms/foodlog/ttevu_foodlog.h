@@ -64,6 +64,8 @@ private:
     const foodlog::Item* chosenItem() const;
     const foodlog::Exercise* chosenExercise() const;
     void done(rowchanges::Change change);
+    // Makes the row of the change's first row current at the next present().
+    void keep(const rowchanges::Change& change);
 
     Connection& m_connection;
     QDate m_today;
@@ -92,6 +94,11 @@ private:
     health::Profile m_profile;
     std::optional<int> m_useAsBudget;
     std::vector<rowchanges::Change> m_changes;
+    struct KeptRow {
+        int kind = 0;
+        qint64 key = 0;
+    };
+    std::optional<KeptRow> m_keep;
 };
 
 extern Ttevu_foodlog* tevu_foodlog;

@@ -195,7 +195,23 @@ QString goalTooLow(const health::Profile& profile)
     const health::WeightRange range = health::healthyRange(*profile.height);
     if (*profile.goal >= range.low)
         return {};
-    return QStringLiteral("目标低于健康范围的下限（%1 斤）").arg(axis::formatNumber(range.low));
+    return QStringLiteral("目标低于健康范围的下限（%1斤）").arg(axis::formatNumber(range.low));
+}
+
+QString trendMeaning()
+{
+    return QStringLiteral("趋势：最近体重的平滑值，比单次称重稳定");
+}
+
+QString goalAboveRange(const health::Profile& profile)
+{
+    if (!profile.height || !profile.goal)
+        return {};
+    const health::WeightRange range = health::healthyRange(*profile.height);
+    if (*profile.goal <= range.high)
+        return {};
+    return QStringLiteral("目标高于健康范围的上限（%1斤），可以把它当作第一步，达到后再往下定。")
+        .arg(axis::formatNumber(range.high));
 }
 
 } // namespace goalfacts

@@ -51,5 +51,9 @@ QStringList summary(const health::Profile& profile, const Diary& diary, int this
 
 // Refusal of a goal under the healthy range for the height; empty when the goal is fine or cannot be judged.
 QString goalTooLow(const health::Profile& profile);
+// What the trend is, in one short line, for the curve's description and 我的目标.
+QString trendMeaning();
+// A note, not a refusal, for a goal at or over the healthy range's top: for a heavy person it may be a first step.
+QString goalAboveRange(const health::Profile& profile);
 
 } // namespace goalfacts

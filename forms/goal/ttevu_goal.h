@@ -33,6 +33,9 @@ public:
     // reported by name with its range, and nothing is stored.
     void saveClick();
 
+    // 取消, Escape and the close box: asks first when a field was changed since the window was shown.
+    void reject() override;
+
 protected:
     void applyLook() override;
     void FormShow() override;
@@ -45,12 +48,15 @@ private:
     void showProfile(const health::Profile& profile);
     void updateFacts();
     int thisYear() const;
+    // Every field's text and choice, to tell whether the user changed any.
+    QString fieldTexts() const;
 
     Connection& m_connection;
     const std::unique_ptr<Ui::Ttevu_goal> m_ui;
     goalfacts::Diary m_diary;
     QDate m_today;
     std::optional<QTime> m_remindAt; // the reminder installed when the window was shown
+    QString m_shown;                 // fieldTexts() when the window was shown
 };
 
 extern Ttevu_goal* tevu_goal;
