@@ -37,6 +37,10 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||
             QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
             QSKIP("poppler-utils (pdftotext, pdftoppm) are missing: scripts/install-deps installs them");
+        // The design's fonts as the program maps them at start-up: its Chinese falls back to Noto Sans CJK.
+        QFont::insertSubstitutions(
+            QStringLiteral("Arial"),
+            {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC")});
     }
 
     void weeksRunMondayToSundayWithTheTrendAtTheirEnd()
