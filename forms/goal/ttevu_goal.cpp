@@ -78,12 +78,14 @@ void Ttevu_goal::applyLook()
     look::setWindowFont(this, look::formFont, 12);
     // The window keeps its size while the texts change: each result has the lines its longest text takes, the
     // goal's projection and the notes two, so that 保存 and 取消 never move.
-    const int line = fontMetrics().lineSpacing();
-    for (QLabel* value : {m_ui->bmiValue, m_ui->rangeValue, m_ui->trendValue})
+    // Measured on Chinese text: its fallback face sets taller lines than the window's own.
+    const QRect room(0, 0, 1000, 1000);
+    const int line = fontMetrics().boundingRect(room, Qt::TextWordWrap, QStringLiteral("目标")).height();
+    const int twoLines = fontMetrics().boundingRect(room, Qt::TextWordWrap, QStringLiteral("目标\n目标")).height();
+    for (QLabel* value : {m_ui->bmiValue, m_ui->rangeValue, m_ui->trendValue, m_ui->trendHelp})
         value->setFixedHeight(line);
     for (QLabel* value : {m_ui->goalValue, m_ui->budgetValue, m_ui->noteLabel})
-        value->setFixedHeight(2 * line + 2);
-    m_ui->trendHelp->setFixedHeight(line);
+        value->setFixedHeight(twoLines);
 }
 
 namespace {

@@ -457,6 +457,9 @@ private slots:
                 QCoreApplication::processEvents();
                 QCOMPARE(goal->size(), size);
                 QCOMPARE(ui.saveButton->geometry(), save);
+                // And no text is cut: each fits the lines its label keeps.
+                for (const QLabel* value : {ui.goalValue, ui.budgetValue, ui.noteLabel})
+                    QVERIFY2(value->heightForWidth(value->width()) <= value->height(), qPrintable(value->text()));
                 // 2027年3月21日 stays on one line.
                 const QString shown = QString(ui.goalValue->text()).remove(QChar(0x2060));
                 if (const QRegularExpressionMatch found = date.match(shown); found.hasMatch())
