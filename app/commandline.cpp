@@ -5,14 +5,16 @@
 #include "app/remind.h"
 
 #include "data/connection.h"
+#include "data/conversions.h"
 #include "data/errors.h"
 #include "datafile/backup.h"
 #include "datafile/csv.h"
 #include "datafile/datafile.h"
+#include "datafile/diary.h"
 #include "datafile/partialfile.h"
 #include "datafile/profile.h"
 #include "foods/foodlog.h"
-#include "forms/goal/goalfacts.h"
+#include "health/goalfacts.h"
 #include "report/report.h"
 
 #include <QApplication>
@@ -252,10 +254,19 @@ int summary(const QString& dataPath)
     datafile::checkShape(connection.handle(), dataPath);
     const int thisYear = QDate::currentDate().year();
     const health::Profile profile = datafile::readProfile(connection.handle(), dataPath, thisYear);
-    const goalfacts::Diary diary = goalfacts::read(connection);
-    QStringList lines = goalfacts::summary(profile, diary, thisYear);
-    const foodlog::Day today = foodlog::read(connection.handle(), dataPath, QDate::currentDate());
-    lines << foodlog::summaryLine(foodlog::totals(today, goalfacts::dayBudget(profile, diary, thisYear)));
+    const goalfacts::Diary diary = datafile::readDiary(connection);
+    QStringList lines = goalfacts::summary(profile, diary, thisYear, conversions::locale());
+    const QDateTime now = QDateTime::currentDateTime();
+    const foodlog::Day today = foodlog::read(connection.handle(), dataPath, now.date());
+    foodlog::Totals totals = foodlog::totals(today, goalfacts::dayBudget(profile, diary, thisYear),
+                                             health::floorFor(profile.sex), foodlog::dayEnded(now.date(), now));
+    totals.child = health::isChild(profile, thisYear);
+    lines << foodlog::summaryLine(totals);
+    if (const QString low = goalfacts::lowIntake(profile, foodlog::intake(connection.handle(), dataPath,
+                                                                          now.date().addDays(-goalfacts::lowIntakeDays),
+                                                                          now.date().addDays(-1)));
+        !low.isEmpty())
+        lines << low;
     QByteArray text = lines.join(u'\n').toUtf8() + '\n';
     if (std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout) !=
             static_cast<std::size_t>(text.size()) ||

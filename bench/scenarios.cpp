@@ -284,7 +284,7 @@ int runCurve(const QString& folder, int repetitions)
     constexpr double goal = 100;
     {
         const sqlite::Database db = sqlite::openDataFile(fileIn(folder), sqlite::Access::Write);
-        datafile::writeProfile(db.get(), fileIn(folder), {165.0, health::Sex::Female, 1990, goal, {}, {}});
+        datafile::writeProfile(db.get(), fileIn(folder), {165.0, health::Sex::Female, 1990, goal, {}, {}, {}});
     }
     const qint64 entries = scalar(fileIn(folder), QStringLiteral("SELECT count(*) FROM rj"));
     BareReader bare(fileIn(folder));

@@ -5,8 +5,8 @@
 #include "chart/axis.h"
 #include "chart/hint.h"
 #include "chart/lineseries.h"
-#include "chart/trend.h"
 #include "data/conversions.h"
+#include "health/trend.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -181,7 +181,7 @@ void DbChart::describe()
     } else {
         text = QStringLiteral("最新体重 %1斤").arg(axis::formatNumber(weights.back().y));
         if (m_trendVisible)
-            text += QStringLiteral("；") + trend::summary(trend());
+            text += QStringLiteral("；") + trend::summary(trend(), conversions::locale());
         const ChartLayout l = chartLayout();
         text += QStringLiteral("；显示 %1 至 %2，%3 至 %4斤")
                     .arg(axis::formatDate(l.x.min, m_dateFormat), axis::formatDate(l.x.max, m_dateFormat),

@@ -2,7 +2,6 @@
 #include "report/report.h"
 
 #include "chart/dbchart.h"
-#include "chart/trend.h"
 #include "data/connection.h"
 #include "data/conversions.h"
 #include "data/dataset.h"
@@ -10,6 +9,7 @@
 #include "data/sqlite.h"
 #include "datafile/profile.h"
 #include "health/body.h"
+#include "health/trend.h"
 
 #include <QBuffer>
 #include <QFontMetrics>
@@ -197,10 +197,10 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
     // The entries for the table and the notes.
     QList<Entry> entries;
     health::Profile profile;
+    const int thisYear = options.made.isValid() ? options.made.year() : QDate::currentDate().year();
     {
         const sqlite::Database db = sqlite::openDataFile(dataPath, sqlite::Access::Read);
-        profile = datafile::readProfile(db.get(), dataPath,
-                                        options.made.isValid() ? options.made.year() : QDate::currentDate().year());
+        profile = datafile::readProfile(db.get(), dataPath, thisYear);
         sqlite::Statement rows(
             db.get(), QStringLiteral("select time, lb, demo from rj%1 order by time, rowid").arg(where), dataPath);
         while (rows.step()) {
@@ -300,14 +300,20 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
             if (const std::optional<double> rate = trend::weeklyRate(smooth))
                 summary << QStringLiteral("最近每周变化 %1斤（%2公斤）。").arg(signedJin(*rate), signedJin(*rate / 2));
             if (profile.height) {
+                // A child's BMI is judged on growth charts by age and sex: the figure alone, no adult class.
+                const bool child = health::isChild(profile, thisYear);
                 const auto bmiText = [&](double weight) {
                     const std::optional<double> value = health::bmi(weight, *profile.height);
-                    return value ? QStringLiteral("%1（%2）")
-                                       .arg(QString::number(*value, 'f', 1),
-                                            health::bmiClassName(health::bmiClass(std::round(*value * 10) / 10)))
-                                 : QStringLiteral("—");
+                    if (!value)
+                        return QStringLiteral("—");
+                    const QString figure = QString::number(health::shownTenths(*value) / 10.0, 'f', 1);
+                    return child
+                               ? figure
+                               : QStringLiteral("%1（%2）").arg(figure, health::bmiClassName(health::bmiClass(*value)));
                 };
-                summary << QStringLiteral("BMI（按趋势体重，中国成人标准）：开始 %1，结束 %2。")
+                summary << (child
+                                ? QStringLiteral("BMI（按趋势体重；未满 18 岁，不按成人标准分类）：开始 %1，结束 %2。")
+                                : QStringLiteral("BMI（按趋势体重，中国成人标准）：开始 %1，结束 %2。"))
                                .arg(bmiText(startTrend), bmiText(endTrend));
             }
             for (const QString& line : summary)

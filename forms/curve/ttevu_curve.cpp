@@ -5,11 +5,12 @@
 #include "data/connection.h"
 #include "data/conversions.h"
 #include "data/dataset.h"
+#include "datafile/diary.h"
 #include "datafile/profile.h"
 #include "datafile/settings.h"
-#include "forms/goal/goalfacts.h"
 #include "forms/guard.h"
 #include "forms/look.h"
+#include "health/goalfacts.h"
 #include "ui_ttevu_curve.h"
 
 #include <QDate>
@@ -111,10 +112,13 @@ void Ttevu_curve::FormShow()
     m_ui->DBChart1->setDateFormat(QStringLiteral("yyyy-MM-dd"));
     series->setYField(QStringLiteral("lb"));
     m_ui->DBChart1->setLegendVisible(true);
-    Connection& connection = ADODataSetcurve.connection();
-    if (const std::optional<QString> trend =
-            datafile::readSetting(connection.handle(), connection.filePath(), QLatin1String(trendSetting)))
-        m_ui->DBChart1->setTrendVisible(*trend == u'1');
+    // A setting that cannot be read is reported and leaves the trend as it was; the goal is shown all the same.
+    guarded([this] {
+        Connection& connection = ADODataSetcurve.connection();
+        if (const std::optional<QString> trend =
+                datafile::readSetting(connection.handle(), connection.filePath(), QLatin1String(trendSetting)))
+            m_ui->DBChart1->setTrendVisible(*trend == u'1');
+    });
     showProfile();
 }
 
@@ -130,15 +134,15 @@ void Ttevu_curve::showProfile()
 {
     DbChart* chart = m_ui->DBChart1;
     Connection& connection = ADODataSetcurve.connection();
-    const health::Profile profile =
-        datafile::readProfile(connection.handle(), connection.filePath(), QDate::currentDate().year());
+    const int thisYear = QDate::currentDate().year();
+    const health::Profile profile = datafile::readProfile(connection.handle(), connection.filePath(), thisYear);
     chart->setGoal(profile.goal);
-    const goalfacts::Diary diary = goalfacts::fromPoints(chart->series()->points());
+    const goalfacts::Diary diary = datafile::diaryFromPoints(chart->series()->points());
     QStringList description{chart->hint()};
     if (profile.height && diary.trend)
-        description << QStringLiteral("BMI ") + goalfacts::bmi(profile, diary);
+        description << QStringLiteral("BMI ") + goalfacts::bmi(profile, diary, thisYear, conversions::locale());
     if (profile.goal)
-        description << QStringLiteral("目标 ") + goalfacts::goal(profile, diary);
+        description << QStringLiteral("目标 ") + goalfacts::goal(profile, diary, thisYear, conversions::locale());
     description << goalfacts::trendMeaning();
     chart->setAccessibleDescription(description.join(QStringLiteral("。")));
 }

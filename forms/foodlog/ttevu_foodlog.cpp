@@ -5,6 +5,7 @@
 #include "data/conversions.h"
 #include "data/errors.h"
 #include "data/sqlite.h"
+#include "datafile/diary.h"
 #include "datafile/profile.h"
 #include "forms/guard.h"
 #include "health/body.h"
@@ -148,6 +149,9 @@ Ttevu_foodlog::Ttevu_foodlog(Connection& connection, QWidget* parent)
     m_bar->setFixedHeight(12);
     m_exercise = new QLabel;
     m_exercise->setObjectName(QStringLiteral("exercise"));
+    m_lowIntake = new QLabel;
+    m_lowIntake->setObjectName(QStringLiteral("lowIntake"));
+    m_lowIntake->setWordWrap(true);
     m_realUse = new QLabel;
     m_realUse->setObjectName(QStringLiteral("realUse"));
     m_realUse->setWordWrap(true);
@@ -183,6 +187,7 @@ Ttevu_foodlog::Ttevu_foodlog(Connection& connection, QWidget* parent)
     layout->addWidget(m_total);
     layout->addWidget(m_bar);
     layout->addWidget(m_exercise);
+    layout->addWidget(m_lowIntake);
     layout->addLayout(realUse);
     layout->addLayout(buttons);
 
@@ -260,9 +265,14 @@ void Ttevu_foodlog::reload()
     const QDate now = today();
     const HistoryStamp stamp{sqlite3_total_changes64(db), version, now};
     if (!m_historyStamp || *m_historyStamp != stamp) {
-        m_diary = goalfacts::read(m_connection);
-        m_realUseFigure = health::realUse(foodlog::intake(db, path, now.addDays(-health::realUseDays), now.addDays(-1)),
-                                          m_diary.trendDays, now);
+        m_diary = datafile::readDiary(m_connection);
+        const std::vector<health::DayIntake> intake =
+            foodlog::intake(db, path, now.addDays(-health::realUseDays), now.addDays(-1));
+        m_realUseFigure = health::realUse(intake, m_diary.trendDays, now);
+        m_lastWeek.clear();
+        for (const health::DayIntake& day : intake)
+            if (day.day >= now.addDays(-goalfacts::lowIntakeDays))
+                m_lastWeek.push_back(day);
         m_historyStamp = stamp;
     }
     m_profile = datafile::readProfile(db, path, now.year());
@@ -272,7 +282,11 @@ void Ttevu_foodlog::reload()
 
 void Ttevu_foodlog::present()
 {
-    const foodlog::Totals totals = foodlog::totals(m_log, goalfacts::dayBudget(m_profile, m_diary, today().year()));
+    const QDate now = today();
+    foodlog::Totals totals =
+        foodlog::totals(m_log, goalfacts::dayBudget(m_profile, m_diary, now.year()), health::floorFor(m_profile.sex),
+                        foodlog::dayEnded(m_day, QDateTime(now, m_time.isValid() ? m_time : QTime::currentTime())));
+    totals.child = health::isChild(m_profile, now.year());
 
     const int currentRow = m_list->currentItem() ? m_list->indexOfTopLevelItem(m_list->currentItem()) : -1;
     m_list->clear();
@@ -365,6 +379,7 @@ void Ttevu_foodlog::present()
         colours.setColor(QPalette::Highlight, QColor(QLatin1String(barColour(totals.bar))));
         m_bar->setPalette(colours);
         const QString state = totals.bar == foodlog::Bar::Red      ? QStringLiteral("已超出预算")
+                              : totals.tooLittle                   ? QStringLiteral("吃得太少了")
                               : totals.bar == foodlog::Bar::Orange ? QStringLiteral("接近预算")
                                                                    : QStringLiteral("在预算之内");
         m_bar->setAccessibleDescription(state);
@@ -372,9 +387,10 @@ void Ttevu_foodlog::present()
     }
     m_exercise->setText(foodlog::exerciseLine(totals));
     m_exercise->setVisible(!m_exercise->text().isEmpty());
+    m_lowIntake->setText(goalfacts::lowIntake(m_profile, m_lastWeek));
+    m_lowIntake->setVisible(!m_lowIntake->text().isEmpty());
 
     // The real use, over the four weeks before today.
-    const QDate now = today();
     const health::RealUse& use = m_realUseFigure;
     m_useAsBudget.reset();
     switch (use.kind) {
@@ -400,10 +416,14 @@ void Ttevu_foodlog::present()
             text += QStringLiteral("（按公式估计 %1）").arg(health::kcalText(*formula));
         text += QStringLiteral("，根据最近 %1 天里 %2 天的饮食记录和体重趋势。").arg(health::realUseDays).arg(use.days);
         m_realUse->setText(text);
-        const bool losing = goalfacts::losing(m_profile, m_diary);
-        const int floor = m_profile.sex == health::Sex::Male ? health::manFloor : health::womanFloor;
-        m_useAsBudget = std::clamp(std::max(floor, use.kcal - (losing ? health::dailyDeficit : 0)),
-                                   health::minimumBudget, health::maximumBudget);
+        // A child is given no budget; where the rules allow no deficit, the real use is kept.
+        if (health::isChild(m_profile, now.year()))
+            break;
+        const bool deficit = goalfacts::losing(m_profile, m_diary) &&
+                             goalfacts::caution(m_profile, m_diary, now.year()) == health::Caution::None;
+        m_useAsBudget =
+            std::clamp(std::max(health::floorFor(m_profile.sex), use.kcal - (deficit ? health::dailyDeficit : 0)),
+                       health::minimumBudget, health::maximumBudget);
         break;
     }
     }

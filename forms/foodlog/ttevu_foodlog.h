@@ -6,7 +6,7 @@
 #include "data/rowchanges.h"
 #include "foods/foodlog.h"
 #include "forms/dialog.h"
-#include "forms/goal/goalfacts.h"
+#include "health/goalfacts.h"
 
 #include <QDate>
 #include <vector>
@@ -30,6 +30,8 @@ public:
     // The day that counts as today; the clock's unless a test sets it.
     void setToday(const QDate& today) { m_today = today; }
     QDate today() const;
+    // The time of day that counts as now; the clock's unless a test sets it.
+    void setTime(const QTime& time) { m_time = time; }
     QDate shownDay() const { return m_day; }
     void showDay(const QDate& day);
 
@@ -51,6 +53,7 @@ public:
     QProgressBar* bar() const { return m_bar; }
     QLabel* exerciseLabel() const { return m_exercise; }
     QLabel* realUseLabel() const { return m_realUse; }
+    QLabel* lowIntakeLabel() const { return m_lowIntake; }
     QPushButton* useRealUseButton() const { return m_useRealUse; }
 
 protected:
@@ -69,6 +72,7 @@ private:
 
     Connection& m_connection;
     QDate m_today;
+    QTime m_time;
     QDate m_day;
     QDateEdit* m_date = nullptr;
     QTreeWidget* m_list = nullptr;
@@ -76,6 +80,7 @@ private:
     QProgressBar* m_bar = nullptr;
     QLabel* m_exercise = nullptr;
     QLabel* m_realUse = nullptr;
+    QLabel* m_lowIntake = nullptr;
     QPushButton* m_useRealUse = nullptr;
     QPushButton* m_change = nullptr;
     QPushButton* m_remove = nullptr;
@@ -91,6 +96,7 @@ private:
     };
     std::optional<HistoryStamp> m_historyStamp; // of the file when m_diary and m_realUseFigure were read
     health::RealUse m_realUseFigure;
+    std::vector<health::DayIntake> m_lastWeek; // the intake of the days logged among the week before today
     health::Profile m_profile;
     std::optional<int> m_useAsBudget;
     std::vector<rowchanges::Change> m_changes;

@@ -5,6 +5,7 @@
 #include "data/connection.h"
 #include "data/conversions.h"
 #include "data/errors.h"
+#include "datafile/diary.h"
 #include "datafile/profile.h"
 #include "forms/guard.h"
 #include "forms/look.h"
@@ -66,7 +67,7 @@ Ttevu_goal::Ttevu_goal(Connection& connection, QWidget* parent)
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     for (QLineEdit* edit : {m_ui->heightEdit, m_ui->birthYearEdit, m_ui->goalEdit, m_ui->ownBudgetEdit})
         connect(edit, &QLineEdit::textChanged, this, [this] { updateFacts(); });
-    for (QComboBox* box : {m_ui->sexBox, m_ui->activityBox})
+    for (QComboBox* box : {m_ui->sexBox, m_ui->activityBox, m_ui->pregnantBox})
         connect(box, &QComboBox::currentIndexChanged, this, [this] { updateFacts(); });
     connect(m_ui->remindBox, &QCheckBox::toggled, m_ui->remindTime, &QWidget::setEnabled);
 }
@@ -84,8 +85,11 @@ void Ttevu_goal::applyLook()
     const int twoLines = fontMetrics().boundingRect(room, Qt::TextWordWrap, QStringLiteral("目标\n目标")).height();
     for (QLabel* value : {m_ui->bmiValue, m_ui->rangeValue, m_ui->trendValue, m_ui->trendHelp})
         value->setFixedHeight(line);
-    for (QLabel* value : {m_ui->goalValue, m_ui->budgetValue, m_ui->noteLabel})
+    for (QLabel* value : {m_ui->goalValue, m_ui->budgetValue})
         value->setFixedHeight(twoLines);
+    // The notes: a caution for a child, a pregnancy or an older age, the goal's and the pace's notes.
+    m_ui->noteLabel->setFixedHeight(
+        fontMetrics().boundingRect(room, Qt::TextWordWrap, QStringLiteral("目标\n目标\n目标\n目标")).height());
 }
 
 namespace {
@@ -116,6 +120,7 @@ QString Ttevu_goal::fieldTexts() const
                        m_ui->birthYearEdit->text(),
                        m_ui->goalEdit->text(),
                        QString::number(m_ui->activityBox->currentIndex()),
+                       QString::number(m_ui->pregnantBox->currentIndex()),
                        m_ui->ownBudgetEdit->text(),
                        QString::number(m_ui->remindBox->isChecked()),
                        m_ui->remindTime->time().toString(QStringLiteral("HH:mm"))}
@@ -149,7 +154,7 @@ void Ttevu_goal::FormShow()
     m_diary = {};
     showProfile({});
     m_connection.connect();
-    m_diary = goalfacts::read(m_connection);
+    m_diary = datafile::readDiary(m_connection);
     showProfile(datafile::readProfile(m_connection.handle(), m_connection.filePath(), thisYear()));
     // The reminder is the user's session's, not the data file's: what is installed now.
     m_remindAt = reminder::installedTime();
@@ -169,6 +174,7 @@ void Ttevu_goal::showProfile(const health::Profile& profile)
     // Most users sit most of the day: the lowest level, which never overstates the budget, until they say otherwise.
     m_ui->activityBox->setCurrentIndex(profile.activity ? static_cast<int>(*profile.activity) : 0);
     m_ui->ownBudgetEdit->setText(profile.ownBudget ? QString::number(*profile.ownBudget) : QString());
+    m_ui->pregnantBox->setCurrentIndex(!profile.pregnant ? 0 : *profile.pregnant ? 2 : 1);
     updateFacts();
 }
 
@@ -181,6 +187,14 @@ health::Profile Ttevu_goal::entered() const
     profile.goal = numberIn(m_ui->goalEdit, health::minimumGoal, health::maximumGoal);
     profile.activity = static_cast<health::Activity>(std::max(0, m_ui->activityBox->currentIndex()));
     profile.ownBudget = wholeIn(m_ui->ownBudgetEdit, health::minimumBudget, health::maximumBudget);
+    // Asked of women of an age to be pregnant only; 请选择 is not yet answered.
+    if (health::asksPregnancy(profile, thisYear()) && m_ui->pregnantBox->currentIndex() > 0)
+        profile.pregnant = m_ui->pregnantBox->currentIndex() == 2;
+    // A child sets no goal and no budget: the fields are off, and what they still hold is not kept.
+    if (health::isChild(profile, thisYear())) {
+        profile.goal.reset();
+        profile.ownBudget.reset();
+    }
     return profile;
 }
 
@@ -200,12 +214,15 @@ health::Profile Ttevu_goal::checked() const
         refuse(m_ui->birthYearEdit, QStringLiteral("出生年份要填 %1 到 %2 之间的年份")
                                         .arg(health::earliestBirthYear)
                                         .arg(health::latestBirthYear(thisYear())));
-    if (!profile.goal)
+    const bool child = health::isChild(profile, thisYear());
+    if (!profile.goal && !child)
         refuse(m_ui->goalEdit,
                QStringLiteral("目标体重(斤)要填 %1 到 %2 之间的数").arg(health::minimumGoal).arg(health::maximumGoal));
-    if (const QString tooLow = goalfacts::goalTooLow(profile); !tooLow.isEmpty())
+    if (const QString tooLow = goalfacts::goalTooLow(profile, thisYear(), conversions::locale()); !tooLow.isEmpty())
         refuse(m_ui->goalEdit, tooLow);
-    if (!profile.ownBudget && !m_ui->ownBudgetEdit->text().trimmed().isEmpty())
+    if (const QString tooLow = goalfacts::ownBudgetTooLow(profile); !tooLow.isEmpty())
+        refuse(m_ui->ownBudgetEdit, tooLow);
+    if (!profile.ownBudget && !child && !m_ui->ownBudgetEdit->text().trimmed().isEmpty())
         refuse(m_ui->ownBudgetEdit, QStringLiteral("自定每日摄入(大卡)要填 %1 到 %2 之间的整数，或者留空")
                                         .arg(health::minimumBudget)
                                         .arg(health::maximumBudget));
@@ -233,13 +250,19 @@ void Ttevu_goal::saveClick()
 void Ttevu_goal::updateFacts()
 {
     const health::Profile profile = entered();
-    m_ui->bmiValue->setText(goalfacts::bmi(profile, m_diary));
-    m_ui->rangeValue->setText(goalfacts::healthyRange(profile));
-    QString trend = goalfacts::trend(m_diary);
+    const bool child = health::isChild(profile, thisYear());
+    m_ui->goalEdit->setEnabled(!child);
+    m_ui->ownBudgetEdit->setEnabled(!child);
+    const bool asked = health::asksPregnancy(profile, thisYear());
+    m_ui->pregnantBoxLabel->setVisible(asked);
+    m_ui->pregnantBox->setVisible(asked);
+    m_ui->bmiValue->setText(goalfacts::bmi(profile, m_diary, thisYear(), conversions::locale()));
+    m_ui->rangeValue->setText(goalfacts::healthyRange(profile, thisYear(), conversions::locale()));
+    QString trend = goalfacts::trend(m_diary, conversions::locale());
     if (m_diary.trend)
-        trend += QStringLiteral("，每周 ") + goalfacts::rate(m_diary);
+        trend += QStringLiteral("，每周 ") + goalfacts::rate(m_diary, conversions::locale());
     m_ui->trendValue->setText(trend);
-    m_ui->goalValue->setText(unbrokenDates(goalfacts::goal(profile, m_diary)));
+    m_ui->goalValue->setText(unbrokenDates(goalfacts::goal(profile, m_diary, thisYear(), conversions::locale())));
     QString budget = goalfacts::budget(profile, m_diary, thisYear());
     // A year typed but out of range is said as such, not as a year never set.
     if (!profile.birthYear && !m_ui->birthYearEdit->text().trimmed().isEmpty() &&
@@ -248,12 +271,14 @@ void Ttevu_goal::updateFacts()
                      .arg(health::earliestBirthYear)
                      .arg(health::latestBirthYear(thisYear()));
     m_ui->budgetValue->setText(budget);
-    QStringList notes;
-    if (const QString tooLow = goalfacts::goalTooLow(profile); !tooLow.isEmpty())
+    QStringList notes = goalfacts::cautions(profile, m_diary, thisYear());
+    if (const QString tooLow = goalfacts::goalTooLow(profile, thisYear(), conversions::locale()); !tooLow.isEmpty())
         notes << tooLow + u'。';
-    if (const QString above = goalfacts::goalAboveRange(profile); !above.isEmpty())
+    if (const QString above = goalfacts::goalAboveRange(profile, thisYear(), conversions::locale()); !above.isEmpty())
         notes << above;
-    if (const QString pace = health::paceNote(goalfacts::projection(profile, m_diary)); !pace.isEmpty())
+    if (const QString tooLow = goalfacts::ownBudgetTooLow(profile); !tooLow.isEmpty())
+        notes << tooLow + u'。';
+    if (const QString pace = health::paceNote(goalfacts::projection(profile, m_diary, thisYear())); !pace.isEmpty())
         notes << pace;
     // Empty, the line keeps its place: the window does not change its size.
     m_ui->noteLabel->setText(notes.join(u'\n'));

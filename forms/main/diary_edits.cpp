@@ -1,10 +1,10 @@
 // Listed diary entries chosen with the mouse and the keys, changed or removed by their row keys, and those changes
 // taken back and made again.
-#include "chart/trend.h"
 #include "data/conversions.h"
 #include "data/errors.h"
 #include "forms/guard.h"
 #include "forms/main/ttevu_main.h"
+#include "health/trend.h"
 #include "ui_ttevu_main.h"
 
 #include <QAccessible>

@@ -266,6 +266,36 @@ private slots:
                                 "今天已吃 450 大卡，预算未定（在“我的目标”里填好身高、性别、"
                                 "出生年份和活动量）\n"));
     }
+
+    void summaryOfAChildSaysSoInOneLine()
+    {
+        TempDatabase db;
+        // A girl of 14, 160 cm, 100 jin: BMI 100 ÷ 5.12 = 19.5, no adult class, no goal, no budget. She logged 1,000
+        // kcal on each of the four days before today: a mean under 1,200, said gently.
+        const QDate today = QDate::currentDate();
+        db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'a', 100);"
+                               "INSERT INTO profile VALUES (160, '女', %1, 90, 2, NULL);"
+                               "CREATE TABLE food_log (time DATETIME, meal TEXT, food TEXT, amount REAL, unit TEXT, "
+                               "g REAL, kcal REAL);"
+                               "CREATE TABLE exercise_log (time DATETIME, name TEXT, minutes REAL, kcal REAL);")
+                    .arg(today.year() - 14));
+        for (int d = 1; d <= 4; ++d)
+            db.exec(
+                QStringLiteral("INSERT INTO food_log VALUES ('%1 12:00:00.000', '午餐', '米饭', 1, '克', 862, 1000);")
+                    .arg(today.addDays(-d).toString(Qt::ISODate)));
+        const Run run = tevu({"--data", "{dir}/data.Mdb", "--summary"}, db.folder());
+        QCOMPARE(run.status, 0);
+        const QStringList lines = QString::fromUtf8(run.out).split(u'\n');
+        QCOMPARE(lines.mid(3),
+                 (QStringList{"BMI：19.5（未满 18 岁，不按成人标准分类）", "目标：未满 18 岁不设目标体重",
+                              "能量预算：未满 18 岁不给出预算",
+                              "未满 18 岁还在生长发育，体重是否合适要按年龄和性别来判断，不能用成人的 BMI "
+                              "标准，也不要自己节食减重；请咨询医生或学校的保健老师。",
+                              "今天已吃 0 大卡，未满 18 岁不设预算",
+                              "最近 7 天里记下的日子，平均每天只吃了约 1,000 大卡，低于 1,200 大卡。"
+                              "吃得太少容易流失肌肉、营养不够，也难以坚持，不妨多吃一点。",
+                              ""}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -1,6 +1,6 @@
 // The trend under the weights: the smoothed values, and the title with the last value and the weekly rate.
 #include "chart/lineseries.h"
-#include "chart/trend.h"
+#include "health/trend.h"
 
 #include <QPointF>
 #include <QtTest>

@@ -1,5 +1,5 @@
 // The weight trend under the day-to-day swings: an exponentially smoothed line and its weekly rate.
-#include "chart/trend.h"
+#include "health/trend.h"
 
 #include <cmath>
 
@@ -31,11 +31,11 @@ QString rateText(double rate, const QLocale& locale)
     return number;
 }
 
-std::vector<LineSeries::Point> smooth(const std::vector<LineSeries::Point>& points)
+std::vector<Point> smooth(const std::vector<Point>& points)
 {
-    std::vector<LineSeries::Point> trend;
+    std::vector<Point> trend;
     trend.reserve(points.size());
-    for (const LineSeries::Point& point : points) {
+    for (const Point& point : points) {
         if (!point.weighed())
             continue;
         const double value = trend.empty() ? point.y : trend.back().y + smoothing * (point.y - trend.back().y);
@@ -44,7 +44,7 @@ std::vector<LineSeries::Point> smooth(const std::vector<LineSeries::Point>& poin
     return trend;
 }
 
-std::optional<double> weeklyRate(const std::vector<LineSeries::Point>& trend)
+std::optional<double> weeklyRate(const std::vector<Point>& trend)
 {
     if (trend.size() < 2)
         return std::nullopt;
@@ -77,7 +77,7 @@ std::optional<double> weeklyRate(const std::vector<LineSeries::Point>& trend)
     return sxy / sxx * 7;
 }
 
-QString summary(const std::vector<LineSeries::Point>& trend, const QLocale& locale)
+QString summary(const std::vector<Point>& trend, const QLocale& locale)
 {
     if (trend.empty())
         return QString();
@@ -87,8 +87,7 @@ QString summary(const std::vector<LineSeries::Point>& trend, const QLocale& loca
     return text;
 }
 
-QString title(const QString& base, const std::vector<LineSeries::Point>& trend, const QLocale& locale,
-              const QString& projection)
+QString title(const QString& base, const std::vector<Point>& trend, const QLocale& locale, const QString& projection)
 {
     if (trend.empty() || base.isEmpty())
         return base;
@@ -98,11 +97,11 @@ QString title(const QString& base, const std::vector<LineSeries::Point>& trend, 
     return text + u'）';
 }
 
-std::optional<Departure> unlikelyWeight(const std::vector<LineSeries::Point>& points, double weight)
+std::optional<Departure> unlikelyWeight(const std::vector<Point>& points, double weight)
 {
     if (!(weight > 0))
         return std::nullopt;
-    const std::vector<LineSeries::Point> trend = smooth(points);
+    const std::vector<Point> trend = smooth(points);
     if (trend.empty())
         return std::nullopt;
     double reference = trend.back().y;
