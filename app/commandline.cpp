@@ -347,16 +347,59 @@ std::optional<QDate> dayOf(const QString& text)
 
 } // namespace
 
+namespace {
+
+// The arguments that open the windows: "--write" and "--data FILE" (or "--data=FILE"), each at most once and nothing
+// else; none when the arguments are anything else.
+struct WindowArguments {
+    bool write = false;
+    QString data;
+};
+
+std::optional<WindowArguments> windowArguments(int argc, char** argv)
+{
+    WindowArguments found;
+    bool dataGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView argument(argv[i]);
+        if (argument == "--write" && !found.write) {
+            found.write = true;
+        } else if (argument == "--data" && !dataGiven && i + 1 < argc &&
+                   !QByteArrayView(argv[i + 1]).startsWith("--")) {
+            dataGiven = true;
+            found.data = QFile::decodeName(argv[++i]);
+        } else if (argument.startsWith("--data=") && !dataGiven) {
+            dataGiven = true;
+            found.data = QFile::decodeName(argument.sliced(7).toByteArray());
+        } else {
+            return std::nullopt;
+        }
+    }
+    // An empty file name is the command line's to refuse.
+    if (dataGiven && found.data.isEmpty())
+        return std::nullopt;
+    return found;
+}
+
+} // namespace
+
 bool opensNewEntry(int argc, char** argv)
 {
-    return argc == 2 && QByteArrayView(argv[1]) == "--write";
+    const std::optional<WindowArguments> arguments = windowArguments(argc, argv);
+    return arguments && arguments->write;
+}
+
+QString windowsDataFile(int argc, char** argv)
+{
+    const std::optional<WindowArguments> arguments = windowArguments(argc, argv);
+    return arguments ? arguments->data : QString();
 }
 
 bool wanted(int argc, char** argv)
 {
     // Every argument is for the command line: one that is not a known option is a usage error there, never a reason
-    // to open the window. The one exception opens the window ready to write.
-    return argc > 1 && !opensNewEntry(argc, argv);
+    // to open the window. The exceptions open the window ready to write, or on another file.
+    return argc > 1 && !windowArguments(argc, argv);
 }
 
 int run(int argc, char** argv)

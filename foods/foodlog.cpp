@@ -230,19 +230,45 @@ rowchanges::Change add(Connection& connection, const Exercise& exercise)
                  {conversions::toStorageText(exercise.time), exercise.name, exercise.minutes, exercise.kcal});
 }
 
+namespace {
+
+// What the window read of an item. The program writes every time in the storage form, so it reads back the same.
+rowchanges::SeenRow seen(const Item& item)
+{
+    return {item.key,
+            {{QStringLiteral("time"), conversions::toStorageText(item.time)},
+             {QStringLiteral("food"), item.food},
+             {QStringLiteral("amount"), item.amount},
+             {QStringLiteral("unit"), item.unit},
+             {QStringLiteral("g"), item.grams},
+             {QStringLiteral("kcal"), item.kcal}}};
+}
+
+} // namespace
+
 rowchanges::Change change(Connection& connection, const Item& item, double amount, const Unit& unit, Meal meal,
                           double kcalPer100g)
 {
     const double grams = gramsOf(amount, unit);
-    return rowchanges::update(connection, QLatin1String(foodTable), item.key,
+    return rowchanges::update(connection, QLatin1String(foodTable), seen(item),
                               {QStringLiteral("meal"), QStringLiteral("amount"), QStringLiteral("unit"),
                                QStringLiteral("g"), QStringLiteral("kcal")},
                               {mealName(meal), amount, unit.name, grams, kcalPer100g * grams / 100});
 }
 
-rowchanges::Change remove(Connection& connection, const QString& table, qint64 key)
+rowchanges::Change remove(Connection& connection, const Item& item)
 {
-    return rowchanges::remove(connection, table, {key});
+    return rowchanges::remove(connection, QLatin1String(foodTable), {seen(item)});
+}
+
+rowchanges::Change remove(Connection& connection, const Exercise& exercise)
+{
+    return rowchanges::remove(connection, QLatin1String(exerciseTable),
+                              {{exercise.key,
+                                {{QStringLiteral("time"), conversions::toStorageText(exercise.time)},
+                                 {QStringLiteral("name"), exercise.name},
+                                 {QStringLiteral("minutes"), exercise.minutes},
+                                 {QStringLiteral("kcal"), exercise.kcal}}}});
 }
 
 Day read(sqlite3* db, const QString& path, const QDate& day)

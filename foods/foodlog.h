@@ -94,7 +94,10 @@ rowchanges::Change add(Connection& connection, const Exercise& exercise);
 // A changed amount, unit or meal of a logged item; its grams and energy worked out again from `food`.
 rowchanges::Change change(Connection& connection, const Item& item, double amount, const Unit& unit, Meal meal,
                           double kcalPer100g);
-rowchanges::Change remove(Connection& connection, const QString& table, qint64 key);
+// Each refuses, changing nothing, a row that no longer holds what was read of it (another program restored the file,
+// and its key now names another row).
+rowchanges::Change remove(Connection& connection, const Item& item);
+rowchanges::Change remove(Connection& connection, const Exercise& exercise);
 
 Day read(sqlite3* db, const QString& path, const QDate& day);
 // The energy logged on each day from `first` to `last`, days without an item left out.

@@ -16,6 +16,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextLayout>
 #include <cmath>
 
 namespace report {
@@ -88,18 +89,35 @@ public:
         m_y = m_area.top();
     }
 
-    // A paragraph of wrapped text.
+    // A paragraph of wrapped text: on one page when it fits on one, else line by line over as many as it takes, so
+    // that a long diary text never runs over the footer.
     void paragraph(const QString& text, const QFont& f, int indent = 0)
     {
         m_painter.setFont(f);
-        const QRect box = m_painter.boundingRect(QRect(left() + indent, 0, width() - indent, 100000),
-                                                 Qt::TextWordWrap | Qt::AlignLeft, text);
-        need(box.height());
-        // A new page's footer was written in its own font.
-        m_painter.setFont(f);
-        m_painter.drawText(QRect(left() + indent, m_y, width() - indent, box.height()),
-                           Qt::TextWordWrap | Qt::AlignLeft, text);
-        m_y += box.height();
+        QString lines = text;
+        lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        lines.replace(u'\r', u'\n');
+        lines.replace(u'\n', QChar::LineSeparator);
+        QTextLayout layout(lines, f, m_painter.device());
+        QTextOption option(Qt::AlignLeft);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        qreal height = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width() - indent);
+            line.setPosition(QPointF(0, height));
+            height += line.height();
+        }
+        layout.endLayout();
+        if (height <= m_area.height())
+            need(static_cast<int>(std::ceil(height)));
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const QTextLine line = layout.lineAt(i);
+            need(static_cast<int>(std::ceil(line.height())));
+            line.draw(&m_painter, QPointF(left() + indent, m_y - line.y()));
+            m_y += static_cast<int>(std::ceil(line.height()));
+        }
     }
 
     void footer()

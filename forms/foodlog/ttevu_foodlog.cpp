@@ -254,12 +254,7 @@ void Ttevu_foodlog::reload()
     const QString path = m_connection.filePath();
     // The file has changed since the last reading when this connection's total changes or the data version (another
     // program's commits) moved.
-    qint64 version = -1;
-    {
-        const sqlite::CachedStatement dataVersion = sqlite::cached(db, "PRAGMA data_version", path);
-        if (dataVersion->step())
-            version = dataVersion->integer(0);
-    }
+    const qint64 version = m_connection.dataVersion();
     // What grows with the history, the diary's trend and the four weeks of the real use, is read again only then;
     // the day and the profile every time.
     const QDate now = today();
@@ -469,6 +464,7 @@ void Ttevu_foodlog::done(rowchanges::Change change)
 
 void Ttevu_foodlog::changeChosen()
 {
+    refuseWhenChangedElsewhere();
     const foodlog::Item* chosen = chosenItem();
     if (!chosen)
         return;
@@ -499,27 +495,58 @@ void Ttevu_foodlog::changeChosen()
     for (;;) {
         if (ask.exec() != QDialog::Accepted)
             return;
+        double value = 0;
         try {
-            const double value = numberOrThrow(QStringLiteral("数量"), amount->text());
-            // OK on what was there changes nothing, and leaves nothing to undo.
-            if (value == item.amount && food->units.at(unit->currentIndex()).name == item.unit &&
-                meal->currentIndex() == static_cast<int>(item.meal))
-                return;
-            done(foodlog::change(m_connection, item, value, food->units.at(unit->currentIndex()),
-                                 foodlog::meals.at(static_cast<std::size_t>(meal->currentIndex())), food->kcalPer100g));
-            return;
+            value = numberOrThrow(QStringLiteral("数量"), amount->text());
         } catch (const DataError& e) {
             reportError(e.message());
+            continue;
         }
+        // OK on what was there changes nothing, and leaves nothing to undo.
+        if (value == item.amount && food->units.at(unit->currentIndex()).name == item.unit &&
+            meal->currentIndex() == static_cast<int>(item.meal))
+            return;
+        changeStored([&] {
+            return foodlog::change(m_connection, item, value, food->units.at(unit->currentIndex()),
+                                   foodlog::meals.at(static_cast<std::size_t>(meal->currentIndex())),
+                                   food->kcalPer100g);
+        });
+        return;
     }
 }
 
 void Ttevu_foodlog::removeChosen()
 {
-    if (const foodlog::Item* item = chosenItem())
-        done(foodlog::remove(m_connection, QLatin1String(foodlog::foodTable), item->key));
-    else if (const foodlog::Exercise* exercise = chosenExercise())
-        done(foodlog::remove(m_connection, QLatin1String(foodlog::exerciseTable), exercise->key));
+    refuseWhenChangedElsewhere();
+    if (const foodlog::Item* item = chosenItem()) {
+        const foodlog::Item chosen = *item;
+        changeStored([&] { return foodlog::remove(m_connection, chosen); });
+    } else if (const foodlog::Exercise* exercise = chosenExercise()) {
+        const foodlog::Exercise chosen = *exercise;
+        changeStored([&] { return foodlog::remove(m_connection, chosen); });
+    }
+}
+
+void Ttevu_foodlog::refuseWhenChangedElsewhere()
+{
+    if (m_historyStamp && m_connection.dataVersion() != m_historyStamp->dataVersion) {
+        reload();
+        throw DataError(QStringLiteral("这一天的记录在这期间被别的程序改动了（例如恢复了备份），已重新读出，"
+                                       "什么也没有改；请再选一次"));
+    }
+}
+
+void Ttevu_foodlog::changeStored(const std::function<rowchanges::Change()>& change)
+{
+    std::optional<rowchanges::Change> made;
+    try {
+        made = change();
+    } catch (const DataError&) {
+        // The list shows the file as it is now, whatever refused the change.
+        reload();
+        throw;
+    }
+    done(std::move(*made));
 }
 
 void Ttevu_foodlog::addExercise()

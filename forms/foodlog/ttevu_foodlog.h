@@ -9,6 +9,7 @@
 #include "health/goalfacts.h"
 
 #include <QDate>
+#include <functional>
 #include <vector>
 
 class Connection;
@@ -69,6 +70,11 @@ private:
     void done(rowchanges::Change change);
     // Makes the row of the change's first row current at the next present().
     void keep(const rowchanges::Change& change);
+    // Reads the day again and throws when another program changed the file since the last reading: the rows' keys
+    // may name other rows now.
+    void refuseWhenChangedElsewhere();
+    // Makes a change of a stored row; when it is refused, reads the day again before the error is reported.
+    void changeStored(const std::function<rowchanges::Change()>& change);
 
     Connection& m_connection;
     QDate m_today;

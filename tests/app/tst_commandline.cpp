@@ -48,7 +48,9 @@ private slots:
         QTest::newRow("report not a pdf")
             << QStringList{"--data", "{dir}/data.Mdb", "--report", "{dir}/报告.txt"} << 2 << "报告文件名要以 .pdf 结尾";
         QTest::newRow("two commands") << QStringList{"--check", "--export-csv", "-"} << 2 << "一次只能执行一条命令";
-        QTest::newRow("no command") << QStringList{"--data", "{dir}/data.Mdb"} << 2 << "没有给出命令";
+        QTest::newRow("no command") << QStringList{"--force"} << 2 << "没有给出命令";
+        QTest::newRow("--data twice, no command")
+            << QStringList{"--data", "{dir}/data.Mdb", "--data", "{dir}/data.Mdb"} << 2 << "没有给出命令";
         QTest::newRow("missing file name") << QStringList{"--backup"} << 2 << "缺少文件名";
         QTest::newRow("force without a writing command") << QStringList{"--check", "--force"} << 2 << "--force";
         QTest::newRow("check") << QStringList{"--data", "{dir}/data.Mdb", "--check"} << 0 << "\n  日记（rj）：2 行\n";
@@ -147,6 +149,37 @@ private slots:
         const QString out = QString::fromUtf8(run.out);
         QVERIFY2(out.startsWith(first) && out.endsWith(last), qPrintable(out));
         QVERIFY2(!out.contains(u'…'), qPrintable(out));
+    }
+
+    // "--data FILE" alone opens the windows on that file, whatever its name: the automatic backup that follows the
+    // main window's first showing appears beside it.
+    void dataAloneOpensTheWindowsOnThatFile_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("--data FILE") << QStringList{"--data", "{dir}/旧电脑.Mdb"};
+        QTest::newRow("--data=FILE, ready to write") << QStringList{"--write", "--data={dir}/旧电脑.Mdb"};
+    }
+
+    void dataAloneOpensTheWindowsOnThatFile()
+    {
+        QFETCH(QStringList, arguments);
+        TempDatabase db;
+        const QString named = QDir(db.folder()).filePath(QStringLiteral("旧电脑.Mdb"));
+        QVERIFY(QFile::rename(db.path(), named));
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(TEVU_BINARY_DIR "/tevu"), arguments.replaceInStrings("{dir}", db.folder()));
+        const QDir backups(QDir(db.folder()).filePath(QStringLiteral("backups")));
+        QTRY_VERIFY_WITH_TIMEOUT(!backups.entryList({QStringLiteral("data-*.Mdb")}, QDir::Files).isEmpty() ||
+                                     process.state() == QProcess::NotRunning,
+                                 30000);
+        const bool running = process.state() == QProcess::Running;
+        process.kill();
+        process.waitForFinished();
+        QVERIFY2(running, qPrintable(QString::fromUtf8(process.readAllStandardError())));
+        QVERIFY(!QFileInfo::exists(db.path()));
     }
 
     void leftoversOfAnInterruptedRunAreRemoved()

@@ -133,8 +133,9 @@ private slots:
         QFETCH(int, version);
         const QString path = usedFile(QStringLiteral("older-%1").arg(version));
         execOn(path, QStringLiteral("PRAGMA user_version = %1").arg(version));
-        // A file from before 我的目标 has no profile table; one from after keeps the user's profile.
-        const QStringList profile = version == 0 ? QStringList{} : QStringList{QStringLiteral("165|女|1990|120|2|")};
+        // A file from before 我的目标 has no profile table; one from after keeps the user's profile, and gains the
+        // column for the answer to 是否怀孕或在哺乳期？, not yet given.
+        const QStringList profile = version == 0 ? QStringList{} : QStringList{QStringLiteral("165|女|1990|120|2||")};
         execOn(path, version == 0 ? QStringLiteral("DROP TABLE profile")
                                   : QStringLiteral("INSERT INTO profile VALUES (165, '女', 1990, 120, 2, NULL)"));
 

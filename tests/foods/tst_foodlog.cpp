@@ -298,7 +298,11 @@ private slots:
         QCOMPARE(eatenOn(handle, db.path(), today.addDays(2)), 0.0);
 
         // Removed, then put back by its undo with its key.
-        const rowchanges::Change removed = remove(connection, QLatin1String(foodTable), first.rows.front().key);
+        const std::vector<Item> items = read(handle, db.path(), today).items;
+        const auto logged =
+            std::find_if(items.begin(), items.end(), [&](const Item& i) { return i.key == first.rows.front().key; });
+        QVERIFY(logged != items.end());
+        const rowchanges::Change removed = remove(connection, *logged);
         QCOMPARE(read(handle, db.path(), today).items.size(), std::size_t(1));
         rowchanges::undo(connection, removed);
         QCOMPARE(read(handle, db.path(), today).items.front().key, first.rows.front().key);

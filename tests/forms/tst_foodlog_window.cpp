@@ -2,6 +2,7 @@
 // view, and the day window's totals, changes, removal, undo, exercise and the real daily use, against figures worked by
 // hand.
 #include "data/connection.h"
+#include "datafile/backup.h"
 #include "datafile/profile.h"
 #include "foods/foodlog.h"
 #include "support/tempdb.h"
@@ -411,6 +412,53 @@ private slots:
             QCOMPARE(window.bar()->property("state").toString(), state);
         QCOMPARE(window.lowIntakeLabel()->text(), lowIntake);
         QCOMPARE(window.useRealUseButton()->isVisibleTo(&window), realUseOffered);
+    }
+
+    // A restore gives the log's rows the backup's keys: key 1 named the egg when the day was shown and names the rice
+    // afterwards. Neither a change nor a removal of the egg touches the rice: the window reads the day again and asks
+    // for the choice again, and then removes the egg under its new key.
+    void aRestoreBehindTheWindowNeverMakesItChangeAnotherItem_data()
+    {
+        QTest::addColumn<bool>("remove");
+        QTest::newRow("remove") << true;
+        QTest::newRow("change") << false;
+    }
+
+    void aRestoreBehindTheWindowNeverMakesItChangeAnotherItem()
+    {
+        QFETCH(bool, remove);
+        const QString egg = QStringLiteral("('2026-12-07 07:30:00.000', '早餐', '鸡蛋', 2, '一个', 100, 139)");
+        const QString rice = QStringLiteral("('2026-12-07 12:00:00.000', '午餐', '米饭', 1, '一碗', 150, 174)");
+        const QString log = foodlog::tableStatements().join(u';') + u';';
+        TempDatabase db;
+        db.exec(foods + log + QStringLiteral("INSERT INTO food_log VALUES %1, %2;").arg(egg, rice));
+        TempDatabase backup;
+        backup.exec(foods + log + QStringLiteral("INSERT INTO food_log VALUES %1, %2;").arg(rice, egg));
+        RecordingReporter reporter;
+        ScopedReporter installed(&reporter);
+        Connection connection(db.folder());
+        connection.openDatabase();
+        Ttevu_foodlog window(connection);
+        window.setToday(today);
+        window.show();
+        chooseRow(window.list(), QStringLiteral("鸡蛋"));
+        datafile::restore(db.path(), backup.path(), QDateTime(today, QTime(13, 0)));
+        const QString items = QStringLiteral("SELECT rowid, food, amount FROM food_log ORDER BY rowid");
+        const QStringList restored = db.rows(items);
+        QCOMPARE(restored, (QStringList{"1|米饭|1.0", "2|鸡蛋|2.0"}));
+        whileModal([&] { guarded([&] { remove ? window.removeChosen() : window.changeChosen(); }); },
+                   [](QWidget* ask) {
+                       if (auto* amount = ask->findChild<QLineEdit*>(QStringLiteral("amount")))
+                           amount->setText(QStringLiteral("9"));
+                       static_cast<QDialog*>(ask)->accept();
+                   });
+        QCOMPARE(reporter.messages.size(), 1);
+        QVERIFY2(reporter.messages.first().contains(QStringLiteral("请再选一次")),
+                 qPrintable(reporter.messages.first()));
+        QCOMPARE(db.rows(items), restored);
+        chooseRow(window.list(), QStringLiteral("鸡蛋"));
+        window.removeChosen();
+        QCOMPARE(db.rows(items), QStringList{"1|米饭|1.0"});
     }
 };
 
