@@ -13,10 +13,12 @@ JOBS     ?= $(shell nproc)
 deps:
 	@scripts/install-deps
 
+# Only what `make run` starts and `make install` copies: the program, make-data and the data file it makes; the test
+# programs are built by `make test` in their own tree.
 build: deps
 	@grep -qs '^CMAKE_BUILD_TYPE:STRING=RelWithDebInfo$$' $(BUILD)/CMakeCache.txt || \
 	    cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEVU_BENCH=OFF
-	cmake --build $(BUILD) -j $(JOBS)
+	cmake --build $(BUILD) -j $(JOBS) --target tevu tevu_database
 
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \

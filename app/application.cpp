@@ -48,7 +48,7 @@ bool installTranslations(QApplication& app)
 void setUp(QApplication& app)
 {
     // The name only: a display name set explicitly is appended by the platform to every other window's caption
-    // ("关于 Tevu — Tevu"); unset, it reads as the name for the taskbar all the same.
+    // ("guanyu — Tevu"); unset, it reads as the name for the taskbar all the same.
     app.setApplicationName(QString::fromUtf16(title));
     app.setWindowIcon(QIcon(pictures::pixmap("tevu.ico")));
     installFontSubstitutes();

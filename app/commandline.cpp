@@ -27,6 +27,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -49,6 +50,52 @@ void say(const QString& text)
     const QByteArray bytes = shown.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
     std::fputc('\n', stderr);
+}
+
+// What the user asked to read (the help, the version) goes to standard output, whole, so that it can be paged.
+int tell(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8() + '\n';
+    if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) !=
+            static_cast<size_t>(bytes.size()) ||
+        std::fflush(stdout) != 0)
+        return Failed;
+    return Done;
+}
+
+// A table by what it holds, with the name the file stores it under: 食物类别（02）.
+QString tableName(const QString& stored)
+{
+    static const QHash<QString, QString> held{{QStringLiteral("02"), QStringLiteral("食物类别")},
+                                              {QStringLiteral("01"), QStringLiteral("食物")},
+                                              {QStringLiteral("sp"), QStringLiteral("食谱")},
+                                              {QStringLiteral("yd"), QStringLiteral("运动")},
+                                              {QStringLiteral("xd"), QStringLiteral("秘笈")},
+                                              {QStringLiteral("rj"), QStringLiteral("日记")},
+                                              {QStringLiteral("plan"), QStringLiteral("计划")},
+                                              {QStringLiteral("portions"), QStringLiteral("常用份量")},
+                                              {QStringLiteral("food_search"), QStringLiteral("食物拼音")},
+                                              {QStringLiteral("profile"), QStringLiteral("目标")},
+                                              {QStringLiteral("food_log"), QStringLiteral("饮食记录")},
+                                              {QStringLiteral("exercise_log"), QStringLiteral("运动记录")},
+                                              {QStringLiteral("own_foods"), QStringLiteral("自己加的食物")},
+                                              {QStringLiteral("nutrients"), QStringLiteral("营养素")},
+                                              {QStringLiteral("measurements"), QStringLiteral("身体围度")},
+                                              {QStringLiteral("settings"), QStringLiteral("设置")}};
+    const QString name = held.value(stored);
+    return name.isEmpty() ? stored : QStringLiteral("%1（%2）").arg(name, stored);
+}
+
+// What goes after an option that takes a value, for the message that says it is missing.
+QString missingValue(const QString& option)
+{
+    if (option == QLatin1String("report"))
+        return QStringLiteral("--report 后面要写报告文件名，例如 --report 报告.pdf");
+    if (option == QLatin1String("from") || option == QLatin1String("to"))
+        return QStringLiteral("--%1 后面要写日期，例如 --%1 2026-12-07").arg(option);
+    if (option == QLatin1String("remind-at"))
+        return QStringLiteral("--remind-at 后面要写时间，例如 --remind-at 07:30");
+    return QStringLiteral("--%1 后面缺少文件名").arg(option);
 }
 
 QString usageText()
@@ -129,11 +176,11 @@ int check(const QString& dataPath, const datalocation::Location& location)
 {
     const datafile::Summary summary = datafile::check(dataPath);
     say(datalocation::describe(location));
-    say(QStringLiteral("完整性检查：通过；七个表及其字段齐全"));
-    for (const datafile::TableCount& count : summary.counts)
-        say(QStringLiteral("  表 %1：%2 行").arg(count.table, -4).arg(count.rows));
-    for (const datafile::TableCount& count : summary.others)
-        say(QStringLiteral("  表 %1：%2 行").arg(count.table).arg(count.rows));
+    say(QStringLiteral("完整性检查：通过；共 %1 个表，Tevu 必需的 %2 个表及其字段齐全")
+            .arg(summary.counts.size() + summary.others.size())
+            .arg(summary.counts.size()));
+    for (const datafile::TableCount& count : summary.counts + summary.others)
+        say(QStringLiteral("  %1：%2 行").arg(tableName(count.table)).arg(count.rows));
     say(QStringLiteral("内容版本：%1").arg(summary.contentVersion));
     const QStringList backups = datafile::automaticBackups(datafile::backupFolder(dataPath));
     if (backups.isEmpty())
@@ -458,33 +505,38 @@ int run(int argc, char** argv)
     parser.addOptions({help, version, data, force, checkOption, backupOption, restoreOption, exportOption,
                        foodLogOption, importOption, reportOption, fromOption, toOption, notesOption, summaryOption,
                        copyMealOption, remindOption, remindAtOption, measurementsOption});
+    const QList<const QCommandLineOption*> withValues{
+        &data,           &backupOption, &restoreOption, &exportOption, &foodLogOption, &measurementsOption,
+        &copyMealOption, &importOption, &reportOption,  &fromOption,   &toOption,      &remindAtOption};
     // Qt's own messages are English; each is said here in Chinese instead.
     if (!parser.parse(QCoreApplication::arguments())) {
-        if (!parser.unknownOptionNames().isEmpty())
-            return usageError(QStringLiteral("不认识的选项：%1").arg(parser.unknownOptionNames().join(u' ')));
+        QStringList unknown;
+        for (const QString& name : parser.unknownOptionNames())
+            unknown << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+        if (!unknown.isEmpty())
+            return usageError(QStringLiteral("不认识的选项：%1").arg(unknown.join(u' ')));
+        // The parser's one other complaint: the last argument is an option that needs a value.
+        const QString last = QCoreApplication::arguments().constLast();
+        for (const QCommandLineOption* option : withValues)
+            if (last == QStringLiteral("--") + option->names().first())
+                return usageError(missingValue(option->names().first()));
         return usageError(QStringLiteral("命令行有误：选项后面缺少文件名，或者给不带参数的选项加了值。"));
     }
-    if (parser.isSet(help)) {
-        say(usageText());
-        return Done;
-    }
-    if (parser.isSet(version)) {
-        say(QStringLiteral("Tevu %1").arg(QStringLiteral(TEVU_VERSION)));
-        return Done;
-    }
+    if (parser.isSet(help))
+        return tell(usageText());
+    if (parser.isSet(version))
+        return tell(QStringLiteral("Tevu %1").arg(QStringLiteral(TEVU_VERSION)));
     // The meal of --copy-meal is the one word that stands alone.
     const bool mealGiven = parser.isSet(copyMealOption) && parser.positionalArguments().size() == 1;
     if (!parser.positionalArguments().isEmpty() && !mealGiven)
         return usageError(QStringLiteral("不认识的参数：%1（选项以 -- 开头，例如 --check）")
                               .arg(parser.positionalArguments().join(u' ')));
     // A value that is itself an option means that the file name was forgotten: "--export-csv --force".
-    for (const QCommandLineOption* withValue :
-         {&data, &backupOption, &restoreOption, &exportOption, &foodLogOption, &measurementsOption, &copyMealOption,
-          &importOption, &reportOption, &fromOption, &toOption})
+    for (const QCommandLineOption* withValue : withValues)
         for (const QString& value : parser.values(*withValue))
             if (value.startsWith(QStringLiteral("--")))
                 return usageError(
-                    QStringLiteral("--%1 后面缺少文件名（“%2”是一个选项）").arg(withValue->names().first(), value));
+                    QStringLiteral("%1（“%2”是一个选项）").arg(missingValue(withValue->names().first()), value));
     const QList<const QCommandLineOption*> commands{&checkOption,  &backupOption,  &restoreOption, &exportOption,
                                                     &importOption, &reportOption,  &summaryOption, &copyMealOption,
                                                     &remindOption, &remindAtOption};
@@ -539,6 +591,9 @@ int run(int argc, char** argv)
                 QStringLiteral("--%1 后面应是 YYYY-MM-DD 形式的日期，例如 2026-12-07。").arg(option->names().first()));
         *day = *given;
     }
+    if (command == &reportOption && !parser.value(reportOption).endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        return usageError(QStringLiteral("报告文件名要以 .pdf 结尾，例如 --report 报告.pdf（“%1”不是）")
+                              .arg(parser.value(reportOption)));
     if (reportOptions.from.isValid() && reportOptions.to.isValid() && reportOptions.from > reportOptions.to)
         return usageError(QStringLiteral("--from 的日期晚于 --to 的日期。"));
     if (parser.values(data).size() > 1)

@@ -8,6 +8,7 @@
 #include "data/conversions.h"
 #include "health/trend.h"
 
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineF>
@@ -111,7 +112,8 @@ DbChart::DbChart(QWidget* parent)
         update();
     });
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_hint = QStringLiteral("双击或按 T 显示或隐藏趋势线；拖动或按 + - 缩放，方向键移动，0 还原");
+    m_hint = QStringLiteral("双击或按 T 显示或隐藏趋势线，按 L 显示或隐藏图例；拖动或按 + - 缩放，方向键移动，0 还原；"
+                            "右键、菜单键或 Shift+F10 打开菜单");
     setFocusPolicy(Qt::StrongFocus);
     describe();
     setMouseTracking(true);
@@ -145,6 +147,24 @@ void DbChart::setLegendVisible(bool visible)
     update();
 }
 
+void DbChart::toggleTrend()
+{
+    setTrendVisible(!m_trendVisible);
+    emit trendToggled(m_trendVisible);
+}
+
+void DbChart::zoomIn()
+{
+    const QRect b = chartLayout().back;
+    zoomToPixels(b.adjusted(b.width() / 4, b.height() / 4, -b.width() / 4, -b.height() / 4));
+}
+
+void DbChart::zoomOut()
+{
+    const QRect b = chartLayout().back;
+    zoomToPixels(b.adjusted(-b.width() / 2, -b.height() / 2, b.width() / 2, b.height() / 2));
+}
+
 void DbChart::setTrendVisible(bool visible)
 {
     m_trendVisible = visible;
@@ -163,7 +183,7 @@ void DbChart::describe()
         if (m_trendVisible)
             text += QStringLiteral("；") + trend::summary(trend(), conversions::locale());
         const ChartLayout l = chartLayout();
-        text += QStringLiteral("；显示 %1 至 %2，%3 至 %4 斤")
+        text += QStringLiteral("；显示 %1 至 %2，%3 至 %4斤")
                     .arg(axis::formatDate(l.x.min, m_dateFormat), axis::formatDate(l.x.max, m_dateFormat),
                          axis::formatNumber(l.y.min), axis::formatNumber(l.y.max));
     }
@@ -178,17 +198,19 @@ void DbChart::keyPressEvent(QKeyEvent* event)
     const ChartLayout l = chartLayout();
     const int stepX = std::max(1, l.back.width() / 10);
     const int stepY = std::max(1, l.back.height() / 10);
-    const QRect& b = l.back;
     switch (event->key()) {
     case Qt::Key_T:
-        setTrendVisible(!m_trendVisible);
+        toggleTrend();
+        break;
+    case Qt::Key_L:
+        setLegendVisible(!m_legendVisible);
         break;
     case Qt::Key_Plus:
     case Qt::Key_Equal:
-        zoomToPixels(b.adjusted(b.width() / 4, b.height() / 4, -b.width() / 4, -b.height() / 4));
+        zoomIn();
         break;
     case Qt::Key_Minus:
-        zoomToPixels(b.adjusted(-b.width() / 2, -b.height() / 2, b.width() / 2, b.height() / 2));
+        zoomOut();
         break;
     case Qt::Key_0:
     case Qt::Key_Home:
@@ -462,6 +484,13 @@ void DbChart::paint(QPainter& painter, const QRect& bounds) const
             paintLine(painter, l, trend(), QPen(Qt::black, std::max(1, l.bounds.width() / 400), Qt::SolidLine));
         paintGoal(painter, l);
         paintAxes(painter, l);
+        // On paper the plot is a closed box: the axes and, as thick, its top and right sides, meeting them.
+        const QRect& f = l.front;
+        painter.fillRect(
+            QRect(f.left() - axisThickness, f.top() - axisThickness, f.width() + 2 * axisThickness, axisThickness),
+            Qt::black);
+        painter.fillRect(QRect(f.right() + 1, f.top() - axisThickness, axisThickness, f.height() + 2 * axisThickness),
+                         Qt::black);
         painter.restore();
         return;
     }
@@ -512,15 +541,25 @@ void DbChart::paintPanel(QPainter& painter, const ChartLayout& l) const
 {
     const QRect& r = l.bounds;
     painter.fillRect(r, Qt::white);
+    // The window's sunken edge would print as two hairlines, one of them nearly white: paper has the plot's box.
+    if (m_printStyle) {
+        paintTitle(painter, l);
+        return;
+    }
     painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), edgeDark);
     painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), edgeDark);
     painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), edgeLight);
     painter.fillRect(QRect(r.right(), r.top() + 1, 1, r.height() - 1), edgeLight);
-    if (!l.title.isEmpty()) {
-        painter.setFont(m_titleFont);
-        painter.setPen(m_printStyle ? QColor(Qt::black) : titleColor);
-        painter.drawText(l.title, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, l.titleText);
-    }
+    paintTitle(painter, l);
+}
+
+void DbChart::paintTitle(QPainter& painter, const ChartLayout& l) const
+{
+    if (l.title.isEmpty())
+        return;
+    painter.setFont(m_titleFont);
+    painter.setPen(m_printStyle ? QColor(Qt::black) : titleColor);
+    painter.drawText(l.title, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, l.titleText);
 }
 
 void DbChart::paintLegend(QPainter& painter, const ChartLayout& l) const
@@ -805,7 +844,18 @@ void DbChart::mouseDoubleClickEvent(QMouseEvent* event)
         return;
     }
     m_hintTimer.stop();
-    setTrendVisible(!m_trendVisible);
+    toggleTrend();
+    event->accept();
+}
+
+void DbChart::contextMenuEvent(QContextMenuEvent* event)
+{
+    // A right click is the mouse's own (a release that did not scroll); the Menu key opens the menu at the middle.
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        event->accept();
+        return;
+    }
+    emit contextClicked(mapToGlobal(rect().center()));
     event->accept();
 }
 
@@ -817,6 +867,14 @@ void DbChart::leaveEvent(QEvent* event)
 
 bool DbChart::event(QEvent* event)
 {
+    // Shift+F10 opens the context menu as the Menu key does, as on every desktop.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+            emit contextClicked(mapToGlobal(rect().center()));
+            return true;
+        }
+    }
     // The hint follows its own timing (as the main window's pictures do), not the style's delay.
     if (event->type() == QEvent::ToolTip)
         return true;

@@ -96,6 +96,8 @@ public:
     // The smoothed weight over the series: off until a left double-click, kept through later fills and showings.
     bool trendVisible() const { return m_trendVisible; }
     void setTrendVisible(bool visible);
+    // What T, a double click and the menu do: shows or hides the trend and says so (trendToggled).
+    void toggleTrend();
     // The trend's points, whether shown or not.
     const std::vector<LineSeries::Point>& trend() const;
     // The series' weighings, in order: what the line, the axes and the legend show.
@@ -127,6 +129,9 @@ public:
     // Moves the visible ranges so that the drawing follows the pointer by this many pixels.
     void scrollByPixels(const QPoint& delta);
     void undoZoom();
+    // What + and - do: zoom in on the middle half, zoom out to twice the range.
+    void zoomIn();
+    void zoomOut();
 
     ChartLayout chartLayout(const QRect& bounds, const QPaintDevice* device) const;
     ChartLayout chartLayout() const { return chartLayout(rect(), this); }
@@ -138,10 +143,14 @@ public:
     // For paper, legible in black and white: the weights as points, the trend a solid black line, no colours, no
     // legend. Off for the window.
     void setPrintStyle(bool print) { m_printStyle = print; }
+    // The font of the axes' labels and the goal's label (a page sets its own embedded face).
+    void setLabelFont(const QFont& font) { m_labelFont = font; }
 
 signals:
     // A right click that did not scroll: where the window may offer its context menu.
     void contextClicked(const QPoint& globalPosition);
+    // The user showed or hid the trend (T, a double click, the menu).
+    void trendToggled(bool visible);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -149,9 +158,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool event(QEvent* event) override;
-    // The mouse's functions on keys: T the trend, + and - zoom about the middle, the arrows scroll, 0 undoes the zoom.
+    // The mouse's functions on keys: T the trend, L the legend, + and - zoom about the middle, the arrows scroll, 0
+    // undoes the zoom.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -163,6 +174,7 @@ private:
     void dataRanges(Range& x, Range& y) const;
     QString legendText(int index) const;
     void paintPanel(QPainter& painter, const ChartLayout& layout) const;
+    void paintTitle(QPainter& painter, const ChartLayout& l) const;
     void paintLegend(QPainter& painter, const ChartLayout& layout) const;
     void paintGrid(QPainter& painter, const ChartLayout& layout) const;
     void paintLine(QPainter& painter, const ChartLayout& layout, const std::vector<LineSeries::Point>& points,

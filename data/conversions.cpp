@@ -402,7 +402,7 @@ double textToWeight(const QString& text, const QLocale& locale)
     if (!value)
         throw DataError(QStringLiteral("体重“%1”不是数字").arg(text));
     if (!(*value >= 0.0 && *value <= maximumWeight))
-        throw DataError(QStringLiteral("体重“%1”不在 0 到 %2 斤之间").arg(text).arg(maximumWeight));
+        throw DataError(QStringLiteral("体重“%1”不在 0 到 %2斤之间").arg(text).arg(maximumWeight));
     // -0 is stored and listed as 0.
     return *value + 0.0;
 }

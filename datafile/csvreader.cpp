@@ -880,7 +880,7 @@ CsvFile readCsv(const QByteArray& file, const QString& fileName)
                     entry.weight = jin;
                 }
             } catch (const DataError&) {
-                throw DataError(where(1) + QStringLiteral("：“%1”不是有效的体重（应是 0 到 %2 斤之间的数）")
+                throw DataError(where(1) + QStringLiteral("：“%1”不是有效的体重（应是 0 到 %2斤之间的数）")
                                                .arg(shown(fields[index[1]]))
                                                .arg(conversions::maximumWeight));
             }

@@ -1,8 +1,10 @@
 // The accessible interface of a pressable picture: the push-button role, its name, its shortcut and its press action.
 #include "forms/accessible.h"
 
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeySequence>
 #include <QShortcut>
 #include <QWidget>
@@ -83,7 +85,68 @@ QAccessibleInterface* pictureFactory(const QString&, QObject* object)
     return widget && picture ? new PictureAccessible(widget, picture) : nullptr;
 }
 
+// A list box (a combo box that takes no typing) heard by what it is for: its accessible name, or the text of the label
+// whose buddy it is. Over AT-SPI the toolkit's own interface names it by its current entry (女, 克), so that neither a
+// screen reader nor a test could find it by its field; the current entry is its value.
+class ListBoxAccessible : public QAccessibleWidget {
+public:
+    explicit ListBoxAccessible(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return box()->currentText();
+        return QAccessibleWidget::text(t);
+    }
+
+    // The list that drops down, as the toolkit's own interface has it.
+    int childCount() const override { return 1; }
+    QAccessibleInterface* child(int index) const override
+    {
+        return index == 0 ? QAccessible::queryAccessibleInterface(box()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        return child && child->object() == box()->view() ? 0 : -1;
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.expanded = box()->view()->isVisible();
+        s.collapsed = !s.expanded;
+        return s;
+    }
+
+    QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+    void doAction(const QString& name) override
+    {
+        if (name == showMenuAction() || name == pressAction())
+            box()->showPopup();
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QComboBox* box() const { return static_cast<QComboBox*>(widget()); }
+};
+
+QAccessibleInterface* listBoxFactory(const QString& className, QObject* object)
+{
+    auto* box = qobject_cast<QComboBox*>(object);
+    return className == QLatin1String("QComboBox") && box && !box->isEditable() ? new ListBoxAccessible(box) : nullptr;
+}
+
 } // namespace
+
+void accessible::nameListBoxesByTheirField()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(listBoxFactory);
+        return true;
+    }();
+    (void)installed;
+}
 
 PressablePicture::PressablePicture()
 {

@@ -11,3 +11,9 @@ public:
     // What a left click (press, then release) on the picture does, through the picture's own mouse handling.
     virtual void click() = 0;
 };
+
+namespace accessible {
+// Every list box of the program is heard by its field's name (性别, 单位), its current entry as its value. Installed
+// once, by the first window made.
+void nameListBoxesByTheirField();
+} // namespace accessible

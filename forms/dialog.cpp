@@ -1,8 +1,10 @@
 // The secondary windows' common frame.
 #include "forms/dialog.h"
 
+#include "forms/accessible.h"
 #include "forms/guard.h"
 #include "forms/placement.h"
+#include "forms/textbox.h"
 
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -21,7 +23,11 @@ Qt::WindowFlags frameFlags(bool withMinimise)
 
 } // namespace
 
-TevuDialog::TevuDialog(QWidget* parent, bool withMinimise) : QDialog(parent, frameFlags(withMinimise)) {}
+TevuDialog::TevuDialog(QWidget* parent, bool withMinimise) : QDialog(parent, frameFlags(withMinimise))
+{
+    textbox::keepAltKeysOutOfText();
+    accessible::nameListBoxesByTheirField();
+}
 
 void TevuDialog::setVisible(bool visible)
 {
@@ -42,7 +48,7 @@ void TevuDialog::showEvent(QShowEvent* event)
 
 void TevuDialog::keyPressEvent(QKeyEvent* event)
 {
-    if (event->matches(QKeySequence::Cancel)) {
+    if (event->matches(QKeySequence::Cancel) && !m_escapeCloses) {
         event->accept();
         return;
     }

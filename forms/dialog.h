@@ -16,9 +16,11 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    // Escape closes nothing: no window has a cancel button, and in the plan an accidental Escape would drop the
-    // unsaved days. The close box and the windows' own buttons close them.
+    // In the designed windows Escape closes nothing: none has a cancel button, and in the plan an accidental Escape
+    // would drop the unsaved days. The close box and the windows' own buttons close them. The windows added beyond
+    // them follow the desktop: Escape rejects (closes) them, as their cancel or close does.
     void keyPressEvent(QKeyEvent* event) override;
+    void setEscapeCloses(bool closes) { m_escapeCloses = closes; }
     // Runs every time the window is shown (not on a restore from the taskbar); errors are reported.
     virtual void FormShow() {}
     // The fonts and caption colours, set at the first showing, before the window is placed: a window that is never
@@ -27,6 +29,7 @@ protected:
 
 private:
     bool m_placed = false;
+    bool m_escapeCloses = false;
 };
 
 // A question with two answers; true for the first. The second is the default, so that Enter or Esc does no harm.

@@ -5,6 +5,8 @@
 
 #include <QDebug>
 
+#include <algorithm>
+
 namespace {
 Reporter* currentReporter = nullptr;
 }
@@ -27,9 +29,23 @@ void reportError(const QString& message)
         qWarning().noquote() << withFullStop(message);
 }
 
+namespace {
+
+bool isChinese(QChar c)
+{
+    return c.script() == QChar::Script_Han;
+}
+
+} // namespace
+
 QString withFullStop(const QString& message)
 {
-    if (!message.isEmpty() && message.back().unicode() > u'.')
-        return message + u'.';
-    return message;
+    if (message.isEmpty())
+        return message;
+    const QChar last = message.back();
+    // The engine's English messages keep the rule they were written for: a stop after any code above '.'.
+    if (std::none_of(message.begin(), message.end(), isChinese))
+        return last.unicode() > u'.' ? message + u'.' : message;
+    // A Chinese sentence ends in its own full stop, and never gets a second mark after its closing punctuation.
+    return last.isLetterOrNumber() ? message + u'。' : message;
 }

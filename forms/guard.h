@@ -28,7 +28,8 @@ public:
     ScopedReporter& operator=(const ScopedReporter&) = delete;
 };
 
-// The message as the user reads it: a full stop added when the last character's code is above '.'.
+// The message as the user reads it: a Chinese one ending in a character or digit gets 。, an English one a '.' when
+// its last character's code is above '.'; one ending in punctuation or a space is left as it is.
 QString withFullStop(const QString& message);
 
 // Runs a handler; an error that leaves it is reported and goes no further.

@@ -3,9 +3,13 @@
 
 #include "forms/guard.h"
 
+#include <QAbstractSpinBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMimeData>
+#include <QTextEdit>
 #include <algorithm>
 
 namespace {
@@ -23,7 +27,35 @@ QString leading(const QString& text, qsizetype count)
     return text.left(std::max<qsizetype>(0, count));
 }
 
+class AltKeysOutOfText : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Alt alone: Ctrl+Alt is AltGr on some systems, and it does type characters.
+        const Qt::KeyboardModifiers chords = Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier;
+        if ((key->modifiers() & chords) != Qt::AltModifier || key->text().isEmpty() || !key->text().front().isPrint())
+            return false;
+        return qobject_cast<QLineEdit*>(target) || qobject_cast<QPlainTextEdit*>(target) ||
+               qobject_cast<QTextEdit*>(target) || qobject_cast<QAbstractSpinBox*>(target);
+    }
+};
+
 } // namespace
+
+void textbox::keepAltKeysOutOfText()
+{
+    static const bool installed = [] {
+        QCoreApplication::instance()->installEventFilter(new AltKeysOutOfText(QCoreApplication::instance()));
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
 
 QString TextBox::cutMessage()
 {

@@ -4,6 +4,13 @@
 
 #include <QPlainTextEdit>
 
+namespace textbox {
+// Alt with a key that no shortcut took types nothing into any text box of the program (the toolkit inserts the key's
+// text, so Alt+7 meant for a window would put a 7 into the first day of the plan). Installed once, for the whole
+// application, by the first window made.
+void keepAltKeysOutOfText();
+} // namespace textbox
+
 class TextBox : public QPlainTextEdit {
     Q_OBJECT
 

@@ -229,7 +229,23 @@ QString goalTooLow(const health::Profile& profile, int thisYear, const QLocale& 
     const health::WeightRange range = health::healthyRange(*profile.height, health::age(profile, thisYear));
     if (*profile.goal >= range.low)
         return {};
-    return QStringLiteral("目标低于健康范围的下限（%1 斤）").arg(health::numberText(range.low, locale));
+    return QStringLiteral("目标低于健康范围的下限（%1斤）").arg(health::numberText(range.low, locale));
+}
+
+QString goalAboveRange(const health::Profile& profile, int thisYear, const QLocale& locale)
+{
+    if (!profile.height || !profile.goal || health::isChild(profile, thisYear))
+        return {};
+    const health::WeightRange range = health::healthyRange(*profile.height, health::age(profile, thisYear));
+    if (*profile.goal <= range.high)
+        return {};
+    return QStringLiteral("目标高于健康范围的上限（%1斤），可以把它当作第一步，达到后再往下定。")
+        .arg(health::numberText(range.high, locale));
+}
+
+QString trendMeaning()
+{
+    return QStringLiteral("趋势：最近体重的平滑值，比单次称重稳定");
 }
 
 QString ownBudgetTooLow(const health::Profile& profile)

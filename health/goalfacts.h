@@ -60,6 +60,10 @@ QStringList summary(const health::Profile& profile, const Diary& diary, int this
 // Refusal of a goal for a child, or under the healthy range for the height and age; empty when the goal is fine or
 // cannot be judged.
 QString goalTooLow(const health::Profile& profile, int thisYear, const QLocale& locale);
+// A note, not a refusal, for a goal over the healthy range's top: for a heavy person it may be a first step.
+QString goalAboveRange(const health::Profile& profile, int thisYear, const QLocale& locale);
+// What the trend is, in one short line, for the curve's description and 我的目标.
+QString trendMeaning();
 // Refusal of an own budget under the floor for the sex; empty when it is fine or not set.
 QString ownBudgetTooLow(const health::Profile& profile);
 

@@ -285,6 +285,8 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
     chart.setDateFormat(QStringLiteral("yyyy-MM-dd"));
     chart.setTrendVisible(true);
     chart.setPrintStyle(true);
+    // The axes' figures and the goal's label (目标 120斤) in the page's own face, as every other text of it.
+    chart.setLabelFont(font(7));
     chart.setGoal(profile.goal);
     // The chart's own title would be drawn in the window's font; the page writes it in its own, above the chart.
     chart.setTitle(QString());
@@ -331,7 +333,7 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
         if (profile.sex)
             person << health::sexName(*profile.sex);
         if (profile.goal)
-            person << QStringLiteral("目标体重 %1 斤（%2 公斤）").arg(jin(*profile.goal), jin(*profile.goal / 2));
+            person << QStringLiteral("目标体重 %1斤（%2公斤）").arg(jin(*profile.goal), jin(*profile.goal / 2));
         if (!person.isEmpty())
             pages.paragraph(person.join(QStringLiteral("，")) + u'。', font(10));
         pages.advance(40);
@@ -355,13 +357,12 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
                 weighings += week.weighings;
             QStringList summary;
             summary << QStringLiteral("称重 %1 次，共 %2 周有记录。").arg(weighings).arg(table.size());
-            summary << QStringLiteral("趋势体重：开始 %1 斤（%2 公斤），结束 %3 斤（%4 公斤）。")
+            summary << QStringLiteral("趋势体重：开始 %1斤（%2公斤），结束 %3斤（%4公斤）。")
                            .arg(jin(startTrend), jin(startTrend / 2), jin(endTrend), jin(endTrend / 2));
-            summary << QStringLiteral("共变化 %1 斤（%2 公斤）。")
+            summary << QStringLiteral("共变化 %1斤（%2公斤）。")
                            .arg(signedJin(endTrend - startTrend), signedJin((endTrend - startTrend) / 2));
             if (const std::optional<double> rate = trend::weeklyRate(smooth))
-                summary
-                    << QStringLiteral("最近每周变化 %1 斤（%2 公斤）。").arg(signedJin(*rate), signedJin(*rate / 2));
+                summary << QStringLiteral("最近每周变化 %1斤（%2公斤）。").arg(signedJin(*rate), signedJin(*rate / 2));
             if (profile.height) {
                 // A child's BMI is judged on growth charts by age and sex: the figure alone, no adult class.
                 const bool child = health::isChild(profile, thisYear);

@@ -8,6 +8,7 @@
 #include "datafile/diary.h"
 #include "datafile/measurements.h"
 #include "datafile/profile.h"
+#include "datafile/settings.h"
 #include "forms/guard.h"
 #include "forms/look.h"
 #include "health/goalfacts.h"
@@ -20,15 +21,42 @@
 
 Ttevu_curve* tevu_curve = nullptr;
 
+namespace {
+constexpr auto trendSetting = "curve.trend";
+}
+
 Ttevu_curve::Ttevu_curve(Dataset& curve, QWidget* parent)
     : TevuDialog(parent, true), ADODataSetcurve(curve), m_ui(std::make_unique<Ui::Ttevu_curve>())
 {
     m_ui->setupUi(this);
     m_ui->DBChart1->series()->setObjectName(QStringLiteral("Series1"));
     m_ui->DBChart1->setTitle(QStringLiteral("瘦身曲线"));
+    DbChart* chart = m_ui->DBChart1;
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("ContextMenu"));
-    // The key is named in the menu, and acts through the window's own shortcut below.
+    // Every action of the chart with its key; the keys act through the chart's own handling and the window's
+    // shortcuts below.
+    const auto add = [menu, chart](const QString& text, const QString& name, auto action) {
+        QAction* item = menu->addAction(text);
+        item->setObjectName(name);
+        connect(item, &QAction::triggered, chart, action);
+        return item;
+    };
+    QAction* trend =
+        add(QStringLiteral("显示趋势线\tT"), QStringLiteral("showTrend"), [chart] { chart->toggleTrend(); });
+    trend->setCheckable(true);
+    QAction* legend = add(QStringLiteral("显示图例\tL"), QStringLiteral("showLegend"),
+                          [chart] { chart->setLegendVisible(!chart->legendVisible()); });
+    legend->setCheckable(true);
+    connect(menu, &QMenu::aboutToShow, this, [chart, trend, legend] {
+        trend->setChecked(chart->trendVisible());
+        legend->setChecked(chart->legendVisible());
+    });
+    menu->addSeparator();
+    add(QStringLiteral("放大\t+"), QStringLiteral("zoomIn"), [chart] { chart->zoomIn(); });
+    add(QStringLiteral("缩小\t-"), QStringLiteral("zoomOut"), [chart] { chart->zoomOut(); });
+    add(QStringLiteral("还原\t0"), QStringLiteral("undoZoom"), [chart] { chart->undoZoom(); });
+    menu->addSeparator();
     QAction* goal = menu->addAction(QStringLiteral("我的目标…\tAlt+8"));
     connect(goal, &QAction::triggered, this, [this] { guarded([this] { showGoal(); }); });
     QAction* report = menu->addAction(QStringLiteral("导出报告…\tCtrl+P"));
@@ -36,7 +64,16 @@ Ttevu_curve::Ttevu_curve(Dataset& curve, QWidget* parent)
     auto* reportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
     connect(reportKey, &QShortcut::activated, this, [this] { guarded([this] { exportReport(); }); });
     addMeasureChoices(menu);
-    connect(m_ui->DBChart1, &DbChart::contextClicked, menu, [menu](const QPoint& at) { menu->popup(at); });
+    connect(chart, &DbChart::contextClicked, menu, [menu](const QPoint& at) { menu->popup(at); });
+    // The trend, shown or hidden, stays so in later showings and runs: the choice is kept in the data file.
+    connect(chart, &DbChart::trendToggled, this, [this](bool shown) {
+        guarded([this, shown] {
+            Connection& connection = ADODataSetcurve.connection();
+            connection.connect();
+            datafile::writeSetting(connection.handle(), connection.filePath(), QLatin1String(trendSetting),
+                                   shown ? QStringLiteral("1") : QStringLiteral("0"));
+        });
+    });
     // The same key as in the main window.
     auto* key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_8), this);
     connect(key, &QShortcut::activated, this, [this] { guarded([this] { showGoal(); }); });
@@ -168,6 +205,13 @@ void Ttevu_curve::FormShow()
     m_ui->DBChart1->setDateFormat(QStringLiteral("yyyy-MM-dd"));
     series->setYField(QStringLiteral("lb"));
     m_ui->DBChart1->setLegendVisible(true);
+    // A setting that cannot be read is reported and leaves the trend as it was; the goal is shown all the same.
+    guarded([this] {
+        Connection& connection = ADODataSetcurve.connection();
+        if (const std::optional<QString> trend =
+                datafile::readSetting(connection.handle(), connection.filePath(), QLatin1String(trendSetting)))
+            m_ui->DBChart1->setTrendVisible(*trend == u'1');
+    });
     // The measure first: the chart then says its own description, which the profile's facts complete.
     showSideMeasure();
     showProfile();
@@ -194,5 +238,6 @@ void Ttevu_curve::showProfile()
         description << QStringLiteral("BMI ") + goalfacts::bmi(profile, diary, thisYear, conversions::locale());
     if (profile.goal)
         description << QStringLiteral("目标 ") + goalfacts::goal(profile, diary, thisYear, conversions::locale());
+    description << goalfacts::trendMeaning();
     chart->setAccessibleDescription(description.join(QStringLiteral("。")));
 }

@@ -32,7 +32,7 @@ Ttevu_foodlog* tevu_foodlog = nullptr;
 
 namespace {
 
-enum Role { KindRole = Qt::UserRole, IndexRole, MealRole };
+enum Role { KindRole = Qt::UserRole, IndexRole, MealRole, KeyRole };
 enum Kind { MealRow, ItemRow, ExerciseRow };
 
 QString kcal(double value)
@@ -101,6 +101,7 @@ Ttevu_foodlog::Ttevu_foodlog(Connection& connection, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("今天吃了什么"));
     setObjectName(QStringLiteral("Ttevu_foodlog"));
+    setEscapeCloses(true);
 
     auto* previous = new QPushButton(QStringLiteral("←"));
     previous->setAccessibleName(QStringLiteral("前一天"));
@@ -174,6 +175,8 @@ Ttevu_foodlog::Ttevu_foodlog(Connection& connection, QWidget* parent)
     auto* exercise = new QPushButton(QStringLiteral("加一项运动…"));
     m_undo = new QPushButton(QStringLiteral("撤销"));
     auto* close = new QPushButton(QStringLiteral("关闭"));
+    // Return in the list or the date field never closes the window.
+    close->setAutoDefault(false);
     m_change->setObjectName(QStringLiteral("change"));
     m_remove->setObjectName(QStringLiteral("remove"));
     exercise->setObjectName(QStringLiteral("addExercise"));
@@ -301,6 +304,7 @@ void Ttevu_foodlog::present()
                         foodlog::dayEnded(m_day, QDateTime(now, m_time.isValid() ? m_time : QTime::currentTime())));
     totals.child = health::isChild(m_profile, now.year());
 
+    const int currentRow = m_list->currentItem() ? m_list->indexOfTopLevelItem(m_list->currentItem()) : -1;
     m_list->clear();
     for (const foodlog::Meal meal : foodlog::meals) {
         QList<QTreeWidgetItem*> rows;
@@ -312,6 +316,7 @@ void Ttevu_foodlog::present()
                                              foodlog::quantityText(item.amount, item.unit), kcal(item.kcal)});
             row->setData(0, KindRole, ItemRow);
             row->setData(0, IndexRole, static_cast<int>(i));
+            row->setData(0, KeyRole, item.key);
             rows << row;
         }
         const std::size_t m = static_cast<std::size_t>(meal);
@@ -359,6 +364,7 @@ void Ttevu_foodlog::present()
                                              u'+' + kcal(exercise.kcal)});
             row->setData(0, KindRole, ExerciseRow);
             row->setData(0, IndexRole, static_cast<int>(i));
+            row->setData(0, KeyRole, exercise.key);
             m_list->addTopLevelItem(row);
         }
     }
@@ -376,6 +382,20 @@ void Ttevu_foodlog::present()
     m_list->resizeColumnToContents(0);
     m_list->resizeColumnToContents(2);
     m_list->resizeColumnToContents(3);
+    // After a change or an undo the row it touched stays current; a removed one leaves its place to the next row.
+    if (m_keep) {
+        QTreeWidgetItem* kept = nullptr;
+        for (int r = 0; r < m_list->topLevelItemCount() && !kept; ++r) {
+            QTreeWidgetItem* row = m_list->topLevelItem(r);
+            if (row->data(0, KindRole).toInt() == m_keep->kind && row->data(0, KeyRole).toLongLong() == m_keep->key)
+                kept = row;
+        }
+        if (!kept && currentRow >= 0)
+            kept = m_list->topLevelItem(std::min(currentRow, m_list->topLevelItemCount() - 1));
+        m_keep.reset();
+        if (kept)
+            m_list->setCurrentItem(kept);
+    }
 
     m_total->setText(foodlog::totalLine(totals, m_day, today()));
     // Screen readers read the label by its name as well as its text.
@@ -469,8 +489,16 @@ const foodlog::Exercise* Ttevu_foodlog::chosenExercise() const
     return index < m_log.exercises.size() ? &m_log.exercises[index] : nullptr;
 }
 
+void Ttevu_foodlog::keep(const rowchanges::Change& change)
+{
+    if (!change.rows.empty())
+        m_keep =
+            KeptRow{change.table == QLatin1String(foodlog::foodTable) ? ItemRow : ExerciseRow, change.rows.front().key};
+}
+
 void Ttevu_foodlog::done(rowchanges::Change change)
 {
+    keep(change);
     m_changes.push_back(std::move(change));
     reload();
 }
@@ -502,6 +530,7 @@ void Ttevu_foodlog::changeChosen()
     for (const foodlog::Meal m : foodlog::meals)
         meal->addItem(foodlog::mealName(m));
     meal->setCurrentIndex(static_cast<int>(item.meal));
+    amount->setFocus(Qt::OtherFocusReason);
     amount->selectAll();
     // A refused amount keeps the window open with what was typed.
     for (;;) {
@@ -514,6 +543,10 @@ void Ttevu_foodlog::changeChosen()
             reportError(e.message());
             continue;
         }
+        // OK on what was there changes nothing, and leaves nothing to undo.
+        if (value == item.amount && food->units.at(unit->currentIndex()).name == item.unit &&
+            meal->currentIndex() == static_cast<int>(item.meal))
+            return;
         changeStored([&] {
             return foodlog::change(m_connection, item, value, food->units.at(unit->currentIndex()),
                                    foodlog::meals.at(static_cast<std::size_t>(meal->currentIndex())),
@@ -659,6 +692,7 @@ void Ttevu_foodlog::undo()
     if (m_changes.empty())
         return;
     rowchanges::undo(m_connection, m_changes.back());
+    keep(m_changes.back());
     m_changes.pop_back();
     reload();
 }

@@ -81,6 +81,8 @@ private:
     bool offersYesterday(foodlog::Meal meal) const;
     void copyToToday(const QDate& from, std::optional<foodlog::Meal> meal);
     void showMenu(const QPoint& at);
+    // Makes the row of the change's first row current at the next present().
+    void keep(const rowchanges::Change& change);
     // Reads the day again and throws when another program changed the file since the last reading: the rows' keys
     // may name other rows now.
     void refuseWhenChangedElsewhere();
@@ -122,6 +124,11 @@ private:
     health::Profile m_profile;
     std::optional<int> m_useAsBudget;
     std::vector<rowchanges::Change> m_changes;
+    struct KeptRow {
+        int kind = 0;
+        qint64 key = 0;
+    };
+    std::optional<KeptRow> m_keep;
 };
 
 extern Ttevu_foodlog* tevu_foodlog;

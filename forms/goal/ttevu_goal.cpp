@@ -12,6 +12,9 @@
 #include "reminder/schedule.h"
 #include "ui_ttevu_goal.h"
 
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <cmath>
 
 Ttevu_goal* tevu_goal = nullptr;
@@ -51,6 +54,15 @@ Ttevu_goal::Ttevu_goal(Connection& connection, QWidget* parent)
     : TevuDialog(parent, false), m_connection(connection), m_ui(std::make_unique<Ui::Ttevu_goal>())
 {
     m_ui->setupUi(this);
+    setEscapeCloses(true);
+    m_ui->trendHelp->setText(goalfacts::trendMeaning());
+    // Each result is read as its value, labelled by its caption.
+    for (QLabel* caption : {m_ui->bmiValueCaption, m_ui->rangeValueCaption, m_ui->trendValueCaption,
+                            m_ui->goalValueCaption, m_ui->budgetValueCaption}) {
+        QWidget* value = m_ui->resultsLayout->itemAt(m_ui->resultsLayout->indexOf(caption) + 1)->widget();
+        caption->setBuddy(value);
+        value->setAccessibleDescription(caption->text());
+    }
     connect(m_ui->saveButton, &QPushButton::clicked, this, [this] { guarded([this] { saveClick(); }); });
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_ui->measureButton, &QPushButton::clicked, this, [this] {
@@ -69,6 +81,71 @@ Ttevu_goal::~Ttevu_goal() = default;
 void Ttevu_goal::applyLook()
 {
     look::setWindowFont(this, look::formFont, 12);
+    // The window keeps its size while the texts change: each result has the lines its longest text takes, the
+    // goal's projection and the notes two, so that 保存 and 取消 never move.
+    // Measured on Chinese text: its fallback face sets taller lines than the window's own.
+    const QRect room(0, 0, 1000, 1000);
+    const int line = fontMetrics().boundingRect(room, Qt::TextWordWrap, QStringLiteral("目标")).height();
+    const int twoLines = fontMetrics().boundingRect(room, Qt::TextWordWrap, QStringLiteral("目标\n目标")).height();
+    for (QLabel* value : {m_ui->bmiValue, m_ui->rangeValue, m_ui->trendValue, m_ui->trendHelp})
+        value->setFixedHeight(line);
+    for (QLabel* value : {m_ui->goalValue, m_ui->budgetValue})
+        value->setFixedHeight(twoLines);
+    // The notes: a caution for a child, a pregnancy or an older age, the goal's and the pace's notes.
+    m_ui->noteLabel->setFixedHeight(
+        fontMetrics().boundingRect(room, Qt::TextWordWrap, QStringLiteral("目标\n目标\n目标\n目标")).height());
+}
+
+namespace {
+
+// A date is one word: 2027年3月21日 is never broken at the end of a line (a word joiner between its characters).
+QString unbrokenDates(QString text)
+{
+    static const QRegularExpression date(QStringLiteral("\\d{4}年\\d{1,2}月\\d{1,2}日"));
+    QRegularExpressionMatchIterator found = date.globalMatch(text);
+    QList<QRegularExpressionMatch> matches;
+    while (found.hasNext())
+        matches << found.next();
+    for (auto match = matches.crbegin(); match != matches.crend(); ++match) {
+        QString joined;
+        for (const QChar c : match->captured())
+            joined += joined.isEmpty() ? QString(c) : QString(QChar(0x2060)) + c;
+        text.replace(match->capturedStart(), match->capturedLength(), joined);
+    }
+    return text;
+}
+
+} // namespace
+
+QString Ttevu_goal::fieldTexts() const
+{
+    return QStringList{m_ui->heightEdit->text(),
+                       QString::number(m_ui->sexBox->currentIndex()),
+                       m_ui->birthYearEdit->text(),
+                       m_ui->goalEdit->text(),
+                       QString::number(m_ui->activityBox->currentIndex()),
+                       QString::number(m_ui->pregnantBox->currentIndex()),
+                       m_ui->ownBudgetEdit->text(),
+                       QString::number(m_ui->remindBox->isChecked()),
+                       m_ui->remindTime->time().toString(QStringLiteral("HH:mm"))}
+        .join(u'\n');
+}
+
+void Ttevu_goal::reject()
+{
+    // 取消, Escape and the close box alike: what was typed is dropped only when the user says so.
+    if (isVisible() && fieldTexts() != m_shown) {
+        QMessageBox box(QMessageBox::Question, windowTitle(), QStringLiteral("放弃刚才的修改吗？"),
+                        QMessageBox::NoButton, this);
+        QPushButton* discard = box.addButton(QStringLiteral("放弃修改"), QMessageBox::DestructiveRole);
+        QPushButton* back = box.addButton(QStringLiteral("返回"), QMessageBox::RejectRole);
+        box.setDefaultButton(back);
+        box.setEscapeButton(back);
+        box.exec();
+        if (box.clickedButton() != discard)
+            return;
+    }
+    TevuDialog::reject();
 }
 
 int Ttevu_goal::thisYear() const
@@ -90,6 +167,7 @@ void Ttevu_goal::FormShow()
     m_ui->remindTime->setTime(m_remindAt.value_or(reminder::defaultTime()));
     m_ui->remindTime->setEnabled(m_remindAt.has_value());
     m_ui->heightEdit->setFocus();
+    m_shown = fieldTexts();
 }
 
 void Ttevu_goal::showProfile(const health::Profile& profile)
@@ -189,15 +267,24 @@ void Ttevu_goal::updateFacts()
     if (m_diary.trend)
         trend += QStringLiteral("，每周 ") + goalfacts::rate(m_diary, conversions::locale());
     m_ui->trendValue->setText(trend);
-    m_ui->goalValue->setText(goalfacts::goal(profile, m_diary, thisYear(), conversions::locale()));
-    m_ui->budgetValue->setText(goalfacts::budget(profile, m_diary, thisYear()));
+    m_ui->goalValue->setText(unbrokenDates(goalfacts::goal(profile, m_diary, thisYear(), conversions::locale())));
+    QString budget = goalfacts::budget(profile, m_diary, thisYear());
+    // A year typed but out of range is said as such, not as a year never set.
+    if (!profile.birthYear && !m_ui->birthYearEdit->text().trimmed().isEmpty() &&
+        budget.startsWith(QStringLiteral("未设置")))
+        budget = QStringLiteral("出生年份要在 %1 到 %2 之间")
+                     .arg(health::earliestBirthYear)
+                     .arg(health::latestBirthYear(thisYear()));
+    m_ui->budgetValue->setText(budget);
     QStringList notes = goalfacts::cautions(profile, m_diary, thisYear());
     if (const QString tooLow = goalfacts::goalTooLow(profile, thisYear(), conversions::locale()); !tooLow.isEmpty())
         notes << tooLow + u'。';
+    if (const QString above = goalfacts::goalAboveRange(profile, thisYear(), conversions::locale()); !above.isEmpty())
+        notes << above;
     if (const QString tooLow = goalfacts::ownBudgetTooLow(profile); !tooLow.isEmpty())
         notes << tooLow + u'。';
     if (const QString pace = health::paceNote(goalfacts::projection(profile, m_diary, thisYear())); !pace.isEmpty())
         notes << pace;
+    // Empty, the line keeps its place: the window does not change its size.
     m_ui->noteLabel->setText(notes.join(u'\n'));
-    m_ui->noteLabel->setVisible(!notes.isEmpty());
 }

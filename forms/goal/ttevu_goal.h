@@ -36,6 +36,9 @@ public:
     // What 身体围度… opens; without it the button is hidden.
     void setShowMeasure(std::function<void()> showMeasure) { m_showMeasure = std::move(showMeasure); }
 
+    // 取消, Escape and the close box: asks first when a field was changed since the window was shown.
+    void reject() override;
+
 protected:
     void applyLook() override;
     void FormShow() override;
@@ -48,6 +51,8 @@ private:
     void showProfile(const health::Profile& profile);
     void updateFacts();
     int thisYear() const;
+    // Every field's text and choice, to tell whether the user changed any.
+    QString fieldTexts() const;
 
     Connection& m_connection;
     const std::unique_ptr<Ui::Ttevu_goal> m_ui;
@@ -55,6 +60,7 @@ private:
     QDate m_today;
     std::optional<QTime> m_remindAt; // the reminder installed when the window was shown
     std::function<void()> m_showMeasure;
+    QString m_shown;                 // fieldTexts() when the window was shown
 };
 
 extern Ttevu_goal* tevu_goal;

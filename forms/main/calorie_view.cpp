@@ -539,13 +539,10 @@ void Ttevu_main::makeFoodLogRow()
     m_unit->setObjectName(QStringLiteral("unitList"));
     m_unit->setGeometry(kUnitList);
     m_unit->setAccessibleName(QStringLiteral("单位"));
-    // Over AT-SPI the toolkit names a list by its current entry: what the list is for goes in its description.
-    m_unit->setAccessibleDescription(QStringLiteral("单位"));
     m_meal = new QComboBox(this);
     m_meal->setObjectName(QStringLiteral("mealList"));
     m_meal->setGeometry(kMealList);
     m_meal->setAccessibleName(QStringLiteral("餐次"));
-    m_meal->setAccessibleDescription(QStringLiteral("餐次"));
     for (const foodlog::Meal meal : foodlog::meals)
         m_meal->addItem(foodlog::mealName(meal));
     m_meal->setCurrentIndex(static_cast<int>(foodlog::mealAt(QTime::currentTime())));
@@ -562,6 +559,13 @@ void Ttevu_main::makeFoodLogRow()
     }
     connect(m_addToday, &QPushButton::clicked, this, [this] { guarded([this] { addToToday(); }); });
     connect(m_amount, &QLineEdit::returnPressed, this, [this] { guarded([this] { addToToday(); }); });
+    // Enter in the unit or the meal list adds the item as in the amount box (with the list closed: open, Enter
+    // chooses the entry).
+    for (QComboBox* list : {m_unit, m_meal})
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            auto* enter = new QShortcut(QKeySequence(key), list, nullptr, nullptr, Qt::WidgetShortcut);
+            connect(enter, &QShortcut::activated, this, [this] { guarded([this] { addToToday(); }); });
+        }
     connect(m_showDay, &QPushButton::clicked, this, [this] {
         if (m_dialogs.showFoodLog)
             guarded(m_dialogs.showFoodLog);
@@ -649,7 +653,9 @@ QString Ttevu_main::energyText(const QString& energy, const QList<Portion>& port
         const QString unit = portion.unit.endsWith(u'）')
                                  ? portion.unit.chopped(1) + QStringLiteral("，") + amount + QStringLiteral("）")
                                  : portion.unit + QStringLiteral("（") + amount + QStringLiteral("）");
-        const auto kcal = std::lround(per100g * portion.amount.toDouble() / 100.0);
+        // At tenths, so that n units shown agree with the whole number that logging n of them gives (an egg is
+        // 69.5, two are 139, not 2 × 70).
+        const double kcal = std::round(per100g * portion.amount.toDouble() / 10.0) / 10.0;
         text += QStringLiteral("；") + unit + QString::number(kcal) + QStringLiteral("大卡");
     }
     return text + QStringLiteral("。");

@@ -586,7 +586,7 @@ bool Ttevu_main::confirmLikelyWeight(double weight, std::optional<qint64> edited
     const auto departure = trend::unlikelyWeight(points, weight);
     if (!departure)
         return true;
-    const QString question = QStringLiteral("这个体重比最近的趋势%1了 %2 斤（%3%），确定保存吗？")
+    const QString question = QStringLiteral("这个体重比最近的趋势%1了 %2斤（%3%），确定保存吗？")
                                  .arg(departure->difference > 0 ? QStringLiteral("重") : QStringLiteral("轻"),
                                       oneDecimal(std::abs(departure->difference)), oneDecimal(departure->percent));
     return ask(this, question, QStringLiteral("保存"), QStringLiteral("返回修改"));

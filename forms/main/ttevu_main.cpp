@@ -1,18 +1,22 @@
 // The main window: creation, first show, close, and the buttons that belong to no view.
 #include "forms/main/ttevu_main.h"
 
+#include "forms/accessible.h"
 #include "forms/guard.h"
 #include "forms/look.h"
 #include "forms/main/keyboard.h"
 #include "forms/pictures.h"
 #include "forms/placement.h"
+#include "forms/textbox.h"
 #include "ui_ttevu_main.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QShortcut>
 #include <QTreeWidget>
 #include <QWindow>
@@ -44,6 +48,8 @@ Ttevu_main::Ttevu_main(Connection& connection, Dataset& articlesAndDiary, Datase
         QAccessible::installFactory(mainWindowAccessible);
         return true;
     }();
+    textbox::keepAltKeysOutOfText();
+    accessible::nameListBoxesByTheirField();
     (void)accessible;
     // The window's font before its controls exist, and the application's for as long as they are made: the content
     // box lays its empty document out as it is made, in the application's font, and would load a face for nothing.
@@ -187,8 +193,14 @@ bool Ttevu_main::eventFilter(QObject* watched, QEvent* event)
 {
     if (diaryListingEvent(watched, event))
         return true;
-    if (watched == m_foodTree && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
-        showTreeSelection(event->type() == QEvent::FocusIn);
+    if (watched == m_foodTree && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        // The food chosen stays marked while the focus is in the search box or the row that logs it, so that the user
+        // sees what 加入今天 will add; elsewhere the tree shows no selection without the focus.
+        const QWidget* now = QApplication::focusWidget();
+        const bool logging =
+            now && (now == m_ui->Edit2 || now == m_amount || now == m_unit || now == m_meal || now == m_addToday);
+        showTreeSelection(event->type() == QEvent::FocusIn || logging);
+    }
     // Enter on a food under 常吃的 logs its portion again.
     if (watched == m_foodTree && event->type() == QEvent::KeyPress && isOftenNode(m_foodTree->currentItem())) {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -203,7 +215,11 @@ bool Ttevu_main::eventFilter(QObject* watched, QEvent* event)
 void Ttevu_main::showTreeSelection(bool shown)
 {
     QPalette palette = m_treePalette;
-    if (!shown) {
+    if (shown) {
+        palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+        palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                         palette.color(QPalette::Active, QPalette::HighlightedText));
+    } else {
         for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
             palette.setColor(group, QPalette::Highlight, palette.color(group, QPalette::Base));
             palette.setColor(group, QPalette::HighlightedText, palette.color(group, QPalette::Text));

@@ -24,10 +24,29 @@ private slots:
                                << "Error 5.";
         QTest::newRow("colon") << "Reason:"
                                << "Reason:.";
+        // A Chinese message ends in a Chinese full stop, added only after a character or a digit.
         QTest::newRow("chinese") << "找不到数据库文件"
-                                 << "找不到数据库文件.";
+                                 << "找不到数据库文件。";
+        QTest::newRow("chinese ending in a path") << "无法打开 /x/data.Mdb"
+                                                  << "无法打开 /x/data.Mdb。";
+        QTest::newRow("chinese ending in a digit") << "要填 100 到 250 之间的数"
+                                                   << "要填 100 到 250 之间的数。";
+        QTest::newRow("chinese full stop") << "数量“abc”不是数字。"
+                                           << "数量“abc”不是数字。";
+        QTest::newRow("chinese question") << "确定吗？"
+                                          << "确定吗？";
+        QTest::newRow("chinese exclamation") << "坚持！"
+                                             << "坚持！";
+        QTest::newRow("chinese ellipsis") << "正在保存…"
+                                          << "正在保存…";
+        QTest::newRow("chinese closing parenthesis") << "已保存（本地）"
+                                                     << "已保存（本地）";
+        QTest::newRow("chinese corner bracket") << "名为「早餐」"
+                                                << "名为「早餐」";
         QTest::newRow("closing chinese quote") << "文件“a”"
-                                               << "文件“a”.";
+                                               << "文件“a”";
+        QTest::newRow("chinese ending in an ascii stop") << "文件 a.Mdb."
+                                                         << "文件 a.Mdb.";
         QTest::newRow("space") << "trailing "
                                << "trailing ";
         QTest::newRow("quote") << "say \"x\""
@@ -73,7 +92,7 @@ private slots:
                                       });
         QVERIFY(shown);
         QCOMPARE(caption, QStringLiteral("Tevu"));
-        QCOMPARE(text, QStringLiteral("找不到数据库文件“/x/data.Mdb”."));
+        QCOMPARE(text, QStringLiteral("找不到数据库文件“/x/data.Mdb”"));
         QCOMPARE(icon, QMessageBox::Critical);
         QCOMPARE(buttons, 1);
     }

@@ -47,7 +47,7 @@ private slots:
         QTest::addColumn<int>("window");
         QTest::addColumn<QString>("caption");
         QTest::newRow("main") << 0 << "Tevu";
-        QTest::newRow("about") << 1 << "关于 Tevu";
+        QTest::newRow("about") << 1 << "guanyu";
         QTest::newRow("plan") << 2 << "定制瘦身计划";
         QTest::newRow("curve") << 3 << "瘦身曲线";
     }

@@ -40,16 +40,27 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("inMessage");
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "例：tevu --import-csv";
-        QTest::newRow("version") << QStringList{"-v"} << 0 << "Tevu 1.";
-        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << 2 << "不认识的选项：frobnicate";
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << "不认识的选项：--bogus";
+        QTest::newRow("report without a file")
+            << QStringList{"--report"} << 2 << "--report 后面要写报告文件名，例如 --report 报告.pdf";
+        QTest::newRow("report file forgotten before an option")
+            << QStringList{"--report", "--with-notes"} << 2 << "--report 后面要写报告文件名";
+        QTest::newRow("report not a pdf")
+            << QStringList{"--data", "{dir}/data.Mdb", "--report", "{dir}/报告.txt"} << 2 << "报告文件名要以 .pdf 结尾";
         QTest::newRow("two commands") << QStringList{"--check", "--export-csv", "-"} << 2 << "一次只能执行一条命令";
         QTest::newRow("no command") << QStringList{"--force"} << 2 << "没有给出命令";
         QTest::newRow("--data twice, no command")
             << QStringList{"--data", "{dir}/data.Mdb", "--data", "{dir}/data.Mdb"} << 2 << "没有给出命令";
         QTest::newRow("missing file name") << QStringList{"--backup"} << 2 << "缺少文件名";
         QTest::newRow("force without a writing command") << QStringList{"--check", "--force"} << 2 << "--force";
-        QTest::newRow("check") << QStringList{"--data", "{dir}/data.Mdb", "--check"} << 0 << "表 rj  ：2 行";
+        QTest::newRow("check") << QStringList{"--data", "{dir}/data.Mdb", "--check"} << 0 << "\n  日记（rj）：2 行\n";
+        // The shipped schema has the seven tables and three more: portions, the search's pinyin and the profile.
+        QTest::newRow("check counts the tables")
+            << QStringList{"--data", "{dir}/data.Mdb", "--check"} << 0 << "共 10 个表，Tevu 必需的 7 个表";
+        QTest::newRow("check names the categories")
+            << QStringList{"--data", "{dir}/data.Mdb", "--check"} << 0 << "\n  食物类别（02）：0 行\n";
+        QTest::newRow("check names the profile")
+            << QStringList{"--data", "{dir}/data.Mdb", "--check"} << 0 << "\n  目标（profile）：0 行\n";
         QTest::newRow("check names the file and why")
             << QStringList{"--data", "{dir}/data.Mdb", "--check"} << 0 << "data.Mdb（用 --data 指定）";
         QTest::newRow("reminder at no time") << QStringList{"--remind-at", "25:00"} << 2 << "时间“25:00”无效";
@@ -72,8 +83,8 @@ private slots:
         QTest::newRow("measurements of a file without them")
             << QStringList{"--data", "{dir}/data.Mdb", "--export-measurements", "{dir}/m.csv"} << 0
             << "已把 0 条身体围度记录导出";
-        QTest::newRow("one dash") << QStringList{"-x"} << 2 << "不认识的选项";
-        QTest::newRow("write with a command") << QStringList{"--write", "--check"} << 2 << "不认识的选项：write";
+        QTest::newRow("one dash") << QStringList{"-x"} << 2 << "不认识的选项：-x";
+        QTest::newRow("write with a command") << QStringList{"--write", "--check"} << 2 << "不认识的选项：--write";
         QTest::newRow("file name forgotten")
             << QStringList{"--data", "{dir}/data.Mdb", "--export-csv", "--force"} << 2 << "缺少文件名";
         QTest::newRow("empty data file name") << QStringList{"--data", "", "--check"} << 2 << "--data";
@@ -122,6 +133,34 @@ private slots:
         QCOMPARE(db.rows(QStringLiteral("SELECT * FROM rj")).join(u'\n').toUtf8(), before);
         if (status != 0 || !arguments.contains(QStringLiteral("--backup")))
             QCOMPARE(kept.size(), qint64(25));
+    }
+
+    // Asked for, the help and the version are read on standard output, whole: the help is longer than the 2,000
+    // characters at which a message is cut.
+    void helpAndVersionGoToStandardOutputWhole_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("help") << "--help"
+                              << "用法：tevu [--data 文件] 命令\n"
+                              << "退出状态：0 成功，1 失败，2 命令行有误。\n";
+        QTest::newRow("version") << "-v"
+                                 << "Tevu 1."
+                                 << "\n";
+    }
+
+    void helpAndVersionGoToStandardOutputWhole()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        const Run run = tevu({option}, QDir::tempPath());
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.err, QString());
+        const QString out = QString::fromUtf8(run.out);
+        QVERIFY2(out.startsWith(first) && out.endsWith(last), qPrintable(out));
+        QVERIFY2(!out.contains(u'…'), qPrintable(out));
     }
 
     // "--data FILE" alone opens the windows on that file, whatever its name: the automatic backup that follows the
@@ -185,7 +224,7 @@ private slots:
         QTemporaryDir killed;
         db.copyWithInterruptedWrite(killed.filePath(QStringLiteral("data.Mdb")));
         const Run run = tevu({"--data", "{dir}/data.Mdb", "--check"}, killed.path());
-        QVERIFY2(run.err.contains(QStringLiteral("表 rj  ：1 行")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("日记（rj）：1 行")), qPrintable(run.err));
         QCOMPARE(run.status, 0);
         QVERIFY(!QFileInfo::exists(killed.filePath(QStringLiteral("data.Mdb-journal"))));
     }

@@ -75,6 +75,7 @@ private slots:
     void legendShowsTheOldestRows_data();
     void legendShowsTheOldestRows();
     void lineOnTheBackPlane();
+    void onPaperThePlotIsAClosedBox();
     void pointsOnOneColumnSpanTheirLowestToHighest();
     void mouseDrags_data();
     void mouseDrags();
@@ -302,6 +303,25 @@ void DbChartTest::lineOnTheBackPlane()
     const int x = qRound(l.xToPixel(ole(2024, 3, 5), l.back));
     QVERIFY(isRed(image.pixel(x, l.back.bottom())));
     QCOMPARE(countPixels(image, QRect(x, l.front.bottom() - 3, 1, 7), isRed), 0);
+}
+
+void DbChartTest::onPaperThePlotIsAClosedBox()
+{
+    DbChart chart;
+    chart.setPrintStyle(true);
+    chart.series()->addXY(ole(2024, 3, 1), 70);
+    chart.series()->addXY(ole(2024, 3, 20), 74);
+    const QImage image = render(chart);
+    const ChartLayout l = layoutOf(chart, image);
+    const QRect& f = l.front;
+    const auto black = [](QRgb pixel) { return qGray(pixel) < 64; };
+    // Four sides, two pixels thick, each running the whole way between the others: left, bottom, top and right.
+    QCOMPARE(countPixels(image, QRect(f.left() - 2, f.top() - 2, 2, f.height() + 4), black), 2 * (f.height() + 4));
+    QCOMPARE(countPixels(image, QRect(f.left() - 2, f.bottom() + 1, f.width() + 4, 2), black), 2 * (f.width() + 4));
+    QCOMPARE(countPixels(image, QRect(f.left() - 2, f.top() - 2, f.width() + 4, 2), black), 2 * (f.width() + 4));
+    QCOMPARE(countPixels(image, QRect(f.right() + 1, f.top() - 2, 2, f.height() + 4), black), 2 * (f.height() + 4));
+    // Nothing of the window's sunken edge around it: the chart's left column is white.
+    QCOMPARE(countPixels(image, QRect(l.bounds.left(), l.bounds.top(), 1, l.bounds.height()), black), 0);
 }
 
 void DbChartTest::pointsOnOneColumnSpanTheirLowestToHighest()
@@ -592,7 +612,8 @@ void DbChartTest::hintAfterTheChartRests()
     chart.resize(681, 250);
     chart.show();
     QVERIFY(QTest::qWaitForWindowExposed(&chart));
-    QCOMPARE(chart.hint(), QStringLiteral("双击或按 T 显示或隐藏趋势线；拖动或按 + - 缩放，方向键移动，0 还原"));
+    QCOMPARE(chart.hint(), QStringLiteral("双击或按 T 显示或隐藏趋势线，按 L 显示或隐藏图例；拖动或按 + - 缩放，"
+                                          "方向键移动，0 还原；右键、菜单键或 Shift+F10 打开菜单"));
     QTest::mouseMove(&chart, QPoint(300, 120));
     QVERIFY(QToolTip::text().isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(QToolTip::text(), chart.hint(), 2000);
@@ -664,16 +685,16 @@ void DbChartTest::theDescriptionSaysWhatIsShown()
     chart.series()->addXY(ole(2024, 3, 8), 0, true);
     chart.series()->addXY(ole(2024, 3, 15), 146.5);
     QCOMPARE(chart.accessibleDescription(),
-             QStringLiteral("最新体重 146.5斤；显示 2024-03-01 至 2024-03-15，146.5 至 150 斤。") + chart.hint());
+             QStringLiteral("最新体重 146.5斤；显示 2024-03-01 至 2024-03-15，146.5 至 150斤。") + chart.hint());
     chart.setTrendVisible(true);
-    QCOMPARE(chart.accessibleDescription(),
-             QStringLiteral(
-                 "最新体重 146.5斤；趋势 149.7斤，每周 -0.2斤；显示 2024-03-01 至 2024-03-15，146.5 至 150 斤。") +
-                 chart.hint());
+    QCOMPARE(
+        chart.accessibleDescription(),
+        QStringLiteral("最新体重 146.5斤；趋势 149.7斤，每周 -0.2斤；显示 2024-03-01 至 2024-03-15，146.5 至 150斤。") +
+            chart.hint());
     chart.zoomToPixels(chart.chartLayout().back);
     QVERIFY(chart.isZoomed());
     chart.scrollByPixels(QPoint(0, chart.chartLayout().back.height() - 1));
-    QVERIFY2(chart.accessibleDescription().contains(QStringLiteral("，150 至 153.5 斤")),
+    QVERIFY2(chart.accessibleDescription().contains(QStringLiteral("，150 至 153.5斤")),
              qPrintable(chart.accessibleDescription()));
 }
 

@@ -143,7 +143,7 @@ private slots:
         QTest::addColumn<QString>("error"); // empty: accepted
         QTest::addColumn<double>("expected");
         const QString notANumber = QStringLiteral("体重“%1”不是数字");
-        const QString outOfRange = QStringLiteral("体重“%1”不在 0 到 2000 斤之间");
+        const QString outOfRange = QStringLiteral("体重“%1”不在 0 到 2000斤之间");
         QTest::newRow("zero") << "zh_CN"
                               << "0"
                               << "" << 0.0;

@@ -3,6 +3,7 @@
 #include "datafile/backup.h"
 #include "datafile/datafile.h"
 #include "datafile/profile.h"
+#include "datafile/settings.h"
 #include "support/tempdb.h"
 
 #include <QRegularExpression>
@@ -134,6 +135,30 @@ private slots:
         datafile::restore(live.path(), saved.path(), QDateTime(QDate(2026, 12, 7), QTime(12, 0)));
         QCOMPARE(read(live), worked());
         QCOMPARE(datafile::check(live.path()).rows(QStringLiteral("rj")), 0);
+    }
+
+    // A choice kept between runs: none in a file without the table; the first write makes it, a later one replaces
+    // the value; a backup restored brings it, and the check counts it.
+    void aSettingIsKeptAndTravelsWithTheFile()
+    {
+        const TempDatabase live;
+        const auto setting = [](const TempDatabase& db) {
+            const sqlite::Database file = sqlite::openDataFile(db.path(), sqlite::Access::Read);
+            return datafile::readSetting(file.get(), db.path(), QStringLiteral("curve.trend"));
+        };
+        const auto store = [](const TempDatabase& db, const QString& value) {
+            const sqlite::Database file = sqlite::openDataFile(db.path(), sqlite::Access::Write);
+            datafile::writeSetting(file.get(), db.path(), QStringLiteral("curve.trend"), value);
+        };
+        QCOMPARE(setting(live), std::nullopt);
+        store(live, QStringLiteral("1"));
+        store(live, QStringLiteral("0"));
+        QCOMPARE(setting(live), std::optional<QString>(QStringLiteral("0")));
+        QCOMPARE(datafile::check(live.path()).rows(QStringLiteral("settings")), 1);
+        const TempDatabase saved;
+        store(saved, QStringLiteral("1"));
+        datafile::restore(live.path(), saved.path(), QDateTime(QDate(2026, 12, 7), QTime(12, 0)));
+        QCOMPARE(setting(live), std::optional<QString>(QStringLiteral("1")));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "support/tempdb.h"
 #include "support/windows.h"
 
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QSettings>
 #include <QtTest>
@@ -251,6 +252,79 @@ private slots:
         showCurve(w);
         QVERIFY(!c->trendVisible());
         QCOMPARE(c->chartLayout().titleText, QStringLiteral("瘦身曲线"));
+    }
+
+    // The trend chosen is kept in the data file: a new run shows it as it was left; the legend, switched off with L,
+    // is on again at the next showing.
+    void theTrendIsKeptBetweenRunsAndTheLegendComesBackAtEachShowing()
+    {
+        TempDatabase db(entries);
+        {
+            Windows w(db.folder());
+            w.curve->show();
+            QTest::keyClick(chart(w), Qt::Key_T);
+            QTest::keyClick(chart(w), Qt::Key_L);
+            QVERIFY(!chart(w)->legendVisible());
+            QVERIFY(chart(w)->legendRows().isEmpty());
+            w.curve->hide();
+            showCurve(w);
+            QVERIFY(chart(w)->legendVisible());
+            QVERIFY(w.reporter.messages.isEmpty());
+        }
+        QCOMPARE(db.scalar(QStringLiteral("SELECT value FROM settings WHERE name = 'curve.trend'")).toString(),
+                 QStringLiteral("1"));
+        Windows again(db.folder());
+        showCurve(again);
+        QVERIFY(chart(again)->trendVisible());
+        // What the trend is, in one line, for a screen reader.
+        QVERIFY(
+            chart(again)->accessibleDescription().contains(QStringLiteral("趋势：最近体重的平滑值，比单次称重稳定")));
+    }
+
+    // The Menu key and Shift+F10 open the context menu, which lists every action of the chart with its key, and each
+    // entry does what its key does.
+    void theMenuOpensByKeyboardAndListsEveryActionWithItsKey_data()
+    {
+        QTest::addColumn<bool>("menuKey"); // else Shift+F10
+        QTest::newRow("Menu") << true;
+        QTest::newRow("Shift+F10") << false;
+    }
+
+    void theMenuOpensByKeyboardAndListsEveryActionWithItsKey()
+    {
+        QFETCH(bool, menuKey);
+        TempDatabase db(entries);
+        Windows w(db.folder());
+        w.curve->show();
+        QVERIFY(QTest::qWaitForWindowActive(w.curve.get()));
+        DbChart* c = chart(w);
+        c->setFocus();
+        auto* menu = w.curve->findChild<QMenu*>(QStringLiteral("ContextMenu"));
+        if (menuKey) {
+            // The platform turns the Menu key into a context menu event from the keyboard.
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0), c->mapToGlobal(QPoint(0, 0)));
+            QCoreApplication::sendEvent(c, &event);
+        } else {
+            QTest::keyClick(c, Qt::Key_F10, Qt::ShiftModifier);
+        }
+        QTRY_VERIFY(menu->isVisible());
+        QStringList listed;
+        for (const QAction* action : menu->actions())
+            if (!action->isSeparator())
+                listed << action->text();
+        QCOMPARE(listed, (QStringList{"显示趋势线\tT", "显示图例\tL", "放大\t+", "缩小\t-", "还原\t0",
+                                      "我的目标…\tAlt+8", "导出报告…\tCtrl+P"}));
+        menu->hide();
+        const auto item = [menu](const char* name) { return menu->findChild<QAction*>(QString::fromUtf8(name)); };
+        item("showTrend")->trigger();
+        QVERIFY(c->trendVisible());
+        item("showLegend")->trigger();
+        QVERIFY(!c->legendVisible());
+        item("zoomIn")->trigger();
+        QVERIFY(c->isZoomed());
+        item("undoZoom")->trigger();
+        QVERIFY(!c->isZoomed());
+        w.curve->hide();
     }
 };
 

@@ -335,7 +335,7 @@ private slots:
         QTest::addColumn<QString>("answer"); // empty: no question
         QTest::addColumn<QString>("question");
         QTest::addColumn<int>("stored");
-        const QString over = QStringLiteral("这个体重比最近的趋势重了 1380.5 斤（923.4%），确定保存吗？");
+        const QString over = QStringLiteral("这个体重比最近的趋势重了 1380.5斤（923.4%），确定保存吗？");
         QTest::newRow("within 6 %") << "158.4"
                                     << ""
                                     << "" << 1;
@@ -344,7 +344,7 @@ private slots:
         QTest::newRow("typed without the point, saved") << "1530"
                                                         << "保存" << over << 1;
         QTest::newRow("lighter") << "140"
-                                 << "保存" << QStringLiteral("这个体重比最近的趋势轻了 9.5 斤（6.4%），确定保存吗？")
+                                 << "保存" << QStringLiteral("这个体重比最近的趋势轻了 9.5斤（6.4%），确定保存吗？")
                                  << 1;
     }
 

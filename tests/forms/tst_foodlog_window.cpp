@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 namespace {
@@ -51,6 +52,15 @@ void chooseRow(QTreeWidget* list, const QString& food)
             return;
         }
     QFAIL(qPrintable(food + " is not listed"));
+}
+
+// Today: two eggs at 7:30 for breakfast (139 kcal), a bowl of rice at noon (174 kcal).
+void logEggsAndRice(Connection& connection)
+{
+    foodlog::add(connection, foodlog::Item{0, QDateTime(today, QTime(7, 30)), foodlog::Meal::Breakfast,
+                                           QStringLiteral("鸡蛋"), 2, QStringLiteral("一个"), 100, 139});
+    foodlog::add(connection, foodlog::Item{0, QDateTime(today, QTime(12, 0)), foodlog::Meal::Lunch,
+                                           QStringLiteral("米饭"), 1, QStringLiteral("一碗"), 150, 174});
 }
 
 } // namespace
@@ -321,6 +331,118 @@ private slots:
         QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'food_log'")).toInt(), 0);
     }
 
+    // Escape closes the day window; Return there closes nothing.
+    void escapeClosesTheDayWindowAndReturnDoesNot()
+    {
+        TempDatabase db;
+        db.exec(foods);
+        Windows w(db.folder());
+        bool openAfterReturn = false;
+        bool openAfterEscape = true;
+        QVERIFY(whileModal([&] { QTest::keyClick(w.main.get(), Qt::Key_9, Qt::AltModifier); },
+                           [&](QWidget* window) {
+                               auto* list = window->findChild<QTreeWidget*>(QStringLiteral("list"));
+                               QTest::keyClick(list, Qt::Key_Return);
+                               openAfterReturn = window->isVisible();
+                               QTest::keyClick(list, Qt::Key_Escape);
+                               openAfterEscape = window->isVisible();
+                           }));
+        QVERIFY(openAfterReturn);
+        QVERIFY(!openAfterEscape);
+    }
+
+    // 修改… opens on the amount, chosen; OK on what was there is no step to undo; Escape cancels the question
+    // windows; after a change and its undo the changed item stays current.
+    void changingAnItemByKeyboard()
+    {
+        TempDatabase db;
+        db.exec(foods + profile + QStringLiteral("INSERT INTO rj VALUES ('2026-12-06 07:00:00.000', '', 148);"));
+        RecordingReporter reporter;
+        ScopedReporter installed(&reporter);
+        Connection connection(db.folder());
+        connection.openDatabase();
+        logEggsAndRice(connection);
+        Ttevu_foodlog window(connection);
+        window.setToday(today);
+        window.show();
+        auto* undo = window.findChild<QPushButton*>(QStringLiteral("undo"));
+        const auto current = [&] { return window.list()->currentItem() ? window.list()->currentItem()->text(1) : ""; };
+        const auto change = [&](const std::function<void(QDialog*)>& act) {
+            QVERIFY(whileModal([&] { window.changeChosen(); }, [&](QWidget* ask) { act(static_cast<QDialog*>(ask)); }));
+        };
+
+        chooseRow(window.list(), QStringLiteral("米饭"));
+        change([](QDialog* ask) {
+            auto* amount = ask->findChild<QLineEdit*>(QStringLiteral("amount"));
+            QCOMPARE(ask->focusWidget(), amount);
+            QCOMPARE(amount->selectedText(), QStringLiteral("1"));
+            QTest::keyClick(amount, Qt::Key_Escape);
+            QVERIFY(!ask->isVisible());
+        });
+        change([](QDialog* ask) { ask->accept(); });
+        QVERIFY(!undo->isEnabled());
+        QCOMPARE(db.scalar(QStringLiteral("SELECT amount FROM food_log WHERE food = '米饭'")).toDouble(), 1.0);
+
+        // Two bowls at dinner: the rice is still the current row, after the change and after its undo.
+        change([](QDialog* ask) {
+            QTest::keyClicks(ask->findChild<QLineEdit*>(QStringLiteral("amount")), QStringLiteral("2"));
+            ask->findChild<QComboBox*>(QStringLiteral("meal"))->setCurrentIndex(2);
+            QTest::keyClick(ask->findChild<QLineEdit*>(QStringLiteral("amount")), Qt::Key_Return);
+        });
+        QVERIFY2(reporter.messages.isEmpty(), qPrintable(reporter.messages.join(u'\n')));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT amount FROM food_log WHERE food = '米饭'")).toDouble(), 2.0);
+        QCOMPARE(current(), QStringLiteral("米饭"));
+        QVERIFY(undo->isEnabled());
+        window.undo();
+        QCOMPARE(current(), QStringLiteral("米饭"));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT amount FROM food_log WHERE food = '米饭'")).toDouble(), 1.0);
+
+        // Escape in 加一项运动… adds nothing.
+        QVERIFY(whileModal([&] { window.addExercise(); },
+                           [](QWidget* ask) {
+                               QTest::keyClick(ask->findChild<QLineEdit*>(QStringLiteral("minutes")), Qt::Key_Escape);
+                               QVERIFY(!ask->isVisible());
+                           }));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM exercise_log")).toInt(), 0);
+    }
+
+    // Enter in the unit or the meal list logs the item, and the food chosen stays marked meanwhile.
+    void enterInTheListsLogsAndTheFoodStaysMarked_data()
+    {
+        QTest::addColumn<int>("tabs"); // from the amount box
+        QTest::newRow("unit") << 1;
+        QTest::newRow("meal") << 2;
+    }
+
+    void enterInTheListsLogsAndTheFoodStaysMarked()
+    {
+        QFETCH(int, tabs);
+        TempDatabase db;
+        db.exec(foods);
+        Windows w(db.folder());
+        auto* tree = w.foodTree();
+        auto* search = w.find<QLineEdit>(QStringLiteral("Edit2"));
+        search->setFocus();
+        QTest::keyClicks(search, QStringLiteral("pingguo"));
+        QTest::keyClick(search, Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("200"));
+        for (int t = 0; t < tabs; ++t)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(qobject_cast<QComboBox*>(QApplication::focusWidget()));
+        // The tree has no focus, and its selection is still drawn in the highlight colour.
+        QVERIFY(!tree->hasFocus());
+        const QPalette colours = tree->palette();
+        QCOMPARE(colours.color(QPalette::Inactive, QPalette::Highlight),
+                 colours.color(QPalette::Active, QPalette::Highlight));
+        QVERIFY(colours.color(QPalette::Inactive, QPalette::Highlight) !=
+                colours.color(QPalette::Inactive, QPalette::Base));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY2(w.reporter.messages.isEmpty(), qPrintable(w.reporter.messages.join(u'\n')));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT food || ' ' || g FROM food_log")).toString(),
+                 QStringLiteral("苹果 200.0"));
+    }
+
     void theDayWindow()
     {
         TempDatabase db;
@@ -337,10 +459,7 @@ private slots:
             foodlog::add(connection,
                          foodlog::Item{0, QDateTime(QDate(2026, 11, 9).addDays(d), QTime(12, 0)), foodlog::Meal::Lunch,
                                        QStringLiteral("米饭"), 1, QStringLiteral("克"), 1293.1, 1500});
-        foodlog::add(connection, foodlog::Item{0, QDateTime(today, QTime(7, 30)), foodlog::Meal::Breakfast,
-                                               QStringLiteral("鸡蛋"), 2, QStringLiteral("一个"), 100, 139});
-        foodlog::add(connection, foodlog::Item{0, QDateTime(today, QTime(12, 0)), foodlog::Meal::Lunch,
-                                               QStringLiteral("米饭"), 1, QStringLiteral("一碗"), 150, 174});
+        logEggsAndRice(connection);
 
         Ttevu_foodlog window(connection);
         window.setToday(today);
@@ -454,10 +573,7 @@ private slots:
             foodlog::add(connection,
                          foodlog::Item{0, QDateTime(today.addDays(-20 + d), QTime(12, 0)), foodlog::Meal::Lunch,
                                        QStringLiteral("米饭"), 1, QStringLiteral("克"), 862, 1000});
-        foodlog::add(connection, foodlog::Item{0, QDateTime(today, QTime(7, 30)), foodlog::Meal::Breakfast,
-                                               QStringLiteral("鸡蛋"), 2, QStringLiteral("一个"), 100, 139});
-        foodlog::add(connection, foodlog::Item{0, QDateTime(today, QTime(12, 0)), foodlog::Meal::Lunch,
-                                               QStringLiteral("米饭"), 1, QStringLiteral("一碗"), 150, 174});
+        logEggsAndRice(connection);
         Ttevu_foodlog window(connection);
         window.setToday(today);
         window.setTime(QTime(21, 30));

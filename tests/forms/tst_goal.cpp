@@ -8,12 +8,15 @@
 #include "support/windows.h"
 #include "ui_ttevu_goal.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <QTextLayout>
 #include <QtTest>
 
 using health::Activity;
@@ -44,7 +47,46 @@ QString flatDiary()
 bool withGoal(Windows& w, const std::function<void(Ttevu_goal*)>& act)
 {
     w.goal->setToday(today);
-    return whileModal([&] { w.goal->exec(); }, [&](QWidget*) { act(w.goal.get()); });
+    // Closed without the question that changed fields would bring.
+    return whileModal([&] { w.goal->exec(); },
+                      [&](QWidget*) {
+                          act(w.goal.get());
+                          if (w.goal->isVisible())
+                              w.goal->done(QDialog::Rejected);
+                      });
+}
+
+// Presses a button of the question that `act` brings up; returns the question's text, empty when none came.
+QString answering(const std::function<void()>& act, const QString& button)
+{
+    QString asked;
+    whileModal(act, [&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box)
+            return;
+        asked = box->text();
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == button)
+                b->click();
+    });
+    return asked;
+}
+
+// The text of a label as its lines are laid out at its width.
+QStringList lines(const QLabel* label)
+{
+    QTextLayout layout(label->text(), label->font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QStringList texts;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(label->width());
+        texts << label->text().mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    return texts;
 }
 
 } // namespace
@@ -157,9 +199,9 @@ private slots:
             QCOMPARE(ui.budgetValue->text(), QStringLiteral("每天建议摄入约 1,480 大卡"));
             ui.goalEdit->setText(QStringLiteral("１２０")); // full-width, as an input method may type it
             QCOMPARE(ui.goalValue->text(), QStringLiteral("120斤，还要减 30.0斤；按现在的趋势还达不到目标。"));
-            QVERIFY(ui.noteLabel->isHidden());
+            QCOMPARE(ui.noteLabel->text(), QString());
             ui.goalEdit->setText(QStringLiteral("100"));
-            QCOMPARE(ui.noteLabel->text(), QStringLiteral("目标低于健康范围的下限（100.5 斤）。"));
+            QCOMPARE(ui.noteLabel->text(), QStringLiteral("目标低于健康范围的下限（100.5斤）。"));
             // Not asked of a man.
             ui.sexBox->setCurrentIndex(1);
             QVERIFY(ui.pregnantBox->isHidden());
@@ -259,7 +301,7 @@ private slots:
             ui.goalEdit->setText(QStringLiteral("102.1"));
             QTest::mouseClick(ui.saveButton, Qt::LeftButton);
         }));
-        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("目标低于健康范围的下限（102.2 斤）")});
+        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("目标低于健康范围的下限（102.2斤）")});
     }
 
     void badInputIsNamedWithItsRangeAndNothingIsStored_data()
@@ -287,7 +329,7 @@ private slots:
                                     << "目标体重(斤)要填 40 到 600 之间的数";
         QTest::newRow("goal under the healthy range") << "goalEdit"
                                                       << "100.4"
-                                                      << "目标低于健康范围的下限（100.5 斤）";
+                                                      << "目标低于健康范围的下限（100.5斤）";
         QTest::newRow("own budget too small") << "ownBudgetEdit"
                                               << "799"
                                               << "自定每日摄入(大卡)要填 800 到 5000 之间的整数，或者留空";
@@ -346,7 +388,7 @@ private slots:
             QCOMPARE(ui.ownBudgetEdit->text(), QStringLiteral("1800"));
             // Cancel keeps what is stored.
             ui.goalEdit->setText(QStringLiteral("125"));
-            QTest::mouseClick(ui.cancelButton, Qt::LeftButton);
+            answering([&] { QTest::mouseClick(ui.cancelButton, Qt::LeftButton); }, QStringLiteral("放弃修改"));
         }));
         QCOMPARE(db.scalar(QStringLiteral("SELECT goal FROM profile")).toDouble(), 130.0);
     }
@@ -404,6 +446,143 @@ private slots:
         }));
         QCOMPARE(w.reporter.messages, QStringList{});
         QCOMPARE(db.scalar(QStringLiteral("SELECT goal FROM profile")).toDouble(), 120.0);
+    }
+
+    // Escape is 取消, and both ask before a change is dropped; unchanged, the window just closes.
+    void escapeAndCancelAskBeforeDroppingAChange_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("escape, nothing typed") << true << false << QString() << true;
+        QTest::newRow("escape, typed, back") << true << true << "返回" << false;
+        QTest::newRow("escape, typed, drop") << true << true << "放弃修改" << true;
+        QTest::newRow("cancel, typed, back") << false << true << "返回" << false;
+    }
+
+    void escapeAndCancelAskBeforeDroppingAChange()
+    {
+        QFETCH(bool, escape);
+        QFETCH(bool, typed);
+        QFETCH(QString, answer);
+        QFETCH(bool, closed);
+        TempDatabase db(flatDiary());
+        Windows w(db.folder());
+        QString asked;
+        bool open = true;
+        QVERIFY(withGoal(w, [&](Ttevu_goal* goal) {
+            Ui::Ttevu_goal& ui = *goal->ui();
+            if (typed)
+                QTest::keyClicks(ui.goalEdit, QStringLiteral("125"));
+            const auto close = [&] {
+                if (escape)
+                    QTest::keyClick(ui.goalEdit, Qt::Key_Escape);
+                else
+                    QTest::mouseClick(ui.cancelButton, Qt::LeftButton);
+            };
+            if (typed)
+                asked = answering(close, answer);
+            else
+                close();
+            open = goal->isVisible();
+            if (open)
+                QCOMPARE(ui.goalEdit->text(), QStringLiteral("125"));
+        }));
+        QCOMPARE(asked, typed ? QStringLiteral("放弃刚才的修改吗？") : QString());
+        QCOMPARE(open, !closed);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM profile")).toInt(), 0);
+    }
+
+    // Alt with a digit that no shortcut takes types nothing.
+    void altWithADigitTypesNothing()
+    {
+        TempDatabase db(flatDiary());
+        Windows w(db.folder());
+        QVERIFY(withGoal(w, [](Ttevu_goal* goal) {
+            QLineEdit* height = goal->ui()->heightEdit;
+            QTest::keyClicks(height, QStringLiteral("165"));
+            QTest::keyClick(height, Qt::Key_7, Qt::AltModifier);
+            QCOMPARE(height->text(), QStringLiteral("165"));
+        }));
+    }
+
+    // A screen reader hears each result as its value labelled by its caption, and each list by its field.
+    void resultsAreHeardWithTheirCaptionsAndListsByTheirFields()
+    {
+        TempDatabase db(flatDiary());
+        Windows w(db.folder());
+        QVERIFY(withGoal(w, [](Ttevu_goal* goal) {
+            Ui::Ttevu_goal& ui = *goal->ui();
+            ui.heightEdit->setText(QStringLiteral("165"));
+            const QList<std::pair<QLabel*, QString>> results{{ui.bmiValue, "BMI"},
+                                                             {ui.rangeValue, "健康体重"},
+                                                             {ui.trendValue, "趋势"},
+                                                             {ui.goalValue, "目标"},
+                                                             {ui.budgetValue, "每日能量"}};
+            for (const auto& [value, caption] : results) {
+                QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(value);
+                QCOMPARE(heard->text(QAccessible::Name), value->text());
+                QCOMPARE(heard->text(QAccessible::Description), caption);
+                const auto labels = heard->relations(QAccessible::Label);
+                QVERIFY2(labels.size() == 1 && labels.front().first->text(QAccessible::Name) == caption,
+                         qPrintable(caption));
+            }
+            QCOMPARE(QAccessible::queryAccessibleInterface(ui.bmiValue)->text(QAccessible::Name),
+                     QStringLiteral("27.5（超重）"));
+            ui.activityBox->setCurrentIndex(1);
+            for (const auto& [box, name, value] :
+                 {std::tuple{ui.sexBox, "性别", "女"}, std::tuple{ui.activityBox, "活动量", "轻度活动"}}) {
+                QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(box);
+                QCOMPARE(heard->role(), QAccessible::ComboBox);
+                QCOMPARE(heard->text(QAccessible::Name), QString::fromUtf8(name));
+                QCOMPARE(heard->text(QAccessible::Value), QString::fromUtf8(value));
+            }
+        }));
+    }
+
+    // The window keeps its size and its buttons their places while the texts change; a date is never broken, a
+    // goal over the healthy range is a note, and a birth year out of range is said as such.
+    void theWindowKeepsItsSizeWhileTheFieldsChange()
+    {
+        // 160 over four weeks down to 150 by 7 December: the trend falls, and the goal has a date.
+        QString sql = TempDatabase::standardSchema();
+        for (int d = 0; d <= 28; d += 2)
+            sql += QStringLiteral("INSERT INTO rj VALUES ('%1 07:00:00.000', '', %2);")
+                       .arg(QDate(2026, 11, 9).addDays(d).toString(Qt::ISODate))
+                       .arg(160 - d * 10.0 / 28);
+        TempDatabase db(sql);
+        Windows w(db.folder());
+        QVERIFY(withGoal(w, [](Ttevu_goal* goal) {
+            Ui::Ttevu_goal& ui = *goal->ui();
+            const QSize size = goal->size();
+            const QRect save = ui.saveButton->geometry();
+            const QList<std::pair<QLineEdit*, QString>> typing{
+                {ui.heightEdit, "1"}, {ui.heightEdit, "165"}, {ui.birthYearEdit, "2020"}, {ui.birthYearEdit, "1990"},
+                {ui.goalEdit, "140"}, {ui.goalEdit, "100"},   {ui.goalEdit, "120"}};
+            static const QRegularExpression date(QStringLiteral("\\d{4}年\\d{1,2}月\\d{1,2}日"));
+            for (const auto& [edit, text] : typing) {
+                edit->setText(text);
+                QCoreApplication::processEvents();
+                QCOMPARE(goal->size(), size);
+                QCOMPARE(ui.saveButton->geometry(), save);
+                // And no text is cut: each fits the lines its label keeps.
+                for (const QLabel* value : {ui.goalValue, ui.budgetValue, ui.noteLabel})
+                    QVERIFY2(value->heightForWidth(value->width()) <= value->height(), qPrintable(value->text()));
+                // 2027年3月21日 stays on one line.
+                const QString shown = QString(ui.goalValue->text()).remove(QChar(0x2060));
+                if (const QRegularExpressionMatch found = date.match(shown); found.hasMatch())
+                    QVERIFY2(QString(lines(ui.goalValue).join(u'\n')).remove(QChar(0x2060)).contains(found.captured()),
+                             qPrintable(lines(ui.goalValue).join(u'|')));
+                if (text == "2020")
+                    QCOMPARE(ui.budgetValue->text(), QStringLiteral("出生年份要在 1900 到 2016 之间"));
+                if (text == "140")
+                    QVERIFY2(ui.noteLabel->text().split(u'\n').contains(QStringLiteral(
+                                 "目标高于健康范围的上限（130.4斤），可以把它当作第一步，达到后再往下定。")),
+                             qPrintable(ui.noteLabel->text()));
+            }
+            QVERIFY(ui.goalValue->text().contains(QStringLiteral("达到目标")));
+        }));
     }
 
     void openedFromThePlanTheMainWindowAndTheCurve()

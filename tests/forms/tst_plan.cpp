@@ -260,6 +260,24 @@ private slots:
         QVERIFY(closedByButton);
     }
 
+    // Alt+7 meant for the main window types no 7 into a day, and closing then asks nothing.
+    void altWithADigitTypesNothing()
+    {
+        TempDatabase db(planSql(7));
+        Windows w(db.folder());
+        QString typed;
+        bool closedByButton = false;
+        whileModal([&] { w.plan->exec(); },
+                   [&](QWidget* m) {
+                       QTest::keyClick(w.plan->dayBox(0), Qt::Key_7, Qt::AltModifier);
+                       typed = w.plan->dayBox(0)->toPlainText();
+                       Windows::click(m->findChild<QPushButton*>("Button2"));
+                       closedByButton = !m->isVisible();
+                   });
+        QCOMPARE(typed, QStringLiteral("第1天\n跑步"));
+        QVERIFY(closedByButton);
+    }
+
     // A long text wraps in its two lines with a vertical scroll bar only; the window shows it so again when reopened.
     void aLongDayScrollsOnlyVertically()
     {

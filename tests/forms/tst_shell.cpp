@@ -313,7 +313,8 @@ private slots:
         TempDatabase db(contentSql);
         Windows w(db.folder());
         Ttevu_about* about = w.about.get();
-        QCOMPARE(about->windowTitle(), QStringLiteral("关于 Tevu"));
+        QCOMPARE(about->windowTitle(), QStringLiteral("guanyu"));
+        QCOMPARE(about->accessibleDescription(), QStringLiteral("关于 Tevu"));
         QCOMPARE(about->size(), QSize(349, 224));
         QWidget* picture = about->findChild<QWidget*>("Image1");
         auto* label = about->findChild<QLabel*>("Label1");

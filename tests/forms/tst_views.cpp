@@ -339,7 +339,7 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
         const QString notANumber = QStringLiteral("体重“%1”不是数字");
-        const QString noBodyWeight = QStringLiteral("体重“%1”不在 0 到 2000 斤之间");
+        const QString noBodyWeight = QStringLiteral("体重“%1”不在 0 到 2000斤之间");
         QTest::newRow("thousands separator") << "1,200" << notANumber.arg("1,200");
         QTest::newRow("empty") << "" << notANumber.arg("");
         QTest::newRow("lone sign") << "-" << notANumber.arg("-");
@@ -487,12 +487,13 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("two bowls") << "米饭"
                                    << "所含热量：116大卡/100克；一小碗（100克）116大卡；一大碗（200克）232大卡。";
-        QTest::newRow("energy with a decimal, rounded") << "番茄"
-                                                        << "所含热量：23.5大卡/100克；一个（150克）35大卡。";
+        // Each unit's energy at tenths: 23.5 × 1.5 = 35.25, 65 × 2.5 = 162.5, 202 × 0.45 = 90.9.
+        QTest::newRow("energy with a decimal, at tenths") << "番茄"
+                                                          << "所含热量：23.5大卡/100克；一个（150克）35.3大卡。";
         QTest::newRow("a liquid by millilitres") << "牛奶"
-                                                 << "所含热量：65大卡/100克；一盒（250毫升）163大卡。";
+                                                 << "所含热量：65大卡/100克；一盒（250毫升）162.5大卡。";
         QTest::newRow("a unit with its own note") << "鸡翅（可食部69%）"
-                                                  << "所含热量：202大卡/100克；一只（可食部，45克）91大卡。";
+                                                  << "所含热量：202大卡/100克；一只（可食部，45克）90.9大卡。";
         QTest::newRow("no portions") << "馒头"
                                      << "所含热量：223大卡/100克。";
         QTest::newRow("an energy that is no number gets no sums") << "怪数"

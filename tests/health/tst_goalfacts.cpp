@@ -119,11 +119,11 @@ private slots:
         QTest::addColumn<QString>("refusal");
         // 160 cm: the range starts at 94.5 jin at 30, at 102.2 from 65.
         QTest::newRow("30, 94.4") << Profile{160.0, Sex::Female, 1996, 94.4, Activity::Light, std::nullopt, false}
-                                  << "目标低于健康范围的下限（94.5 斤）";
+                                  << "目标低于健康范围的下限（94.5斤）";
         QTest::newRow("30, 94.5") << Profile{160.0, Sex::Female, 1996, 94.5, Activity::Light, std::nullopt, false}
                                   << "";
         QTest::newRow("70, 100") << Profile{160.0, Sex::Female, 1956, 100.0, Activity::Light, std::nullopt, false}
-                                 << "目标低于健康范围的下限（102.2 斤）";
+                                 << "目标低于健康范围的下限（102.2斤）";
         QTest::newRow("14, any goal") << Profile{160.0, Sex::Female, 2012, 110.0, Activity::Light, std::nullopt, false}
                                       << "未满 18 岁不设目标体重，请把目标体重留空";
     }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -36,6 +37,10 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||
             QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
             QSKIP("poppler-utils (pdftotext, pdftoppm) are missing: scripts/install-deps installs them");
+        // The design's fonts as the program maps them at start-up: its Chinese falls back to Noto Sans CJK.
+        QFont::insertSubstitutions(
+            QStringLiteral("Arial"),
+            {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC")});
     }
 
     void weeksRunMondayToSundayWithTheTrendAtTheirEnd()
@@ -115,8 +120,13 @@ private slots:
         const QString text = pdfText(pdf);
         for (const QString& expected :
              {QStringLiteral("身高165厘米"), QStringLiteral("36岁"), QStringLiteral("女"),
-              QStringLiteral("目标体重120.0斤（60.0公斤）"), QStringLiteral("开始27.5（超重），结束27.5（超重）")})
+              QStringLiteral("目标体重120.0斤（60.0公斤）"), QStringLiteral("开始27.5（超重），结束27.5（超重）"),
+              // The goal line's label on the chart, read as the characters it shows.
+              QStringLiteral("目标120斤")})
             QVERIFY2(text.contains(expected), qPrintable(expected + u'\n' + text));
+        // No Kangxi radical (⽬ for 目, ⽄ for 斤) anywhere: every text is in the page's own face.
+        for (const QChar c : text)
+            QVERIFY2(c.unicode() < 0x2F00 || c.unicode() > 0x2FDF, qPrintable(text));
     }
 
     void measurementsOfThePeriodByMonthWithTheWaistClass()
@@ -186,6 +196,74 @@ private slots:
             }
         QCOMPARE(coloured, 0);
         QVERIFY(dark > 1000);
+    }
+
+    // Every font is embedded, only the glyphs the page uses, as the README says: the PDF writer gives the subset no
+    // tag (pdffonts says "sub no"), but the whole face is 5 MB and the page a few dozen kilobytes.
+    void theFontsAreEmbeddedSubsets()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdffonts")).isEmpty())
+            QSKIP("pdffonts (poppler-utils) is missing: scripts/install-deps installs it");
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO profile VALUES (165, '女', 1990, 120, 2, NULL);"
+                               "INSERT INTO rj VALUES ('2026-12-01 07:30:00.000', '月日身', 150);"
+                               "INSERT INTO rj VALUES ('2026-12-08 07:30:00.000', '', 148);"));
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("fonts.pdf"));
+        report::Options options;
+        options.withNotes = true;
+        report::write(db.path(), pdf, options);
+        QProcess fonts;
+        fonts.start(QStringLiteral("pdffonts"), {pdf});
+        QVERIFY(fonts.waitForFinished(30000));
+        // name, type, encoding, emb, sub, uni, object and generation, under a heading and a line of dashes.
+        const QStringList rows =
+            QString::fromUtf8(fonts.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts).mid(2);
+        QVERIFY(!rows.isEmpty());
+        for (const QString& row : rows) {
+            const QStringList columns = row.split(u' ', Qt::SkipEmptyParts);
+            QVERIFY2(columns.size() >= 7, qPrintable(row));
+            QVERIFY2(columns[columns.size() - 5] == u"yes", qPrintable(row));
+        }
+        QVERIFY2(QFileInfo(pdf).size() < 200 * 1024, qPrintable(QString::number(QFileInfo(pdf).size())));
+    }
+
+    // Notes that run over several pages: the first line of each page is in the notes' size, not the footer's.
+    void theNotesKeepTheirFontOnEveryPage()
+    {
+        TempDatabase db;
+        db.exec(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 299) "
+            "INSERT INTO rj SELECT strftime('%Y-%m-%d %H:%M:00.000', '2026-12-01', '+' || (i * 2) || ' minutes'), "
+            "'第' || i || '条：今天吃得清淡', 150 FROM n;"));
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("notes.pdf"));
+        report::Options options;
+        options.withNotes = true;
+        QVERIFY(report::write(db.path(), pdf, options).pages >= 3);
+        QProcess boxes;
+        boxes.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        QVERIFY(boxes.waitForFinished(30000));
+        const QString html = QString::fromUtf8(boxes.readAllStandardOutput());
+        static const QRegularExpression word(
+            QStringLiteral("<word xMin=\"[\\d.]+\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"([\\d.]+)\">"));
+        const QStringList pages = html.split(QStringLiteral("<page "), Qt::SkipEmptyParts).mid(1);
+        for (qsizetype p = 1; p < pages.size(); ++p) {
+            // The heights of the first two lines' first words.
+            QList<double> heights;
+            double lastTop = -1;
+            for (const QRegularExpressionMatch& m : word.globalMatch(pages[p])) {
+                if (m.captured(1).toDouble() == lastTop)
+                    continue;
+                lastTop = m.captured(1).toDouble();
+                heights << m.captured(2).toDouble() - lastTop;
+                if (heights.size() == 2)
+                    break;
+            }
+            QCOMPARE(heights.size(), 2);
+            QVERIFY2(qAbs(heights[0] - heights[1]) < 0.05,
+                     qPrintable(QStringLiteral("page %1: %2 against %3").arg(p + 1).arg(heights[0]).arg(heights[1])));
+        }
     }
 
     // A note of 20,004 characters, 3,334 numbered words with line ends among them, goes on over the pages: every word
