@@ -214,7 +214,7 @@ void DbChart::keyPressEvent(QKeyEvent* event)
 const std::vector<LineSeries::Point>& DbChart::trend() const
 {
     if (m_trendStale) {
-        m_trend = trend::smooth(m_series->points());
+        m_trend = health::smooth(m_series->points());
         m_trendStale = false;
     }
     return m_trend;
@@ -231,8 +231,8 @@ health::Projection DbChart::projection() const
     const std::vector<LineSeries::Point>& points = trend();
     if (!m_goal || points.empty())
         return {};
-    return health::project(points.back().y, trend::weeklyRate(points), conversions::fromOleDate(points.back().x).date(),
-                           *m_goal);
+    return health::project(points.back().y, health::weeklyRate(points),
+                           conversions::fromOleDate(points.back().x).date(), *m_goal);
 }
 
 const std::vector<LineSeries::Point>& DbChart::weighings() const

@@ -1,6 +1,8 @@
 // The chart's line series: points in ascending date-time order, optionally filled from a dataset.
 #pragma once
 
+#include "health/trend.h"
+
 #include <QColor>
 #include <QObject>
 #include <QString>
@@ -12,13 +14,7 @@ class Dataset;
 class LineSeries : public QObject {
     Q_OBJECT
 public:
-    struct Point {
-        double x = 0;       // date-time as days since 1899-12-30
-        double y = 0;       // 0 when the source was empty
-        bool yNull = false; // the source of y was empty
-        // A weighing: no one weighs 0 or less, so such a value (which other programs store for "no weight") is none.
-        bool weighed() const { return !yNull && y > 0; }
-    };
+    using Point = health::WeightPoint;
 
     explicit LineSeries(QObject* parent = nullptr);
     // Leaves the dataset alone: it may already be gone. Unbind first to drop the listener of a living one.

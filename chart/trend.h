@@ -1,28 +1,16 @@
-// The weight trend under the day-to-day swings: an exponentially smoothed line and its weekly rate.
+// How the trend is said: the weight and weekly rate in tenths, and the chart's title while the trend is shown. The
+// arithmetic is health/trend.h.
 #pragma once
 
 #include "chart/lineseries.h"
 #include "data/conversions.h"
+#include "health/trend.h"
 
 #include <QLocale>
 #include <QString>
-#include <optional>
 #include <vector>
 
 namespace trend {
-
-// Each weighing moves the trend a tenth of the way towards it.
-inline constexpr double smoothing = 0.1;
-// The rate is the slope over the trend values of this many days, counted back from the newest weighing.
-inline constexpr double rateDays = 28;
-
-// The trend over the weighed points, in their order (ascending time): t1 = w1, ti = ti-1 + 0.1 (wi - ti-1).
-// A point without a weight, or with none above 0, is no weighing and is left out.
-std::vector<LineSeries::Point> smooth(const std::vector<LineSeries::Point>& points);
-
-// The least-squares slope of the trend values later than rateDays before the last one, in weight per week;
-// nothing when fewer than two of them lie there at different times.
-std::optional<double> weeklyRate(const std::vector<LineSeries::Point>& trend);
 
 // A weight at one decimal, "143.2", with the locale's minus sign when negative.
 QString tenths(double value, const QLocale& locale = conversions::locale());
@@ -39,21 +27,5 @@ QString summary(const std::vector<LineSeries::Point>& trend, const QLocale& loca
 // `projection`, when given, follows the rate: "瘦身曲线（趋势 143.2斤，每周 -0.9斤，预计 2027年5月3日 达到目标）".
 QString title(const QString& base, const std::vector<LineSeries::Point>& trend,
               const QLocale& locale = conversions::locale(), const QString& projection = {});
-
-// A weight that departs from the newest trend by more than this share is more likely a slip of the keys (1530 for
-// 153.0, a weight left in the box from another day) than a change of the body, and is asked about before it is saved.
-inline constexpr double unlikelyShare = 0.06;
-// With fewer weighings than this the trend has not settled: the newest weighing is the reference instead.
-inline constexpr int settledWeighings = 5;
-
-struct Departure {
-    double reference;  // the trend, or the newest weighing
-    double difference; // weight - reference, in the weights' unit
-    double percent;    // of the reference
-};
-
-// How far `weight` departs from the reference of the weighings in `points` (ascending time, as for smooth), when by
-// more than unlikelyShare; nothing for no weight (0 or less), no weighing to compare with, or a departure within it.
-std::optional<Departure> unlikelyWeight(const std::vector<LineSeries::Point>& points, double weight);
 
 } // namespace trend

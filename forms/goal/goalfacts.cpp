@@ -25,7 +25,7 @@ QString jin(double value)
 Diary fromPoints(const std::vector<LineSeries::Point>& points)
 {
     Diary diary;
-    const std::vector<LineSeries::Point> line = trend::smooth(points);
+    const std::vector<LineSeries::Point> line = health::smooth(points);
     if (line.empty())
         return diary;
     // The trend has a point for each weighing, so its last is the newest weighing's.
@@ -44,7 +44,7 @@ Diary fromPoints(const std::vector<LineSeries::Point>& points)
     }
     diary.newestDate = conversions::fromOleDate(line.back().x).date();
     diary.trend = line.back().y;
-    diary.weeklyRate = trend::weeklyRate(line);
+    diary.weeklyRate = health::weeklyRate(line);
     return diary;
 }
 

@@ -1,10 +1,10 @@
 // Listed diary entries chosen with the mouse and the keys, changed or removed by their row keys, and those changes
 // taken back and made again.
-#include "chart/trend.h"
 #include "data/conversions.h"
 #include "data/errors.h"
 #include "forms/guard.h"
 #include "forms/main/ttevu_main.h"
+#include "health/trend.h"
 #include "ui_ttevu_main.h"
 
 #include <QAccessible>
@@ -530,7 +530,7 @@ bool Ttevu_main::confirmLikelyWeight(double weight, std::optional<qint64> edited
     if (!ADODataSet_tevu.active() || ADODataSet_tevu.commandText() != diaryCommand)
         load(ADODataSet_tevu, diaryCommand, Dataset::Position::Last);
     const std::vector<LineSeries::Point>& points = weighingsWithout(edited);
-    const auto departure = trend::unlikelyWeight(points, weight);
+    const auto departure = health::unlikelyWeight(points, weight);
     if (!departure)
         return true;
     const QString question = QStringLiteral("这个体重比最近的趋势%1了 %2 斤（%3%），确定保存吗？")
