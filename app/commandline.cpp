@@ -208,7 +208,7 @@ int summary(const QString& dataPath)
     datafile::checkShape(connection.handle(), dataPath);
     const int thisYear = QDate::currentDate().year();
     const health::Profile profile = datafile::readProfile(connection.handle(), dataPath, thisYear);
-    const goalfacts::Diary diary = goalfacts::read(connection);
+    const goalfacts::Diary diary = goalfacts::read(connection, profile);
     QStringList lines = goalfacts::summary(profile, diary, thisYear);
     const foodlog::Day today = foodlog::read(connection.handle(), dataPath, QDate::currentDate());
     lines << foodlog::summaryLine(foodlog::totals(today, goalfacts::dayBudget(profile, diary, thisYear)));

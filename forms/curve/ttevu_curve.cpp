@@ -92,7 +92,10 @@ void Ttevu_curve::showProfile()
     const health::Profile profile =
         datafile::readProfile(connection.handle(), connection.filePath(), QDate::currentDate().year());
     chart->setGoal(profile.goal);
-    const goalfacts::Diary diary = goalfacts::fromPoints(chart->series()->points());
+    goalfacts::Diary diary = goalfacts::fromPoints(chart->series()->points());
+    // With enough of the food log, the trend is the model's: the same weight as in 我的目标 and the summary.
+    goalfacts::estimate(diary, connection, profile, QDate::currentDate());
+    chart->setModelTrend(goalfacts::trendLine(diary), goalfacts::projection(profile, diary));
     QStringList description{chart->hint()};
     if (profile.height && diary.trend)
         description << QStringLiteral("BMI ") + goalfacts::bmi(profile, diary);

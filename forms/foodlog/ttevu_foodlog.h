@@ -87,8 +87,7 @@ private:
         QDate today;
         bool operator==(const HistoryStamp&) const = default;
     };
-    std::optional<HistoryStamp> m_historyStamp; // of the file when m_diary and m_realUseFigure were read
-    health::RealUse m_realUseFigure;
+    std::optional<HistoryStamp> m_historyStamp; // of the file when m_diary was read
     health::Profile m_profile;
     std::optional<int> m_useAsBudget;
     std::vector<rowchanges::Change> m_changes;

@@ -3,11 +3,14 @@
 
 #include "health/energy.h"
 
+#include <algorithm>
+
 #include "chart/axis.h"
 #include "chart/trend.h"
 #include "data/connection.h"
 #include "data/conversions.h"
 #include "data/dataset.h"
+#include "foods/foodlog.h"
 
 namespace goalfacts {
 
@@ -18,6 +21,35 @@ const QString noWeighing = QStringLiteral("还没有称重记录");
 QString jin(double value)
 {
     return axis::formatNumber(value) + u'斤';
+}
+
+// The build for the energy of a jin lost, when the profile tells it.
+std::optional<health::Build> build(const health::Profile& profile, const QDate& today)
+{
+    if (!profile.height || !profile.sex || !profile.birthYear)
+        return std::nullopt;
+    return health::Build{*profile.height, today.year() - *profile.birthYear, *profile.sex == health::Sex::Male};
+}
+
+std::optional<health::GoalDates> bodyDates(const health::Profile& profile, const Diary& diary)
+{
+    if (!profile.goal || !diary.estimated())
+        return std::nullopt;
+    return health::goalDates(diary.body, *profile.goal, diary.today, build(profile, diary.today));
+}
+
+// A date of the range: without its year when it is the year of the date it goes with.
+QString rangeDate(const QDate& date, const QDate& beside)
+{
+    if (date.year() != beside.year())
+        return health::dateText(date);
+    return QStringLiteral("%1月%2日").arg(date.month()).arg(date.day());
+}
+
+// Some log in the window: then the real use is worth a line even while it still needs days.
+bool anyLog(const Diary& diary)
+{
+    return diary.body.loggedDays > 0;
 }
 
 } // namespace
@@ -34,6 +66,9 @@ Diary fromPoints(const std::vector<LineSeries::Point>& points)
             diary.newestWeight = it->y;
             break;
         }
+    for (const LineSeries::Point& point : points)
+        if (point.weighed())
+            diary.weighings.push_back({conversions::oleDay(point.x), point.y});
     // Days, not date-times: a long diary is read here each time the curve or the goal window opens.
     for (const LineSeries::Point& point : line) {
         const QDate day = conversions::oleDay(point.x);
@@ -48,7 +83,41 @@ Diary fromPoints(const std::vector<LineSeries::Point>& points)
     return diary;
 }
 
-Diary read(Connection& connection)
+void estimate(Diary& diary, const std::vector<health::DayIntake>& intake, const health::Profile& profile,
+              const QDate& today)
+{
+    diary.today = today;
+    std::optional<double> formula;
+    if (const std::optional<int> use = formulaUse(profile, diary, today.year()))
+        formula = *use;
+    diary.body = health::estimateBody(intake, diary.weighings, today, formula);
+    if (!diary.estimated())
+        return;
+    diary.trend = diary.body.jin;
+    diary.weeklyRate = health::weeklyRate(trendLine(diary));
+}
+
+void estimate(Diary& diary, Connection& connection, const health::Profile& profile, const QDate& today)
+{
+    QDate first = today.addDays(-health::realUseDays);
+    if (!diary.weighings.empty())
+        first = std::min(first, diary.weighings.front().day);
+    estimate(diary, foodlog::intake(connection.handle(), connection.filePath(), first, today.addDays(-1)), profile,
+             today);
+}
+
+std::vector<LineSeries::Point> trendLine(const Diary& diary)
+{
+    std::vector<LineSeries::Point> line;
+    if (!diary.estimated())
+        return line;
+    line.reserve(diary.body.line.size());
+    for (const health::DayWeight& day : diary.body.line)
+        line.push_back({conversions::toOleDate(QDateTime(day.day, QTime(12, 0))), day.jin, false});
+    return line;
+}
+
+Diary read(Connection& connection, const health::Profile& profile, const QDate& today)
 {
     Dataset rows(QStringLiteral("ADODataSetGoal"), connection);
     rows.setCommandText(QStringLiteral("select * from rj"));
@@ -59,6 +128,7 @@ Diary read(Connection& connection)
     series.setYField(QStringLiteral("lb"));
     Diary diary = fromPoints(series.points());
     series.setDataSource(nullptr);
+    estimate(diary, connection, profile, today);
     return diary;
 }
 
@@ -104,7 +174,28 @@ health::Projection projection(const health::Profile& profile, const Diary& diary
 {
     if (!profile.goal)
         return {};
-    return health::project(diary.trend, diary.weeklyRate, diary.newestDate, *profile.goal);
+    const std::optional<health::GoalDates> dates = bodyDates(profile, diary);
+    if (!dates)
+        return health::project(diary.trend, diary.weeklyRate, diary.newestDate, *profile.goal);
+    health::Projection projection;
+    switch (dates->kind) {
+    case health::GoalDates::Kind::Reached:
+        projection.kind = health::Projection::Kind::Reached;
+        return projection;
+    case health::GoalDates::Kind::Away:
+        projection.kind = health::Projection::Kind::Away;
+        return projection;
+    case health::GoalDates::Kind::TooFar:
+        projection.kind = health::Projection::Kind::TooFar;
+        return projection;
+    case health::GoalDates::Kind::Date:
+        projection.kind = health::Projection::Kind::Date;
+        projection.date = dates->date;
+        break;
+    }
+    projection.tooFast =
+        diary.weeklyRate && *diary.weeklyRate < 0 && -*diary.weeklyRate > health::safeWeeklyShare * *diary.trend;
+    return projection;
 }
 
 QString goal(const health::Profile& profile, const Diary& diary)
@@ -118,8 +209,16 @@ QString goal(const health::Profile& profile, const Diary& diary)
         text += (distance > 0 ? QStringLiteral("，还要减 ") : QStringLiteral("，还要增 ")) +
                 trend::tenths(std::abs(distance)) + u'斤';
     }
-    text += QStringLiteral("；") + health::projectionSentence(projected);
-    return text;
+    QString sentence = health::projectionSentence(projected);
+    const std::optional<health::GoalDates> dates = bodyDates(profile, diary);
+    if (dates && dates->kind == health::GoalDates::Kind::Date && dates->early.isValid()) {
+        sentence.chop(1);
+        sentence += dates->late.isValid()
+                        ? QStringLiteral("（多半在 %1 到 %2 之间）。")
+                              .arg(rangeDate(dates->early, dates->date), rangeDate(dates->late, dates->date))
+                        : QStringLiteral("（最早 %1）。").arg(rangeDate(dates->early, dates->date));
+    }
+    return text + QStringLiteral("；") + sentence;
 }
 
 bool losing(const health::Profile& profile, const Diary& diary)
@@ -178,14 +277,58 @@ QString budget(const health::Profile& profile, const Diary& diary, int thisYear)
     return QStringLiteral("未设置") + missing.join(u'、');
 }
 
+QString realUse(const health::Profile& profile, const Diary& diary, int thisYear)
+{
+    if (!diary.estimated())
+        return QStringLiteral("身体实际每天消耗多少：还需要 %1 天的记录（每天至少 %2 大卡的饮食记录，和相隔至少 %3 天的"
+                              "两次称重）。")
+            .arg(diary.body.needed)
+            .arg(health::completeLogKcal)
+            .arg(health::estimateMinimumSpan);
+    QString text = QStringLiteral("身体实际每天消耗约 %1 大卡（多半在 %2-%3 之间）")
+                       .arg(health::kcalText(health::roundToTen(diary.body.kcal)),
+                            health::kcalText(health::roundToTen(diary.body.low)),
+                            health::kcalText(health::roundToTen(diary.body.high)));
+    if (const std::optional<int> formula = formulaUse(profile, diary, thisYear))
+        text += QStringLiteral("，按公式估计 %1").arg(health::kcalText(*formula));
+    return text + QStringLiteral("，根据最近 %1 天里 %2 天的饮食记录和体重。")
+                      .arg(health::realUseDays)
+                      .arg(diary.body.loggedDays);
+}
+
+QString realUseLine(const Diary& diary)
+{
+    if (!diary.estimated())
+        return QStringLiteral("还需要 %1 天的饮食记录").arg(diary.body.needed);
+    return QStringLiteral("约 %1 大卡/天（80% 区间 %2-%3），根据 %4 天里 %5 天的饮食记录")
+        .arg(health::roundToTen(diary.body.kcal))
+        .arg(health::roundToTen(diary.body.low))
+        .arg(health::roundToTen(diary.body.high))
+        .arg(health::realUseDays)
+        .arg(diary.body.loggedDays);
+}
+
+std::optional<int> budgetFromUse(const health::Profile& profile, const Diary& diary)
+{
+    if (!diary.estimated())
+        return std::nullopt;
+    const int use = health::roundToTen(diary.body.kcal);
+    const int floor = profile.sex == health::Sex::Male ? health::manFloor : health::womanFloor;
+    return std::clamp(std::max(floor, use - (losing(profile, diary) ? health::dailyDeficit : 0)), health::minimumBudget,
+                      health::maximumBudget);
+}
+
 QStringList summary(const health::Profile& profile, const Diary& diary, int thisYear)
 {
-    return {QStringLiteral("最新体重：") + newest(diary),
-            QStringLiteral("趋势：") + trend(diary),
-            QStringLiteral("每周变化：") + rate(diary),
-            QStringLiteral("BMI：") + bmi(profile, diary),
-            QStringLiteral("目标：") + goal(profile, diary),
-            QStringLiteral("能量预算：") + budget(profile, diary, thisYear)};
+    QStringList lines{QStringLiteral("最新体重：") + newest(diary),
+                      QStringLiteral("趋势：") + trend(diary),
+                      QStringLiteral("每周变化：") + rate(diary),
+                      QStringLiteral("BMI：") + bmi(profile, diary),
+                      QStringLiteral("目标：") + goal(profile, diary),
+                      QStringLiteral("能量预算：") + budget(profile, diary, thisYear)};
+    if (anyLog(diary))
+        lines << QStringLiteral("实际消耗：") + realUseLine(diary);
+    return lines;
 }
 
 QString goalTooLow(const health::Profile& profile)

@@ -3,6 +3,7 @@
 
 #include "chart/lineseries.h"
 #include "health/body.h"
+#include "health/bodymodel.h"
 #include "health/energy.h"
 #include "health/goal.h"
 
@@ -23,10 +24,23 @@ struct Diary {
     std::optional<double> trend; // the trend's newest value
     std::optional<double> weeklyRate;
     std::vector<health::TrendAt> trendDays; // the trend at each day's last weighing, oldest first
+    std::vector<health::Weighing> weighings = {};
+    // What the body uses, from the diary and the food log. Once it is an estimate, its weight of today is the trend
+    // above and its line the trend's rate: one weight everywhere.
+    health::BodyEstimate body = {};
+    QDate today = {};
+    bool estimated() const { return body.kind == health::BodyEstimate::Kind::Estimate; }
 };
 Diary fromPoints(const std::vector<LineSeries::Point>& points);
-// Reads every diary row through a dataset of its own on `connection`, as the curve window does.
-Diary read(Connection& connection);
+// Adds what the body uses from the days' logged kcal; `profile` gives the formula's figure beside it.
+void estimate(Diary& diary, const std::vector<health::DayIntake>& intake, const health::Profile& profile,
+              const QDate& today);
+// The same with the food log of `connection`, from the first weighing on.
+void estimate(Diary& diary, Connection& connection, const health::Profile& profile, const QDate& today);
+// Reads every diary row through a dataset of its own on `connection`, as the curve window does, and the food log.
+Diary read(Connection& connection, const health::Profile& profile = {}, const QDate& today = QDate::currentDate());
+// The estimate's smoothed weights as the curve's trend line (a point at noon of each day); empty without an estimate.
+std::vector<LineSeries::Point> trendLine(const Diary& diary);
 
 // Each is the fact alone, or what is missing for it ("未设置身高", "还没有称重记录").
 QString newest(const Diary& diary);                              // 148.5斤（2026年12月7日）
@@ -46,7 +60,15 @@ std::optional<int> dayBudget(const health::Profile& profile, const Diary& diary,
 // What the formula says a day uses at the trend's weight, no deficit, to the nearest 10 kcal.
 std::optional<int> formulaUse(const health::Profile& profile, const Diary& diary, int thisYear);
 
-// One fact a line, for `tevu --summary`: newest weight, trend, weekly rate, BMI, goal and projection, budget.
+// 身体实际每天消耗约 1,530 大卡（多半在 1,420-1,640 之间），根据最近 28 天里 20 天的饮食记录 (with the formula's
+// figure beside it when the profile gives one), or what is still missing.
+QString realUse(const health::Profile& profile, const Diary& diary, int thisYear);
+// For the command line: 约 1530 大卡/天（80% 区间 1420-1640），根据 28 天里 20 天的饮食记录, or 还需要 N 天的饮食记录.
+QString realUseLine(const Diary& diary);
+// The budget the estimate gives: its use, less the deficit while losing, never under the floor for the sex.
+std::optional<int> budgetFromUse(const health::Profile& profile, const Diary& diary);
+
+// One fact a line, for `tevu --summary`: newest weight, trend, weekly rate, BMI, goal and projection, budget, real use.
 QStringList summary(const health::Profile& profile, const Diary& diary, int thisYear);
 
 // Refusal of a goal under the healthy range for the height; empty when the goal is fine or cannot be judged.

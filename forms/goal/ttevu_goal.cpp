@@ -76,8 +76,9 @@ void Ttevu_goal::FormShow()
     m_diary = {};
     showProfile({});
     m_connection.connect();
-    m_diary = goalfacts::read(m_connection);
-    showProfile(datafile::readProfile(m_connection.handle(), m_connection.filePath(), thisYear()));
+    const health::Profile stored = datafile::readProfile(m_connection.handle(), m_connection.filePath(), thisYear());
+    m_diary = goalfacts::read(m_connection, stored, m_today.isValid() ? m_today : QDate::currentDate());
+    showProfile(stored);
     // The reminder is the user's session's, not the data file's: what is installed now.
     m_remindAt = reminder::installedTime();
     m_ui->remindBox->setChecked(m_remindAt.has_value());
@@ -166,7 +167,11 @@ void Ttevu_goal::updateFacts()
         trend += QStringLiteral("，每周 ") + goalfacts::rate(m_diary);
     m_ui->trendValue->setText(trend);
     m_ui->goalValue->setText(goalfacts::goal(profile, m_diary));
-    m_ui->budgetValue->setText(goalfacts::budget(profile, m_diary, thisYear()));
+    QString budget = goalfacts::budget(profile, m_diary, thisYear());
+    // What the body really uses, once the food log holds something: the figure a budget can rest on.
+    if (m_diary.body.loggedDays > 0)
+        budget += u'\n' + goalfacts::realUse(profile, m_diary, thisYear());
+    m_ui->budgetValue->setText(budget);
     QStringList notes;
     if (const QString tooLow = goalfacts::goalTooLow(profile); !tooLow.isEmpty())
         notes << tooLow + u'。';
