@@ -5,14 +5,16 @@
 #include "app/remind.h"
 
 #include "data/connection.h"
+#include "data/conversions.h"
 #include "data/errors.h"
 #include "datafile/backup.h"
 #include "datafile/csv.h"
 #include "datafile/datafile.h"
+#include "datafile/diary.h"
 #include "datafile/partialfile.h"
 #include "datafile/profile.h"
 #include "foods/foodlog.h"
-#include "forms/goal/goalfacts.h"
+#include "health/goalfacts.h"
 #include "report/report.h"
 
 #include <QApplication>
@@ -208,8 +210,9 @@ int summary(const QString& dataPath)
     datafile::checkShape(connection.handle(), dataPath);
     const int thisYear = QDate::currentDate().year();
     const health::Profile profile = datafile::readProfile(connection.handle(), dataPath, thisYear);
-    const goalfacts::Diary diary = goalfacts::read(connection, profile);
-    QStringList lines = goalfacts::summary(profile, diary, thisYear);
+    goalfacts::Diary diary = datafile::readDiary(connection);
+    foodlog::estimateBody(diary, connection.handle(), dataPath, profile, QDate::currentDate());
+    QStringList lines = goalfacts::summary(profile, diary, thisYear, conversions::locale());
     const foodlog::Day today = foodlog::read(connection.handle(), dataPath, QDate::currentDate());
     lines << foodlog::summaryLine(foodlog::totals(today, goalfacts::dayBudget(profile, diary, thisYear)));
     QByteArray text = lines.join(u'\n').toUtf8() + '\n';

@@ -124,7 +124,7 @@ private:
 struct Records {
     std::vector<health::DayIntake> intake;
     std::vector<health::Weighing> weighings;
-    std::vector<health::WeightPoint> points;
+    std::vector<trend::Point> points;
 };
 
 // What the diary and the log hold on the morning of day `today`: weighings up to today, logs up to the day before.
@@ -177,7 +177,7 @@ void judge(Judged& j, const Person& p, const std::vector<Day>& days, int today)
     j.formula.push_back(std::abs(formula - truth));
 
     std::vector<health::TrendAt> trend;
-    for (const health::WeightPoint& point : health::smooth(r.points))
+    for (const trend::Point& point : trend::smooth(r.points))
         trend.push_back({QDate(1899, 12, 30).addDays(static_cast<qint64>(point.x)), point.y});
     const health::RealUse old = health::realUse(r.intake, trend, day);
     if (old.kind == health::RealUse::Kind::Estimate)
@@ -292,9 +292,9 @@ int main()
                 health::goalDates(e, goalKg * 2, today, health::Build{p.height, p.age, p.sex == health::Sex::Male});
             if (dates.kind == health::GoalDates::Kind::Date && std::abs(dates.date.daysTo(truth)) <= 14)
                 ++estimateWithin;
-            const std::vector<health::WeightPoint> trend = health::smooth(r.points);
+            const std::vector<trend::Point> trend = trend::smooth(r.points);
             const health::Projection line =
-                health::project(trend.back().y, health::weeklyRate(trend),
+                health::project(trend.back().y, trend::weeklyRate(trend),
                                 QDate(1899, 12, 30).addDays(static_cast<qint64>(trend.back().x)), goalKg * 2);
             if (line.kind == health::Projection::Kind::Date && std::abs(line.date.daysTo(truth)) <= 14)
                 ++lineWithin;

@@ -5,8 +5,8 @@
 #include "chart/axis.h"
 #include "chart/hint.h"
 #include "chart/lineseries.h"
-#include "chart/trend.h"
 #include "data/conversions.h"
+#include "health/trend.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -161,7 +161,7 @@ void DbChart::describe()
     } else {
         text = QStringLiteral("最新体重 %1斤").arg(axis::formatNumber(weights.back().y));
         if (m_trendVisible)
-            text += QStringLiteral("；") + trend::summary(trend());
+            text += QStringLiteral("；") + trend::summary(trend(), conversions::locale());
         const ChartLayout l = chartLayout();
         text += QStringLiteral("；显示 %1 至 %2，%3 至 %4 斤")
                     .arg(axis::formatDate(l.x.min, m_dateFormat), axis::formatDate(l.x.max, m_dateFormat),
@@ -216,7 +216,7 @@ const std::vector<LineSeries::Point>& DbChart::trend() const
     if (!m_modelTrend.empty())
         return m_modelTrend;
     if (m_trendStale) {
-        m_trend = health::smooth(m_series->points());
+        m_trend = trend::smooth(m_series->points());
         m_trendStale = false;
     }
     return m_trend;
@@ -242,8 +242,8 @@ health::Projection DbChart::projection() const
     const std::vector<LineSeries::Point>& points = trend();
     if (!m_goal || points.empty())
         return {};
-    return health::project(points.back().y, health::weeklyRate(points),
-                           conversions::fromOleDate(points.back().x).date(), *m_goal);
+    return health::project(points.back().y, trend::weeklyRate(points), conversions::fromOleDate(points.back().x).date(),
+                           *m_goal);
 }
 
 const std::vector<LineSeries::Point>& DbChart::weighings() const

@@ -2,6 +2,7 @@
 #include "chart/lineseries.h"
 
 #include "data/dataset.h"
+#include "datafile/diary.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -144,19 +145,7 @@ void LineSeries::fill()
                 dataset.moveTo(saved);
         };
         try {
-            points.reserve(static_cast<std::size_t>(std::max(0, dataset.recordCount())));
-            dataset.first();
-            // An empty result asks for neither field.
-            const int y = dataset.eof() ? -1 : dataset.fieldIndex(m_yField);
-            const int x = dataset.eof() ? -1 : dataset.fieldIndex(m_xField);
-            while (!dataset.eof()) {
-                Point point;
-                point.yNull = dataset.isNull(y);
-                point.x = finiteOrZero(dataset.asNumber(x));
-                point.y = finiteOrZero(dataset.asNumber(y));
-                points.push_back(point);
-                dataset.next();
-            }
+            points = datafile::readPoints(dataset, m_xField, m_yField);
         } catch (...) {
             // The field error is what the caller reports; a failure to move back must not replace it.
             try {
@@ -167,9 +156,6 @@ void LineSeries::fill()
             throw;
         }
         goBack();
-        // Diary rows usually come in date order already; stable so that equal dates keep the order read.
-        if (!std::is_sorted(points.begin(), points.end(), byX))
-            std::stable_sort(points.begin(), points.end(), byX);
         m_points = std::move(points);
         emit changed();
     }

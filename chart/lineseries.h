@@ -14,7 +14,7 @@ class Dataset;
 class LineSeries : public QObject {
     Q_OBJECT
 public:
-    using Point = health::WeightPoint;
+    using Point = trend::Point;
 
     explicit LineSeries(QObject* parent = nullptr);
     // Leaves the dataset alone: it may already be gone. Unbind first to drop the listener of a living one.

@@ -5,6 +5,7 @@
 
 #include "data/rowchanges.h"
 #include "health/energy.h"
+#include "health/goalfacts.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -98,6 +99,9 @@ rowchanges::Change remove(Connection& connection, const QString& table, qint64 k
 Day read(sqlite3* db, const QString& path, const QDate& day);
 // The energy logged on each day from `first` to `last`, days without an item left out.
 std::vector<health::DayIntake> intake(sqlite3* db, const QString& path, const QDate& first, const QDate& last);
+// Adds to `diary` what the body uses (goalfacts::estimate), from the log since the diary's first weighing.
+void estimateBody(goalfacts::Diary& diary, sqlite3* db, const QString& path, const health::Profile& profile,
+                  const QDate& today);
 // The energy logged on one day; 0 without a log.
 double eatenOn(sqlite3* db, const QString& path, const QDate& day);
 

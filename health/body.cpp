@@ -111,6 +111,37 @@ int dailyBudget(double restingEnergy, Activity activity, Sex sex, bool losing)
     return rounded < floor ? floor : rounded;
 }
 
+QString numberText(double value, const QLocale& locale)
+{
+    if (!std::isfinite(value))
+        return locale.toString(value);
+    const QString group = locale.groupSeparator();
+    const auto grouped = [&group](QString digits) {
+        for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
+            digits.insert(i, group);
+        return digits;
+    };
+    const double scaled = std::round(std::abs(value) * 1000);
+    QString text;
+    qint64 thousandths = 0;
+    if (scaled >= 9e15) {
+        // Beyond whole thousandths in 64 bits: no decimals can be shown anyway.
+        text = grouped(QString::number(std::abs(value), 'f', 0));
+        thousandths = 1;
+    } else {
+        thousandths = static_cast<qint64>(scaled);
+        text = grouped(QString::number(thousandths / 1000));
+        if (const qint64 fraction = thousandths % 1000; fraction != 0) {
+            QString decimals = QStringLiteral("%1").arg(fraction, 3, 10, QLatin1Char('0'));
+            while (decimals.endsWith(u'0'))
+                decimals.chop(1);
+            text += locale.decimalPoint() + decimals;
+        }
+    }
+    // A value that rounds to zero reads "0", not "-0".
+    return value < 0 && thousandths != 0 ? locale.negativeSign() + text : text;
+}
+
 QString kcalText(int kcal)
 {
     return QLocale(QLocale::English).toString(kcal);

@@ -2,6 +2,7 @@
 // and a daily energy budget. Weights are in jin (half a kilogram), as the diary keeps them.
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <optional>
 
@@ -77,6 +78,10 @@ inline constexpr int dailyDeficit = 500;
 // under the sex's floor. Without `losing` (a goal reached, or one above the trend) there is no deficit: telling
 // someone who should keep or gain weight to eat 500 kcal less than they use would be plainly wrong.
 int dailyBudget(double restingEnergy, Activity activity, Sex sex, bool losing = true);
+
+// "#,##0.###": thousands grouped, at most three decimals, no trailing zeros; the locale's group and decimal separators
+// and minus sign. Weights, heights and the chart's labels are shown so.
+QString numberText(double value, const QLocale& locale);
 
 // "1,480": thousands grouped, as a reader expects an energy figure.
 QString kcalText(int kcal);

@@ -1,10 +1,9 @@
-// The weight trend and the check on unlikely weights.
+// The weight trend under the day-to-day swings: an exponentially smoothed line and its weekly rate.
 #include "health/trend.h"
 
 #include <cmath>
-#include <iterator>
 
-namespace health {
+namespace trend {
 
 namespace {
 
@@ -14,11 +13,29 @@ constexpr double windowTolerance = 1e-6;
 
 } // namespace
 
-std::vector<WeightPoint> smooth(const std::vector<WeightPoint>& points)
+QString tenths(double value, const QLocale& locale)
 {
-    std::vector<WeightPoint> trend;
+    // A weight too large for tenths (only a damaged file holds one) is shown as it is.
+    const double rounded = std::isfinite(value * 10) ? std::round(value * 10) / 10 : value;
+    QString text = locale.toString(std::abs(rounded), 'f', 1);
+    if (rounded < 0)
+        text.prepend(locale.negativeSign());
+    return text;
+}
+
+QString rateText(double rate, const QLocale& locale)
+{
+    QString number = tenths(rate, locale);
+    if (std::round(rate * 10) > 0)
+        number.prepend(locale.positiveSign());
+    return number;
+}
+
+std::vector<Point> smooth(const std::vector<Point>& points)
+{
+    std::vector<Point> trend;
     trend.reserve(points.size());
-    for (const WeightPoint& point : points) {
+    for (const Point& point : points) {
         if (!point.weighed())
             continue;
         const double value = trend.empty() ? point.y : trend.back().y + smoothing * (point.y - trend.back().y);
@@ -27,7 +44,7 @@ std::vector<WeightPoint> smooth(const std::vector<WeightPoint>& points)
     return trend;
 }
 
-std::optional<double> weeklyRate(const std::vector<WeightPoint>& trend)
+std::optional<double> weeklyRate(const std::vector<Point>& trend)
 {
     if (trend.size() < 2)
         return std::nullopt;
@@ -60,11 +77,31 @@ std::optional<double> weeklyRate(const std::vector<WeightPoint>& trend)
     return sxy / sxx * 7;
 }
 
-std::optional<Departure> unlikelyWeight(const std::vector<WeightPoint>& points, double weight)
+QString summary(const std::vector<Point>& trend, const QLocale& locale)
+{
+    if (trend.empty())
+        return QString();
+    QString text = QStringLiteral("趋势 ") + tenths(trend.back().y, locale) + u'斤';
+    if (const std::optional<double> rate = weeklyRate(trend))
+        text += QStringLiteral("，每周 ") + rateText(*rate, locale) + u'斤';
+    return text;
+}
+
+QString title(const QString& base, const std::vector<Point>& trend, const QLocale& locale, const QString& projection)
+{
+    if (trend.empty() || base.isEmpty())
+        return base;
+    QString text = base + u'（' + summary(trend, locale);
+    if (!projection.isEmpty())
+        text += u'，' + projection;
+    return text + u'）';
+}
+
+std::optional<Departure> unlikelyWeight(const std::vector<Point>& points, double weight)
 {
     if (!(weight > 0))
         return std::nullopt;
-    const std::vector<WeightPoint> trend = smooth(points);
+    const std::vector<Point> trend = smooth(points);
     if (trend.empty())
         return std::nullopt;
     double reference = trend.back().y;
@@ -83,4 +120,4 @@ std::optional<Departure> unlikelyWeight(const std::vector<WeightPoint>& points, 
     return Departure{reference, difference, std::abs(difference) / reference * 100};
 }
 
-} // namespace health
+} // namespace trend

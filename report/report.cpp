@@ -2,7 +2,6 @@
 #include "report/report.h"
 
 #include "chart/dbchart.h"
-#include "chart/trend.h"
 #include "data/connection.h"
 #include "data/conversions.h"
 #include "data/dataset.h"
@@ -10,6 +9,7 @@
 #include "data/sqlite.h"
 #include "datafile/profile.h"
 #include "health/body.h"
+#include "health/trend.h"
 
 #include <QBuffer>
 #include <QFontMetrics>
@@ -293,7 +293,7 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
                            .arg(jin(startTrend), jin(startTrend / 2), jin(endTrend), jin(endTrend / 2));
             summary << QStringLiteral("共变化 %1 斤（%2 公斤）。")
                            .arg(signedJin(endTrend - startTrend), signedJin((endTrend - startTrend) / 2));
-            if (const std::optional<double> rate = health::weeklyRate(smooth))
+            if (const std::optional<double> rate = trend::weeklyRate(smooth))
                 summary
                     << QStringLiteral("最近每周变化 %1 斤（%2 公斤）。").arg(signedJin(*rate), signedJin(*rate / 2));
             if (profile.height) {

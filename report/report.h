@@ -30,7 +30,7 @@ struct Week {
 };
 
 // The weeks of `points` (ascending time, days since 1899-12-30) that have weighings, with the trend of the same
-// weighings, as health::smooth makes it.
+// weighings, as trend::smooth makes it.
 QList<Week> weeks(const std::vector<LineSeries::Point>& points, const std::vector<LineSeries::Point>& trend);
 
 struct Result {

@@ -5,10 +5,12 @@
 #include "data/connection.h"
 #include "data/conversions.h"
 #include "data/dataset.h"
+#include "datafile/diary.h"
 #include "datafile/profile.h"
-#include "forms/goal/goalfacts.h"
+#include "foods/foodlog.h"
 #include "forms/guard.h"
 #include "forms/look.h"
+#include "health/goalfacts.h"
 #include "ui_ttevu_curve.h"
 
 #include <QDate>
@@ -92,14 +94,14 @@ void Ttevu_curve::showProfile()
     const health::Profile profile =
         datafile::readProfile(connection.handle(), connection.filePath(), QDate::currentDate().year());
     chart->setGoal(profile.goal);
-    goalfacts::Diary diary = goalfacts::fromPoints(chart->series()->points());
+    goalfacts::Diary diary = datafile::diaryFromPoints(chart->series()->points());
     // With enough of the food log, the trend is the model's: the same weight as in 我的目标 and the summary.
-    goalfacts::estimate(diary, connection, profile, QDate::currentDate());
+    foodlog::estimateBody(diary, connection.handle(), connection.filePath(), profile, QDate::currentDate());
     chart->setModelTrend(goalfacts::trendLine(diary), goalfacts::projection(profile, diary));
     QStringList description{chart->hint()};
     if (profile.height && diary.trend)
-        description << QStringLiteral("BMI ") + goalfacts::bmi(profile, diary);
+        description << QStringLiteral("BMI ") + goalfacts::bmi(profile, diary, conversions::locale());
     if (profile.goal)
-        description << QStringLiteral("目标 ") + goalfacts::goal(profile, diary);
+        description << QStringLiteral("目标 ") + goalfacts::goal(profile, diary, conversions::locale());
     chart->setAccessibleDescription(description.join(QStringLiteral("。")));
 }

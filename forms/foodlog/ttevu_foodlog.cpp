@@ -5,6 +5,7 @@
 #include "data/conversions.h"
 #include "data/errors.h"
 #include "data/sqlite.h"
+#include "datafile/diary.h"
 #include "datafile/profile.h"
 #include "forms/guard.h"
 #include "health/body.h"
@@ -258,7 +259,8 @@ void Ttevu_foodlog::reload()
     const HistoryStamp stamp{sqlite3_total_changes64(db), version, now};
     m_profile = datafile::readProfile(db, path, now.year());
     if (!m_historyStamp || *m_historyStamp != stamp) {
-        m_diary = goalfacts::read(m_connection, m_profile, now);
+        m_diary = datafile::readDiary(m_connection);
+        foodlog::estimateBody(m_diary, db, path, m_profile, now);
         m_historyStamp = stamp;
     }
     m_log = foodlog::read(db, path, m_day);

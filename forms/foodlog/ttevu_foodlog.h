@@ -6,7 +6,7 @@
 #include "data/rowchanges.h"
 #include "foods/foodlog.h"
 #include "forms/dialog.h"
-#include "forms/goal/goalfacts.h"
+#include "health/goalfacts.h"
 
 #include <QDate>
 #include <vector>

@@ -5,7 +5,9 @@
 #include "data/connection.h"
 #include "data/conversions.h"
 #include "data/errors.h"
+#include "datafile/diary.h"
 #include "datafile/profile.h"
+#include "foods/foodlog.h"
 #include "forms/guard.h"
 #include "forms/look.h"
 #include "reminder/schedule.h"
@@ -77,7 +79,9 @@ void Ttevu_goal::FormShow()
     showProfile({});
     m_connection.connect();
     const health::Profile stored = datafile::readProfile(m_connection.handle(), m_connection.filePath(), thisYear());
-    m_diary = goalfacts::read(m_connection, stored, m_today.isValid() ? m_today : QDate::currentDate());
+    m_diary = datafile::readDiary(m_connection);
+    foodlog::estimateBody(m_diary, m_connection.handle(), m_connection.filePath(), stored,
+                          m_today.isValid() ? m_today : QDate::currentDate());
     showProfile(stored);
     // The reminder is the user's session's, not the data file's: what is installed now.
     m_remindAt = reminder::installedTime();
@@ -130,7 +134,7 @@ health::Profile Ttevu_goal::checked() const
     if (!profile.goal)
         refuse(m_ui->goalEdit,
                QStringLiteral("目标体重(斤)要填 %1 到 %2 之间的数").arg(health::minimumGoal).arg(health::maximumGoal));
-    if (const QString tooLow = goalfacts::goalTooLow(profile); !tooLow.isEmpty())
+    if (const QString tooLow = goalfacts::goalTooLow(profile, conversions::locale()); !tooLow.isEmpty())
         refuse(m_ui->goalEdit, tooLow);
     if (!profile.ownBudget && !m_ui->ownBudgetEdit->text().trimmed().isEmpty())
         refuse(m_ui->ownBudgetEdit, QStringLiteral("自定每日摄入(大卡)要填 %1 到 %2 之间的整数，或者留空")
@@ -160,20 +164,20 @@ void Ttevu_goal::saveClick()
 void Ttevu_goal::updateFacts()
 {
     const health::Profile profile = entered();
-    m_ui->bmiValue->setText(goalfacts::bmi(profile, m_diary));
-    m_ui->rangeValue->setText(goalfacts::healthyRange(profile));
-    QString trend = goalfacts::trend(m_diary);
+    m_ui->bmiValue->setText(goalfacts::bmi(profile, m_diary, conversions::locale()));
+    m_ui->rangeValue->setText(goalfacts::healthyRange(profile, conversions::locale()));
+    QString trend = goalfacts::trend(m_diary, conversions::locale());
     if (m_diary.trend)
-        trend += QStringLiteral("，每周 ") + goalfacts::rate(m_diary);
+        trend += QStringLiteral("，每周 ") + goalfacts::rate(m_diary, conversions::locale());
     m_ui->trendValue->setText(trend);
-    m_ui->goalValue->setText(goalfacts::goal(profile, m_diary));
+    m_ui->goalValue->setText(goalfacts::goal(profile, m_diary, conversions::locale()));
     QString budget = goalfacts::budget(profile, m_diary, thisYear());
     // What the body really uses, once the food log holds something: the figure a budget can rest on.
     if (m_diary.body.loggedDays > 0)
         budget += u'\n' + goalfacts::realUse(profile, m_diary, thisYear());
     m_ui->budgetValue->setText(budget);
     QStringList notes;
-    if (const QString tooLow = goalfacts::goalTooLow(profile); !tooLow.isEmpty())
+    if (const QString tooLow = goalfacts::goalTooLow(profile, conversions::locale()); !tooLow.isEmpty())
         notes << tooLow + u'。';
     if (const QString pace = health::paceNote(goalfacts::projection(profile, m_diary)); !pace.isEmpty())
         notes << pace;

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "forms/dialog.h"
-#include "forms/goal/goalfacts.h"
 #include "health/body.h"
+#include "health/goalfacts.h"
 
 #include <QDate>
 #include <QTime>

@@ -530,7 +530,7 @@ bool Ttevu_main::confirmLikelyWeight(double weight, std::optional<qint64> edited
     if (!ADODataSet_tevu.active() || ADODataSet_tevu.commandText() != diaryCommand)
         load(ADODataSet_tevu, diaryCommand, Dataset::Position::Last);
     const std::vector<LineSeries::Point>& points = weighingsWithout(edited);
-    const auto departure = health::unlikelyWeight(points, weight);
+    const auto departure = trend::unlikelyWeight(points, weight);
     if (!departure)
         return true;
     const QString question = QStringLiteral("这个体重比最近的趋势%1了 %2 斤（%3%），确定保存吗？")

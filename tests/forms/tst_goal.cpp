@@ -2,7 +2,8 @@
 // 165 cm born 1990 whose trend is 150 jin, goal 120 jin, light activity, counted in 2026.
 #include "chart/dbchart.h"
 #include "data/conversions.h"
-#include "forms/goal/goalfacts.h"
+#include "datafile/diary.h"
+#include "health/goalfacts.h"
 #include "support/tempdb.h"
 #include "support/windows.h"
 #include "ui_ttevu_goal.h"
@@ -153,13 +154,13 @@ private slots:
         QFETCH(goalfacts::Diary, diary);
         QFETCH(Profile, profile);
         QFETCH(QStringList, lines);
-        QCOMPARE(goalfacts::summary(profile, diary, today.year()), lines);
+        QCOMPARE(goalfacts::summary(profile, diary, today.year(), conversions::locale()), lines);
     }
 
     void newestWeighingSkipsEntriesWithoutAWeight()
     {
         // Days since 1899-12-30: 46363 is 7 December 2026.
-        const goalfacts::Diary diary = goalfacts::fromPoints({{46362.3, 151, false}, {46363.3, 0, true}});
+        const goalfacts::Diary diary = datafile::diaryFromPoints({{46362.3, 151, false}, {46363.3, 0, true}});
         QCOMPARE(diary.newestWeight, std::optional<double>(151));
         QCOMPARE(diary.newestDate, QDate(2026, 12, 6));
         QVERIFY(!diary.weeklyRate);

@@ -1,16 +1,10 @@
 // The facts of 我的目标 and the command line's summary.
-#include "forms/goal/goalfacts.h"
+#include "health/goalfacts.h"
 
 #include "health/energy.h"
+#include "health/trend.h"
 
 #include <algorithm>
-
-#include "chart/axis.h"
-#include "chart/trend.h"
-#include "data/connection.h"
-#include "data/conversions.h"
-#include "data/dataset.h"
-#include "foods/foodlog.h"
 
 namespace goalfacts {
 
@@ -18,9 +12,9 @@ namespace {
 
 const QString noWeighing = QStringLiteral("还没有称重记录");
 
-QString jin(double value)
+QString jin(double value, const QLocale& locale)
 {
-    return axis::formatNumber(value) + u'斤';
+    return health::numberText(value, locale) + u'斤';
 }
 
 // The build for the energy of a jin lost, when the profile tells it.
@@ -46,41 +40,50 @@ QString rangeDate(const QDate& date, const QDate& beside)
     return QStringLiteral("%1月%2日").arg(date.month()).arg(date.day());
 }
 
-// Some log in the window: then the real use is worth a line even while it still needs days.
-bool anyLog(const Diary& diary)
-{
-    return diary.body.loggedDays > 0;
-}
-
 } // namespace
 
-Diary fromPoints(const std::vector<LineSeries::Point>& points)
+QString newest(const Diary& diary, const QLocale& locale)
 {
-    Diary diary;
-    const std::vector<LineSeries::Point> line = health::smooth(points);
-    if (line.empty())
-        return diary;
-    // The trend has a point for each weighing, so its last is the newest weighing's.
-    for (auto it = points.rbegin(); it != points.rend(); ++it)
-        if (!it->yNull && it->y > 0 && it->x == line.back().x) {
-            diary.newestWeight = it->y;
-            break;
-        }
-    for (const LineSeries::Point& point : points)
-        if (point.weighed())
-            diary.weighings.push_back({conversions::oleDay(point.x), point.y});
-    // Days, not date-times: a long diary is read here each time the curve or the goal window opens.
-    for (const LineSeries::Point& point : line) {
-        const QDate day = conversions::oleDay(point.x);
-        if (!diary.trendDays.empty() && diary.trendDays.back().day == day)
-            diary.trendDays.back().jin = point.y;
-        else
-            diary.trendDays.push_back({day, point.y});
-    }
-    diary.newestDate = conversions::fromOleDate(line.back().x).date();
-    diary.trend = line.back().y;
-    diary.weeklyRate = health::weeklyRate(line);
-    return diary;
+    if (!diary.newestWeight)
+        return noWeighing;
+    return QStringLiteral("%1（%2）").arg(jin(*diary.newestWeight, locale), health::dateText(diary.newestDate));
+}
+
+QString trend(const Diary& diary, const QLocale& locale)
+{
+    return diary.trend ? trend::tenths(*diary.trend, locale) + u'斤' : noWeighing;
+}
+
+QString rate(const Diary& diary, const QLocale& locale)
+{
+    if (!diary.trend)
+        return noWeighing;
+    return diary.weeklyRate ? trend::rateText(*diary.weeklyRate, locale) + u'斤' : QStringLiteral("称重记录还太少");
+}
+
+QString bmi(const health::Profile& profile, const Diary& diary, const QLocale& locale)
+{
+    if (!profile.height)
+        return QStringLiteral("未设置身高");
+    if (!diary.trend)
+        return noWeighing;
+    const double value = *health::bmi(*diary.trend, *profile.height);
+    return QStringLiteral("%1（%2）")
+        .arg(locale.toString(value, 'f', 1), health::bmiClassName(health::bmiClass(value)));
+}
+
+QString healthyRange(const health::Profile& profile, const QLocale& locale)
+{
+    if (!profile.height)
+        return QStringLiteral("未设置身高");
+    const health::WeightRange range = health::healthyRange(*profile.height);
+    return QStringLiteral("%1–%2斤").arg(health::numberText(range.low, locale), health::numberText(range.high, locale));
+}
+
+QDate logStart(const Diary& diary, const QDate& today)
+{
+    const QDate window = today.addDays(-health::realUseDays);
+    return diary.weighings.empty() ? window : std::min(window, diary.weighings.front().day);
 }
 
 void estimate(Diary& diary, const std::vector<health::DayIntake>& intake, const health::Profile& profile,
@@ -94,80 +97,20 @@ void estimate(Diary& diary, const std::vector<health::DayIntake>& intake, const 
     if (!diary.estimated())
         return;
     diary.trend = diary.body.jin;
-    diary.weeklyRate = health::weeklyRate(trendLine(diary));
+    diary.weeklyRate = trend::weeklyRate(trendLine(diary));
 }
 
-void estimate(Diary& diary, Connection& connection, const health::Profile& profile, const QDate& today)
+std::vector<trend::Point> trendLine(const Diary& diary)
 {
-    QDate first = today.addDays(-health::realUseDays);
-    if (!diary.weighings.empty())
-        first = std::min(first, diary.weighings.front().day);
-    estimate(diary, foodlog::intake(connection.handle(), connection.filePath(), first, today.addDays(-1)), profile,
-             today);
-}
-
-std::vector<LineSeries::Point> trendLine(const Diary& diary)
-{
-    std::vector<LineSeries::Point> line;
+    std::vector<trend::Point> line;
     if (!diary.estimated())
         return line;
+    // Days since 1899-12-30, as the diary's times are kept.
+    const QDate epoch(1899, 12, 30);
     line.reserve(diary.body.line.size());
     for (const health::DayWeight& day : diary.body.line)
-        line.push_back({conversions::toOleDate(QDateTime(day.day, QTime(12, 0))), day.jin, false});
+        line.push_back({static_cast<double>(epoch.daysTo(day.day)) + 0.5, day.jin, false});
     return line;
-}
-
-Diary read(Connection& connection, const health::Profile& profile, const QDate& today)
-{
-    Dataset rows(QStringLiteral("ADODataSetGoal"), connection);
-    rows.setCommandText(QStringLiteral("select * from rj"));
-    rows.open();
-    LineSeries series;
-    series.setDataSource(&rows);
-    series.setXField(QStringLiteral("time"));
-    series.setYField(QStringLiteral("lb"));
-    Diary diary = fromPoints(series.points());
-    series.setDataSource(nullptr);
-    estimate(diary, connection, profile, today);
-    return diary;
-}
-
-QString newest(const Diary& diary)
-{
-    if (!diary.newestWeight)
-        return noWeighing;
-    return QStringLiteral("%1（%2）").arg(jin(*diary.newestWeight), health::dateText(diary.newestDate));
-}
-
-QString trend(const Diary& diary)
-{
-    return diary.trend ? trend::tenths(*diary.trend) + u'斤' : noWeighing;
-}
-
-QString rate(const Diary& diary)
-{
-    if (!diary.trend)
-        return noWeighing;
-    return diary.weeklyRate ? trend::rateText(*diary.weeklyRate) + u'斤' : QStringLiteral("称重记录还太少");
-}
-
-QString bmi(const health::Profile& profile, const Diary& diary)
-{
-    if (!profile.height)
-        return QStringLiteral("未设置身高");
-    if (!diary.trend)
-        return noWeighing;
-    const double value = *health::bmi(*diary.trend, *profile.height);
-    return QStringLiteral("%1（%2）")
-        .arg(conversions::locale().toString(value, 'f', 1), health::bmiClassName(health::bmiClass(value)));
-}
-
-QString healthyRange(const health::Profile& profile)
-{
-    if (!profile.height)
-        return QStringLiteral("未设置身高");
-    const health::WeightRange range = health::healthyRange(*profile.height);
-    return QStringLiteral("%1–%2斤").arg(axis::formatNumber(range.low), axis::formatNumber(range.high));
 }
 
 health::Projection projection(const health::Profile& profile, const Diary& diary)
@@ -198,16 +141,16 @@ health::Projection projection(const health::Profile& profile, const Diary& diary
     return projection;
 }
 
-QString goal(const health::Profile& profile, const Diary& diary)
+QString goal(const health::Profile& profile, const Diary& diary, const QLocale& locale)
 {
     if (!profile.goal)
         return QStringLiteral("未设置目标体重");
-    QString text = jin(*profile.goal);
+    QString text = jin(*profile.goal, locale);
     const health::Projection projected = projection(profile, diary);
     if (diary.trend && projected.kind != health::Projection::Kind::Reached) {
         const double distance = *diary.trend - *profile.goal;
         text += (distance > 0 ? QStringLiteral("，还要减 ") : QStringLiteral("，还要增 ")) +
-                trend::tenths(std::abs(distance)) + u'斤';
+                trend::tenths(std::abs(distance), locale) + u'斤';
     }
     QString sentence = health::projectionSentence(projected);
     const std::optional<health::GoalDates> dates = bodyDates(profile, diary);
@@ -318,27 +261,28 @@ std::optional<int> budgetFromUse(const health::Profile& profile, const Diary& di
                       health::maximumBudget);
 }
 
-QStringList summary(const health::Profile& profile, const Diary& diary, int thisYear)
+QStringList summary(const health::Profile& profile, const Diary& diary, int thisYear, const QLocale& locale)
 {
-    QStringList lines{QStringLiteral("最新体重：") + newest(diary),
-                      QStringLiteral("趋势：") + trend(diary),
-                      QStringLiteral("每周变化：") + rate(diary),
-                      QStringLiteral("BMI：") + bmi(profile, diary),
-                      QStringLiteral("目标：") + goal(profile, diary),
+    QStringList lines{QStringLiteral("最新体重：") + newest(diary, locale),
+                      QStringLiteral("趋势：") + trend(diary, locale),
+                      QStringLiteral("每周变化：") + rate(diary, locale),
+                      QStringLiteral("BMI：") + bmi(profile, diary, locale),
+                      QStringLiteral("目标：") + goal(profile, diary, locale),
                       QStringLiteral("能量预算：") + budget(profile, diary, thisYear)};
-    if (anyLog(diary))
+    // A diary without a food log says what it always said.
+    if (diary.body.loggedDays > 0)
         lines << QStringLiteral("实际消耗：") + realUseLine(diary);
     return lines;
 }
 
-QString goalTooLow(const health::Profile& profile)
+QString goalTooLow(const health::Profile& profile, const QLocale& locale)
 {
     if (!profile.height || !profile.goal)
         return {};
     const health::WeightRange range = health::healthyRange(*profile.height);
     if (*profile.goal >= range.low)
         return {};
-    return QStringLiteral("目标低于健康范围的下限（%1 斤）").arg(axis::formatNumber(range.low));
+    return QStringLiteral("目标低于健康范围的下限（%1 斤）").arg(health::numberText(range.low, locale));
 }
 
 } // namespace goalfacts
