@@ -36,6 +36,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <optional>
 
 namespace health {
 
@@ -177,6 +178,39 @@ double fatShare(double fatJin)
     return fatKg / (fatKg + forbesKg);
 }
 
+double median(std::vector<double> values)
+{
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+// A weighing far from the other days of its fortnight is a slip of the keys (1530 for 153.0, a weight in kg), not a
+// body: it would pull the weight and the use far off. Left out when it departs by more than slipShare from the
+// median of the day medians of at least minimumNeighbours other days within neighbourDays.
+void leaveOutSlips(std::map<qint64, std::vector<double>>& byDay)
+{
+    constexpr double slipShare = 0.1;
+    constexpr std::size_t minimumNeighbours = 3;
+    std::map<qint64, double> dayMedians;
+    for (const auto& [jd, readings] : byDay)
+        dayMedians[jd] = median(readings);
+    std::map<qint64, std::vector<double>> kept;
+    for (const auto& [jd, readings] : byDay) {
+        std::vector<double> others;
+        for (auto it = dayMedians.lower_bound(jd - neighbourDays);
+             it != dayMedians.end() && it->first <= jd + neighbourDays; ++it)
+            if (it->first != jd)
+                others.push_back(it->second);
+        const std::optional<double> reference =
+            others.size() >= minimumNeighbours ? std::optional<double>(median(others)) : std::nullopt;
+        for (const double jin : readings)
+            if (!reference || std::abs(jin - *reference) <= slipShare * *reference)
+                kept[jd].push_back(jin);
+    }
+    byDay = std::move(kept);
+}
+
 } // namespace
 
 BodyEstimate estimateBody(const std::vector<DayIntake>& intake, const std::vector<Weighing>& weighings,
@@ -210,6 +244,9 @@ BodyEstimate estimateBody(const std::vector<DayIntake>& intake, const std::vecto
         span = static_cast<int>(std::prev(lastInWindow)->first - firstInWindow->first);
     result.needed = std::max({estimateMinimumDays - result.loggedDays, estimateMinimumSpan - span, 0});
     if (result.needed > 0 || byDay.empty())
+        return result;
+    leaveOutSlips(byDay);
+    if (byDay.empty())
         return result;
     result.intake = windowKcal / result.loggedDays;
 

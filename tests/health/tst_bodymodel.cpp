@@ -73,6 +73,10 @@ void BodyModelTest::estimate_data()
     // The same with every third day's log and weighing missing: the days between carry it.
     QTest::newRow("missing days") << diary(28, 1800, 150, 1.0 / 7, -1, 0, 0, [](int i) { return i % 3 == 1; }) << 2295.0
                                   << 30.0 << 146.0;
+    // The steady person with 1,200 typed for 120 ten days ago: a slip, left out.
+    Diary slip = diary(28, 2000, 120, 0);
+    slip.weighings[18].jin = 1200;
+    QTest::newRow("a slip of the keys") << slip << 2000.0 << 10.0 << 120.0;
     // 28 days steady on 2,000, then 28 on 1,700, losing 300 / 3,465 = 0.0866 jin a day: the use is still 2,000, less
     // what 2.4 jin lost take off it (2.4 × 9.9 = 24); today's weight 130 − 28 × 0.0866 = 127.6.
     QTest::newRow("a step change") << diary(56, 2000, 130, 0, 28, 1700, 300 / 3465.0) << 1976.0 << 30.0 << 127.6;
