@@ -55,6 +55,7 @@ constexpr double sameDayNoise = 0.3;
 // Far from any log, the weight may move this much a day before the weighings say otherwise.
 constexpr double freeWeightDrift = 0.3;
 constexpr int neighbourDays = 7;
+constexpr int lineYears = 20;
 constexpr double minimumDaySpread = 200;
 // The water's size: what pairs of weighings on near days say, within what a scale and a body can do.
 constexpr int waterPairGap = 3;
@@ -246,8 +247,15 @@ BodyEstimate estimateBody(const std::vector<DayIntake>& intake, const std::vecto
     if (result.needed > 0 || byDay.empty())
         return result;
     leaveOutSlips(byDay);
-    if (byDay.empty())
+    // A weighing dated decades back (a typing slip in a date, another program's empty date) would make the model run
+    // over every day since; the line starts no earlier than lineYears before today. Weighings dated more than a year
+    // ahead (a clock that was wrong) are left out the same way.
+    byDay.erase(byDay.begin(), byDay.lower_bound(today.addYears(-lineYears).toJulianDay()));
+    byDay.erase(byDay.upper_bound(today.addYears(1).toJulianDay()), byDay.end());
+    if (byDay.empty() || byDay.begin()->first > todayJd) {
+        result.needed = std::max(result.needed, 1);
         return result;
+    }
     result.intake = windowKcal / result.loggedDays;
 
     const double water = waterSpread(byDay);

@@ -140,6 +140,10 @@ void BodyModelTest::lineThroughTheMiddle()
     Diary d = diary(40, 2000, 100, 0);
     for (std::size_t i = 1; i < d.weighings.size(); i += 2)
         d.weighings[i].jin = 101;
+    // A weighing dated 1900 (a slip in a date) would stretch the line over 127 years: it starts 20 years back at most,
+    // and one dated years ahead is left out too.
+    d.weighings.push_back({QDate(1900, 1, 1), 100});
+    d.weighings.push_back({QDate(2031, 1, 1), 100});
     const BodyEstimate e = estimateBody(d.intake, d.weighings, today);
     QCOMPARE(static_cast<int>(e.line.size()), 41);
     QCOMPARE(e.line.front().day, today.addDays(-40));
