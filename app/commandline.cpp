@@ -213,8 +213,17 @@ int summary(const QString& dataPath)
     goalfacts::Diary diary = datafile::readDiary(connection);
     foodlog::estimateBody(diary, connection.handle(), dataPath, profile, QDate::currentDate());
     QStringList lines = goalfacts::summary(profile, diary, thisYear, conversions::locale());
-    const foodlog::Day today = foodlog::read(connection.handle(), dataPath, QDate::currentDate());
-    lines << foodlog::summaryLine(foodlog::totals(today, goalfacts::dayBudget(profile, diary, thisYear)));
+    const QDateTime now = QDateTime::currentDateTime();
+    const foodlog::Day today = foodlog::read(connection.handle(), dataPath, now.date());
+    foodlog::Totals totals = foodlog::totals(today, goalfacts::dayBudget(profile, diary, thisYear),
+                                             health::floorFor(profile.sex), foodlog::dayEnded(now.date(), now));
+    totals.child = health::isChild(profile, thisYear);
+    lines << foodlog::summaryLine(totals);
+    if (const QString low = goalfacts::lowIntake(profile, foodlog::intake(connection.handle(), dataPath,
+                                                                          now.date().addDays(-goalfacts::lowIntakeDays),
+                                                                          now.date().addDays(-1)));
+        !low.isEmpty())
+        lines << low;
     QByteArray text = lines.join(u'\n').toUtf8() + '\n';
     if (std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout) !=
             static_cast<std::size_t>(text.size()) ||
@@ -295,16 +304,59 @@ std::optional<QDate> dayOf(const QString& text)
 
 } // namespace
 
+namespace {
+
+// The arguments that open the windows: "--write" and "--data FILE" (or "--data=FILE"), each at most once and nothing
+// else; none when the arguments are anything else.
+struct WindowArguments {
+    bool write = false;
+    QString data;
+};
+
+std::optional<WindowArguments> windowArguments(int argc, char** argv)
+{
+    WindowArguments found;
+    bool dataGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView argument(argv[i]);
+        if (argument == "--write" && !found.write) {
+            found.write = true;
+        } else if (argument == "--data" && !dataGiven && i + 1 < argc &&
+                   !QByteArrayView(argv[i + 1]).startsWith("--")) {
+            dataGiven = true;
+            found.data = QFile::decodeName(argv[++i]);
+        } else if (argument.startsWith("--data=") && !dataGiven) {
+            dataGiven = true;
+            found.data = QFile::decodeName(argument.sliced(7).toByteArray());
+        } else {
+            return std::nullopt;
+        }
+    }
+    // An empty file name is the command line's to refuse.
+    if (dataGiven && found.data.isEmpty())
+        return std::nullopt;
+    return found;
+}
+
+} // namespace
+
 bool opensNewEntry(int argc, char** argv)
 {
-    return argc == 2 && QByteArrayView(argv[1]) == "--write";
+    const std::optional<WindowArguments> arguments = windowArguments(argc, argv);
+    return arguments && arguments->write;
+}
+
+QString windowsDataFile(int argc, char** argv)
+{
+    const std::optional<WindowArguments> arguments = windowArguments(argc, argv);
+    return arguments ? arguments->data : QString();
 }
 
 bool wanted(int argc, char** argv)
 {
     // Every argument is for the command line: one that is not a known option is a usage error there, never a reason
-    // to open the window. The one exception opens the window ready to write.
-    return argc > 1 && !opensNewEntry(argc, argv);
+    // to open the window. The exceptions open the window ready to write, or on another file.
+    return argc > 1 && !windowArguments(argc, argv);
 }
 
 int run(int argc, char** argv)

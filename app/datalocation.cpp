@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTemporaryFile>
 
 #include <cerrno>
@@ -102,6 +101,16 @@ QString upgradeFromTemplate(const Places& places, const QString& templateFile, c
         .arg(result.backup);
 }
 
+// $XDG_DATA_HOME, or ~/.local/share. A relative path is ignored, as the XDG rules say: taken from the current folder,
+// a start from another folder would make a new, empty diary.
+QString userDataHome()
+{
+    const QString given = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!given.isEmpty() && QDir::isAbsolutePath(given))
+        return QDir::cleanPath(given);
+    return QDir(QDir::homePath()).filePath(QStringLiteral(".local/share"));
+}
+
 } // namespace
 
 Places ofThisProgram()
@@ -110,8 +119,7 @@ Places ofThisProgram()
     const QDir share(QDir::cleanPath(program + QStringLiteral("/../../share/tevu")));
     return {
         .programFolder = program,
-        .userFolder = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
-                          .filePath(QStringLiteral("tevu")),
+        .userFolder = QDir(userDataHome()).filePath(QStringLiteral("tevu")),
         .templateFile = share.filePath(Connection::fileName()),
         .earlierPlans = share.filePath(QStringLiteral("earlier-plans")),
     };

@@ -6,6 +6,7 @@
 #include "app/datalocation.h"
 #include "app/windows.h"
 #include "data/connection.h"
+#include "datafile/datafile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,15 +25,17 @@ int main(int argc, char** argv)
         return 1;
     }
     const bool writeAtOnce = commandline::opensNewEntry(argc, argv);
+    const QString named = commandline::windowsDataFile(argc, argv);
     QApplication app(argc, argv);
     application::setUp(app);
     MessageBoxReporter reporter;
     const ScopedReporter installed(&reporter);
 
     // Destroyed in the reverse order: the windows before the reporter that they report through.
-    const QString folder = QFileInfo(datalocation::forThisProgram().file).absolutePath();
-    const TevuWindows windows(folder);
-    const AutomaticBackup backup(windows.main.get(), QDir(folder).filePath(Connection::fileName()));
+    // A file named with --data is used where a link to it points, as by the commands.
+    const QFileInfo file(named.isEmpty() ? datalocation::forThisProgram().file : datafile::realPath(named));
+    const TevuWindows windows(file.absolutePath(), file.fileName());
+    const AutomaticBackup backup(windows.main.get(), file.absoluteFilePath());
     windows.main->show();
     if (writeAtOnce)
         windows.main->startNewEntry();

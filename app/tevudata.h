@@ -7,7 +7,7 @@
 class TevuData {
 public:
     // dataFolder: the folder that holds data.Mdb (the executable's folder in the program). Nothing is opened yet.
-    explicit TevuData(const QString& dataFolder);
+    explicit TevuData(const QString& dataFolder, const QString& dataFile = Connection::fileName());
     TevuData(const TevuData&) = delete;
     TevuData& operator=(const TevuData&) = delete;
 

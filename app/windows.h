@@ -48,9 +48,9 @@ private:
 
 class TevuWindows {
 public:
-    // The data on dataFolder/data.Mdb, then main, whose creation opens the file; it is also set as its global
+    // The data on dataFolder/dataFile, then main, whose creation opens the file; it is also set as its global
     // instance.
-    explicit TevuWindows(const QString& dataFolder);
+    explicit TevuWindows(const QString& dataFolder, const QString& dataFile = Connection::fileName());
     ~TevuWindows();
     TevuWindows(const TevuWindows&) = delete;
     TevuWindows& operator=(const TevuWindows&) = delete;

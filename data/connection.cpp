@@ -11,14 +11,14 @@ namespace {
 const QString sourceKey = QStringLiteral("Data Source=");
 }
 
-Connection::Connection(QString folder) : m_folder(std::move(folder)) {}
+Connection::Connection(QString folder, QString file) : m_folder(std::move(folder)), m_file(std::move(file)) {}
 
 QString Connection::defaultConnectionString() const
 {
     QString folder = QDir::cleanPath(m_folder);
     if (!folder.endsWith(u'/'))
         folder += u'/';
-    return sourceKey + folder + fileName();
+    return sourceKey + folder + m_file;
 }
 
 void Connection::setConnectionString(const QString& text)
@@ -65,6 +65,14 @@ bool Connection::durable() const
     return journal->step() &&
            journal->value(0).toString().compare(QStringLiteral("delete"), Qt::CaseInsensitive) == 0 && sync->step() &&
            sync->value(0).toInt() == 3;
+}
+
+qint64 Connection::dataVersion() const
+{
+    if (!m_db)
+        return 0;
+    const sqlite::CachedStatement version = sqlite::cached(handle(), "PRAGMA data_version", filePath());
+    return version->step() ? version->integer(0) : 0;
 }
 
 void Connection::disconnect()

@@ -8,8 +8,9 @@
 
 class Connection {
 public:
-    // folder: the folder that holds data.Mdb (the executable's folder in the program).
-    explicit Connection(QString folder);
+    // folder: the folder that holds data.Mdb (the executable's folder in the program); file: another name of the data
+    // file in it (a file named on the command line).
+    explicit Connection(QString folder, QString file = fileName());
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
@@ -27,6 +28,9 @@ public:
     bool connected() const { return static_cast<bool>(m_db); }
     // True when the file is set up to keep every posted row across a crash or power cut.
     bool durable() const;
+    // Moves on whenever another connection (another program: an import, a restore) commits a change to the file, and
+    // only then; 0 while not connected.
+    qint64 dataVersion() const;
 
     sqlite3* handle() const { return m_db.get(); }
 
@@ -35,6 +39,7 @@ public:
 
 private:
     QString m_folder;
+    QString m_file;
     QString m_connectionString;
     sqlite::Database m_db;
 };

@@ -165,6 +165,13 @@ bool Dataset::isNull(int column) const
     return !row || m_rows.isNull(*row, column);
 }
 
+QVariant Dataset::storedValue(const QString& field) const
+{
+    const int column = requireField(field);
+    const auto row = readRow();
+    return row ? m_rows.value(*row, column) : QVariant();
+}
+
 QString Dataset::asText(const QString& field) const
 {
     const int column = requireField(field);

@@ -56,6 +56,8 @@ public:
     QString asText(const QString& field) const;
     double asNumber(const QString& field) const;
     bool isNull(const QString& field) const;
+    // The value of a field of the current row as the file held it when it was read (a text, a number or null).
+    QVariant storedValue(const QString& field) const;
     // The same reads by a field's place, for a loop over many rows; fieldIndex fails as the reads by name do.
     int fieldIndex(const QString& field) const { return requireField(field); }
     double asNumber(int column) const;

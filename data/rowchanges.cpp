@@ -41,6 +41,39 @@ std::optional<Values> read(Connection& connection, const QString& table, qint64 
     return values;
 }
 
+bool sameValue(const QVariant& a, const QVariant& b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() == b.isNull();
+    const auto number = [](const QVariant& v) {
+        const int type = v.typeId();
+        return type == QMetaType::Double || type == QMetaType::Int || type == QMetaType::LongLong;
+    };
+    if (number(a) || number(b))
+        return number(a) && number(b) && a.toDouble() == b.toDouble();
+    return a.toString() == b.toString();
+}
+
+// The row with that key as it is now, when it still holds what was seen of it.
+std::optional<Values> readSeen(Connection& connection, const QString& table, const SeenRow& row)
+{
+    auto values = read(connection, table, row.key);
+    if (!values || row.seen.empty())
+        return values;
+    const sqlite::CachedStatement statement =
+        sqlite::cached(connection.handle(), QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quoted(table)),
+                       connection.filePath());
+    for (const auto& [column, value] : row.seen) {
+        int at = 0;
+        while (at < statement->columnCount() &&
+               QString::compare(statement->columnName(at), column, Qt::CaseInsensitive) != 0)
+            ++at;
+        if (at == statement->columnCount() || !sameValue((*values)[static_cast<size_t>(at)], value))
+            return std::nullopt;
+    }
+    return values;
+}
+
 void run(Connection& connection, const QString& sql, const Values& values, std::optional<qint64> key)
 {
     sqlite::Statement statement(connection.handle(), sql, connection.filePath());
@@ -95,28 +128,31 @@ void apply(Connection& connection, const Change& change, bool forward)
 
 } // namespace
 
-Change remove(Connection& connection, const QString& table, const std::vector<qint64>& keys)
+Change remove(Connection& connection, const QString& table, const std::vector<SeenRow>& rows)
 {
     Transaction transaction(connection);
     Change change{table, {}};
-    for (const qint64 key : keys) {
-        auto values = read(connection, table, key);
+    for (const SeenRow& row : rows) {
+        auto values = readSeen(connection, table, row);
         if (!values)
-            throw DataError(QStringLiteral("要删除的记录已经不在数据文件里了（也许被别的程序删除了），什么也没有删除"));
-        run(connection, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(table)), {}, key);
-        change.rows.push_back({key, std::move(values), std::nullopt});
+            throw DataError(QStringLiteral("要删除的记录已经不在数据文件里了，或已被别的程序改动（例如导入或恢复），"
+                                           "什么也没有删除"));
+        run(connection, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(table)), {}, row.key);
+        change.rows.push_back({row.key, std::move(values), std::nullopt});
     }
     transaction.commit();
     return change;
 }
 
-Change update(Connection& connection, const QString& table, qint64 key, const QStringList& columns,
+Change update(Connection& connection, const QString& table, const SeenRow& row, const QStringList& columns,
               const Values& values)
 {
     Transaction transaction(connection);
-    auto before = read(connection, table, key);
+    const qint64 key = row.key;
+    auto before = readSeen(connection, table, row);
     if (!before)
-        throw DataError(QStringLiteral("要修改的记录已经不在数据文件里了（也许被别的程序删除了），什么也没有保存"));
+        throw DataError(QStringLiteral("要修改的记录已经不在数据文件里了，或已被别的程序改动（例如导入或恢复），"
+                                       "什么也没有保存"));
     QStringList sets;
     for (const QString& column : columns)
         sets << quoted(column) + QStringLiteral(" = ?");

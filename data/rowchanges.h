@@ -26,10 +26,21 @@ struct Change {
     std::vector<Row> rows;
 };
 
-// Removes the rows with these keys in one transaction; when one of them is gone already, removes none and throws.
-Change remove(Connection& connection, const QString& table, const std::vector<qint64>& keys);
-// Sets columns of the row with that key in one transaction; throws, changing nothing, when the row is gone.
-Change update(Connection& connection, const QString& table, qint64 key, const QStringList& columns,
+// What a window showed of a row: some of its columns (named without regard to case) with their values. A change by
+// key first checks that the row under the key still holds them, since another program's import or restore gives the
+// rows new keys and the old key may then name another row.
+using Seen = std::vector<std::pair<QString, QVariant>>;
+struct SeenRow {
+    qint64 key = 0;
+    Seen seen;
+};
+
+// Removes the rows with these keys in one transaction; when one of them is gone already or no longer holds what was
+// seen of it, removes none and throws.
+Change remove(Connection& connection, const QString& table, const std::vector<SeenRow>& rows);
+// Sets columns of the row with that key in one transaction; throws, changing nothing, when the row is gone or no
+// longer holds what was seen of it.
+Change update(Connection& connection, const QString& table, const SeenRow& row, const QStringList& columns,
               const Values& values);
 // The change that added the row with that key, as the file holds it now.
 Change added(Connection& connection, const QString& table, qint64 key);

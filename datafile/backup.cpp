@@ -78,63 +78,80 @@ QString freeName(const QString& folder, const QString& prefix, const QDateTime& 
     return target;
 }
 
-QStringList tablesOf(sqlite3* db, const QString& schema, const QString& path)
-{
-    sqlite::Statement names(
-        db, QStringLiteral("SELECT name FROM \"%1\".sqlite_master WHERE type = 'table' ORDER BY rowid").arg(schema),
-        path);
-    QStringList out;
-    while (names.step())
-        out << names.value(0).toString();
-    return out;
-}
-
 QString quotedName(const QString& name)
 {
     return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
-// Replaces the known tables of `main` with those of the attached `restored`, their rows with their keys, their
-// indexes too. Tables only the data file has and the program does not know are left as they are.
-void replaceTables(sqlite3* db, const QString& dataPath, const QString& sourcePath)
+// The columns of a table as the file declares them, each with its declared type; none when there is no such table.
+QList<std::pair<QString, QString>> columnsOf(sqlite3* db, const QString& table, const QString& path)
+{
+    sqlite::Statement info(db, QStringLiteral("PRAGMA table_info(%1)").arg(quotedName(table)), path);
+    QList<std::pair<QString, QString>> columns;
+    while (info.step())
+        columns.push_back({info.value(1).toString(), info.value(2).toString()});
+    return columns;
+}
+
+// A declared type that is a plain type name (TEXT, REAL, DATETIME, VARCHAR(20)); anything else becomes TEXT.
+QString plainType(const QString& declared)
+{
+    for (const QChar c : declared)
+        if (!c.isLetterOrNumber() && c != u' ' && c != u'(' && c != u')' && c != u',')
+            return QStringLiteral("TEXT");
+    return declared.isEmpty() ? QStringLiteral("TEXT") : declared;
+}
+
+// Replaces the rows of the program's known tables in `db` with those of `source`, each under its key. The data file
+// keeps its own definitions of those tables and its indexes: a source's indexes, constraints, defaults and columns
+// the data file does not have are not taken. A known table only the source has is made with the source's columns and
+// plain types; one only the data file has is dropped, as the backup had none.
+void replaceRows(sqlite3* db, const QString& dataPath, sqlite3* source, const QString& sourcePath)
 {
     QStringList known;
     for (const TableShape& shape : tables())
         known << shape.table;
     known << optionalTables();
-    const QStringList present = tablesOf(db, QStringLiteral("main"), dataPath);
-    for (const QString& table : known)
-        if (present.contains(table))
-            sqlite::exec(db, QStringLiteral("DROP TABLE main.%1").arg(quotedName(table)), dataPath);
-    QStringList created;
-    {
-        sqlite::Statement schema(db,
-                                 QStringLiteral("SELECT type, name, tbl_name, sql FROM restored.sqlite_master "
-                                                "WHERE sql IS NOT NULL ORDER BY type = 'index', rowid"),
-                                 sourcePath);
-        QList<QStringList> objects;
-        while (schema.step())
-            objects.push_back({schema.value(0).toString(), schema.value(1).toString(), schema.value(2).toString(),
-                               schema.value(3).toString()});
-        for (const QStringList& object : objects)
-            if (known.contains(object[2])) {
-                sqlite::exec(db, object[3], dataPath);
-                if (object[0] == u"table")
-                    created << object[1];
-            }
-    }
-    for (const QString& table : created) {
-        QStringList columns{QStringLiteral("rowid")};
-        {
-            sqlite::Statement info(db, QStringLiteral("PRAGMA restored.table_info(%1)").arg(quotedName(table)),
-                                   sourcePath);
-            while (info.step())
-                columns << quotedName(info.value(1).toString());
+    for (const QString& table : known) {
+        const auto given = columnsOf(source, table, sourcePath);
+        auto have = columnsOf(db, table, dataPath);
+        if (given.isEmpty()) {
+            if (!have.isEmpty())
+                sqlite::exec(db, QStringLiteral("DROP TABLE main.%1").arg(quotedName(table)), dataPath);
+            continue;
         }
-        sqlite::exec(db,
-                     QStringLiteral("INSERT INTO main.%1(%2) SELECT %2 FROM restored.%1 ORDER BY rowid")
-                         .arg(quotedName(table), columns.join(u',')),
-                     dataPath);
+        if (have.isEmpty()) {
+            QStringList definitions;
+            for (const auto& [name, type] : given)
+                definitions << quotedName(name) + u' ' + plainType(type);
+            sqlite::exec(db,
+                         QStringLiteral("CREATE TABLE main.%1 (%2)")
+                             .arg(quotedName(table), definitions.join(QStringLiteral(", "))),
+                         dataPath);
+            have = given;
+        } else {
+            sqlite::exec(db, QStringLiteral("DELETE FROM main.%1").arg(quotedName(table)), dataPath);
+        }
+        QStringList columns{QStringLiteral("rowid")};
+        for (const auto& column : given)
+            for (const auto& own : have)
+                if (QString::compare(column.first, own.first, Qt::CaseInsensitive) == 0)
+                    columns << quotedName(own.first);
+        const QString list = columns.join(u',');
+        sqlite::Statement read(source, QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(list, quotedName(table)),
+                               sourcePath);
+        sqlite::Statement write(
+            db,
+            QStringLiteral("INSERT INTO main.%1(%2) VALUES (%3)")
+                .arg(quotedName(table), list, QStringList(columns.size(), QStringLiteral("?")).join(u',')),
+            dataPath);
+        // Every value exactly as the backup holds it, its type too.
+        while (read.step()) {
+            for (int c = 0; c < columns.size(); ++c)
+                sqlite3_bind_value(write.handle(), c + 1, sqlite3_column_value(read.handle(), c));
+            write.step();
+            write.reset();
+        }
     }
 }
 
@@ -291,8 +308,11 @@ RestoreResult restore(const QString& givenDataPath, const QString& backupPath, c
     if (sameFile(dataPath, backupPath))
         throw DataError(QStringLiteral("“%1”就是数据文件本身，不能用它恢复").arg(backupPath));
     Summary source;
+    sqlite::Database from;
     try {
-        const sqlite::Database from = sqlite::openDataFile(backupPath, sqlite::Access::Read);
+        from = sqlite::openDataFile(backupPath, sqlite::Access::Read);
+        // One read transaction: what is checked is what is copied, whatever another program does to the backup.
+        sqlite::exec(from.get(), QStringLiteral("BEGIN"), backupPath);
         source = inspect(from.get(), backupPath);
         checkNothingForeign(from.get(), backupPath);
     } catch (const DataError& e) {
@@ -317,23 +337,19 @@ RestoreResult restore(const QString& givenDataPath, const QString& backupPath, c
             to.reset();
         }
         if (to) {
-            {
-                sqlite::Statement attach(to.get(), QStringLiteral("ATTACH ? AS restored"), dataPath);
-                attach.bind(1, QFileInfo(backupPath).absoluteFilePath());
-                attach.step();
-            }
             // From here until the commit no other program writes to the file: the safety copy holds every entry saved
-            // before, and every save after waits for the restored file.
+            // before, and every save after waits for the restored file. The backup is read through its own
+            // connection, not attached, so the commit is one file's: attached to the transaction, the backup made it
+            // a commit of two files, whose last step could fail after the change was made.
             sqlite::Transaction transaction(to);
             result.safetyCopy = safetyCopy(dataPath, QStringLiteral("before-restore"), now);
-            replaceTables(to.get(), dataPath, backupPath);
+            replaceRows(to.get(), dataPath, from.get(), backupPath);
             sqlite::exec(to.get(), QStringLiteral("PRAGMA main.user_version = %1").arg(source.contentVersion),
                          dataPath);
             result.durability = commitChecked(transaction, to, [&](sqlite3* fresh) {
                 return countRows(fresh, dataPath) == source.counts &&
                        contentVersion(fresh, dataPath) == source.contentVersion;
             });
-            sqlite::exec(to.get(), QStringLiteral("DETACH restored"), dataPath);
         } else {
             // A damaged file cannot be written through the engine, and no program can be using it: its bytes (and its
             // journal) are kept as they are, outside the rotation's name pattern, so never removed; then it is
@@ -352,11 +368,19 @@ RestoreResult restore(const QString& givenDataPath, const QString& backupPath, c
             result.durability = writeBackup(backupPath, dataPath).durability;
         }
     }
-    const sqlite::Database restored = sqlite::openDataFile(dataPath, sqlite::Access::Read);
-    result.restored = inspect(restored.get(), dataPath);
-    const DiaryRange range = diaryRange(restored.get(), dataPath);
-    result.firstTime = range.first;
-    result.lastTime = range.last;
+    from.reset();
+    // The restore is made: a failure to read the result back is no failure of the restore, only a doubt whether the
+    // disk keeps it.
+    try {
+        const sqlite::Database restored = sqlite::openDataFile(dataPath, sqlite::Access::Read);
+        result.restored = inspect(restored.get(), dataPath);
+        const DiaryRange range = diaryRange(restored.get(), dataPath);
+        result.firstTime = range.first;
+        result.lastTime = range.last;
+    } catch (const DataError&) {
+        result.restored = source;
+        result.durability = Durability::MaybeNotOnDisk;
+    }
     return result;
 }
 

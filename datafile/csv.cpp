@@ -132,13 +132,22 @@ qint64 writeFoodLogCsv(const QString& dataPath, const std::function<void(const Q
     return count;
 }
 
-// What makes two entries the same at a precision: the time's first `precision` characters, weight and text.
+// What makes two entries the same at a precision: the time's first `precision` characters, weight and text, its line
+// ends made alike (a spreadsheet saves a carriage return as a line feed).
 QByteArray key(QByteArrayView time, TimePrecision precision, QByteArrayView weight, QByteArrayView text)
 {
     const QByteArrayView given = time.first(std::min<qsizetype>(time.size(), static_cast<qsizetype>(precision)));
     QByteArray k;
     k.reserve(given.size() + weight.size() + text.size() + 2);
-    k.append(given).append('\0').append(weight).append('\0').append(text);
+    k.append(given).append('\0').append(weight).append('\0');
+    if (!text.contains('\r'))
+        return k.append(text);
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        if (text[at] != '\r')
+            k.append(text[at]);
+        else if (at + 1 >= text.size() || text[at + 1] != '\n')
+            k.append('\n');
+    }
     return k;
 }
 

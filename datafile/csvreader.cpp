@@ -9,6 +9,7 @@
 #include <QList>
 #include <QLocale>
 #include <QTime>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -28,12 +29,54 @@ QByteArray toUtf8(const QByteArray& file, const QString& fileName)
     if (file.startsWith(mark)) {
         // Not copied: the text is read while `file` lives.
         QByteArray body = QByteArray::fromRawData(file.constData() + 3, file.size() - 3);
-        if (!QByteArrayView(body).isValidUtf8())
-            throw DataError(QStringLiteral("文件“%1”标明是 UTF-8 编码，但其中有无效的字节").arg(fileName));
+        if (!QByteArrayView(body).isValidUtf8()) {
+            qsizetype line = 1;
+            for (const QByteArray& text : body.split('\n')) {
+                if (!QByteArrayView(text).isValidUtf8())
+                    break;
+                ++line;
+            }
+            throw DataError(
+                QStringLiteral("文件“%1”标明是 UTF-8 编码，但第 %2 行不是有效的 UTF-8 文本").arg(fileName).arg(line));
+        }
         return body;
     }
     if (QByteArrayView(file).isValidUtf8())
         return file;
+    // A file that is UTF-8 but for some lines (a row pasted from a file of another encoding) is not read as GB18030,
+    // which would make every other line unreadable: the UTF-8 header says so, or else most lines with characters
+    // beyond ASCII do.
+    qsizetype firstBad = 0;
+    {
+        qsizetype utf8Lines = 0, badLines = 0, line = 0;
+        bool header = true;
+        for (qsizetype at = 0; at < file.size(); ++line) {
+            qsizetype end = file.indexOf('\n', at);
+            if (end < 0)
+                end = file.size();
+            const QByteArrayView text = QByteArrayView(file).sliced(at, end - at);
+            at = end + 1;
+            const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+            if (ascii) {
+                header = header && text.trimmed().isEmpty();
+                continue;
+            }
+            if (text.isValidUtf8()) {
+                utf8Lines += header ? file.size() : 1;
+            } else {
+                badLines += header ? file.size() : 1;
+                if (firstBad == 0)
+                    firstBad = line + 1;
+            }
+            header = false;
+        }
+        if (utf8Lines > badLines)
+            throw DataError(
+                QStringLiteral("文件“%1”第 %2 行不是有效的 UTF-8 文本，而文件的其余部分是 UTF-8 编码的"
+                               "（也许这一行是从 GB18030 等别的编码的文件里复制来的）；请把整个文件存为同一种编码")
+                    .arg(fileName)
+                    .arg(firstBad));
+    }
     // Qt 6.4 converts no GB encoding by itself; the C library's iconv does.
     iconv_t gb = iconv_open("UTF-8", "GB18030");
     if (gb == reinterpret_cast<iconv_t>(-1))
@@ -46,9 +89,16 @@ QByteArray toUtf8(const QByteArray& file, const QString& fileName)
     const size_t done = iconv(gb, &in, &inLeft, &out, &outLeft);
     iconv_close(gb);
     if (done == static_cast<size_t>(-1) || inLeft != 0)
-        throw DataError(QStringLiteral("文件“%1”既不是 UTF-8 也不是 GB18030 编码的文本").arg(fileName));
+        throw DataError(QStringLiteral("文件“%1”第 %2 行既不是 UTF-8 也不是 GB18030 编码的文本")
+                            .arg(fileName)
+                            .arg(QByteArrayView(file).first(in - file.constData()).count('\n') + 1));
     utf8.truncate(utf8.size() - static_cast<qsizetype>(outLeft));
     return utf8;
+}
+
+bool isBlankLine(QByteArrayView line)
+{
+    return line.trimmed().isEmpty();
 }
 
 // RFC 4180 over UTF-8 bytes, with LF or CRLF line ends and lenient about a quote inside an unquoted field. Unquoted
@@ -59,14 +109,17 @@ public:
 
     // Fields end at `separator` rather than at a comma.
     void setSeparator(char separator) { m_separator = separator; }
-    // Skips whole lines that begin with `mark` ('#': a preamble of comments), from the current place.
+    // Skips whole lines that begin with `mark` ('#': a preamble of comments) and blank lines, from the current place.
     void skipLinesStartingWith(char mark)
     {
-        while (m_at < m_text.size() && m_text[m_at] == mark) {
-            while (m_at < m_text.size() && m_text[m_at] != '\n')
-                ++m_at;
-            if (m_at < m_text.size())
-                ++m_at;
+        for (;;) {
+            qsizetype end = m_text.indexOf('\n', m_at);
+            if (end < 0)
+                end = m_text.size();
+            if (m_at >= m_text.size() ||
+                (m_text[m_at] != mark && !isBlankLine(QByteArrayView(m_text).sliced(m_at, end - m_at))))
+                return;
+            m_at = std::min(end + 1, m_text.size());
             ++m_line;
         }
     }
@@ -304,9 +357,11 @@ QString shown(QByteArrayView field)
     return text;
 }
 
+// A line end too: a spreadsheet turns a carriage return into a line feed, and the apostrophe before it must still come
+// off.
 bool isFormulaStart(char c)
 {
-    return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r';
+    return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r' || c == '\n';
 }
 
 } // namespace
@@ -456,13 +511,13 @@ double jinPer(Unit unit)
 Unit unitOf(QString text)
 {
     text = text.toLower();
-    if (text.contains(u'斤'))
-        return Unit::Jin;
-    if (text.contains(QStringLiteral("kg")) || text.contains(QStringLiteral("公斤")) ||
-        text.contains(QStringLiteral("千克")))
-        return Unit::Kilogram;
-    if (text.contains(QStringLiteral("lb")) || text.contains(QStringLiteral("磅")))
-        return Unit::Pound;
+    // The longer words first: 公斤 holds 斤.
+    static constexpr std::pair<QStringView, Unit> words[] = {{u"公斤", Unit::Kilogram}, {u"千克", Unit::Kilogram},
+                                                             {u"kg", Unit::Kilogram},   {u"lb", Unit::Pound},
+                                                             {u"磅", Unit::Pound},      {u"斤", Unit::Jin}};
+    for (const auto& [word, unit] : words)
+        if (text.contains(word))
+            return unit;
     return Unit::Unknown;
 }
 
@@ -503,7 +558,7 @@ std::optional<Layout> foreignLayout(const QList<QByteArrayView>& header, bool li
             layout.weight = i;
             layout.unit = unitOf(QString::fromUtf8(header[i]));
         } else if (layout.comment < 0 && (name == u"comment" || name == u"comments" || name == u"note" ||
-                                          name == u"notes" || name == u"备注"))
+                                          name == u"notes" || name == u"log" || name == u"备注"))
             layout.comment = i;
         else if (name.contains(QStringLiteral("interpolated")))
             layout.interpolated = i;
@@ -531,10 +586,14 @@ std::optional<Layout> foreignLayout(const QList<QByteArrayView>& header, bool li
     return layout;
 }
 
-// The separator of a header line: ';' or a tab where the line has no comma.
+// The separator of the header line, the first that is not blank: ';' or a tab where the line has no comma.
 char separatorOf(QByteArrayView text)
 {
-    const qsizetype end = text.indexOf('\n');
+    qsizetype end = text.indexOf('\n');
+    while (end >= 0 && isBlankLine(text.first(end))) {
+        text = text.sliced(end + 1);
+        end = text.indexOf('\n');
+    }
     const QByteArrayView line = end < 0 ? text : text.first(end);
     if (line.contains(','))
         return ',';
@@ -580,10 +639,17 @@ CsvFile readCsv(const QByteArray& file, const QString& fileName)
     qsizetype libraLine = 0;
     {
         qsizetype at = 0;
-        for (qsizetype number = 1; at < text.size() && text[at] == '#'; ++number) {
+        for (qsizetype number = 1; at < text.size(); ++number) {
             qsizetype end = text.indexOf('\n', at);
             if (end < 0)
                 end = text.size();
+            // Libra writes an empty line between its preamble and its header.
+            if (isBlankLine(QByteArrayView(text).sliced(at, end - at))) {
+                at = end + 1;
+                continue;
+            }
+            if (text[at] != '#')
+                break;
             const QByteArrayView comment = QByteArrayView(text).sliced(at + 1, end - at - 1).trimmed();
             if (comment.startsWith("Version:"))
                 libra = true;
@@ -661,8 +727,9 @@ CsvFile readCsv(const QByteArray& file, const QString& fileName)
                                 .arg(line)
                                 .arg(fields.size())
                                 .arg(headerFields));
+        // Another program may leave out empty fields at a row's end (Libra's comment).
         for (int c = 0; c < 3; ++c)
-            if (index[c] >= fields.size())
+            if (index[c] >= fields.size() && (tevu || c < 2))
                 throw DataError(where(c) + QStringLiteral("：这一行缺少这一列"));
         if (!tevu) {
             const QByteArrayView weightText = fields[index[1]].trimmed();
@@ -727,7 +794,7 @@ CsvFile readCsv(const QByteArray& file, const QString& fileName)
                                                .arg(conversions::maximumWeight));
             }
         }
-        if (index[2] >= 0) {
+        if (index[2] >= 0 && index[2] < fields.size()) {
             const QByteArrayView diary = fields[index[2]];
             entry.text = tevu && diary.startsWith('\'') && needsFormulaGuard(diary.sliced(1))
                              ? diary.sliced(1).toByteArray()

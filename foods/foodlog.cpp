@@ -115,8 +115,11 @@ QList<Unit> unitsFor(const QList<Unit>& household)
 {
     QList<Unit> units = household;
     units.append({gram, 1});
-    const bool hasLiang = std::any_of(household.cbegin(), household.cend(),
-                                      [](const Unit& unit) { return unit.name == QStringLiteral("一两"); });
+    // A liquid's own liang names its volume, "一两（50毫升）": a second liang of 50 g beside it would count the same
+    // 一两 two ways.
+    const bool hasLiang = std::any_of(household.cbegin(), household.cend(), [](const Unit& unit) {
+        return unit.name == QStringLiteral("一两") || unit.name.startsWith(QStringLiteral("一两（"));
+    });
     if (!hasLiang)
         units.append({liang, gramsPerLiang});
     return units;
@@ -227,19 +230,45 @@ rowchanges::Change add(Connection& connection, const Exercise& exercise)
                  {conversions::toStorageText(exercise.time), exercise.name, exercise.minutes, exercise.kcal});
 }
 
+namespace {
+
+// What the window read of an item. The program writes every time in the storage form, so it reads back the same.
+rowchanges::SeenRow seen(const Item& item)
+{
+    return {item.key,
+            {{QStringLiteral("time"), conversions::toStorageText(item.time)},
+             {QStringLiteral("food"), item.food},
+             {QStringLiteral("amount"), item.amount},
+             {QStringLiteral("unit"), item.unit},
+             {QStringLiteral("g"), item.grams},
+             {QStringLiteral("kcal"), item.kcal}}};
+}
+
+} // namespace
+
 rowchanges::Change change(Connection& connection, const Item& item, double amount, const Unit& unit, Meal meal,
                           double kcalPer100g)
 {
     const double grams = gramsOf(amount, unit);
-    return rowchanges::update(connection, QLatin1String(foodTable), item.key,
+    return rowchanges::update(connection, QLatin1String(foodTable), seen(item),
                               {QStringLiteral("meal"), QStringLiteral("amount"), QStringLiteral("unit"),
                                QStringLiteral("g"), QStringLiteral("kcal")},
                               {mealName(meal), amount, unit.name, grams, kcalPer100g * grams / 100});
 }
 
-rowchanges::Change remove(Connection& connection, const QString& table, qint64 key)
+rowchanges::Change remove(Connection& connection, const Item& item)
 {
-    return rowchanges::remove(connection, table, {key});
+    return rowchanges::remove(connection, QLatin1String(foodTable), {seen(item)});
+}
+
+rowchanges::Change remove(Connection& connection, const Exercise& exercise)
+{
+    return rowchanges::remove(connection, QLatin1String(exerciseTable),
+                              {{exercise.key,
+                                {{QStringLiteral("time"), conversions::toStorageText(exercise.time)},
+                                 {QStringLiteral("name"), exercise.name},
+                                 {QStringLiteral("minutes"), exercise.minutes},
+                                 {QStringLiteral("kcal"), exercise.kcal}}}});
 }
 
 Day read(sqlite3* db, const QString& path, const QDate& day)
@@ -342,7 +371,7 @@ Bar barFor(double eaten, double allowance)
     return Bar::Green;
 }
 
-Totals totals(const Day& day, std::optional<int> budget)
+Totals totals(const Day& day, std::optional<int> budget, int floor, bool ended)
 {
     Totals sums;
     for (const Item& item : day.items) {
@@ -352,39 +381,60 @@ Totals totals(const Day& day, std::optional<int> budget)
     for (const Exercise& exercise : day.exercises)
         sums.exercise += exercise.kcal;
     sums.budget = budget;
+    sums.floor = floor;
+    sums.tooLittle = ended && sums.eaten > 0 && std::round(sums.eaten) < floor;
     if (budget) {
-        sums.allowance = *budget + sums.exercise;
+        sums.allowance = *budget + sums.exercise * health::exerciseEatBackShare;
         sums.bar = barFor(std::round(sums.eaten), std::round(sums.allowance));
+        if (sums.tooLittle && sums.bar == Bar::Green)
+            sums.bar = Bar::Orange;
     }
     return sums;
+}
+
+bool dayEnded(const QDate& day, const QDateTime& now)
+{
+    return day < now.date() || (day == now.date() && now.time().hour() >= dayEndsHour);
 }
 
 QString totalLine(const Totals& totals, const QDate& day, const QDate& today)
 {
     const QString when =
         day == today ? QStringLiteral("今天") : QStringLiteral("%1月%2日").arg(day.month()).arg(day.day());
+    const QString tooLittle =
+        totals.tooLittle ? QStringLiteral("\n%1吃得太少了（低于 %2 大卡）").arg(when, health::kcalText(totals.floor))
+                         : QString();
     const int eaten = static_cast<int>(std::lround(totals.eaten));
+    if (totals.child)
+        return QStringLiteral("%1 %2 大卡（未满 18 岁，不设每天的预算）").arg(when, health::kcalText(eaten)) +
+               tooLittle;
     if (!totals.budget)
         return QStringLiteral("%1 %2 大卡（在“我的目标”里填好身高、性别、出生年份和活动量，就能看到每天的预算）")
-            .arg(when, health::kcalText(eaten));
+                   .arg(when, health::kcalText(eaten)) +
+               tooLittle;
     const int allowance = static_cast<int>(std::lround(totals.allowance));
     const QString rest = eaten <= allowance
                              ? QStringLiteral("还可以吃 %1 大卡").arg(health::kcalText(allowance - eaten))
                              : QStringLiteral("超出 %1 大卡").arg(health::kcalText(eaten - allowance));
-    return QStringLiteral("%1 %2 / %3 大卡，%4").arg(when, health::kcalText(eaten), health::kcalText(allowance), rest);
+    return QStringLiteral("%1 %2 / %3 大卡，%4").arg(when, health::kcalText(eaten), health::kcalText(allowance), rest) +
+           tooLittle;
 }
 
 QString summaryLine(const Totals& totals)
 {
     const QString eaten =
         QStringLiteral("今天已吃 %1 大卡").arg(health::kcalText(static_cast<int>(std::lround(totals.eaten))));
+    if (totals.child)
+        return eaten + QStringLiteral("，未满 18 岁不设预算");
     if (!totals.budget)
         return eaten + QStringLiteral("，预算未定（在“我的目标”里填好身高、性别、出生年份和活动量）");
     QString line =
         eaten + QStringLiteral("，预算 %1 大卡").arg(health::kcalText(static_cast<int>(std::lround(totals.allowance))));
     if (totals.exercise > 0)
         line +=
-            QStringLiteral("（含运动 %1 大卡）").arg(health::kcalText(static_cast<int>(std::lround(totals.exercise))));
+            QStringLiteral("（含运动的一半 %1 大卡，运动共 %2 大卡）")
+                .arg(health::kcalText(static_cast<int>(std::lround(totals.exercise * health::exerciseEatBackShare))),
+                     health::kcalText(static_cast<int>(std::lround(totals.exercise))));
     return line;
 }
 
@@ -392,7 +442,9 @@ QString exerciseLine(const Totals& totals)
 {
     if (totals.exercise <= 0)
         return QString();
-    return QStringLiteral("运动 +%1 大卡").arg(health::kcalText(static_cast<int>(std::lround(totals.exercise))));
+    return QStringLiteral("运动 +%1 大卡（预算加一半：+%2 大卡）")
+        .arg(health::kcalText(static_cast<int>(std::lround(totals.exercise))),
+             health::kcalText(static_cast<int>(std::lround(totals.exercise * health::exerciseEatBackShare))));
 }
 
 QString amountText(double amount)

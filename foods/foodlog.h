@@ -4,6 +4,7 @@
 #pragma once
 
 #include "data/rowchanges.h"
+#include "health/body.h"
 #include "health/energy.h"
 #include "health/goalfacts.h"
 
@@ -94,7 +95,10 @@ rowchanges::Change add(Connection& connection, const Exercise& exercise);
 // A changed amount, unit or meal of a logged item; its grams and energy worked out again from `food`.
 rowchanges::Change change(Connection& connection, const Item& item, double amount, const Unit& unit, Meal meal,
                           double kcalPer100g);
-rowchanges::Change remove(Connection& connection, const QString& table, qint64 key);
+// Each refuses, changing nothing, a row that no longer holds what was read of it (another program restored the file,
+// and its key now names another row).
+rowchanges::Change remove(Connection& connection, const Item& item);
+rowchanges::Change remove(Connection& connection, const Exercise& exercise);
 
 Day read(sqlite3* db, const QString& path, const QDate& day);
 // The energy logged on each day from `first` to `last`, days without an item left out.
@@ -120,22 +124,32 @@ inline constexpr double nearShare = 0.9;
 struct Totals {
     std::array<double, 4> meals{}; // by Meal
     double eaten = 0;
-    double exercise = 0;
+    double exercise = 0; // the net energy of the day's exercise
     std::optional<int> budget;
-    double allowance = 0; // budget + exercise
+    double allowance = 0; // budget + the eat-back share of the exercise
     Bar bar = Bar::Green;
+    int floor = health::womanFloor; // the least a day should hold, for the sex
+    bool tooLittle = false;         // an ended day with a log under the floor
+    bool child = false;             // no budget, and none to fill in: the user is under 18
 };
 // Green up to nearShare of the allowance, orange up to the allowance, red past it.
 Bar barFor(double eaten, double allowance);
-Totals totals(const Day& day, std::optional<int> budget);
+// `ended`: the day is over (its meals are all in), so a total under `floor` is a day that held too little: its bar is
+// orange, never green.
+Totals totals(const Day& day, std::optional<int> budget, int floor = health::womanFloor, bool ended = false);
+// After this hour the day's meals are in: the dinner hours are over.
+inline constexpr int dayEndsHour = 21;
+// Whether `day` is over at `now`.
+bool dayEnded(const QDate& day, const QDateTime& now);
 
 // 今天 1,230 / 1,450 大卡，还可以吃 220 大卡 (超出 120 大卡 past it); another day by its date; without a budget the
-// total alone and what is missing for one.
+// total alone and what is missing for one. A day that held too little says so on a line of its own:
+// 今天吃得太少了（低于 1,200 大卡）.
 QString totalLine(const Totals& totals, const QDate& day, const QDate& today);
 // The line of `tevu --summary`: 今天已吃 1,230 大卡，预算 1,450 大卡 (with exercise: 预算 1,630 大卡（含运动 180
 // 大卡）).
 QString summaryLine(const Totals& totals);
-// 运动 +180 大卡; empty without exercise.
+// 运动 +180 大卡（预算加一半：+90 大卡）; empty without exercise.
 QString exerciseLine(const Totals& totals);
 // An amount as a user typed it: 1.5, 2, 0.25.
 QString amountText(double amount);

@@ -6,13 +6,6 @@
 
 namespace health {
 
-namespace {
-
-// Lets a value that is a whole number of tenths up to rounding stay on that tenth.
-constexpr double tenthTolerance = 1e-9;
-
-} // namespace
-
 QString sexName(Sex sex)
 {
     switch (sex) {
@@ -62,14 +55,38 @@ std::optional<double> bmi(double weightJin, double heightCm)
     return weightJin / jinPerKilogram / (metres * metres);
 }
 
+std::optional<int> age(const Profile& profile, int thisYear)
+{
+    if (!profile.birthYear)
+        return std::nullopt;
+    return thisYear - *profile.birthYear;
+}
+
+bool isChild(const Profile& profile, int thisYear)
+{
+    const std::optional<int> years = age(profile, thisYear);
+    return years && *years < adultAge;
+}
+
+bool asksPregnancy(const Profile& profile, int thisYear)
+{
+    const std::optional<int> years = age(profile, thisYear);
+    return profile.sex == Sex::Female && !isChild(profile, thisYear) && !(years && *years >= lastAskedPregnancyAge);
+}
+
+int shownTenths(double bmi)
+{
+    return static_cast<int>(std::lround(bmi * 10));
+}
+
 BmiClass bmiClass(double bmi)
 {
-    const double shown = std::round(bmi * 10) / 10;
-    if (shown < 18.5)
+    const int shown = shownTenths(bmi);
+    if (shown < 185)
         return BmiClass::Underweight;
-    if (shown < 24)
+    if (shown < 240)
         return BmiClass::Normal;
-    if (shown < 28)
+    if (shown < 280)
         return BmiClass::Overweight;
     return BmiClass::Obese;
 }
@@ -78,7 +95,7 @@ QString bmiClassName(BmiClass bmiClass)
 {
     switch (bmiClass) {
     case BmiClass::Underweight:
-        return QStringLiteral("偏瘦");
+        return QStringLiteral("体重过低");
     case BmiClass::Normal:
         return QStringLiteral("正常");
     case BmiClass::Overweight:
@@ -89,18 +106,46 @@ QString bmiClassName(BmiClass bmiClass)
     return {};
 }
 
-WeightRange healthyRange(double heightCm)
+BmiRange healthyBmi(std::optional<int> age)
 {
-    const double metres = heightCm / 100;
-    const double low = 18.5 * metres * metres * jinPerKilogram;
-    const double high = 24 * metres * metres * jinPerKilogram;
-    return {std::ceil(low * 10 - tenthTolerance) / 10, (std::ceil(high * 10 - tenthTolerance) - 1) / 10};
+    if (age && *age >= oldestAge)
+        return {220, 269};
+    if (age && *age >= olderAge)
+        return {200, 269};
+    return {};
+}
+
+WeightRange healthyRange(double heightCm, std::optional<int> age)
+{
+    const BmiRange wanted = healthyBmi(age);
+    // The shown BMI of a weight of `tenths` tenths of a jin, by the same rounding as the class.
+    const auto shown = [heightCm](long long tenths) {
+        return shownTenths(bmi(static_cast<double>(tenths) / 10, heightCm).value_or(0));
+    };
+    // BMI × jin per BMI unit gives a first guess; the steps then settle each end on the rounding the class uses.
+    const double jinPerBmi = heightCm / 100 * heightCm / 100 * jinPerKilogram;
+    auto low = static_cast<long long>(std::floor((wanted.lowTenths - 0.5) * jinPerBmi));
+    while (low > 1 && shown(low - 1) >= wanted.lowTenths)
+        --low;
+    while (shown(low) < wanted.lowTenths)
+        ++low;
+    auto high = static_cast<long long>(std::ceil((wanted.highTenths + 0.5) * jinPerBmi));
+    while (shown(high) > wanted.highTenths)
+        --high;
+    while (shown(high + 1) <= wanted.highTenths)
+        ++high;
+    return {static_cast<double>(low) / 10, static_cast<double>(high) / 10};
 }
 
 double restingEnergy(double weightJin, double heightCm, int age, Sex sex)
 {
     const double base = 10 * (weightJin / jinPerKilogram) + 6.25 * heightCm - 5 * age;
     return base + (sex == Sex::Male ? 5 : -161);
+}
+
+int floorFor(std::optional<Sex> sex)
+{
+    return sex == Sex::Male ? manFloor : womanFloor;
 }
 
 int dailyBudget(double restingEnergy, Activity activity, Sex sex, bool losing)
@@ -140,6 +185,37 @@ QString numberText(double value, const QLocale& locale)
     }
     // A value that rounds to zero reads "0", not "-0".
     return value < 0 && thousandths != 0 ? locale.negativeSign() + text : text;
+}
+
+Caution caution(const Profile& profile, std::optional<double> trendJin, int thisYear)
+{
+    if (isChild(profile, thisYear))
+        return Caution::Child;
+    if (profile.pregnant == true && asksPregnancy(profile, thisYear))
+        return Caution::Pregnant;
+    const std::optional<double> value =
+        trendJin && profile.height ? bmi(*trendJin, *profile.height) : std::optional<double>();
+    if (value && bmiClass(*value) == BmiClass::Underweight)
+        return Caution::Underweight;
+    const std::optional<int> years = age(profile, thisYear);
+    if (value && years && *years >= olderAge && shownTenths(*value) <= healthyBmi(years).highTenths)
+        return Caution::OlderInRange;
+    if (asksPregnancy(profile, thisYear) && !profile.pregnant)
+        return Caution::Unasked;
+    return Caution::None;
+}
+
+Profile admissible(Profile profile, int thisYear)
+{
+    if (isChild(profile, thisYear)) {
+        profile.goal.reset();
+        profile.ownBudget.reset();
+    }
+    if (profile.goal && profile.height && *profile.goal < healthyRange(*profile.height, age(profile, thisYear)).low)
+        profile.goal.reset();
+    if (profile.ownBudget && *profile.ownBudget < floorFor(profile.sex))
+        profile.ownBudget.reset();
+    return profile;
 }
 
 QString kcalText(int kcal)

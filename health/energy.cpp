@@ -1,13 +1,16 @@
 // Exercise energy and the real daily use.
 #include "health/energy.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace health {
 
 int exerciseEnergy(double met, double weightJin, double minutes)
 {
-    return static_cast<int>(std::lround(met * (weightJin / 2) * (minutes / 60)));
+    const double kcal = (met - 1) * (weightJin / 2) * (minutes / 60);
+    // Settled at a millionth first, so that a product that is a half in decimals (142.5) is not a hair below it.
+    return static_cast<int>(std::lround(std::max(0.0, std::round(kcal * 1e6) / 1e6)));
 }
 
 int roundToTen(double kcal)

@@ -17,8 +17,12 @@ inline constexpr int realUseMinimumDays = 14;
 // ...a complete log being one of at least this much: less is a day whose meals were not all written down.
 inline constexpr double completeLogKcal = 800;
 
-// kcal burnt by `minutes` of an activity of `met` by a body of `weightJin`: MET × kg × hours, to the nearest kcal.
+// kcal that `minutes` of an activity of `met` burn in a body of `weightJin` beyond what it would have used at rest:
+// (MET − 1) × kg × hours, to the nearest kcal. The resting 1 MET is already in the day's budget.
 int exerciseEnergy(double met, double weightJin, double minutes);
+// The share of the logged exercise that the day's allowance gains: people overestimate what they did, and the
+// activity level of the budget already holds some of it.
+inline constexpr double exerciseEatBackShare = 0.5;
 
 struct DayIntake {
     QDate day;

@@ -1,6 +1,7 @@
 // The goal projection.
 #include "health/goal.h"
 
+#include <QLocale>
 #include <cmath>
 
 namespace health {
@@ -12,9 +13,11 @@ constexpr double dayTolerance = 1e-9;
 
 } // namespace
 
-Projection project(std::optional<double> trend, std::optional<double> weeklyRate, const QDate& newest, double goal)
+Projection project(std::optional<double> trend, std::optional<double> weeklyRate, const QDate& newest, double goal,
+                   double safeShare)
 {
     Projection projection;
+    projection.safeShare = safeShare;
     if (!trend || !newest.isValid())
         return projection;
     const double distance = *trend - goal;
@@ -32,7 +35,7 @@ Projection project(std::optional<double> trend, std::optional<double> weeklyRate
         projection.kind = Projection::Kind::Away;
         return projection;
     }
-    projection.tooFast = rate < 0 && -rate > safeWeeklyShare * *trend;
+    projection.tooFast = rate < 0 && -rate > safeShare * *trend;
     const double days = std::ceil(distance / (-rate / 7) - dayTolerance);
     const QDate horizon = newest.addYears(horizonYears);
     if (days > static_cast<double>(newest.daysTo(horizon))) {
@@ -90,7 +93,8 @@ QString paceNote(const Projection& projection)
 {
     if (!projection.tooFast)
         return {};
-    return QStringLiteral("每周减重超过体重的 1%，慢一点更安全，也更容易保持。");
+    return QStringLiteral("每周减重超过体重的 %1%，慢一点更安全，也更容易保持。")
+        .arg(QLocale(QLocale::English).toString(projection.safeShare * 100));
 }
 
 } // namespace health

@@ -15,6 +15,8 @@ inline constexpr double minimumRate = 0.1;
 inline constexpr int horizonYears = 3;
 // Losing more than this share of one's weight a week costs muscle and rarely lasts.
 inline constexpr double safeWeeklyShare = 0.01;
+// Older adults above their healthy range lose at half that pace: muscle lost late in life is hard to win back.
+inline constexpr double olderWeeklyShare = 0.005;
 
 struct Projection {
     enum class Kind {
@@ -29,11 +31,14 @@ struct Projection {
     QDate date;
     // The trend falls faster than the safe share of its weight a week.
     bool tooFast = false;
+    double safeShare = safeWeeklyShare;
 };
 
 // `trend` and `goal` in jin, `weeklyRate` in jin a week (negative for a loss), `newest` the newest weighing's date.
 // The date is newest + (trend − goal) ÷ daily rate, rounded up to the first whole day by which the line has reached it.
-Projection project(std::optional<double> trend, std::optional<double> weeklyRate, const QDate& newest, double goal);
+// A loss faster than `safeShare` of the trend a week is too fast.
+Projection project(std::optional<double> trend, std::optional<double> weeklyRate, const QDate& newest, double goal,
+                   double safeShare = safeWeeklyShare);
 
 // "2027年5月3日"
 QString dateText(const QDate& date);

@@ -16,6 +16,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextLayout>
 #include <cmath>
 
 namespace report {
@@ -88,16 +89,35 @@ public:
         m_y = m_area.top();
     }
 
-    // A paragraph of wrapped text.
+    // A paragraph of wrapped text: on one page when it fits on one, else line by line over as many as it takes, so
+    // that a long diary text never runs over the footer.
     void paragraph(const QString& text, const QFont& f, int indent = 0)
     {
         m_painter.setFont(f);
-        const QRect box = m_painter.boundingRect(QRect(left() + indent, 0, width() - indent, 100000),
-                                                 Qt::TextWordWrap | Qt::AlignLeft, text);
-        need(box.height());
-        m_painter.drawText(QRect(left() + indent, m_y, width() - indent, box.height()),
-                           Qt::TextWordWrap | Qt::AlignLeft, text);
-        m_y += box.height();
+        QString lines = text;
+        lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        lines.replace(u'\r', u'\n');
+        lines.replace(u'\n', QChar::LineSeparator);
+        QTextLayout layout(lines, f, m_painter.device());
+        QTextOption option(Qt::AlignLeft);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        qreal height = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width() - indent);
+            line.setPosition(QPointF(0, height));
+            height += line.height();
+        }
+        layout.endLayout();
+        if (height <= m_area.height())
+            need(static_cast<int>(std::ceil(height)));
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const QTextLine line = layout.lineAt(i);
+            need(static_cast<int>(std::ceil(line.height())));
+            line.draw(&m_painter, QPointF(left() + indent, m_y - line.y()));
+            m_y += static_cast<int>(std::ceil(line.height()));
+        }
     }
 
     void footer()
@@ -195,10 +215,10 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
     // The entries for the table and the notes.
     QList<Entry> entries;
     health::Profile profile;
+    const int thisYear = options.made.isValid() ? options.made.year() : QDate::currentDate().year();
     {
         const sqlite::Database db = sqlite::openDataFile(dataPath, sqlite::Access::Read);
-        profile = datafile::readProfile(db.get(), dataPath,
-                                        options.made.isValid() ? options.made.year() : QDate::currentDate().year());
+        profile = datafile::readProfile(db.get(), dataPath, thisYear);
         sqlite::Statement rows(
             db.get(), QStringLiteral("select time, lb, demo from rj%1 order by time, rowid").arg(where), dataPath);
         while (rows.step()) {
@@ -297,14 +317,20 @@ Result write(const QString& dataPath, const QString& target, const Options& opti
                 summary
                     << QStringLiteral("最近每周变化 %1 斤（%2 公斤）。").arg(signedJin(*rate), signedJin(*rate / 2));
             if (profile.height) {
+                // A child's BMI is judged on growth charts by age and sex: the figure alone, no adult class.
+                const bool child = health::isChild(profile, thisYear);
                 const auto bmiText = [&](double weight) {
                     const std::optional<double> value = health::bmi(weight, *profile.height);
-                    return value ? QStringLiteral("%1（%2）")
-                                       .arg(QString::number(*value, 'f', 1),
-                                            health::bmiClassName(health::bmiClass(std::round(*value * 10) / 10)))
-                                 : QStringLiteral("—");
+                    if (!value)
+                        return QStringLiteral("—");
+                    const QString figure = QString::number(health::shownTenths(*value) / 10.0, 'f', 1);
+                    return child
+                               ? figure
+                               : QStringLiteral("%1（%2）").arg(figure, health::bmiClassName(health::bmiClass(*value)));
                 };
-                summary << QStringLiteral("BMI（按趋势体重，中国成人标准）：开始 %1，结束 %2。")
+                summary << (child
+                                ? QStringLiteral("BMI（按趋势体重；未满 18 岁，不按成人标准分类）：开始 %1，结束 %2。")
+                                : QStringLiteral("BMI（按趋势体重，中国成人标准）：开始 %1，结束 %2。"))
                                .arg(bmiText(startTrend), bmiText(endTrend));
             }
             for (const QString& line : summary)

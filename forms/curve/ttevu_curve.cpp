@@ -91,17 +91,18 @@ void Ttevu_curve::showProfile()
 {
     DbChart* chart = m_ui->DBChart1;
     Connection& connection = ADODataSetcurve.connection();
-    const health::Profile profile =
-        datafile::readProfile(connection.handle(), connection.filePath(), QDate::currentDate().year());
+    const int thisYear = QDate::currentDate().year();
+    const health::Profile profile = datafile::readProfile(connection.handle(), connection.filePath(), thisYear);
     chart->setGoal(profile.goal);
     goalfacts::Diary diary = datafile::diaryFromPoints(chart->series()->points());
     // With enough of the food log, the trend is the model's: the same weight as in 我的目标 and the summary.
     foodlog::estimateBody(diary, connection.handle(), connection.filePath(), profile, QDate::currentDate());
-    chart->setModelTrend(goalfacts::trendLine(diary), goalfacts::projection(profile, diary));
+    chart->setModelTrend(goalfacts::trendLine(diary),
+                         goalfacts::projection(profile, diary, QDate::currentDate().year()));
     QStringList description{chart->hint()};
     if (profile.height && diary.trend)
-        description << QStringLiteral("BMI ") + goalfacts::bmi(profile, diary, conversions::locale());
+        description << QStringLiteral("BMI ") + goalfacts::bmi(profile, diary, thisYear, conversions::locale());
     if (profile.goal)
-        description << QStringLiteral("目标 ") + goalfacts::goal(profile, diary, conversions::locale());
+        description << QStringLiteral("目标 ") + goalfacts::goal(profile, diary, thisYear, conversions::locale());
     chart->setAccessibleDescription(description.join(QStringLiteral("。")));
 }

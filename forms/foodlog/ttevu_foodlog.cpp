@@ -148,6 +148,9 @@ Ttevu_foodlog::Ttevu_foodlog(Connection& connection, QWidget* parent)
     m_bar->setFixedHeight(12);
     m_exercise = new QLabel;
     m_exercise->setObjectName(QStringLiteral("exercise"));
+    m_lowIntake = new QLabel;
+    m_lowIntake->setObjectName(QStringLiteral("lowIntake"));
+    m_lowIntake->setWordWrap(true);
     m_realUse = new QLabel;
     m_realUse->setObjectName(QStringLiteral("realUse"));
     m_realUse->setWordWrap(true);
@@ -181,6 +184,7 @@ Ttevu_foodlog::Ttevu_foodlog(Connection& connection, QWidget* parent)
     layout->addWidget(m_total);
     layout->addWidget(m_bar);
     layout->addWidget(m_exercise);
+    layout->addWidget(m_lowIntake);
     layout->addLayout(realUse);
     layout->addLayout(buttons);
 
@@ -247,12 +251,7 @@ void Ttevu_foodlog::reload()
     const QString path = m_connection.filePath();
     // The file has changed since the last reading when this connection's total changes or the data version (another
     // program's commits) moved.
-    qint64 version = -1;
-    {
-        const sqlite::CachedStatement dataVersion = sqlite::cached(db, "PRAGMA data_version", path);
-        if (dataVersion->step())
-            version = dataVersion->integer(0);
-    }
+    const qint64 version = m_connection.dataVersion();
     // What grows with the history, the diary's trend and the four weeks of the real use, is read again only then;
     // the day and the profile every time.
     const QDate now = today();
@@ -261,6 +260,7 @@ void Ttevu_foodlog::reload()
     if (!m_historyStamp || *m_historyStamp != stamp) {
         m_diary = datafile::readDiary(m_connection);
         foodlog::estimateBody(m_diary, db, path, m_profile, now);
+        m_lastWeek = foodlog::intake(db, path, now.addDays(-goalfacts::lowIntakeDays), now.addDays(-1));
         m_historyStamp = stamp;
     }
     m_log = foodlog::read(db, path, m_day);
@@ -269,7 +269,11 @@ void Ttevu_foodlog::reload()
 
 void Ttevu_foodlog::present()
 {
-    const foodlog::Totals totals = foodlog::totals(m_log, goalfacts::dayBudget(m_profile, m_diary, today().year()));
+    const QDate now = today();
+    foodlog::Totals totals =
+        foodlog::totals(m_log, goalfacts::dayBudget(m_profile, m_diary, now.year()), health::floorFor(m_profile.sex),
+                        foodlog::dayEnded(m_day, QDateTime(now, m_time.isValid() ? m_time : QTime::currentTime())));
+    totals.child = health::isChild(m_profile, now.year());
 
     m_list->clear();
     for (const foodlog::Meal meal : foodlog::meals) {
@@ -345,6 +349,7 @@ void Ttevu_foodlog::present()
         colours.setColor(QPalette::Highlight, QColor(QLatin1String(barColour(totals.bar))));
         m_bar->setPalette(colours);
         const QString state = totals.bar == foodlog::Bar::Red      ? QStringLiteral("已超出预算")
+                              : totals.tooLittle                   ? QStringLiteral("吃得太少了")
                               : totals.bar == foodlog::Bar::Orange ? QStringLiteral("接近预算")
                                                                    : QStringLiteral("在预算之内");
         m_bar->setAccessibleDescription(state);
@@ -352,11 +357,13 @@ void Ttevu_foodlog::present()
     }
     m_exercise->setText(foodlog::exerciseLine(totals));
     m_exercise->setVisible(!m_exercise->text().isEmpty());
+    m_lowIntake->setText(goalfacts::lowIntake(m_profile, m_lastWeek));
+    m_lowIntake->setVisible(!m_lowIntake->text().isEmpty());
 
     // The real use, over the four weeks before today.
-    const QDate now = today();
     m_realUse->setText(goalfacts::realUse(m_profile, m_diary, now.year()));
-    m_useAsBudget = goalfacts::budgetFromUse(m_profile, m_diary);
+    // A child is given no budget; where the rules allow no deficit, the real use is kept.
+    m_useAsBudget = goalfacts::budgetFromUse(m_profile, m_diary, now.year());
     m_useRealUse->setVisible(m_useAsBudget.has_value());
     if (m_useAsBudget)
         m_useRealUse->setToolTip(QStringLiteral("把每天的预算设为 %1 大卡").arg(health::kcalText(*m_useAsBudget)));
@@ -391,6 +398,7 @@ void Ttevu_foodlog::done(rowchanges::Change change)
 
 void Ttevu_foodlog::changeChosen()
 {
+    refuseWhenChangedElsewhere();
     const foodlog::Item* chosen = chosenItem();
     if (!chosen)
         return;
@@ -420,23 +428,54 @@ void Ttevu_foodlog::changeChosen()
     for (;;) {
         if (ask.exec() != QDialog::Accepted)
             return;
+        double value = 0;
         try {
-            const double value = numberOrThrow(QStringLiteral("数量"), amount->text());
-            done(foodlog::change(m_connection, item, value, food->units.at(unit->currentIndex()),
-                                 foodlog::meals.at(static_cast<std::size_t>(meal->currentIndex())), food->kcalPer100g));
-            return;
+            value = numberOrThrow(QStringLiteral("数量"), amount->text());
         } catch (const DataError& e) {
             reportError(e.message());
+            continue;
         }
+        changeStored([&] {
+            return foodlog::change(m_connection, item, value, food->units.at(unit->currentIndex()),
+                                   foodlog::meals.at(static_cast<std::size_t>(meal->currentIndex())),
+                                   food->kcalPer100g);
+        });
+        return;
     }
 }
 
 void Ttevu_foodlog::removeChosen()
 {
-    if (const foodlog::Item* item = chosenItem())
-        done(foodlog::remove(m_connection, QLatin1String(foodlog::foodTable), item->key));
-    else if (const foodlog::Exercise* exercise = chosenExercise())
-        done(foodlog::remove(m_connection, QLatin1String(foodlog::exerciseTable), exercise->key));
+    refuseWhenChangedElsewhere();
+    if (const foodlog::Item* item = chosenItem()) {
+        const foodlog::Item chosen = *item;
+        changeStored([&] { return foodlog::remove(m_connection, chosen); });
+    } else if (const foodlog::Exercise* exercise = chosenExercise()) {
+        const foodlog::Exercise chosen = *exercise;
+        changeStored([&] { return foodlog::remove(m_connection, chosen); });
+    }
+}
+
+void Ttevu_foodlog::refuseWhenChangedElsewhere()
+{
+    if (m_historyStamp && m_connection.dataVersion() != m_historyStamp->dataVersion) {
+        reload();
+        throw DataError(QStringLiteral("这一天的记录在这期间被别的程序改动了（例如恢复了备份），已重新读出，"
+                                       "什么也没有改；请再选一次"));
+    }
+}
+
+void Ttevu_foodlog::changeStored(const std::function<rowchanges::Change()>& change)
+{
+    std::optional<rowchanges::Change> made;
+    try {
+        made = change();
+    } catch (const DataError&) {
+        // The list shows the file as it is now, whatever refused the change.
+        reload();
+        throw;
+    }
+    done(std::move(*made));
 }
 
 void Ttevu_foodlog::addExercise()

@@ -9,6 +9,7 @@
 #include "health/goalfacts.h"
 
 #include <QDate>
+#include <functional>
 #include <vector>
 
 class Connection;
@@ -30,6 +31,8 @@ public:
     // The day that counts as today; the clock's unless a test sets it.
     void setToday(const QDate& today) { m_today = today; }
     QDate today() const;
+    // The time of day that counts as now; the clock's unless a test sets it.
+    void setTime(const QTime& time) { m_time = time; }
     QDate shownDay() const { return m_day; }
     void showDay(const QDate& day);
 
@@ -51,6 +54,7 @@ public:
     QProgressBar* bar() const { return m_bar; }
     QLabel* exerciseLabel() const { return m_exercise; }
     QLabel* realUseLabel() const { return m_realUse; }
+    QLabel* lowIntakeLabel() const { return m_lowIntake; }
     QPushButton* useRealUseButton() const { return m_useRealUse; }
 
 protected:
@@ -64,9 +68,15 @@ private:
     const foodlog::Item* chosenItem() const;
     const foodlog::Exercise* chosenExercise() const;
     void done(rowchanges::Change change);
+    // Reads the day again and throws when another program changed the file since the last reading: the rows' keys
+    // may name other rows now.
+    void refuseWhenChangedElsewhere();
+    // Makes a change of a stored row; when it is refused, reads the day again before the error is reported.
+    void changeStored(const std::function<rowchanges::Change()>& change);
 
     Connection& m_connection;
     QDate m_today;
+    QTime m_time;
     QDate m_day;
     QDateEdit* m_date = nullptr;
     QTreeWidget* m_list = nullptr;
@@ -74,6 +84,7 @@ private:
     QProgressBar* m_bar = nullptr;
     QLabel* m_exercise = nullptr;
     QLabel* m_realUse = nullptr;
+    QLabel* m_lowIntake = nullptr;
     QPushButton* m_useRealUse = nullptr;
     QPushButton* m_change = nullptr;
     QPushButton* m_remove = nullptr;
@@ -87,7 +98,8 @@ private:
         QDate today;
         bool operator==(const HistoryStamp&) const = default;
     };
-    std::optional<HistoryStamp> m_historyStamp; // of the file when m_diary was read
+    std::optional<HistoryStamp> m_historyStamp; // of the file when m_diary and m_lastWeek were read
+    std::vector<health::DayIntake> m_lastWeek;  // the intake of the days logged among the week before today
     health::Profile m_profile;
     std::optional<int> m_useAsBudget;
     std::vector<rowchanges::Change> m_changes;

@@ -56,7 +56,7 @@ Ttevu_goal::Ttevu_goal(Connection& connection, QWidget* parent)
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     for (QLineEdit* edit : {m_ui->heightEdit, m_ui->birthYearEdit, m_ui->goalEdit, m_ui->ownBudgetEdit})
         connect(edit, &QLineEdit::textChanged, this, [this] { updateFacts(); });
-    for (QComboBox* box : {m_ui->sexBox, m_ui->activityBox})
+    for (QComboBox* box : {m_ui->sexBox, m_ui->activityBox, m_ui->pregnantBox})
         connect(box, &QComboBox::currentIndexChanged, this, [this] { updateFacts(); });
     connect(m_ui->remindBox, &QCheckBox::toggled, m_ui->remindTime, &QWidget::setEnabled);
 }
@@ -100,6 +100,7 @@ void Ttevu_goal::showProfile(const health::Profile& profile)
     // Most users sit most of the day: the lowest level, which never overstates the budget, until they say otherwise.
     m_ui->activityBox->setCurrentIndex(profile.activity ? static_cast<int>(*profile.activity) : 0);
     m_ui->ownBudgetEdit->setText(profile.ownBudget ? QString::number(*profile.ownBudget) : QString());
+    m_ui->pregnantBox->setCurrentIndex(!profile.pregnant ? 0 : *profile.pregnant ? 2 : 1);
     updateFacts();
 }
 
@@ -112,6 +113,14 @@ health::Profile Ttevu_goal::entered() const
     profile.goal = numberIn(m_ui->goalEdit, health::minimumGoal, health::maximumGoal);
     profile.activity = static_cast<health::Activity>(std::max(0, m_ui->activityBox->currentIndex()));
     profile.ownBudget = wholeIn(m_ui->ownBudgetEdit, health::minimumBudget, health::maximumBudget);
+    // Asked of women of an age to be pregnant only; 请选择 is not yet answered.
+    if (health::asksPregnancy(profile, thisYear()) && m_ui->pregnantBox->currentIndex() > 0)
+        profile.pregnant = m_ui->pregnantBox->currentIndex() == 2;
+    // A child sets no goal and no budget: the fields are off, and what they still hold is not kept.
+    if (health::isChild(profile, thisYear())) {
+        profile.goal.reset();
+        profile.ownBudget.reset();
+    }
     return profile;
 }
 
@@ -131,12 +140,15 @@ health::Profile Ttevu_goal::checked() const
         refuse(m_ui->birthYearEdit, QStringLiteral("出生年份要填 %1 到 %2 之间的年份")
                                         .arg(health::earliestBirthYear)
                                         .arg(health::latestBirthYear(thisYear())));
-    if (!profile.goal)
+    const bool child = health::isChild(profile, thisYear());
+    if (!profile.goal && !child)
         refuse(m_ui->goalEdit,
                QStringLiteral("目标体重(斤)要填 %1 到 %2 之间的数").arg(health::minimumGoal).arg(health::maximumGoal));
-    if (const QString tooLow = goalfacts::goalTooLow(profile, conversions::locale()); !tooLow.isEmpty())
+    if (const QString tooLow = goalfacts::goalTooLow(profile, thisYear(), conversions::locale()); !tooLow.isEmpty())
         refuse(m_ui->goalEdit, tooLow);
-    if (!profile.ownBudget && !m_ui->ownBudgetEdit->text().trimmed().isEmpty())
+    if (const QString tooLow = goalfacts::ownBudgetTooLow(profile); !tooLow.isEmpty())
+        refuse(m_ui->ownBudgetEdit, tooLow);
+    if (!profile.ownBudget && !child && !m_ui->ownBudgetEdit->text().trimmed().isEmpty())
         refuse(m_ui->ownBudgetEdit, QStringLiteral("自定每日摄入(大卡)要填 %1 到 %2 之间的整数，或者留空")
                                         .arg(health::minimumBudget)
                                         .arg(health::maximumBudget));
@@ -164,22 +176,30 @@ void Ttevu_goal::saveClick()
 void Ttevu_goal::updateFacts()
 {
     const health::Profile profile = entered();
-    m_ui->bmiValue->setText(goalfacts::bmi(profile, m_diary, conversions::locale()));
-    m_ui->rangeValue->setText(goalfacts::healthyRange(profile, conversions::locale()));
+    const bool child = health::isChild(profile, thisYear());
+    m_ui->goalEdit->setEnabled(!child);
+    m_ui->ownBudgetEdit->setEnabled(!child);
+    const bool asked = health::asksPregnancy(profile, thisYear());
+    m_ui->pregnantBoxLabel->setVisible(asked);
+    m_ui->pregnantBox->setVisible(asked);
+    m_ui->bmiValue->setText(goalfacts::bmi(profile, m_diary, thisYear(), conversions::locale()));
+    m_ui->rangeValue->setText(goalfacts::healthyRange(profile, thisYear(), conversions::locale()));
     QString trend = goalfacts::trend(m_diary, conversions::locale());
     if (m_diary.trend)
         trend += QStringLiteral("，每周 ") + goalfacts::rate(m_diary, conversions::locale());
     m_ui->trendValue->setText(trend);
-    m_ui->goalValue->setText(goalfacts::goal(profile, m_diary, conversions::locale()));
+    m_ui->goalValue->setText(goalfacts::goal(profile, m_diary, thisYear(), conversions::locale()));
     QString budget = goalfacts::budget(profile, m_diary, thisYear());
     // What the body really uses, once the food log holds something: the figure a budget can rest on.
     if (m_diary.body.loggedDays > 0)
         budget += u'\n' + goalfacts::realUse(profile, m_diary, thisYear());
     m_ui->budgetValue->setText(budget);
-    QStringList notes;
-    if (const QString tooLow = goalfacts::goalTooLow(profile, conversions::locale()); !tooLow.isEmpty())
+    QStringList notes = goalfacts::cautions(profile, m_diary, thisYear());
+    if (const QString tooLow = goalfacts::goalTooLow(profile, thisYear(), conversions::locale()); !tooLow.isEmpty())
         notes << tooLow + u'。';
-    if (const QString pace = health::paceNote(goalfacts::projection(profile, m_diary)); !pace.isEmpty())
+    if (const QString tooLow = goalfacts::ownBudgetTooLow(profile); !tooLow.isEmpty())
+        notes << tooLow + u'。';
+    if (const QString pace = health::paceNote(goalfacts::projection(profile, m_diary, thisYear())); !pace.isEmpty())
         notes << pace;
     m_ui->noteLabel->setText(notes.join(u'\n'));
     m_ui->noteLabel->setVisible(!notes.isEmpty());

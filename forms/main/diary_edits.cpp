@@ -41,6 +41,15 @@ private:
 };
 
 const QString diaryTable = QStringLiteral("rj");
+
+// The diary's current row as the file held it: what a change by its key checks first.
+rowchanges::Seen seenRow(const Dataset& diary)
+{
+    rowchanges::Seen seen;
+    for (const QString& field : {QStringLiteral("time"), QStringLiteral("demo"), QStringLiteral("lb")})
+        seen.emplace_back(field, diary.storedValue(field));
+    return seen;
+}
 const QString diaryCommand = QStringLiteral("select * from rj");
 
 // The date of a listed time: "2026/12/7 8:30:15" gives "2026/12/7".
@@ -302,6 +311,10 @@ int Ttevu_main::diaryRow(int entry)
         }
     }
     load(ADODataSet_tevu, diaryCommand, Dataset::Position::Last);
+    // Asked after the reading: rows read before another program's change are the listed ones, and a change after it
+    // is refused by the check of what was seen.
+    if (ADOCN.dataVersion() != m_listedVersion)
+        throw DataError(QStringLiteral("日记在这期间被别的程序改动了，什么也没有改；请重新打开日记再选一次"));
     for (int row = ADODataSet_tevu.recordCount() - 1; row >= 0; --row) {
         if (ADODataSet_tevu.rowKey(row) == key) {
             ADODataSet_tevu.moveTo(row);
@@ -311,8 +324,37 @@ int Ttevu_main::diaryRow(int entry)
     throw DataError(QStringLiteral("这条日记已经不在数据文件里了（也许被别的程序删除了）"));
 }
 
+void Ttevu_main::relistWhenChangedElsewhere()
+{
+    if (ADOCN.connected() && ADOCN.dataVersion() == m_listedVersion)
+        return;
+    // The listing's paragraphs show each entry's time to the second, text and weight: what the user chose by.
+    const QTextDocument* document = m_ui->Memo1->document();
+    QStringList chosen;
+    for (const int entry : m_chosen)
+        chosen << document->findBlockByNumber(entry).text();
+    const QString current = m_currentEntry >= 0 ? document->findBlockByNumber(m_currentEntry).text() : QString();
+    Image8MouseUp();
+    document = m_ui->Memo1->document();
+    for (QTextBlock block = document->begin(); block.isValid() && !chosen.isEmpty(); block = block.next()) {
+        const qsizetype at = chosen.indexOf(block.text());
+        if (at < 0)
+            continue;
+        chosen.removeAt(at);
+        m_chosen.insert(block.blockNumber());
+        if (m_currentEntry < 0 || (block.text() == current && !m_chosen.contains(m_currentEntry)))
+            m_currentEntry = m_anchorEntry = block.blockNumber();
+    }
+    showChosenEntries();
+    m_ui->Label1->setText(QStringLiteral("日记在这期间被别的程序改动了，已重新列出。"));
+    if (!chosen.isEmpty())
+        throw DataError(QStringLiteral("选中的日记在这期间被别的程序改动或删除了（例如导入或恢复了备份），"
+                                       "日记已重新列出，什么也没有改；请再选一次"));
+}
+
 void Ttevu_main::editChosenEntry()
 {
+    relistWhenChangedElsewhere();
     if (m_currentEntry < 0 || !m_chosen.contains(m_currentEntry))
         return;
     const int entry = m_currentEntry;
@@ -321,7 +363,10 @@ void Ttevu_main::editChosenEntry()
     const QString text = ADODataSet_tevu.asText(QStringLiteral("demo"));
     const QString weight =
         ADODataSet_tevu.isNull(QStringLiteral("lb")) ? QString() : ADODataSet_tevu.asText(QStringLiteral("lb"));
-    const EditedEntry edited{m_listedKeys[static_cast<size_t>(entry)], time, m_ui->Edit1->text(),
+    const EditedEntry edited{{m_listedKeys[static_cast<size_t>(entry)], seenRow(ADODataSet_tevu)},
+                             ADOCN.dataVersion(),
+                             time,
+                             m_ui->Edit1->text(),
                              m_ui->Edit1->geometry()};
     showView(View::Writing);
     m_ui->Memo1->setExtraSelections({});
@@ -363,11 +408,27 @@ void Ttevu_main::saveEditedEntry()
     QVariant weight;
     if (!typed.trimmed().isEmpty())
         weight = conversions::textToWeight(typed);
-    if (weight.isValid() && !confirmLikelyWeight(weight.toDouble(), m_edited->key))
+    // Another program's import or restore since the edit began gives the entry another key: found again by its time,
+    // text and weight as they were read; when it is gone, nothing is saved and the boxes keep what was typed.
+    if (ADOCN.dataVersion() != m_edited->version) {
+        load(ADODataSet_tevu, diaryCommand, Dataset::Position::Last);
+        m_edited->version = ADOCN.dataVersion();
+        std::optional<qint64> found;
+        for (int row = ADODataSet_tevu.recordCount() - 1; row >= 0 && !found; --row) {
+            ADODataSet_tevu.moveTo(row);
+            if (seenRow(ADODataSet_tevu) == m_edited->row.seen)
+                found = ADODataSet_tevu.rowKey(row);
+        }
+        if (!found)
+            throw DataError(QStringLiteral("正在修改的日记在这期间被别的程序改动或删除了（例如导入或恢复了备份），"
+                                           "什么也没有保存"));
+        m_edited->row.key = *found;
+    }
+    if (weight.isValid() && !confirmLikelyWeight(weight.toDouble(), m_edited->row.key))
         return;
-    const qint64 key = m_edited->key;
-    rowchanges::Change change =
-        rowchanges::update(ADOCN, diaryTable, key, {QStringLiteral("demo"), QStringLiteral("lb")}, {text, weight});
+    const qint64 key = m_edited->row.key;
+    rowchanges::Change change = rowchanges::update(ADOCN, diaryTable, m_edited->row,
+                                                   {QStringLiteral("demo"), QStringLiteral("lb")}, {text, weight});
     m_done.push_back({std::move(change), QStringLiteral("修改 %1 的日记").arg(dateOf(m_edited->time))});
     m_undone.clear();
     dropDiaryEdit();
@@ -387,14 +448,15 @@ void Ttevu_main::rememberSavedEntry(qint64 key, const QString& time)
 
 void Ttevu_main::deleteChosenEntries()
 {
+    relistWhenChangedElsewhere();
     if (m_chosen.empty())
         return;
-    std::vector<qint64> keys;
+    std::vector<rowchanges::SeenRow> keys;
     QStringList lines;
     QString firstTime;
     for (const int entry : m_chosen) {
         diaryRow(entry);
-        keys.push_back(m_listedKeys[static_cast<size_t>(entry)]);
+        keys.push_back({m_listedKeys[static_cast<size_t>(entry)], seenRow(ADODataSet_tevu)});
         const QString time = ADODataSet_tevu.asText(QStringLiteral("time"));
         if (firstTime.isEmpty())
             firstTime = time;
@@ -414,7 +476,22 @@ void Ttevu_main::deleteChosenEntries()
         return;
     const QString what = keys.size() == 1 ? QStringLiteral("删除 %1 的日记").arg(dateOf(firstTime))
                                           : QStringLiteral("删除 %1 条日记").arg(keys.size());
-    m_done.push_back({rowchanges::remove(ADOCN, diaryTable, keys), what});
+    std::optional<rowchanges::Change> removed;
+    try {
+        removed = rowchanges::remove(ADOCN, diaryTable, keys);
+    } catch (const DataError&) {
+        // Refused because another program changed the diary: the listing shows it as the file holds it now, with the
+        // same entries chosen by what was shown of them. Any other failure leaves the listing and the choice.
+        if (ADOCN.dataVersion() != m_listedVersion) {
+            try {
+                relistWhenChangedElsewhere();
+            } catch (const DataError&) {
+                // Said by the refusal itself.
+            }
+        }
+        throw;
+    }
+    m_done.push_back({std::move(*removed), what});
     m_undone.clear();
     // The entry below the first one removed takes its place, so that Delete after Delete goes on down the listing.
     std::vector<qint64> next;

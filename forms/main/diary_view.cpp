@@ -11,6 +11,9 @@ void Ttevu_main::Image8MouseUp()
     showView(View::Diary);
     m_ui->Memo1->clear();
     m_ui->Label1->setText(QStringLiteral("一定要坚持做日记哦！"));
+    // Taken before the rows are read: another program's change in between is then noticed, not missed.
+    ADOCN.connect();
+    m_listedVersion = ADOCN.dataVersion();
     load(ADODataSet_tevu, QStringLiteral("select * from rj"), Dataset::Position::Last);
 
     const int count = ADODataSet_tevu.recordCount();

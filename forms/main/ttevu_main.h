@@ -125,6 +125,10 @@ private:
     void showChosenEntries();
     // The diary dataset's row of a listed entry, the diary read again when the dataset holds anything else.
     int diaryRow(int entry);
+    // Before an edit or a deletion: when another program changed the file since the listing (an import or a restore
+    // gives the rows new keys), lists the diary again and chooses the same entries by what the listing showed of
+    // them; throws, changing nothing, when one of them is no longer there.
+    void relistWhenChangedElsewhere();
     void editChosenEntry();
     void deleteChosenEntries();
     void saveEditedEntry();
@@ -253,14 +257,16 @@ private:
     bool m_listing = false; // the diary view shows its listing
     bool m_messageLineFitted = false;
     std::vector<qint64> m_listedKeys;
+    qint64 m_listedVersion = 0; // the file's data version when the listing was read
     std::set<int> m_chosen;
     int m_currentEntry = -1; // where the arrow keys move from
     int m_anchorEntry = -1;  // where a Shift range starts
     struct EditedEntry {
-        qint64 key;
-        QString time;         // as listed
-        QString weightAside;  // what the weight box held for a new entry
-        QRect weightBoxPlace; // where the design puts the weight box
+        rowchanges::SeenRow row; // its key, and its time, text and weight as the file held them
+        qint64 version;          // the file's data version when they were read
+        QString time;            // as listed
+        QString weightAside;     // what the weight box held for a new entry
+        QRect weightBoxPlace;    // where the design puts the weight box
     };
     std::optional<EditedEntry> m_edited;
     // Saves, edits and deletions of this session, each with what the message line calls it.

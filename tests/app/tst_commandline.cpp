@@ -44,7 +44,9 @@ private slots:
         QTest::newRow("version") << QStringList{"-v"} << 0 << "Tevu 1.";
         QTest::newRow("unknown option") << QStringList{"--frobnicate"} << 2 << "不认识的选项：frobnicate";
         QTest::newRow("two commands") << QStringList{"--check", "--export-csv", "-"} << 2 << "一次只能执行一条命令";
-        QTest::newRow("no command") << QStringList{"--data", "{dir}/data.Mdb"} << 2 << "没有给出命令";
+        QTest::newRow("no command") << QStringList{"--force"} << 2 << "没有给出命令";
+        QTest::newRow("--data twice, no command")
+            << QStringList{"--data", "{dir}/data.Mdb", "--data", "{dir}/data.Mdb"} << 2 << "没有给出命令";
         QTest::newRow("missing file name") << QStringList{"--backup"} << 2 << "缺少文件名";
         QTest::newRow("force without a writing command") << QStringList{"--check", "--force"} << 2 << "--force";
         QTest::newRow("check") << QStringList{"--data", "{dir}/data.Mdb", "--check"} << 0 << "表 rj  ：2 行";
@@ -108,6 +110,37 @@ private slots:
         QCOMPARE(db.rows(QStringLiteral("SELECT * FROM rj")).join(u'\n').toUtf8(), before);
         if (status != 0 || !arguments.contains(QStringLiteral("--backup")))
             QCOMPARE(kept.size(), qint64(25));
+    }
+
+    // "--data FILE" alone opens the windows on that file, whatever its name: the automatic backup that follows the
+    // main window's first showing appears beside it.
+    void dataAloneOpensTheWindowsOnThatFile_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("--data FILE") << QStringList{"--data", "{dir}/旧电脑.Mdb"};
+        QTest::newRow("--data=FILE, ready to write") << QStringList{"--write", "--data={dir}/旧电脑.Mdb"};
+    }
+
+    void dataAloneOpensTheWindowsOnThatFile()
+    {
+        QFETCH(QStringList, arguments);
+        TempDatabase db;
+        const QString named = QDir(db.folder()).filePath(QStringLiteral("旧电脑.Mdb"));
+        QVERIFY(QFile::rename(db.path(), named));
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(TEVU_BINARY_DIR "/tevu"), arguments.replaceInStrings("{dir}", db.folder()));
+        const QDir backups(QDir(db.folder()).filePath(QStringLiteral("backups")));
+        QTRY_VERIFY_WITH_TIMEOUT(!backups.entryList({QStringLiteral("data-*.Mdb")}, QDir::Files).isEmpty() ||
+                                     process.state() == QProcess::NotRunning,
+                                 30000);
+        const bool running = process.state() == QProcess::Running;
+        process.kill();
+        process.waitForFinished();
+        QVERIFY2(running, qPrintable(QString::fromUtf8(process.readAllStandardError())));
+        QVERIFY(!QFileInfo::exists(db.path()));
     }
 
     void leftoversOfAnInterruptedRunAreRemoved()
@@ -228,6 +261,36 @@ private slots:
                                 "实际消耗：还需要 13 天的饮食记录\n"
                                 "今天已吃 450 大卡，预算未定（在“我的目标”里填好身高、性别、"
                                 "出生年份和活动量）\n"));
+    }
+
+    void summaryOfAChildSaysSoInOneLine()
+    {
+        TempDatabase db;
+        // A girl of 14, 160 cm, 100 jin: BMI 100 ÷ 5.12 = 19.5, no adult class, no goal, no budget. She logged 1,000
+        // kcal on each of the four days before today: a mean under 1,200, said gently.
+        const QDate today = QDate::currentDate();
+        db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'a', 100);"
+                               "INSERT INTO profile VALUES (160, '女', %1, 90, 2, NULL);"
+                               "CREATE TABLE food_log (time DATETIME, meal TEXT, food TEXT, amount REAL, unit TEXT, "
+                               "g REAL, kcal REAL);"
+                               "CREATE TABLE exercise_log (time DATETIME, name TEXT, minutes REAL, kcal REAL);")
+                    .arg(today.year() - 14));
+        for (int d = 1; d <= 4; ++d)
+            db.exec(
+                QStringLiteral("INSERT INTO food_log VALUES ('%1 12:00:00.000', '午餐', '米饭', 1, '克', 862, 1000);")
+                    .arg(today.addDays(-d).toString(Qt::ISODate)));
+        const Run run = tevu({"--data", "{dir}/data.Mdb", "--summary"}, db.folder());
+        QCOMPARE(run.status, 0);
+        const QStringList lines = QString::fromUtf8(run.out).split(u'\n');
+        QCOMPARE(lines.mid(3),
+                 (QStringList{"BMI：19.5（未满 18 岁，不按成人标准分类）", "目标：未满 18 岁不设目标体重",
+                              "能量预算：未满 18 岁不给出预算",
+                              "未满 18 岁还在生长发育，体重是否合适要按年龄和性别来判断，不能用成人的 BMI "
+                              "标准，也不要自己节食减重；请咨询医生或学校的保健老师。",
+                              "今天已吃 0 大卡，未满 18 岁不设预算",
+                              "最近 7 天里记下的日子，平均每天只吃了约 1,000 大卡，低于 1,200 大卡。"
+                              "吃得太少容易流失肌肉、营养不够，也难以坚持，不妨多吃一点。",
+                              ""}));
     }
 };
 

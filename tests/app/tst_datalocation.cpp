@@ -88,11 +88,29 @@ private slots:
         QFile::setPermissions(m_places.programFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
+    void userFolderFollowsXdgDataHome_data()
+    {
+        QTest::addColumn<QString>("xdg");
+        QTest::addColumn<QString>("folder"); // under the temporary home
+        QTest::newRow("absolute") << "/{home}/data"
+                                  << "data/tevu";
+        QTest::newRow("relative: ignored") << "data"
+                                           << ".local/share/tevu";
+        QTest::newRow("empty") << ""
+                               << ".local/share/tevu";
+    }
+
     void userFolderFollowsXdgDataHome()
     {
+        QFETCH(QString, xdg);
+        QFETCH(QString, folder);
         QTemporaryDir home;
-        qputenv("XDG_DATA_HOME", home.path().toUtf8());
-        QCOMPARE(datalocation::ofThisProgram().userFolder, home.filePath("tevu"));
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_DATA_HOME", QString(xdg).replace(QStringLiteral("/{home}"), home.path()).toUtf8());
+        const QString chosen = datalocation::ofThisProgram().userFolder;
+        qputenv("HOME", oldHome);
+        QCOMPARE(chosen, home.filePath(folder));
     }
 
     void rule_data()

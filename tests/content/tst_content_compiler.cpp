@@ -115,6 +115,8 @@ private slots:
     void sourceFaults();
     void existingOutputIsLeftAlone_data();
     void existingOutputIsLeftAlone();
+    void liquidsAreWeighedByTheirDensity_data();
+    void liquidsAreWeighedByTheirDensity();
     void readings_data();
     void readings();
     void executable_data();
@@ -263,6 +265,23 @@ void ContentCompilerTest::sourceFaults_data()
         << "最多写 3 个";
     QTest::newRow("a unit written twice")
         << Files{{foods, full + bread + "一个=100克；一个=90克\n"}} << foods << 2 << "“一个”写了两次";
+    const QString densities = QStringLiteral("densities.tsv");
+    QTest::newRow("density of a food not in foods.tsv")
+        << Files{{densities, "# 注释\n豆浆\t1.01\t依据\n"}} << densities << 2 << "“豆浆”不在 foods.tsv 中";
+    QTest::newRow("density heavier than any drink")
+        << Files{{densities, "番茄\t1.9\t依据\n"}} << densities << 1 << "0.7～1.5";
+    QTest::newRow("density written with a unit")
+        << Files{{densities, "番茄\t1.02g/mL\t依据\n"}} << densities << 1 << "0.7～1.5";
+    QTest::newRow("density without its basis") << Files{{densities, "番茄\t1.02\n"}} << densities << 1 << "3 个";
+    QTest::newRow("density written twice")
+        << Files{{densities, "番茄\t1.02\t甲\n番茄\t1.03\t乙\n"}} << densities << 2 << "第 1 行已有";
+    // 番茄 of the valid foods has a unit of 250 mL.
+    QTest::newRow("a unit in millilitres without the food's density")
+        << Files{{densities, "# 没有番茄\n"}} << densities << 0 << "“番茄”（foods.tsv 第 5 行）";
+    QTest::newRow("a unit too long once it names its volume")
+        << Files{{foods, full + "蔬菜类（每100克）\t番茄\t15\t估算：甲\t一大杯（鲜榨不加水）=500毫升\n"},
+                 {densities, "番茄\t1.02\t依据\n"}}
+        << foods << 2 << "连同毫升数超过 12 个字";
     QTest::newRow("schema lacking the portions")
         << Files{{QStringLiteral("schema.sql"), realSchema().replace("CREATE TABLE portions", "CREATE TABLE units")}}
         << "schema.sql" << 0 << "portions";
@@ -373,6 +392,40 @@ void ContentCompilerTest::existingOutputIsLeftAlone()
         QCOMPARE(permissionBits(output), mode_t(0640));
     }
     QCOMPARE(leftovers(dir.path()), QStringList{QStringLiteral("data.Mdb")});
+}
+
+void ContentCompilerTest::liquidsAreWeighedByTheirDensity_data()
+{
+    QTest::addColumn<QByteArray>("densities"); // null: no densities.tsv
+    QTest::addColumn<QString>("portions");
+
+    // 250 mL × 1.02 g/mL = 255 g; 15 mL × 0.92 = 13.8 g keeps its tenth; 50 mL × 0.92 = 46 g.
+    QTest::newRow("weighed, the volume kept in the unit's name")
+        << QByteArray("# 密度\n番茄\t1.02\t番茄汁\n白酒\t0.92\t52度\n")
+        << "番茄/一杯（榨汁，250毫升）/255/克|白酒/一两（50毫升）/46/克|白酒/一小杯（15毫升）/13.8/克";
+    QTest::newRow("without densities the millilitres count as grams")
+        << QByteArray() << "番茄/一杯（榨汁）/250/毫升|白酒/一两/50/毫升|白酒/一小杯/15/毫升";
+}
+
+void ContentCompilerTest::liquidsAreWeighedByTheirDensity()
+{
+    QFETCH(QByteArray, densities);
+    QFETCH(QString, portions);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString sources = dir.filePath(QStringLiteral("content"));
+    const QByteArray foods = kFoods + "谷类（每100克）\t白酒\t312\t估算：按酒精\t一两=50毫升；一小杯=15毫升\n";
+    QVERIFY(
+        writeContent(sources, {{QStringLiteral("foods.tsv"), foods}, {QStringLiteral("densities.tsv"), densities}}));
+    const QString output = dir.filePath(QStringLiteral("data.Mdb"));
+    const CompileResult result = compileContent(sources, output);
+    QVERIFY2(result.outcome == Outcome::Built, qPrintable(result.error.toString()));
+    ContentTestDatabase db(output);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT group_concat(Title || '/' || Unit || '/' || g || '/' || Measure, '|') "
+                                      "FROM (SELECT * FROM portions WHERE Title IN ('番茄', '白酒') ORDER BY rowid)"))
+                 .toString(),
+             portions);
 }
 
 void ContentCompilerTest::readings_data()

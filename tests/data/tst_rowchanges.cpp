@@ -42,7 +42,13 @@ private slots:
         const QStringList before = db.rows(everything);
         Connection c(db.folder());
         c.openDatabase();
-        const rowchanges::Change change = rowchanges::remove(c, QStringLiteral("rj"), {2, 3});
+        // What the window showed of the rows matches, a weight the file holds as an integer too.
+        const rowchanges::Change change =
+            rowchanges::remove(c, QStringLiteral("rj"),
+                               {{2, {{QStringLiteral("Demo"), QStringLiteral("甲")}, {QStringLiteral("lb"), 153.5}}},
+                                {3,
+                                 {{QStringLiteral("time"), QStringLiteral("2026-12-08 07:00:00.001")},
+                                  {QStringLiteral("lb"), QVariant()}}}});
         QCOMPARE(db.rows(QStringLiteral("select rowid, demo from rj")),
                  (QStringList{QStringLiteral("1|甲"), QStringLiteral("4|丙")}));
         rowchanges::undo(c, change);
@@ -59,8 +65,8 @@ private slots:
         Connection c(db.folder());
         c.openDatabase();
         const rowchanges::Change change =
-            rowchanges::update(c, QStringLiteral("rj"), 2, {QStringLiteral("demo"), QStringLiteral("lb")},
-                               {QStringLiteral("改过"), 135.0});
+            rowchanges::update(c, QStringLiteral("rj"), {2, {{QStringLiteral("lb"), 153.5}}},
+                               {QStringLiteral("demo"), QStringLiteral("lb")}, {QStringLiteral("改过"), 135.0});
         QStringList expected = before;
         expected[1] = QStringLiteral("2|2026-12-07 08:30:15.123|text|改过|135.0|real");
         QCOMPARE(db.rows(everything), expected);
@@ -90,7 +96,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("a row already gone")
             << QStringLiteral("DELETE FROM rj WHERE rowid = 3")
-            << QStringLiteral("要删除的记录已经不在数据文件里了（也许被别的程序删除了），什么也没有删除");
+            << QStringLiteral("要删除的记录已经不在数据文件里了，或已被别的程序改动（例如导入或恢复），什么也没有删除");
         QTest::newRow("the engine refuses the second row")
             << QStringLiteral("CREATE TRIGGER stop BEFORE DELETE ON rj WHEN old.rowid = 3 BEGIN SELECT RAISE(ABORT, "
                               "'停'); END")
@@ -106,7 +112,7 @@ private slots:
         const QStringList before = db.rows(everything);
         Connection c(db.folder());
         c.openDatabase();
-        QVERIFY(errorOf([&] { rowchanges::remove(c, QStringLiteral("rj"), {1, 3}); }).contains(message));
+        QVERIFY(errorOf([&] { rowchanges::remove(c, QStringLiteral("rj"), {{1, {}}, {3, {}}}); }).contains(message));
         QCOMPARE(db.rows(everything), before);
     }
 
@@ -124,7 +130,7 @@ private slots:
         Connection c(db.folder());
         c.openDatabase();
         const rowchanges::Change change =
-            rowchanges::update(c, QStringLiteral("rj"), 2, {QStringLiteral("demo")}, {QStringLiteral("改过")});
+            rowchanges::update(c, QStringLiteral("rj"), {2, {}}, {QStringLiteral("demo")}, {QStringLiteral("改过")});
         db.exec(meanwhile);
         const QStringList after = db.rows(everything);
         QCOMPARE(errorOf([&] { rowchanges::undo(c, change); }),
@@ -138,10 +144,43 @@ private slots:
         const QStringList before = db.rows(everything);
         Connection c(db.folder());
         c.openDatabase();
-        QCOMPARE(errorOf([&] {
-                     rowchanges::update(c, QStringLiteral("rj"), 9, {QStringLiteral("demo")}, {QStringLiteral("x")});
-                 }),
-                 QStringLiteral("要修改的记录已经不在数据文件里了（也许被别的程序删除了），什么也没有保存"));
+        QCOMPARE(
+            errorOf([&] {
+                rowchanges::update(c, QStringLiteral("rj"), {9, {}}, {QStringLiteral("demo")}, {QStringLiteral("x")});
+            }),
+            QStringLiteral("要修改的记录已经不在数据文件里了，或已被别的程序改动（例如导入或恢复），什么也没有保存"));
+        QCOMPARE(db.rows(everything), before);
+    }
+
+    // Another program wrote the diary anew (an import in time order, a restore): key 2 now names 乙, not the 甲 that
+    // the window showed under it. Neither a deletion nor an edit by that key touches any row.
+    void aKeyThatNowNamesAnotherRowChangesNothing_data()
+    {
+        QTest::addColumn<bool>("remove");
+        QTest::newRow("remove") << true;
+        QTest::newRow("update") << false;
+    }
+
+    void aKeyThatNowNamesAnotherRowChangesNothing()
+    {
+        QFETCH(bool, remove);
+        TempDatabase db(twins);
+        db.exec(QStringLiteral("CREATE TEMP TABLE t AS SELECT * FROM rj ORDER BY rowid DESC; DELETE FROM rj; "
+                               "INSERT INTO rj SELECT * FROM t;"));
+        const QStringList before = db.rows(everything);
+        Connection c(db.folder());
+        c.openDatabase();
+        const rowchanges::SeenRow shown{2,
+                                        {{QStringLiteral("time"), QStringLiteral("2026-12-07 08:30:15.123")},
+                                         {QStringLiteral("demo"), QStringLiteral("甲")},
+                                         {QStringLiteral("lb"), 153.5}}};
+        const QString message = errorOf([&] {
+            if (remove)
+                rowchanges::remove(c, QStringLiteral("rj"), {shown});
+            else
+                rowchanges::update(c, QStringLiteral("rj"), shown, {QStringLiteral("demo")}, {QStringLiteral("x")});
+        });
+        QVERIFY2(message.contains(QStringLiteral("已被别的程序改动")), qPrintable(message));
         QCOMPARE(db.rows(everything), before);
     }
 };

@@ -181,6 +181,38 @@ private slots:
         QVERIFY(!QFileInfo::exists(datafile::backupFolder(live.path())));
     }
 
+    // A backup whose diary was changed by another tool: its rows come back, its definitions do not. Afterwards two
+    // entries of one weight, an entry without a weight and one of every column the program writes are saved as ever,
+    // and the diary has the program's three columns alone.
+    void restoreTakesTheRowsButNotTheSourcesDefinitions_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("a unique index") << "CREATE UNIQUE INDEX u ON rj(lb)";
+        QTest::newRow("a weight that may not be missing")
+            << "CREATE TABLE x(time DATETIME, demo TEXT, lb REAL NOT NULL); INSERT INTO x SELECT * FROM rj; "
+               "DROP TABLE rj; ALTER TABLE x RENAME TO rj";
+        QTest::newRow("an extra column with a default") << "ALTER TABLE rj ADD COLUMN mood TEXT DEFAULT 'happy'";
+        QTest::newRow("a check on the text")
+            << "CREATE TABLE x(time DATETIME, demo TEXT CHECK (length(demo) < 3), lb REAL); INSERT INTO x SELECT * "
+               "FROM rj; DROP TABLE rj; ALTER TABLE x RENAME TO rj";
+    }
+
+    void restoreTakesTheRowsButNotTheSourcesDefinitions()
+    {
+        QFETCH(QString, change);
+        TempDatabase live;
+        TempDatabase saved;
+        saved.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-01-01 08:00:00.000', 'a', 130);") + change);
+        datafile::restore(live.path(), saved.path(), noon);
+        live.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', '同样的体重', 130);"
+                                 "INSERT INTO rj VALUES ('2026-12-08 08:00:00.000', '没有体重', NULL);"));
+        QCOMPARE(live.rows(QStringLiteral("SELECT demo, quote(lb) FROM rj ORDER BY rowid")),
+                 (QStringList{"a|130.0", "同样的体重|130.0", "没有体重|NULL"}));
+        QCOMPARE(live.rows(QStringLiteral("SELECT name FROM pragma_table_info('rj')")),
+                 (QStringList{"time", "demo", "lb"}));
+        QCOMPARE(live.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE tbl_name = 'rj'")).toInt(), 1);
+    }
+
     void restoreKeepsTheCurrentFileAndThenChecksClean()
     {
         TempDatabase live;

@@ -5,6 +5,7 @@
 #include "support/tempdb.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QTest>
 #include <ctime>
 
@@ -320,6 +321,157 @@ private slots:
         QCOMPARE(db.rows(diary()), rows);
         // The same file again adds nothing.
         QCOMPARE(datafile::importCsv(db.path(), file, QStringLiteral("d.csv")).added, 0);
+    }
+
+    // Each program's file as it writes it (tests/datafile/exports); weights worked by hand as above, Libra's UTC times
+    // in Shanghai.
+    void eachProgramsFileAsItWritesIt_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("Libra 5: an empty line before the header")
+            << "libra-5.csv"
+            << "Libra" << QStringList{"2026-12-03 22:30:00.000|160.4|", "2026-12-04 14:00:00.000|160.8|早上跑步"};
+        // 176.4 x 0.90718474 = 160.027…, 176.0 x 0.90718474 = 159.664…; the second row stops after its weight.
+        QTest::newRow("Libra 6: pounds, fields left out")
+            << "libra-6.csv"
+            << "Libra" << QStringList{"2026-12-03 22:30:00.000|160.03|", "2026-12-04 13:07:48.000|159.66|"};
+        QTest::newRow("openScale") << "openscale.csv"
+                                   << "openScale"
+                                   << QStringList{"2026-12-01 07:30:00.000|160.3|早上",
+                                                  "2026-12-02 07:31:09.000|159.8|"};
+        QTest::newRow("openScale 2") << "openscale-2.csv"
+                                     << "openScale" << QStringList{"2026-12-02 07:45:00.000|159.0|称前喝了水"};
+        QTest::newRow("openScale, semicolons") << "openscale-semicolons.csv"
+                                               << "openScale" << QStringList{"2026-12-02 08:00:00.000|158.8|"};
+        QTest::newRow("TrendWeight") << "trendweight.csv"
+                                     << "TrendWeight"
+                                     << QStringList{"2026-12-04 00:00:00.000|160.4|", "2026-12-06 00:00:00.000|160.7|"};
+        QTest::newRow("wger") << "wger.csv"
+                              << "wger"
+                              << QStringList{"2026-12-05 00:00:00.000|162.0|", "2026-12-06 00:00:00.000|161.0|"};
+        QTest::newRow("Tevu") << "tevu.csv"
+                              << "Tevu"
+                              << QStringList{"2026-12-07 13:27:17.154|120.5|早饭，少吃",
+                                             "2026-12-08 08:00:00.000|NULL|=1+1"};
+    }
+
+    void eachProgramsFileAsItWritesIt()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, format);
+        QFETCH(QStringList, rows);
+        QFile exported(QStringLiteral(TEVU_SOURCE_DIR "/tests/datafile/exports/") + file);
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        TempDatabase db;
+        const datafile::ImportResult result = datafile::importCsv(db.path(), exported.readAll(), file);
+        QVERIFY2(datafile::formatName(result.format).startsWith(format),
+                 qPrintable(datafile::formatName(result.format)));
+        QCOMPARE(db.rows(diary()), rows);
+    }
+
+    // Blank lines before the header, of any format: LF, CRLF, spaces, after the byte-order mark.
+    void blankLinesBeforeTheHeaderAreSkipped_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("Tevu") << QByteArray("\xEF\xBB\xBF\r\n  \r\n时间,体重(斤),日记\r\n2026-12-07 08:00,120,a\r\n")
+                              << "2026-12-07 08:00:00.000|120.0|a";
+        QTest::newRow("semicolons") << QByteArray("\n\ndateTime;weight;comment\n02.12.2026 08:00;79,4;b\n")
+                                    << "2026-12-02 08:00:00.000|158.8|b";
+        QTest::newRow("Libra, blank lines everywhere")
+            << QByteArray("\n#Version:5\n\n#Units:kg\n \n#date;weight;weight trend;body fat;body fat trend;log\n\n"
+                          "2026-12-03T14:30:00.000Z;80;80;;;c\n")
+            << "2026-12-03 22:30:00.000|160.0|c";
+    }
+
+    void blankLinesBeforeTheHeaderAreSkipped()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, row);
+        TempDatabase db;
+        datafile::importCsv(db.path(), file, QStringLiteral("d.csv"));
+        QCOMPARE(db.rows(diary()), QStringList{row});
+    }
+
+    // 70 in each unit word: kilograms x 2 = 140 斤, pounds x 0.90718474 = 63.50 斤, 斤 as they are. 公斤 holds 斤.
+    void everyUnitWordOfAHeader_data()
+    {
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<double>("jin");
+        QTest::newRow("公斤") << "日期,体重(公斤)" << 140.0;
+        QTest::newRow("千克") << "日期,体重（千克）" << 140.0;
+        QTest::newRow("kg") << "date,weight (kg)" << 140.0;
+        QTest::newRow("KG") << "date,Weight [KG]" << 140.0;
+        QTest::newRow("lb") << "date,weight (lb)" << 63.5;
+        QTest::newRow("lbs") << "Date,Weight (lbs)" << 63.5;
+        QTest::newRow("磅") << "日期,体重(磅)" << 63.5;
+        QTest::newRow("斤") << "日期,体重(斤)" << 70.0;
+    }
+
+    void everyUnitWordOfAHeader()
+    {
+        QFETCH(QString, header);
+        QFETCH(double, jin);
+        const std::vector<datafile::CsvEntry> entries =
+            datafile::readCsv(header.toUtf8() + "\n2026-12-02,70\n", QStringLiteral("u.csv")).entries;
+        QCOMPARE(entries.size(), size_t(1));
+        QCOMPARE(entries[0].weight.value_or(-1), jin);
+    }
+
+    // A spreadsheet saves a carriage return in a text as a line feed, and CRLF too. The exported diary saved so adds
+    // nothing, and keeps no apostrophe: the rows below are what such a save of the export gives, written by hand.
+    void textsWithCarriageReturnsComeBackAsTheSameEntries()
+    {
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', char(13) || '=1+1', 120);"
+                               "INSERT INTO rj VALUES ('2026-12-07 09:00:00.000', '早' || char(13) || '晚', NULL);"
+                               "INSERT INTO rj VALUES ('2026-12-07 10:00:00.000', 'a' || char(13, 10) || 'b', 1);"));
+        const QStringList before = db.rows(diary());
+        QVERIFY(exported(db).contains("\"'\r=1+1\""));
+        const datafile::ImportResult result = datafile::importCsv(
+            db.path(),
+            "时间,体重(斤),日记\n2026-12-07 08:00:00.000,120,\"'\n=1+1\"\n2026-12-07 09:00:00.000,,\"早\n晚\"\n"
+            "2026-12-07 10:00:00.000,1,\"a\nb\"\n",
+            QStringLiteral("d.csv"));
+        QCOMPARE(result.added, 0);
+        QCOMPARE(result.skipped, 3);
+        QCOMPARE(db.rows(diary()), before);
+        // A text of its own that begins with an apostrophe and a line end keeps its apostrophe through a round trip.
+        TempDatabase own;
+        own.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', '''' || char(10) || 'x', 1);"));
+        TempDatabase back;
+        datafile::importCsv(back.path(), exported(own), QStringLiteral("d.csv"));
+        QCOMPARE(back.rows(diary()), own.rows(diary()));
+    }
+
+    // A UTF-8 file with one row from a GB18030 file (你好 is C4 E3 BA C3 there), and a GB18030 file with bytes that
+    // are neither: the message names the line and the encoding.
+    void aLineOfAnotherEncodingIsNamed_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("UTF-8 with one GB18030 row")
+            << QByteArray("时间,体重(斤),日记\n2026-12-07 08:00,120,早\n2026-12-08 08:00,120,\xC4\xE3\xBA\xC3\n")
+            << "第 3 行不是有效的 UTF-8 文本";
+        QTest::newRow("UTF-8 with a mark")
+            << QByteArray("\xEF\xBB\xBF时间,体重(斤),日记\n2026-12-08 08:00,120,\xC4\xE3\n")
+            << "第 2 行不是有效的 UTF-8 文本";
+        QTest::newRow("neither") << QByteArray("date,weight (kg)\n2026-12-08,80\n2026-12-09,\x81\x20\n")
+                                 << "第 3 行既不是 UTF-8 也不是 GB18030";
+    }
+
+    void aLineOfAnotherEncodingIsNamed()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, message);
+        try {
+            datafile::readCsv(file, QStringLiteral("d.csv"));
+            QFAIL("the file was read");
+        } catch (const DataError& e) {
+            QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+        }
     }
 
     // A time without an offset stands as the file gives it, as in the program's own files, even in an hour that the

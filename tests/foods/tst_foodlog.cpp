@@ -100,6 +100,8 @@ private slots:
         QCOMPARE(names, (QStringList{"一个", "克", "两"}));
         // A food whose own units already hold a liang gets no second one.
         QCOMPARE(unitsFor({{QStringLiteral("一两"), 50}}).size(), 2);
+        // Nor does a liquid whose liang is 50 mL of 46 g.
+        QCOMPARE(unitsFor({{QStringLiteral("一两（50毫升）"), 46}}).size(), 2);
     }
 
     void shownUnits_data()
@@ -163,18 +165,32 @@ private slots:
         QTest::addColumn<int>("budget"); // 0: none
         QTest::addColumn<QDate>("day");
         QTest::addColumn<double>("exercise");
+        QTest::addColumn<bool>("ended");
+        QTest::addColumn<Bar>("bar");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("summary");
-        // Eaten: 300 + 600 + 150.4 = 1,050.4.
-        QTest::newRow("under") << 1450 << today << 0.0 << "今天 1,050 / 1,450 大卡，还可以吃 400 大卡"
+        // Eaten: 300 + 600 + 150.4 = 1,050.4, under 90 % of 1,450 (1,305): green while the day goes on.
+        QTest::newRow("under") << 1450 << today << 0.0 << false << Bar::Green
+                               << "今天 1,050 / 1,450 大卡，还可以吃 400 大卡"
                                << "今天已吃 1,050 大卡，预算 1,450 大卡";
-        QTest::newRow("exercise adds") << 1450 << today << 180.0 << "今天 1,050 / 1,630 大卡，还可以吃 580 大卡"
-                                       << "今天已吃 1,050 大卡，预算 1,630 大卡（含运动 180 大卡）";
+        // Half of the exercise's net 180 kcal is added: 1,450 + 90 = 1,540.
+        QTest::newRow("half the exercise adds")
+            << 1450 << today << 180.0 << false << Bar::Green << "今天 1,050 / 1,540 大卡，还可以吃 490 大卡"
+            << "今天已吃 1,050 大卡，预算 1,540 大卡（含运动的一半 90 大卡，运动共 180 大卡）";
+        // 30 minutes of 快走 at 150 jin, net 143: half is 71.5, so 1,450 + 71.5 = 1,521.5, shown 1,522.
+        QTest::newRow("half of 143") << 1450 << today << 143.0 << false << Bar::Green
+                                     << "今天 1,050 / 1,522 大卡，还可以吃 472 大卡"
+                                     << "今天已吃 1,050 大卡，预算 1,522 大卡（含运动的一半 72 大卡，运动共 143 大卡）";
+        // The day is over at 1,050, under a woman's floor of 1,200: never green, and said.
+        QTest::newRow("ended under the floor")
+            << 1450 << today << 0.0 << true << Bar::Orange
+            << "今天 1,050 / 1,450 大卡，还可以吃 400 大卡\n今天吃得太少了（低于 1,200 大卡）"
+            << "今天已吃 1,050 大卡，预算 1,450 大卡";
         QTest::newRow("over, another day")
-            << 930 << today.addDays(-1) << 0.0 << "12月6日 1,050 / 930 大卡，超出 120 大卡"
+            << 930 << today.addDays(-1) << 0.0 << false << Bar::Red << "12月6日 1,050 / 930 大卡，超出 120 大卡"
             << "今天已吃 1,050 大卡，预算 930 大卡";
         QTest::newRow("no budget")
-            << 0 << today << 0.0
+            << 0 << today << 0.0 << false << Bar::Green
             << "今天 1,050 大卡（在“我的目标”里填好身高、性别、出生年份和活动量，就能看到每天的预算）"
             << "今天已吃 1,050 大卡，预算未定（在“我的目标”里填好身高、性别、出生年份和活动量）";
     }
@@ -183,6 +199,8 @@ private slots:
         QFETCH(int, budget);
         QFETCH(QDate, day);
         QFETCH(double, exercise);
+        QFETCH(bool, ended);
+        QFETCH(Bar, bar);
         QFETCH(QString, line);
         QFETCH(QString, summary);
         Day log;
@@ -190,11 +208,20 @@ private slots:
                      item(at(day, 16), Meal::Snack, "c", 150.4)};
         if (exercise > 0)
             log.exercises = {{0, at(day, 18), QStringLiteral("快走"), 30, exercise}};
-        const Totals sums = totals(log, budget ? std::optional<int>(budget) : std::nullopt);
+        const Totals sums = totals(log, budget ? std::optional<int>(budget) : std::nullopt, 1200, ended);
+        QCOMPARE(sums.bar, bar);
         QCOMPARE(sums.meals[static_cast<int>(Meal::Breakfast)], 300.0);
         QCOMPARE(sums.meals[static_cast<int>(Meal::Dinner)], 0.0);
         QCOMPARE(totalLine(sums, day, today), line);
         QCOMPARE(summaryLine(sums), summary);
+    }
+
+    void theDayEndsAfterDinner()
+    {
+        // The dinner hours end at 21:00.
+        QVERIFY(!dayEnded(today, QDateTime(today, QTime(20, 59))));
+        QVERIFY(dayEnded(today, QDateTime(today, QTime(21, 0))));
+        QVERIFY(dayEnded(today.addDays(-1), QDateTime(today, QTime(8, 0))));
     }
 
     void metOfAnExercise_data()
@@ -271,7 +298,11 @@ private slots:
         QCOMPARE(eatenOn(handle, db.path(), today.addDays(2)), 0.0);
 
         // Removed, then put back by its undo with its key.
-        const rowchanges::Change removed = remove(connection, QLatin1String(foodTable), first.rows.front().key);
+        const std::vector<Item> items = read(handle, db.path(), today).items;
+        const auto logged =
+            std::find_if(items.begin(), items.end(), [&](const Item& i) { return i.key == first.rows.front().key; });
+        QVERIFY(logged != items.end());
+        const rowchanges::Change removed = remove(connection, *logged);
         QCOMPARE(read(handle, db.path(), today).items.size(), std::size_t(1));
         rowchanges::undo(connection, removed);
         QCOMPARE(read(handle, db.path(), today).items.front().key, first.rows.front().key);

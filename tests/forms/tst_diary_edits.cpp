@@ -1,6 +1,8 @@
 // Choosing listed diary entries, editing and deleting them, undo and redo, and the question on unlikely weights:
 // the real main window, offscreen, on real files.
 #include "data/conversions.h"
+#include "datafile/backup.h"
+#include "datafile/csv.h"
 #include "support/tempdb.h"
 #include "support/windows.h"
 
@@ -419,6 +421,77 @@ private slots:
         // Nothing was done, so there is nothing to undo.
         key(w, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(label(w), QStringLiteral("没有可以撤销的改动。"));
+    }
+
+    // Another program gives the rows new keys while the window lists them: an import of an older entry stores the
+    // diary again in time order, a restore brings the backup's keys. Key 2 named 乙 when it was listed; afterwards it
+    // names 甲 (import: 旧 1, 甲 2, 乙 3, 丙 4) or 丙 (restore: 旧 1, 丙 2, 甲 3, 乙 4). Deleting or editing 乙 must
+    // still change 乙 alone.
+    void anotherProgramsNewKeysNeverMakeTheWindowChangeAnotherEntry_data()
+    {
+        QTest::addColumn<bool>("restore");
+        QTest::addColumn<bool>("remove");
+        QTest::newRow("import, then delete") << false << true;
+        QTest::newRow("import during an edit") << false << false;
+        QTest::newRow("restore, then delete") << true << true;
+        QTest::newRow("restore during an edit") << true << false;
+    }
+
+    void anotherProgramsNewKeysNeverMakeTheWindowChangeAnotherEntry()
+    {
+        QFETCH(bool, restore);
+        QFETCH(bool, remove);
+        TempDatabase db(TempDatabase::standardSchema() +
+                        QStringLiteral("INSERT INTO rj VALUES('2026-12-02 08:00:00.000','甲',150),"
+                                       "('2026-12-04 08:00:00.000','乙',149),('2026-12-06 08:00:00.000','丙',148);"));
+        TempDatabase backup(TempDatabase::standardSchema() +
+                            QStringLiteral("INSERT INTO rj VALUES('2026-12-01 08:00:00.000','旧',151),"
+                                           "('2026-12-06 08:00:00.000','丙',148),('2026-12-02 08:00:00.000','甲',150),"
+                                           "('2026-12-04 08:00:00.000','乙',149);"));
+        const auto elsewhere = [&] {
+            if (restore)
+                datafile::restore(db.path(), backup.path(), QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
+            else
+                datafile::importCsv(db.path(), "时间,体重(斤),日记\n2026-12-01 08:00,151,旧\n",
+                                    QStringLiteral("d.csv"));
+            QCOMPARE(db.scalar(QStringLiteral("select demo from rj where rowid = 2")).toString(),
+                     restore ? QStringLiteral("丙") : QStringLiteral("甲"));
+        };
+        Windows w(db.folder());
+        Windows::click(w.button("Image8"));
+        clickEntry(w, 1); // 乙, listed second
+        if (remove) {
+            elsewhere();
+            Answer yes{QStringLiteral("删除"), {}, {}};
+            QVERIFY(whileModal([&] { key(w, Qt::Key_Delete); }, answering(yes)));
+            QVERIFY2(yes.question.contains(QStringLiteral("2026/12/4")), qPrintable(yes.question));
+        } else {
+            key(w, Qt::Key_Return);
+            type(w, QStringLiteral("乙改过"), QStringLiteral("149"));
+            elsewhere();
+            Windows::click(w.button("Image15"));
+        }
+        QVERIFY2(w.reporter.messages.isEmpty(), qPrintable(w.reporter.messages.join(u'\n')));
+        QCOMPARE(db.rows(QStringLiteral("select demo from rj order by time")),
+                 remove ? (QStringList{"旧", "甲", "丙"}) : (QStringList{"旧", "甲", "乙改过", "丙"}));
+    }
+
+    // When the chosen entry itself went away, nothing is deleted and the listing shows the diary as it is now.
+    void anEntryThatAnotherProgramRemovedIsNotReplacedByAnother()
+    {
+        TempDatabase db(diary);
+        Windows w(db.folder());
+        Windows::click(w.button("Image8"));
+        clickEntry(w, 0); // 晚饭少吃, key 3
+        db.exec(QStringLiteral("DELETE FROM rj; INSERT INTO rj VALUES('2026-12-01 08:00:00.000','a',1),"
+                               "('2026-12-02 08:00:00.000','b',2),('2026-12-03 08:00:00.000','c',3);"));
+        const QStringList before = db.rows(everything);
+        key(w, Qt::Key_Delete);
+        QCOMPARE(w.reporter.messages.size(), 1);
+        QVERIFY2(w.reporter.messages.first().contains(QStringLiteral("请再选一次")),
+                 qPrintable(w.reporter.messages.first()));
+        QCOMPARE(db.rows(everything), before);
+        QVERIFY(listing(w)->toPlainText().startsWith(QStringLiteral("2026/12/3")));
     }
 };
 

@@ -29,7 +29,7 @@ const QDate today(2026, 12, 7);
 
 Profile worked()
 {
-    return {165.0, Sex::Female, 1990, 120.0, Activity::Light, std::nullopt};
+    return {165.0, Sex::Female, 1990, 120.0, Activity::Light, std::nullopt, false};
 }
 
 // Two weighings of 150 jin a week apart: a flat trend at 150.
@@ -183,16 +183,120 @@ private slots:
             // Each field changes the facts as it is typed.
             ui.heightEdit->setText(QStringLiteral("165"));
             QCOMPARE(ui.bmiValue->text(), QStringLiteral("27.5（超重）"));
-            QCOMPARE(ui.rangeValue->text(), QStringLiteral("100.8–130.6斤"));
+            QCOMPARE(ui.rangeValue->text(), QStringLiteral("100.5–130.4斤"));
             ui.birthYearEdit->setText(QStringLiteral("1990"));
             ui.activityBox->setCurrentIndex(1);
+            // No deficit until she has said whether she is pregnant or breastfeeding: 1,440.25 × 1.375 = 1,980.
+            QCOMPARE(ui.budgetValue->text(), QStringLiteral("每天建议摄入约 1,980 大卡（保持体重）"));
+            QCOMPARE(ui.noteLabel->text(), QStringLiteral("回答了“是否怀孕或在哺乳期？”之后，才会给出减重的预算。"));
+            QCOMPARE(ui.pregnantBox->accessibleName(), QStringLiteral("是否怀孕或在哺乳期？"));
+            ui.pregnantBox->setCurrentIndex(1);
             QCOMPARE(ui.budgetValue->text(), QStringLiteral("每天建议摄入约 1,480 大卡"));
             ui.goalEdit->setText(QStringLiteral("１２０")); // full-width, as an input method may type it
             QCOMPARE(ui.goalValue->text(), QStringLiteral("120斤，还要减 30.0斤；按现在的趋势还达不到目标。"));
             QVERIFY(ui.noteLabel->isHidden());
             ui.goalEdit->setText(QStringLiteral("100"));
-            QCOMPARE(ui.noteLabel->text(), QStringLiteral("目标低于健康范围的下限（100.8 斤）。"));
+            QCOMPARE(ui.noteLabel->text(), QStringLiteral("目标低于健康范围的下限（100.5 斤）。"));
+            // Not asked of a man.
+            ui.sexBox->setCurrentIndex(1);
+            QVERIFY(ui.pregnantBox->isHidden());
         }));
+    }
+
+    // What the window will not advise, for the people it protects, all women of 160 cm (5.12 jin a BMI unit) in 2026,
+    // sitting most of the day; each saved, and what is stored read back.
+    void whatTheWindowWillNotAdvise_data()
+    {
+        QTest::addColumn<double>("weight");
+        QTest::addColumn<int>("born");
+        QTest::addColumn<QString>("goal");
+        QTest::addColumn<int>("pregnant"); // the box's index: 请选择, 否, 是
+        QTest::addColumn<QString>("bmi");
+        QTest::addColumn<QString>("range");
+        QTest::addColumn<QString>("budget");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shot");
+        // 14 years old at 100 jin: BMI 19.5 without an adult class, no goal (the field is off), no budget.
+        QTest::newRow("a girl of 14") << 100.0 << 2012 << "" << 0 << "19.5（未满 18 岁，不按成人标准分类）"
+                                      << "未满 18 岁不适用"
+                                      << "未满 18 岁不给出预算"
+                                      << "未满 18 岁还在生长发育，体重是否合适要按年龄和性别来判断，不能用成人的 BMI "
+                                         "标准，也不要自己节食减重；请咨询医生或学校的保健老师。"
+                                      << "160.0|女|2012|<null>|1|<null>|<null>"
+                                      << "child";
+        // 30 years old at 92 jin, BMI 18.0: (10 × 46 + 1000 − 150 − 161) × 1.2 = 1,378.8, kept at 1,380.
+        QTest::newRow("a woman at 92 jin") << 92.0 << 1996 << "100" << 1 << "18.0（体重过低）"
+                                           << "94.5–122.6斤"
+                                           << "每天建议摄入约 1,380 大卡（保持体重）"
+                                           << "体重过低，不建议再减重。"
+                                           << "160.0|女|1996|100.0|1|<null>|0"
+                                           << "underweight";
+        // 70 years old at 107.5 jin, BMI 21.0, within 20–26.9: (10 × 53.75 + 1000 − 350 − 161) × 1.2 = 1,231.8,
+        // kept at 1,230.
+        QTest::newRow("a woman of 70 at BMI 21")
+            << 107.5 << 1956 << "105" << 1 << "21.0（正常）"
+            << "102.2–137.9斤（65 岁以上，BMI 20–26.9）"
+            << "每天建议摄入约 1,230 大卡（保持体重）"
+            << "65 岁以上的人，BMI 在 20–26.9 之间是健康的；在这个范围里不建议减重，以免流失肌肉和骨量。"
+            << "160.0|女|1956|105.0|1|<null>|<null>"
+            << "older";
+        // Pregnant at 150 jin, BMI 29.3: (10 × 75 + 1000 − 150 − 161) × 1.2 = 1,726.8, kept at 1,730.
+        QTest::newRow("pregnant") << 150.0 << 1996 << "120" << 2 << "29.3（肥胖）"
+                                  << "94.5–122.6斤"
+                                  << "每天建议摄入约 1,730 大卡（保持体重）"
+                                  << "怀孕或哺乳期间不要节食减重，该吃多少、体重长多少，请听从医生的建议。"
+                                  << "160.0|女|1996|120.0|1|<null>|1"
+                                  << "";
+    }
+    void whatTheWindowWillNotAdvise()
+    {
+        QFETCH(double, weight);
+        QFETCH(int, born);
+        QFETCH(QString, goal);
+        QFETCH(int, pregnant);
+        QFETCH(QString, bmi);
+        QFETCH(QString, range);
+        QFETCH(QString, budget);
+        QFETCH(QString, note);
+        QFETCH(QString, stored);
+        QFETCH(QString, shot);
+        TempDatabase db(TempDatabase::standardSchema() +
+                        QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 07:00:00.000', '', %1);").arg(weight));
+        Windows w(db.folder());
+        QVERIFY(withGoal(w, [&](Ttevu_goal* window) {
+            Ui::Ttevu_goal& ui = *window->ui();
+            ui.heightEdit->setText(QStringLiteral("160"));
+            ui.birthYearEdit->setText(QString::number(born));
+            ui.goalEdit->setText(goal);
+            ui.pregnantBox->setCurrentIndex(pregnant);
+            QCOMPARE(ui.bmiValue->text(), bmi);
+            QCOMPARE(ui.rangeValue->text(), range);
+            QCOMPARE(ui.budgetValue->text(), budget);
+            QCOMPARE(ui.noteLabel->text(), note);
+            QCOMPARE(ui.goalEdit->isEnabled(), born < 2008);
+            QCOMPARE(ui.ownBudgetEdit->isEnabled(), born < 2008);
+            if (!shot.isEmpty() && qEnvironmentVariableIsSet("TEVU_SHOTS"))
+                window->grab().save(qEnvironmentVariable("TEVU_SHOTS") + u'/' + shot + QStringLiteral(".png"));
+            QTest::mouseClick(ui.saveButton, Qt::LeftButton);
+        }));
+        QCOMPARE(w.reporter.messages, QStringList{});
+        QCOMPARE(db.rows(QStringLiteral("SELECT * FROM profile")), QStringList{stored});
+    }
+
+    void anOlderAdultsGoalUnderHerRangeIsRefused()
+    {
+        // 70 years old, 160 cm: her range starts at 102.2 jin.
+        TempDatabase db(flatDiary());
+        Windows w(db.folder());
+        QVERIFY(withGoal(w, [&](Ttevu_goal* window) {
+            Ui::Ttevu_goal& ui = *window->ui();
+            ui.heightEdit->setText(QStringLiteral("160"));
+            ui.birthYearEdit->setText(QStringLiteral("1956"));
+            ui.goalEdit->setText(QStringLiteral("102.1"));
+            QTest::mouseClick(ui.saveButton, Qt::LeftButton);
+        }));
+        QCOMPARE(w.reporter.messages, QStringList{QStringLiteral("目标低于健康范围的下限（102.2 斤）")});
     }
 
     void badInputIsNamedWithItsRangeAndNothingIsStored_data()
@@ -219,11 +323,15 @@ private slots:
                                     << ""
                                     << "目标体重(斤)要填 40 到 600 之间的数";
         QTest::newRow("goal under the healthy range") << "goalEdit"
-                                                      << "100.7"
-                                                      << "目标低于健康范围的下限（100.8 斤）";
+                                                      << "100.4"
+                                                      << "目标低于健康范围的下限（100.5 斤）";
         QTest::newRow("own budget too small") << "ownBudgetEdit"
                                               << "799"
                                               << "自定每日摄入(大卡)要填 800 到 5000 之间的整数，或者留空";
+        QTest::newRow("own budget under the floor")
+            << "ownBudgetEdit"
+            << "800"
+            << "自定每日摄入不能低于 1,200 大卡：女性每天吃得比这更少，身体需要的营养就难以吃够";
     }
 
     void badInputIsNamedWithItsRangeAndNothingIsStored()
@@ -266,7 +374,7 @@ private slots:
         }));
         QCOMPARE(w.reporter.messages, QStringList{});
         QCOMPARE(db.rows(QStringLiteral("SELECT * FROM profile")),
-                 QStringList{QStringLiteral("165.5|男|1990|130.0|3|1800")});
+                 QStringList{QStringLiteral("165.5|男|1990|130.0|3|1800|<null>")});
         QVERIFY(withGoal(w, [](Ttevu_goal* goal) {
             Ui::Ttevu_goal& ui = *goal->ui();
             QCOMPARE(ui.heightEdit->text(), QStringLiteral("165.5"));

@@ -67,8 +67,12 @@ private slots:
         for (const auto& food : std::as_const(m_content.foods)) {
             // The sentence as the calorie view writes it, with the longest energies a unit may have.
             QString text = QStringLiteral("所含热量：%1大卡/100克").arg(food.energy);
+            // A unit that carries its own note, "一盒（250毫升）", takes the grams into that note.
             for (const auto& portion : food.portions)
-                text += QStringLiteral("；%1（%2%3）8888大卡").arg(portion.unit, portion.amount, portion.measure);
+                text += portion.unit.endsWith(u'）')
+                            ? QStringLiteral("；%1，%2%3）8888大卡")
+                                  .arg(portion.unit.chopped(1), portion.amount, portion.measure)
+                            : QStringLiteral("；%1（%2%3）8888大卡").arg(portion.unit, portion.amount, portion.measure);
             text += QStringLiteral("。");
             if (caption->fontMetrics().boundingRect(caption->rect(), Qt::TextWordWrap, text).height() >
                 caption->height())

@@ -8,6 +8,8 @@ using namespace health;
 Q_DECLARE_METATYPE(health::Sex)
 Q_DECLARE_METATYPE(health::Activity)
 Q_DECLARE_METATYPE(health::BmiClass)
+Q_DECLARE_METATYPE(health::Caution)
+Q_DECLARE_METATYPE(health::Profile)
 
 class BodyTest : public QObject {
     Q_OBJECT
@@ -17,8 +19,12 @@ private slots:
     void noBmiWithoutWeightOrHeight();
     void bmiClass_data();
     void bmiClass();
+    void underweightIsCalledByTheStandardsWord();
     void healthyRange_data();
     void healthyRange();
+    void rangeEndsAgreeWithTheClassAtEveryHeight();
+    void caution_data();
+    void caution();
     void budget_data();
     void budget();
     void kcalTextGroupsThousands();
@@ -61,26 +67,118 @@ void BodyTest::bmiClass()
     QCOMPARE(health::bmiClass(bmi), expected);
 }
 
+void BodyTest::underweightIsCalledByTheStandardsWord()
+{
+    QCOMPARE(bmiClassName(BmiClass::Underweight), QStringLiteral("体重过低"));
+}
+
 void BodyTest::healthyRange_data()
 {
     QTest::addColumn<double>("height");
+    QTest::addColumn<int>("age"); // 0: not known
     QTest::addColumn<double>("low");
     QTest::addColumn<double>("high");
-    // 18.5 × 2.7225 = 50.36625 kg = 100.7325 jin, up to 100.8; 24 × 2.7225 = 65.34 kg = 130.68 jin, the last tenth
-    // below it 130.6.
-    QTest::newRow("165 cm") << 165.0 << 100.8 << 130.6;
-    // 18.5 × 1 × 2 = 37 jin exactly stays 37; 24 × 2 = 48 jin is BMI 24, so the range ends at 47.9.
-    QTest::newRow("100 cm, ends on whole tenths") << 100.0 << 37.0 << 47.9;
+    // The range is the weights whose shown BMI is 正常: 18.45 or more (shown 18.5) and under 23.95 (shown 23.9).
+    // 165 cm: 2.7225 m² × 2 = 5.445 jin a BMI unit. 18.45 × 5.445 = 100.46, so 100.5 (BMI 18.457; 100.4 is 18.439);
+    // 23.95 × 5.445 = 130.41, so 130.4 (BMI 23.949; 130.5 is 23.967, shown 24.0).
+    QTest::newRow("165 cm") << 165.0 << 0 << 100.5 << 130.4;
+    // 160 cm: 5.12 jin a unit. 18.45 × 5.12 = 94.46, so 94.5 (18.457); 23.95 × 5.12 = 122.62, so 122.6 (23.945).
+    QTest::newRow("160 cm, aged 30") << 160.0 << 30 << 94.5 << 122.6;
+    // 100 cm: 2 jin a unit. 36.9 jin is BMI 18.45, shown 18.5; 47.9 is 23.95, shown 24.0, so the range ends at 47.8.
+    QTest::newRow("100 cm, ends on the halves") << 100.0 << 0 << 36.9 << 47.8;
+    // From 65, BMI 20.0–26.9: 19.95 × 5.12 = 102.14, so 102.2 (19.961; 102.1 is 19.941); 26.95 × 5.12 = 137.98, so
+    // 137.9 (26.934; 138.0 is 26.953, shown 27.0).
+    QTest::newRow("160 cm, aged 70") << 160.0 << 70 << 102.2 << 137.9;
+    QTest::newRow("160 cm, aged 65") << 160.0 << 65 << 102.2 << 137.9;
+    QTest::newRow("160 cm, aged 64") << 160.0 << 64 << 94.5 << 122.6;
+    // From 80, BMI 22.0–26.9: 21.95 × 5.12 = 112.38, so 112.4 (21.953; 112.3 is 21.934).
+    QTest::newRow("160 cm, aged 80") << 160.0 << 80 << 112.4 << 137.9;
 }
 
 void BodyTest::healthyRange()
 {
     QFETCH(double, height);
+    QFETCH(int, age);
     QFETCH(double, low);
     QFETCH(double, high);
-    const WeightRange range = health::healthyRange(height);
+    const WeightRange range = health::healthyRange(height, age ? std::optional<int>(age) : std::nullopt);
     QCOMPARE(range.low, low);
     QCOMPARE(range.high, high);
+}
+
+// At every height a user may well have, the range's ends are 正常 and a tenth beyond each is not.
+void BodyTest::rangeEndsAgreeWithTheClassAtEveryHeight()
+{
+    for (int tenths = 1400; tenths <= 2000; tenths += 5) {
+        const double height = tenths / 10.0;
+        const WeightRange range = health::healthyRange(height);
+        const auto classOf = [height](double jin) { return health::bmiClass(*health::bmi(jin, height)); };
+        const QByteArray at = QByteArray::number(height);
+        QVERIFY2(classOf(range.low) == BmiClass::Normal, at);
+        QVERIFY2(classOf(range.low - 0.1) == BmiClass::Underweight, at);
+        QVERIFY2(classOf(range.high) == BmiClass::Normal, at);
+        QVERIFY2(classOf(range.high + 0.1) == BmiClass::Overweight, at);
+    }
+}
+
+void BodyTest::caution_data()
+{
+    QTest::addColumn<Profile>("profile");
+    QTest::addColumn<double>("trend");
+    QTest::addColumn<Caution>("caution");
+    // All counted in 2026, 160 cm (5.12 jin a BMI unit) unless said.
+    // A girl born 2012 is 14: 100 jin is BMI 19.5, but the adult scale is not hers.
+    QTest::newRow("a 14-year-old girl") << Profile{160.0,           Sex::Female,  2012, std::nullopt,
+                                                   Activity::Light, std::nullopt, false}
+                                        << 100.0 << Caution::Child;
+    QTest::newRow("born 2008, 18 this year")
+        << Profile{160.0, Sex::Female, 2008, std::nullopt, Activity::Light, std::nullopt, false} << 100.0
+        << Caution::None;
+    // 92 ÷ 5.12 = 17.97, shown 18.0: under 18.5.
+    QTest::newRow("a woman at 92 jin") << Profile{160.0,        Sex::Female, 1996, std::nullopt, Activity::Sedentary,
+                                                  std::nullopt, false}
+                                       << 92.0 << Caution::Underweight;
+    // 94.5 ÷ 5.12 = 18.457, shown 18.5.
+    QTest::newRow("at 94.5 jin, 正常") << Profile{160.0,        Sex::Female, 1996, std::nullopt, Activity::Sedentary,
+                                                  std::nullopt, false}
+                                       << 94.5 << Caution::None;
+    QTest::newRow("pregnant") << Profile{165.0, Sex::Female, 1990, 120.0, Activity::Light, std::nullopt, true} << 150.0
+                              << Caution::Pregnant;
+    QTest::newRow("not yet asked") << Profile{165.0,           Sex::Female,  1990,        120.0,
+                                              Activity::Light, std::nullopt, std::nullopt}
+                                   << 150.0 << Caution::Unasked;
+    QTest::newRow("a man is not asked") << Profile{165.0,           Sex::Male,    1990,        120.0,
+                                                   Activity::Light, std::nullopt, std::nullopt}
+                                        << 150.0 << Caution::None;
+    // Born 1956, 70: 107.5 ÷ 5.12 = 20.996, BMI 21.0, within 20–26.9; 137.9 is 26.934, shown 26.9, its top; 138.0 is
+    // 26.953, shown 27.0, above it.
+    QTest::newRow("70 at BMI 21") << Profile{160.0,        Sex::Female, 1956, std::nullopt, Activity::Sedentary,
+                                             std::nullopt, false}
+                                  << 107.5 << Caution::OlderInRange;
+    QTest::newRow("70 at BMI 26.9") << Profile{160.0,        Sex::Female, 1956, std::nullopt, Activity::Sedentary,
+                                               std::nullopt, false}
+                                    << 137.9 << Caution::OlderInRange;
+    QTest::newRow("70 at BMI 27.0") << Profile{160.0,        Sex::Female, 1956, std::nullopt, Activity::Sedentary,
+                                               std::nullopt, false}
+                                    << 138.0 << Caution::None;
+    // Born 1971, 55: not asked, and not held back for want of an answer.
+    QTest::newRow("55, not asked") << Profile{160.0,        Sex::Female, 1971, std::nullopt, Activity::Sedentary,
+                                              std::nullopt, std::nullopt}
+                                   << 150.0 << Caution::None;
+    QTest::newRow("54, not yet asked") << Profile{160.0,        Sex::Female, 1972, std::nullopt, Activity::Sedentary,
+                                                  std::nullopt, std::nullopt}
+                                       << 150.0 << Caution::Unasked;
+    QTest::newRow("64 at BMI 21") << Profile{160.0,        Sex::Female, 1962, std::nullopt, Activity::Sedentary,
+                                             std::nullopt, false}
+                                  << 107.5 << Caution::None;
+}
+
+void BodyTest::caution()
+{
+    QFETCH(Profile, profile);
+    QFETCH(double, trend);
+    QFETCH(Caution, caution);
+    QCOMPARE(health::caution(profile, trend, 2026), caution);
 }
 
 void BodyTest::budget_data()

@@ -48,14 +48,19 @@ private slots:
         QTest::addColumn<double>("weightJin");
         QTest::addColumn<double>("minutes");
         QTest::addColumn<int>("kcal");
-        // The brisk-walk article's own figure: 4.3 × 60 kg × 0.5 h = 129, "约130大卡".
-        QTest::newRow("brisk walk, 60 kg, half an hour") << 4.3 << 120.0 << 30.0 << 129;
-        // 8 × 75 × 0.75 = 450.
-        QTest::newRow("jogging, 75 kg, 45 minutes") << 8.0 << 150.0 << 45.0 << 450;
-        // 3 × 50 × 20/60 = 50.
-        QTest::newRow("a third of an hour") << 3.0 << 100.0 << 20.0 << 50;
-        // 11.8 × 55 × 10/60 = 108.17.
-        QTest::newRow("rounded to the kcal") << 11.8 << 110.0 << 10.0 << 108;
+        // Net of the resting 1 MET, which the budget already holds. 30 minutes of 快走 (4.8 MET) at 150 jin:
+        // (4.8 − 1) × 75 kg × 0.5 h = 142.5, half up to 143; counted in full (4.8 × 75 × 0.5) it would be 180.
+        QTest::newRow("brisk walk, 150 jin, half an hour") << 4.8 << 150.0 << 30.0 << 143;
+        // (4.3 − 1) × 60 × 0.5 = 99.
+        QTest::newRow("4.3 MET, 60 kg, half an hour") << 4.3 << 120.0 << 30.0 << 99;
+        // (8 − 1) × 75 × 0.75 = 393.75.
+        QTest::newRow("jogging, 75 kg, 45 minutes") << 8.0 << 150.0 << 45.0 << 394;
+        // (3 − 1) × 50 × 20/60 = 33.3.
+        QTest::newRow("a third of an hour") << 3.0 << 100.0 << 20.0 << 33;
+        // (11.8 − 1) × 55 × 10/60 = 99.0.
+        QTest::newRow("rounded to the kcal") << 11.8 << 110.0 << 10.0 << 99;
+        // Resting burns nothing beyond rest.
+        QTest::newRow("1 MET") << 1.0 << 150.0 << 60.0 << 0;
     }
     void exercise()
     {

@@ -101,18 +101,22 @@ private slots:
         QVERIFY2(lost.isEmpty(), qPrintable(QStringList(lost.values()).join(u' ')));
     }
 
-    // Failing each counted operation of a command in turn: either it fails and the diary is as it was, or it reports
-    // its change made, and then the change is there; past the commit point it says that the change may not be on disk.
+    // Failing each counted operation of a command in turn, once or from then on (a disk that has gone bad): either it
+    // fails and the diary is as it was, or it reports its change made, and then the change is there; past the commit
+    // point it says that the change may not be on disk.
     void everyCommandSaysExactlyWhatHappened_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::newRow("import") << "import";
-        QTest::newRow("restore") << "restore";
+        QTest::addColumn<bool>("persistent");
+        QTest::newRow("import") << "import" << false;
+        QTest::newRow("restore") << "restore" << false;
+        QTest::newRow("restore, every operation from then on") << "restore" << true;
     }
 
     void everyCommandSaysExactlyWhatHappened()
     {
         QFETCH(QString, command);
+        QFETCH(bool, persistent);
         const QByteArray csv = "时间,体重(斤),日记\n2026-12-01 08:00,1,a\n2026-12-02 08:00,1,b\n2026-12-03 08:00,1,c\n";
         TempDatabase source;
         source.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-01-01 08:00:00.000', 'a', 1);"
@@ -140,7 +144,7 @@ private slots:
             TempDatabase db;
             db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-11-30 08:00:00.000', 'before', 1)"));
             faultvfs::watch(db.folder());
-            faultvfs::failAt(n, faultvfs::Fault::IoError, false);
+            faultvfs::failAt(n, faultvfs::Fault::IoError, persistent);
             bool reportedMade = false;
             try {
                 if (run(db) == datafile::Durability::MaybeNotOnDisk)

@@ -155,6 +155,34 @@ private slots:
         QVERIFY(dark > 1000);
     }
 
+    // A note of 20,004 characters, 3,334 numbered words with line ends among them, goes on over the pages: every word
+    // is on a page, in order, and the pages count on.
+    void aLongNoteGoesOnOverThePages()
+    {
+        QString note;
+        for (int i = 1; i <= 3334; ++i)
+            note += QStringLiteral("w%1").arg(i, 4, 10, QChar(u'0')) + (i % 50 == 0 ? u'\n' : u' ');
+        TempDatabase db;
+        db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-01 07:30:00.000', '短', 150);"
+                               "INSERT INTO rj VALUES ('2026-12-02 07:30:00.000', '%1', 149.5);")
+                    .arg(note));
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("notes.pdf"));
+        report::Options options;
+        options.withNotes = true;
+        const report::Result result = report::write(db.path(), pdf, options);
+        const QString text = pdfText(pdf);
+        QStringList words;
+        static const QRegularExpression word(QStringLiteral("w\\d{4}"));
+        for (const QRegularExpressionMatch& m : word.globalMatch(text))
+            words << m.captured();
+        QCOMPARE(words.size(), 3334);
+        QCOMPARE(words.first(), QStringLiteral("w0001"));
+        QCOMPARE(words.last(), QStringLiteral("w3334"));
+        QVERIFY(text.contains(QStringLiteral("第%1页").arg(result.pages)));
+        QVERIFY2(result.pages >= 4, qPrintable(QString::number(result.pages)));
+    }
+
     void anEmptyPeriodSaysSo()
     {
         TempDatabase db;

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -362,6 +363,74 @@ QList<Polyphone> parsePolyphones(const QString& path)
     return polyphones;
 }
 
+// "白酒（52度）<Tab>0.92<Tab>依据": how many grams a millilitre of a liquid food weighs, and why. The energy is per 100
+// g, so a unit written in millilitres is counted by its weight.
+std::map<QString, double> parseDensities(const QString& path, const QList<Food>& foods)
+{
+    std::map<QString, double> densities;
+    if (!QFileInfo::exists(path))
+        return densities;
+    QSet<QString> titles;
+    for (const Food& food : foods)
+        titles.insert(food.title);
+    static const QRegularExpression number(QStringLiteral("^[0-9]+(\\.[0-9]+)?$"));
+    QHash<QString, int> seenAt;
+    const QList<SourceLine> lines = readLines(path);
+    for (const SourceLine& line : lines) {
+        if (isBlank(line.text) || line.text.startsWith(QLatin1Char('#')))
+            continue;
+        const QStringList fields = line.text.split(QLatin1Char('\t'));
+        if (fields.size() != 3 || fields.at(2).trimmed().isEmpty())
+            fail(path, line.number,
+                 QStringLiteral("应有 3 个以制表符分隔的字段（食物名称、每毫升的克数、依据），这一行有 %1 个")
+                     .arg(fields.size()));
+        const QString title = fields.at(0).trimmed();
+        const QString value = fields.at(1).trimmed();
+        if (!titles.contains(title))
+            fail(path, line.number, QStringLiteral("食物“%1”不在 foods.tsv 中").arg(title));
+        // Liquids people drink lie between strong spirits (about 0.9) and syrups (about 1.3).
+        if (!number.match(value).hasMatch() || value.toDouble() < 0.7 || value.toDouble() > 1.5)
+            fail(path, line.number, QStringLiteral("密度“%1”应是 0.7～1.5 之间的数（每毫升的克数）").arg(value));
+        if (const auto it = seenAt.constFind(title); it != seenAt.cend())
+            fail(path, line.number, QStringLiteral("食物“%1”重复，第 %2 行已有").arg(title).arg(it.value()));
+        seenAt.insert(title, line.number);
+        densities[title] = value.toDouble();
+    }
+    return densities;
+}
+
+// A unit written in millilitres becomes one counted in grams that still names its volume: "一两=50毫升" of a liquid of
+// 0.92 g/mL is "一两（50毫升）" of 46 g. Without a densities file the millilitres count as grams, as they always did.
+void weighLiquids(QList<Food>& foods, const std::map<QString, double>& densities, const QString& foodsPath,
+                  const QString& densitiesPath, bool haveDensities)
+{
+    if (!haveDensities)
+        return;
+    const QString millilitre = QStringLiteral("毫升");
+    for (Food& food : foods)
+        for (Portion& portion : food.portions) {
+            if (portion.measure != millilitre)
+                continue;
+            const auto density = densities.find(food.title);
+            if (density == densities.end())
+                fail(densitiesPath, 0,
+                     QStringLiteral("食物“%1”（foods.tsv 第 %2 行）的份量按毫升写，这里要写出它每毫升的克数")
+                         .arg(food.title)
+                         .arg(food.line));
+            const QString volume = portion.amount + millilitre;
+            portion.unit = portion.unit.endsWith(QChar(0xFF09))
+                               ? portion.unit.chopped(1) + QStringLiteral("，") + volume + QStringLiteral("）")
+                               : portion.unit + QStringLiteral("（") + volume + QStringLiteral("）");
+            if (portion.unit.toUcs4().size() > kMaxUnitChars)
+                fail(foodsPath, food.line, QStringLiteral("份量单位“%1”连同毫升数超过 12 个字").arg(portion.unit));
+            // Whole grams, as the units are written; a tenth only where that is a large share (a 15 mL cup of spirits).
+            const double exact = portion.amount.toDouble() * density->second;
+            const double grams = exact >= 20.0 ? std::round(exact) : std::round(exact * 10.0) / 10.0;
+            portion.amount = QString::number(grams, 'g', 6);
+            portion.measure = QStringLiteral("克");
+        }
+}
+
 QString readSchema(const QString& path)
 {
     QStringList text;
@@ -682,6 +751,9 @@ bool loadContent(const QString& contentDir, Content& content, SourceError& error
         loaded.tips = parseArticles(dir.filePath(QStringLiteral("xd.txt")));
         loaded.plan = parsePlan(dir.filePath(QStringLiteral("plan.txt")));
         loaded.polyphones = parsePolyphones(dir.filePath(QString::fromLatin1(polyphonesFile)));
+        const QString densitiesPath = dir.filePath(QString::fromLatin1(densitiesFile));
+        weighLiquids(loaded.foods, parseDensities(densitiesPath, loaded.foods),
+                     dir.filePath(QStringLiteral("foods.tsv")), densitiesPath, QFileInfo::exists(densitiesPath));
         loaded.version = parseVersion(dir.filePath(QString::fromLatin1(versionFile)));
         // Every plan shipped before, so that an upgrade can tell a day the user left as shipped from one they changed.
         for (int earlier = 1; earlier < loaded.version; ++earlier) {

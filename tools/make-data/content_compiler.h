@@ -22,8 +22,8 @@ struct Article {
     int line = 0;
 };
 
-// A household unit of a food ("一小碗"), with the grams of edible part it holds; liquids are written in millilitres
-// and counted as grams.
+// A household unit of a food ("一小碗"), with the grams of edible part it holds; liquids are written in millilitres,
+// weighed by their density when the content has densities and counted as grams otherwise.
 struct Portion {
     QString unit;
     QString amount;  // as written in the source, e.g. "100"
@@ -94,6 +94,9 @@ inline QStringList foodSearchFields()
     return {QStringLiteral("Title"), QStringLiteral("Pinyin")};
 }
 inline constexpr char polyphonesFile[] = "polyphones.txt";
+// How many grams a millilitre of each liquid food weighs: with this file, a unit written in millilitres is stored in
+// grams and names its volume ("一两（50毫升）" of 46 g); every food with such a unit must be listed.
+inline constexpr char densitiesFile[] = "densities.tsv";
 
 // Every reading a food's name may be typed with, the transliterator's first: space-separated tokens, one per character
 // of the name, a syllable without tone for a Chinese character, a letter or digit as itself (lower case, half-width),
