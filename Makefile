@@ -47,7 +47,7 @@ test-asan: deps
 
 bench: deps
 	@[ -f $(RELEASE)/build.ninja ] || cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release
-	cmake --build $(RELEASE) -j $(JOBS) --target tevu_bench tevu_bench_startup tevu_bench_window tevu_database
+	cmake --build $(RELEASE) -j $(JOBS) --target tevu_bench tevu_bench_startup tevu_bench_window tevu_bench_energy tevu_database
 	bench/run $(RELEASE)
 
 soak: deps

@@ -284,7 +284,8 @@ int summary(const QString& dataPath)
     datafile::checkShape(connection.handle(), dataPath);
     const int thisYear = QDate::currentDate().year();
     const health::Profile profile = datafile::readProfile(connection.handle(), dataPath, thisYear);
-    const goalfacts::Diary diary = datafile::readDiary(connection);
+    goalfacts::Diary diary = datafile::readDiary(connection);
+    foodlog::estimateBody(diary, connection.handle(), dataPath, profile, QDate::currentDate());
     QStringList lines = goalfacts::summary(profile, diary, thisYear, conversions::locale());
     const QDateTime now = QDateTime::currentDateTime();
     const foodlog::Day today = foodlog::read(connection.handle(), dataPath, now.date());

@@ -238,6 +238,8 @@ void DbChart::keyPressEvent(QKeyEvent* event)
 
 const std::vector<LineSeries::Point>& DbChart::trend() const
 {
+    if (!m_modelTrend.empty())
+        return m_modelTrend;
     if (m_trendStale) {
         m_trend = trend::smooth(m_series->points());
         m_trendStale = false;
@@ -304,8 +306,17 @@ void DbChart::setGoal(std::optional<double> goal)
     update();
 }
 
+void DbChart::setModelTrend(std::vector<LineSeries::Point> line, std::optional<health::Projection> projection)
+{
+    m_modelTrend = std::move(line);
+    m_modelProjection = m_modelTrend.empty() ? std::nullopt : projection;
+    update();
+}
+
 health::Projection DbChart::projection() const
 {
+    if (m_modelProjection)
+        return m_goal ? *m_modelProjection : health::Projection{};
     const std::vector<LineSeries::Point>& points = trend();
     if (!m_goal || points.empty())
         return {};

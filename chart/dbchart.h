@@ -100,6 +100,9 @@ public:
     void toggleTrend();
     // The trend's points, whether shown or not.
     const std::vector<LineSeries::Point>& trend() const;
+    // A trend worked out elsewhere (from the diary and the food log), drawn and titled in place of the smoothed
+    // series, with its own projection, until cleared with an empty line.
+    void setModelTrend(std::vector<LineSeries::Point> line, std::optional<health::Projection> projection = {});
     // The series' weighings, in order: what the line, the axes and the legend show.
     const std::vector<LineSeries::Point>& weighings() const;
 
@@ -197,6 +200,8 @@ private:
     std::optional<double> m_goal;
     std::optional<SideLine> m_sideLine;
     mutable std::vector<LineSeries::Point> m_trend;
+    std::vector<LineSeries::Point> m_modelTrend;
+    std::optional<health::Projection> m_modelProjection;
     mutable bool m_trendStale = true;
     mutable std::vector<LineSeries::Point> m_weighings;
     mutable bool m_weighingsStale = true;

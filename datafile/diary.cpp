@@ -58,6 +58,9 @@ goalfacts::Diary diaryFromPoints(const std::vector<trend::Point>& points)
             diary.newestWeight = it->y;
             break;
         }
+    for (const trend::Point& point : points)
+        if (point.weighed())
+            diary.weighings.push_back({conversions::oleDay(point.x), point.y});
     // Days, not date-times: a long diary is read here each time the curve or the goal window opens.
     for (const trend::Point& point : line) {
         const QDate day = conversions::oleDay(point.x);

@@ -386,6 +386,12 @@ std::vector<health::DayIntake> intake(sqlite3* db, const QString& path, const QD
     return days;
 }
 
+void estimateBody(goalfacts::Diary& diary, sqlite3* db, const QString& path, const health::Profile& profile,
+                  const QDate& today)
+{
+    goalfacts::estimate(diary, intake(db, path, goalfacts::logStart(diary, today), today.addDays(-1)), profile, today);
+}
+
 double eatenOn(sqlite3* db, const QString& path, const QDate& day)
 {
     // One sum over the day's rows by the time index: asked after every item added, so no grouping by day.

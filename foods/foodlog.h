@@ -6,6 +6,7 @@
 #include "data/rowchanges.h"
 #include "health/body.h"
 #include "health/energy.h"
+#include "health/goalfacts.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -115,6 +116,9 @@ QString copiedLine(const QDate& from, std::optional<Meal> meal, const Copy& copy
 Day read(sqlite3* db, const QString& path, const QDate& day);
 // The energy logged on each day from `first` to `last`, days without an item left out.
 std::vector<health::DayIntake> intake(sqlite3* db, const QString& path, const QDate& first, const QDate& last);
+// Adds to `diary` what the body uses (goalfacts::estimate), from the log since the diary's first weighing.
+void estimateBody(goalfacts::Diary& diary, sqlite3* db, const QString& path, const health::Profile& profile,
+                  const QDate& today);
 // The energy logged on one day; 0 without a log.
 double eatenOn(sqlite3* db, const QString& path, const QDate& day);
 

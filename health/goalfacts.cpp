@@ -4,6 +4,8 @@
 #include "health/energy.h"
 #include "health/trend.h"
 
+#include <algorithm>
+
 namespace goalfacts {
 
 namespace {
@@ -13,6 +15,29 @@ const QString noWeighing = QStringLiteral("还没有称重记录");
 QString jin(double value, const QLocale& locale)
 {
     return health::numberText(value, locale) + u'斤';
+}
+
+// The build for the energy of a jin lost, when the profile tells it.
+std::optional<health::Build> build(const health::Profile& profile, const QDate& today)
+{
+    if (!profile.height || !profile.sex || !profile.birthYear)
+        return std::nullopt;
+    return health::Build{*profile.height, today.year() - *profile.birthYear, *profile.sex == health::Sex::Male};
+}
+
+std::optional<health::GoalDates> bodyDates(const health::Profile& profile, const Diary& diary)
+{
+    if (!profile.goal || !diary.estimated())
+        return std::nullopt;
+    return health::goalDates(diary.body, *profile.goal, diary.today, build(profile, diary.today));
+}
+
+// A date of the range: without its year when it is the year of the date it goes with.
+QString rangeDate(const QDate& date, const QDate& beside)
+{
+    if (date.year() != beside.year())
+        return health::dateText(date);
+    return QStringLiteral("%1月%2日").arg(date.month()).arg(date.day());
 }
 
 } // namespace
@@ -68,13 +93,66 @@ QString healthyRange(const health::Profile& profile, int thisYear, const QLocale
     return text;
 }
 
+QDate logStart(const Diary& diary, const QDate& today)
+{
+    const QDate window = today.addDays(-health::realUseDays);
+    return diary.weighings.empty() ? window : std::min(window, diary.weighings.front().day);
+}
+
+void estimate(Diary& diary, const std::vector<health::DayIntake>& intake, const health::Profile& profile,
+              const QDate& today)
+{
+    diary.today = today;
+    std::optional<double> formula;
+    if (const std::optional<int> use = formulaUse(profile, diary, today.year()))
+        formula = *use;
+    diary.body = health::estimateBody(intake, diary.weighings, today, formula);
+    if (!diary.estimated())
+        return;
+    diary.trend = diary.body.jin;
+    diary.weeklyRate = trend::weeklyRate(trendLine(diary));
+}
+
+std::vector<trend::Point> trendLine(const Diary& diary)
+{
+    std::vector<trend::Point> line;
+    if (!diary.estimated())
+        return line;
+    // Days since 1899-12-30, as the diary's times are kept.
+    const QDate epoch(1899, 12, 30);
+    line.reserve(diary.body.line.size());
+    for (const health::DayWeight& day : diary.body.line)
+        line.push_back({static_cast<double>(epoch.daysTo(day.day)) + 0.5, day.jin, false});
+    return line;
+}
+
 health::Projection projection(const health::Profile& profile, const Diary& diary, int thisYear)
 {
     if (!profile.goal)
         return {};
     const std::optional<int> age = health::age(profile, thisYear);
-    return health::project(diary.trend, diary.weeklyRate, diary.newestDate, *profile.goal,
-                           age && *age >= health::olderAge ? health::olderWeeklyShare : health::safeWeeklyShare);
+    const double safeShare = age && *age >= health::olderAge ? health::olderWeeklyShare : health::safeWeeklyShare;
+    const std::optional<health::GoalDates> dates = bodyDates(profile, diary);
+    if (!dates)
+        return health::project(diary.trend, diary.weeklyRate, diary.newestDate, *profile.goal, safeShare);
+    health::Projection projection;
+    switch (dates->kind) {
+    case health::GoalDates::Kind::Reached:
+        projection.kind = health::Projection::Kind::Reached;
+        return projection;
+    case health::GoalDates::Kind::Away:
+        projection.kind = health::Projection::Kind::Away;
+        return projection;
+    case health::GoalDates::Kind::TooFar:
+        projection.kind = health::Projection::Kind::TooFar;
+        return projection;
+    case health::GoalDates::Kind::Date:
+        projection.kind = health::Projection::Kind::Date;
+        projection.date = dates->date;
+        break;
+    }
+    projection.tooFast = diary.weeklyRate && *diary.weeklyRate < 0 && -*diary.weeklyRate > safeShare * *diary.trend;
+    return projection;
 }
 
 QString goal(const health::Profile& profile, const Diary& diary, int thisYear, const QLocale& locale)
@@ -90,8 +168,16 @@ QString goal(const health::Profile& profile, const Diary& diary, int thisYear, c
         text += (distance > 0 ? QStringLiteral("，还要减 ") : QStringLiteral("，还要增 ")) +
                 trend::tenths(std::abs(distance), locale) + u'斤';
     }
-    text += QStringLiteral("；") + health::projectionSentence(projected);
-    return text;
+    QString sentence = health::projectionSentence(projected);
+    const std::optional<health::GoalDates> dates = bodyDates(profile, diary);
+    if (dates && dates->kind == health::GoalDates::Kind::Date && dates->early.isValid()) {
+        sentence.chop(1);
+        sentence += dates->late.isValid()
+                        ? QStringLiteral("（多半在 %1 到 %2 之间）。")
+                              .arg(rangeDate(dates->early, dates->date), rangeDate(dates->late, dates->date))
+                        : QStringLiteral("（最早 %1）。").arg(rangeDate(dates->early, dates->date));
+    }
+    return text + QStringLiteral("；") + sentence;
 }
 
 bool losing(const health::Profile& profile, const Diary& diary)
@@ -173,6 +259,48 @@ QString budget(const health::Profile& profile, const Diary& diary, int thisYear)
     return QStringLiteral("未设置") + missing.join(u'、');
 }
 
+QString realUse(const health::Profile& profile, const Diary& diary, int thisYear)
+{
+    if (!diary.estimated())
+        return QStringLiteral("身体实际每天消耗多少：还需要 %1 天的记录（每天至少 %2 大卡的饮食记录，和相隔至少 %3 天的"
+                              "两次称重）。")
+            .arg(diary.body.needed)
+            .arg(health::completeLogKcal)
+            .arg(health::estimateMinimumSpan);
+    QString text = QStringLiteral("身体实际每天消耗约 %1 大卡（多半在 %2-%3 之间）")
+                       .arg(health::kcalText(health::roundToTen(diary.body.kcal)),
+                            health::kcalText(health::roundToTen(diary.body.low)),
+                            health::kcalText(health::roundToTen(diary.body.high)));
+    if (const std::optional<int> formula = formulaUse(profile, diary, thisYear))
+        text += QStringLiteral("，按公式估计 %1").arg(health::kcalText(*formula));
+    return text + QStringLiteral("，根据最近 %1 天里 %2 天的饮食记录和体重。")
+                      .arg(health::realUseDays)
+                      .arg(diary.body.loggedDays);
+}
+
+QString realUseLine(const Diary& diary)
+{
+    if (!diary.estimated())
+        return QStringLiteral("还需要 %1 天的饮食记录").arg(diary.body.needed);
+    return QStringLiteral("约 %1 大卡/天（80% 区间 %2-%3），根据 %4 天里 %5 天的饮食记录")
+        .arg(health::roundToTen(diary.body.kcal))
+        .arg(health::roundToTen(diary.body.low))
+        .arg(health::roundToTen(diary.body.high))
+        .arg(health::realUseDays)
+        .arg(diary.body.loggedDays);
+}
+
+std::optional<int> budgetFromUse(const health::Profile& profile, const Diary& diary, int thisYear)
+{
+    const health::Caution why = caution(profile, diary, thisYear);
+    if (!diary.estimated() || why == health::Caution::Child)
+        return std::nullopt;
+    const int use = health::roundToTen(diary.body.kcal);
+    const bool deficit = losing(profile, diary) && why == health::Caution::None;
+    return std::clamp(std::max(health::floorFor(profile.sex), use - (deficit ? health::dailyDeficit : 0)),
+                      health::minimumBudget, health::maximumBudget);
+}
+
 QStringList cautions(const health::Profile& profile, const Diary& diary, int thisYear)
 {
     QStringList lines;
@@ -209,13 +337,17 @@ QStringList cautions(const health::Profile& profile, const Diary& diary, int thi
 
 QStringList summary(const health::Profile& profile, const Diary& diary, int thisYear, const QLocale& locale)
 {
-    return QStringList{QStringLiteral("最新体重：") + newest(diary, locale),
-                       QStringLiteral("趋势：") + trend(diary, locale),
-                       QStringLiteral("每周变化：") + rate(diary, locale),
-                       QStringLiteral("BMI：") + bmi(profile, diary, thisYear, locale),
-                       QStringLiteral("目标：") + goal(profile, diary, thisYear, locale),
-                       QStringLiteral("能量预算：") + budget(profile, diary, thisYear)} +
-           cautions(profile, diary, thisYear);
+    QStringList lines{QStringLiteral("最新体重：") + newest(diary, locale),
+                      QStringLiteral("趋势：") + trend(diary, locale),
+                      QStringLiteral("每周变化：") + rate(diary, locale),
+                      QStringLiteral("BMI：") + bmi(profile, diary, thisYear, locale),
+                      QStringLiteral("目标：") + goal(profile, diary, thisYear, locale),
+                      QStringLiteral("能量预算：") + budget(profile, diary, thisYear)};
+    // A diary without a food log says what it always said; a child's summary says nothing of energy beyond its one
+    // caution.
+    if (diary.body.loggedDays > 0 && !health::isChild(profile, thisYear))
+        lines << QStringLiteral("实际消耗：") + realUseLine(diary);
+    return lines + cautions(profile, diary, thisYear);
 }
 
 QString goalTooLow(const health::Profile& profile, int thisYear, const QLocale& locale)

@@ -9,6 +9,7 @@
 #include "datafile/measurements.h"
 #include "datafile/profile.h"
 #include "datafile/settings.h"
+#include "foods/foodlog.h"
 #include "forms/guard.h"
 #include "forms/look.h"
 #include "health/goalfacts.h"
@@ -232,7 +233,11 @@ void Ttevu_curve::showProfile()
     const int thisYear = QDate::currentDate().year();
     const health::Profile profile = datafile::readProfile(connection.handle(), connection.filePath(), thisYear);
     chart->setGoal(profile.goal);
-    const goalfacts::Diary diary = datafile::diaryFromPoints(chart->series()->points());
+    goalfacts::Diary diary = datafile::diaryFromPoints(chart->series()->points());
+    // With enough of the food log, the trend is the model's: the same weight as in 我的目标 and the summary.
+    foodlog::estimateBody(diary, connection.handle(), connection.filePath(), profile, QDate::currentDate());
+    chart->setModelTrend(goalfacts::trendLine(diary),
+                         goalfacts::projection(profile, diary, QDate::currentDate().year()));
     QStringList description{chart->hint()};
     if (profile.height && diary.trend)
         description << QStringLiteral("BMI ") + goalfacts::bmi(profile, diary, thisYear, conversions::locale());

@@ -275,18 +275,13 @@ void Ttevu_foodlog::reload()
     // the day and the profile every time.
     const QDate now = today();
     const HistoryStamp stamp{sqlite3_total_changes64(db), version, now};
+    m_profile = datafile::readProfile(db, path, now.year());
     if (!m_historyStamp || *m_historyStamp != stamp) {
         m_diary = datafile::readDiary(m_connection);
-        const std::vector<health::DayIntake> intake =
-            foodlog::intake(db, path, now.addDays(-health::realUseDays), now.addDays(-1));
-        m_realUseFigure = health::realUse(intake, m_diary.trendDays, now);
-        m_lastWeek.clear();
-        for (const health::DayIntake& day : intake)
-            if (day.day >= now.addDays(-goalfacts::lowIntakeDays))
-                m_lastWeek.push_back(day);
+        foodlog::estimateBody(m_diary, db, path, m_profile, now);
+        m_lastWeek = foodlog::intake(db, path, now.addDays(-goalfacts::lowIntakeDays), now.addDays(-1));
         m_historyStamp = stamp;
     }
-    m_profile = datafile::readProfile(db, path, now.year());
     m_log = foodlog::read(db, path, m_day);
     m_nutrientTotals = nutrients::ofDay(db, path, m_log);
     m_yesterday = {};
@@ -427,42 +422,9 @@ void Ttevu_foodlog::present()
     m_lowIntake->setVisible(!m_lowIntake->text().isEmpty());
 
     // The real use, over the four weeks before today.
-    const health::RealUse& use = m_realUseFigure;
-    m_useAsBudget.reset();
-    switch (use.kind) {
-    case health::RealUse::Kind::TooFewLogs:
-        m_realUse->setText(QStringLiteral("连续记下饮食（每天至少 %1 大卡）并常称体重，满 %2 天后这里会算出身体实际每天"
-                                          "消耗多少。最近 %3 天里已有 %4 天。")
-                               .arg(health::completeLogKcal)
-                               .arg(health::realUseMinimumDays)
-                               .arg(health::realUseDays)
-                               .arg(use.days));
-        break;
-    case health::RealUse::Kind::TooFewWeighings:
-        m_realUse->setText(
-            QStringLiteral("最近 %1 天里有 %2 天完整的饮食记录，但称重还不够：需要相隔至少 %3 天的两次称重，"
-                           "才能算出身体实际每天消耗多少。")
-                .arg(health::realUseDays)
-                .arg(use.days)
-                .arg(health::realUseMinimumDays));
-        break;
-    case health::RealUse::Kind::Estimate: {
-        QString text = QStringLiteral("身体实际每天消耗约 %1 大卡").arg(health::kcalText(use.kcal));
-        if (const std::optional<int> formula = goalfacts::formulaUse(m_profile, m_diary, now.year()))
-            text += QStringLiteral("（按公式估计 %1）").arg(health::kcalText(*formula));
-        text += QStringLiteral("，根据最近 %1 天里 %2 天的饮食记录和体重趋势。").arg(health::realUseDays).arg(use.days);
-        m_realUse->setText(text);
-        // A child is given no budget; where the rules allow no deficit, the real use is kept.
-        if (health::isChild(m_profile, now.year()))
-            break;
-        const bool deficit = goalfacts::losing(m_profile, m_diary) &&
-                             goalfacts::caution(m_profile, m_diary, now.year()) == health::Caution::None;
-        m_useAsBudget =
-            std::clamp(std::max(health::floorFor(m_profile.sex), use.kcal - (deficit ? health::dailyDeficit : 0)),
-                       health::minimumBudget, health::maximumBudget);
-        break;
-    }
-    }
+    m_realUse->setText(goalfacts::realUse(m_profile, m_diary, now.year()));
+    // A child is given no budget; where the rules allow no deficit, the real use is kept.
+    m_useAsBudget = goalfacts::budgetFromUse(m_profile, m_diary, now.year());
     m_useRealUse->setVisible(m_useAsBudget.has_value());
     if (m_useAsBudget)
         m_useRealUse->setToolTip(QStringLiteral("把每天的预算设为 %1 大卡").arg(health::kcalText(*m_useAsBudget)));

@@ -118,9 +118,8 @@ private:
         QDate today;
         bool operator==(const HistoryStamp&) const = default;
     };
-    std::optional<HistoryStamp> m_historyStamp; // of the file when m_diary and m_realUseFigure were read
-    health::RealUse m_realUseFigure;
-    std::vector<health::DayIntake> m_lastWeek; // the intake of the days logged among the week before today
+    std::optional<HistoryStamp> m_historyStamp; // of the file when m_diary and m_lastWeek were read
+    std::vector<health::DayIntake> m_lastWeek;  // the intake of the days logged among the week before today
     health::Profile m_profile;
     std::optional<int> m_useAsBudget;
     std::vector<rowchanges::Change> m_changes;

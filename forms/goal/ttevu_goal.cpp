@@ -7,6 +7,7 @@
 #include "data/errors.h"
 #include "datafile/diary.h"
 #include "datafile/profile.h"
+#include "foods/foodlog.h"
 #include "forms/guard.h"
 #include "forms/look.h"
 #include "reminder/schedule.h"
@@ -159,8 +160,11 @@ void Ttevu_goal::FormShow()
     m_diary = {};
     showProfile({});
     m_connection.connect();
+    const health::Profile stored = datafile::readProfile(m_connection.handle(), m_connection.filePath(), thisYear());
     m_diary = datafile::readDiary(m_connection);
-    showProfile(datafile::readProfile(m_connection.handle(), m_connection.filePath(), thisYear()));
+    foodlog::estimateBody(m_diary, m_connection.handle(), m_connection.filePath(), stored,
+                          m_today.isValid() ? m_today : QDate::currentDate());
+    showProfile(stored);
     // The reminder is the user's session's, not the data file's: what is installed now.
     m_remindAt = reminder::installedTime();
     m_ui->remindBox->setChecked(m_remindAt.has_value());
@@ -275,6 +279,9 @@ void Ttevu_goal::updateFacts()
         budget = QStringLiteral("出生年份要在 %1 到 %2 之间")
                      .arg(health::earliestBirthYear)
                      .arg(health::latestBirthYear(thisYear()));
+    // What the body really uses, once the food log holds something: the figure a budget can rest on.
+    if (m_diary.body.loggedDays > 0)
+        budget += u'\n' + goalfacts::realUse(profile, m_diary, thisYear());
     m_ui->budgetValue->setText(budget);
     QStringList notes = goalfacts::cautions(profile, m_diary, thisYear());
     if (const QString tooLow = goalfacts::goalTooLow(profile, thisYear(), conversions::locale()); !tooLow.isEmpty())

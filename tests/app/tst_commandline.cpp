@@ -350,7 +350,8 @@ private slots:
         db.exec(QStringLiteral("INSERT INTO rj VALUES ('2026-12-07 08:00:00.000', 'a', 120);"
                                "INSERT INTO rj VALUES ('2026-12-08 08:00:00.000', 'b', 130);"
                                "INSERT INTO profile VALUES (160, '女', NULL, 110, 1, NULL);"));
-        // Today 300.4 + 150 kcal; yesterday's 900 is not today's.
+        // Today 300.4 + 150 kcal; yesterday's 900 is not today's, and the one complete log of the 14 that the real use
+        // needs.
         const QString today = QDate::currentDate().toString(Qt::ISODate);
         const QString yesterday = QDate::currentDate().addDays(-1).toString(Qt::ISODate);
         db.exec(QStringLiteral("CREATE TABLE food_log (time DATETIME, meal TEXT, food TEXT, amount REAL, unit TEXT, "
@@ -370,6 +371,7 @@ private slots:
                                 "BMI：23.6（正常）\n"
                                 "目标：110斤，还要减 11.0斤；按现在的趋势还达不到目标。\n"
                                 "能量预算：未设置出生年份\n"
+                                "实际消耗：还需要 13 天的饮食记录\n"
                                 "今天已吃 450 大卡，预算未定（在“我的目标”里填好身高、性别、"
                                 "出生年份和活动量）\n"
                                 // 100 g of egg: 13.1 g of protein, 131.5 mg of sodium × 2.54 = 0.33 g of salt; the

@@ -6,6 +6,7 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QtTest>
 
@@ -312,8 +313,9 @@ private slots:
         for (const QAction* action : menu->actions())
             if (!action->isSeparator())
                 listed << action->text();
-        QCOMPARE(listed, (QStringList{"显示趋势线\tT", "显示图例\tL", "放大\t+", "缩小\t-", "还原\t0",
-                                      "我的目标…\tAlt+8", "导出报告…\tCtrl+P"}));
+        QCOMPARE(listed,
+                 (QStringList{"显示趋势线\tT", "显示图例\tL", "放大\t+", "缩小\t-", "还原\t0", "我的目标…\tAlt+8",
+                              "导出报告…\tCtrl+P", "腰围曲线\tW", "体脂率曲线\tF", "身体围度…\tAlt+0"}));
         menu->hide();
         const auto item = [menu](const char* name) { return menu->findChild<QAction*>(QString::fromUtf8(name)); };
         item("showTrend")->trigger();
@@ -324,6 +326,38 @@ private slots:
         QVERIFY(c->isZoomed());
         item("undoZoom")->trigger();
         QVERIFY(!c->isZoomed());
+        w.curve->hide();
+    }
+
+    void withAFoodLogTheTrendIsTheEstimatesLine()
+    {
+        // 41 mornings to today, 150 falling 1 jin a week, on 1,800 kcal logged each day before today: today's weight
+        // is 150 − 40 / 7 = 144.3 and the rate -1.0, where the exponential trend would trail at 145.6.
+        const QDate today = QDate::currentDate();
+        QString sql = TempDatabase::standardSchema() +
+                      QStringLiteral("CREATE TABLE food_log (time DATETIME, meal TEXT, food TEXT, amount REAL, unit "
+                                     "TEXT, g REAL, kcal REAL);"
+                                     "CREATE TABLE exercise_log (time DATETIME, name TEXT, minutes REAL, kcal REAL);");
+        for (int d = 0; d <= 40; ++d) {
+            const QString day = today.addDays(d - 40).toString(Qt::ISODate);
+            sql += QStringLiteral("INSERT INTO rj VALUES('%1 07:00:00.000','',%2);")
+                       .arg(day)
+                       .arg(150 - d / 7.0, 0, 'f', 4);
+            if (d < 40)
+                sql += QStringLiteral(
+                           "INSERT INTO food_log VALUES ('%1 12:00:00.000', '午餐', '米饭', 1, '克', 1000, 1800);")
+                           .arg(day);
+        }
+        TempDatabase db(sql);
+        Windows w(db.folder());
+        w.curve->show();
+        DbChart* c = chart(w);
+        c->setTrendVisible(true);
+        static const QRegularExpression title(QStringLiteral("^瘦身曲线（趋势 144\\.[234]斤，每周 -1\\.0斤）$"));
+        QVERIFY2(title.match(c->chartLayout().titleText).hasMatch(), qPrintable(c->chartLayout().titleText));
+        // A point a day, through the weighings from the first day on.
+        QCOMPARE(c->trend().size(), std::size_t(41));
+        QVERIFY2(std::abs(c->trend().front().y - 150) < 0.2, qPrintable(QString::number(c->trend().front().y)));
         w.curve->hide();
     }
 };

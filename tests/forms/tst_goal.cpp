@@ -145,6 +145,43 @@ private slots:
                            "BMI：未设置身高",
                            "目标：未设置目标体重",
                            "能量预算：未设置身高、性别、出生年份、活动量"};
+        // An estimate by hand: 1,533 (1,421-1,644) a day on 1,033 logged, 150 jin today. 3 jin to go, stepped a day at
+        // a time at 3,465 kcal a jin, the use falling 9.9 kcal a jin lost: 500 kcal a day takes 22 days, 611 takes 18,
+        // 388 takes 28 (worked day by day). Numbers of the command line have no thousands separators.
+        goalfacts::Diary estimated = losing;
+        estimated.today = today;
+        estimated.body.kind = health::BodyEstimate::Kind::Estimate;
+        estimated.body.kcal = 1533;
+        estimated.body.low = 1421;
+        estimated.body.high = 1644;
+        estimated.body.intake = 1033;
+        estimated.body.jin = 150;
+        estimated.body.loggedDays = 20;
+        Profile nearGoal;
+        nearGoal.goal = 147;
+        QTest::newRow("the real use and a goal date that follows the body")
+            << estimated << nearGoal
+            << QStringList{"最新体重：148.5斤（2026年12月7日）",
+                           "趋势：150.0斤",
+                           "每周变化：-1.0斤",
+                           "BMI：未设置身高",
+                           "目标：147斤，还要减 3.0斤；按现在的速度，预计 2026年12月29日 达到目标（多半在 12月25日 到 "
+                           "2027年1月4日 之间）。",
+                           "能量预算：未设置身高、性别、出生年份、活动量",
+                           "实际消耗：约 1530 大卡/天（80% 区间 1420-1640），根据 28 天里 20 天的饮食记录"};
+        // Before the estimate, the straight line of the trend: 3 jin at 1 a week is 21 days.
+        goalfacts::Diary needing = losing;
+        needing.body.loggedDays = 3;
+        needing.body.needed = 11;
+        QTest::newRow("some log, not enough")
+            << needing << nearGoal
+            << QStringList{"最新体重：148.5斤（2026年12月7日）",
+                           "趋势：150.0斤",
+                           "每周变化：-1.0斤",
+                           "BMI：未设置身高",
+                           "目标：147斤，还要减 3.0斤；按现在的速度，预计 2026年12月28日 达到目标。",
+                           "能量预算：未设置身高、性别、出生年份、活动量",
+                           "实际消耗：还需要 11 天的饮食记录"};
         QTest::newRow("no weighing") << goalfacts::Diary{} << worked()
                                      << QStringList{"最新体重：还没有称重记录",
                                                     "趋势：还没有称重记录",
