@@ -118,11 +118,10 @@ const QStringList& optionalTables()
 {
     // The household portions of the foods, the pinyin the food search matches, the profile of 我的目标, the food
     // and exercise log, the user's own foods, the body's measures, and the choices kept between runs.
-    static const QStringList names{QStringLiteral("portions"),     QStringLiteral("food_search"),
-                                   QStringLiteral("profile"),      QStringLiteral("food_log"),
-                                   QStringLiteral("exercise_log"), QStringLiteral("own_foods"),
-                                   QStringLiteral("nutrients"),    QStringLiteral("measurements"),
-                                   QStringLiteral("settings")};
+    static const QStringList names{
+        QStringLiteral("portions"),  QStringLiteral("food_search"),  QStringLiteral("profile"),
+        QStringLiteral("food_log"),  QStringLiteral("exercise_log"), QStringLiteral("own_foods"),
+        QStringLiteral("nutrients"), QStringLiteral("measurements"), QStringLiteral("settings")};
     return names;
 }
 

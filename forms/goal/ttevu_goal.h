@@ -60,7 +60,7 @@ private:
     QDate m_today;
     std::optional<QTime> m_remindAt; // the reminder installed when the window was shown
     std::function<void()> m_showMeasure;
-    QString m_shown;                 // fieldTexts() when the window was shown
+    QString m_shown; // fieldTexts() when the window was shown
 };
 
 extern Ttevu_goal* tevu_goal;

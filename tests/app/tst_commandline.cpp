@@ -56,7 +56,7 @@ private slots:
         QTest::newRow("check") << QStringList{"--data", "{dir}/data.Mdb", "--check"} << 0 << "\n  日记（rj）：2 行\n";
         // The shipped schema has the seven tables and three more: portions, the search's pinyin and the profile.
         QTest::newRow("check counts the tables")
-            << QStringList{"--data", "{dir}/data.Mdb", "--check"} << 0 << "共 10 个表，Tevu 必需的 7 个表";
+            << QStringList{"--data", "{dir}/data.Mdb", "--check"} << 0 << "共 11 个表，Tevu 必需的 7 个表";
         QTest::newRow("check names the categories")
             << QStringList{"--data", "{dir}/data.Mdb", "--check"} << 0 << "\n  食物类别（02）：0 行\n";
         QTest::newRow("check names the profile")
