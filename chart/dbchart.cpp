@@ -77,6 +77,24 @@ QFontMetrics metricsFor(const QFont& font, const QPaintDevice* device)
     return device ? QFontMetrics(font, device) : QFontMetrics(font);
 }
 
+// A value axis over [min, max] with `pixels` of height, its labels from the largest down; returns the width of its
+// widest label.
+int scaleValues(ChartScale& scale, double min, double max, int pixels, int labelHeight, const QFontMetrics& labels)
+{
+    scale.min = min;
+    scale.max = max;
+    if (scale.degenerate()) {
+        scale.labels = {scale.min};
+    } else {
+        scale.step = axis::numberStep(scale.min, scale.max, pixels, labelHeight);
+        scale.labels = axis::labelValues(scale.min, scale.max, scale.step);
+    }
+    int widest = 0;
+    for (const double value : scale.labels)
+        widest = std::max(widest, labels.horizontalAdvance(axis::formatNumber(value)));
+    return widest;
+}
+
 } // namespace
 
 double ChartLayout::pixelToX(double pixel, const QRect& plane) const
@@ -415,31 +433,12 @@ ChartLayout DbChart::chartLayout(const QRect& bounds, const QPaintDevice* device
     if (m_manualY)
         yRange = m_viewY;
 
-    l.y.min = yRange.min;
-    l.y.max = yRange.max;
-    if (l.y.degenerate()) {
-        l.y.labels = {l.y.min};
-    } else {
-        l.y.step = axis::numberStep(l.y.min, l.y.max, frontBottom - frontTop + 1, labelHeight);
-        l.y.labels = axis::labelValues(l.y.min, l.y.max, l.y.step);
-    }
-    int numberWidth = 0;
-    for (double value : l.y.labels)
-        numberWidth = std::max(numberWidth, labels.horizontalAdvance(axis::formatNumber(value)));
+    const int numberWidth = scaleValues(l.y, yRange.min, yRange.max, frontBottom - frontTop + 1, labelHeight, labels);
 
     int sideWidth = 0;
     if (hasSide) {
-        l.side.min = sideRange.min;
-        l.side.max = sideRange.max;
-        if (l.side.degenerate()) {
-            l.side.labels = {l.side.min};
-        } else {
-            l.side.step = axis::numberStep(l.side.min, l.side.max, frontBottom - frontTop + 1, labelHeight);
-            l.side.labels = axis::labelValues(l.side.min, l.side.max, l.side.step);
-        }
-        int sideNumbers = 0;
-        for (const double value : l.side.labels)
-            sideNumbers = std::max(sideNumbers, labels.horizontalAdvance(axis::formatNumber(value)));
+        const int sideNumbers =
+            scaleValues(l.side, sideRange.min, sideRange.max, frontBottom - frontTop + 1, labelHeight, labels);
         sideWidth = axisThickness + tickLength + labelGap + sideNumbers;
     }
     const int frontLeft = inner.left() + numberWidth + labelGap + tickLength + axisThickness;

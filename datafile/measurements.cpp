@@ -1,5 +1,6 @@
 // The measurements table.
 #include "datafile/measurements.h"
+#include "datafile/storedvalue.h"
 
 #include "data/connection.h"
 #include "data/errors.h"
@@ -10,16 +11,6 @@ namespace datafile {
 namespace {
 
 const QString table = QString::fromLatin1(measurementTable);
-
-std::optional<double> numberIn(const QVariant& value, double low, double high)
-{
-    if (value.typeId() != QMetaType::Double)
-        return std::nullopt;
-    const double number = value.toDouble();
-    if (!(number >= low && number <= high))
-        return std::nullopt;
-    return number;
-}
 
 QVariant stored(const std::optional<double>& value)
 {

@@ -1,5 +1,6 @@
 // The profile table.
 #include "datafile/profile.h"
+#include "datafile/storedvalue.h"
 
 #include "data/sqlite.h"
 
@@ -28,16 +29,6 @@ bool hasPregnantColumn(sqlite3* db, const QString& path)
     const sqlite::CachedStatement column =
         sqlite::cached(db, "SELECT count(*) FROM pragma_table_info('profile') WHERE name = 'pregnant'", path);
     return column->step() && column->integer(0) > 0;
-}
-
-std::optional<double> numberIn(const QVariant& value, double low, double high)
-{
-    if (value.typeId() != QMetaType::Double)
-        return std::nullopt;
-    const double number = value.toDouble();
-    if (!(number >= low && number <= high))
-        return std::nullopt;
-    return number;
 }
 
 std::optional<int> wholeIn(const QVariant& value, int low, int high)

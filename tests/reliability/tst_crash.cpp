@@ -40,6 +40,16 @@ ChildResult parse(const QByteArray& output)
     return result;
 }
 
+// Waits until the writer says it is ready to be killed, or has stopped without saying so.
+bool waitUntilReady(QProcess& child)
+{
+    QByteArray seen;
+    while (!seen.contains("ready\n") && child.state() == QProcess::Running)
+        if (child.waitForReadyRead(60000))
+            seen = child.peek(1 << 20);
+    return seen.contains("ready\n");
+}
+
 } // namespace
 
 class TestCrash : public QObject {
@@ -82,11 +92,7 @@ private slots:
                     ++killedInStartUp;
                     QThread::msleep(std::uniform_int_distribution<unsigned>(0, 300)(random));
                 } else {
-                    QByteArray seen;
-                    while (!seen.contains("ready\n") && child.state() == QProcess::Running)
-                        if (child.waitForReadyRead(60000))
-                            seen = child.peek(1 << 20);
-                    QVERIFY2(seen.contains("ready\n"), child.readAllStandardError().constData());
+                    QVERIFY2(waitUntilReady(child), child.readAllStandardError().constData());
                     QThread::msleep(std::uniform_int_distribution<unsigned>(0, 250)(random));
                 }
                 child.kill();
@@ -160,11 +166,7 @@ private slots:
             QProcess child;
             child.start(QStringLiteral(DIARY_WRITER), {QStringLiteral("measure"), db.folder(), QString::number(next)});
             QVERIFY2(child.waitForStarted(30000), qPrintable(child.errorString()));
-            QByteArray seen;
-            while (!seen.contains("ready\n") && child.state() == QProcess::Running)
-                if (child.waitForReadyRead(60000))
-                    seen = child.peek(1 << 20);
-            QVERIFY2(seen.contains("ready\n"), child.readAllStandardError().constData());
+            QVERIFY2(waitUntilReady(child), child.readAllStandardError().constData());
             QThread::msleep(std::uniform_int_distribution<unsigned>(0, 250)(random));
             child.kill();
             QVERIFY(child.waitForFinished(30000));
